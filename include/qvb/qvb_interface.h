@@ -1,0 +1,69 @@
+/*
+ * The body interface: the backend operation table s_FLEX_INTERFACE, the two
+ * entry points a backend exports, body creation and file queries, and one
+ * forwarding export per body-level slot. Everything is generated from the slot
+ * list in qvb_slots.h.
+ */
+#ifndef QVB_INTERFACE_H
+#define QVB_INTERFACE_H
+
+#include <stdio.h>
+
+#include "qvb_export.h"
+#include "qvb_messages.h"
+
+QVB_EXTERN_C_BEGIN
+
+/* 188 function pointers in slot order; reserved slots keep their places. */
+typedef struct s_FLEX_INTERFACE {
+#define QVB_FWD(ordinal, result, name, params, args) result(*name) params;
+#define QVB_OWN(ordinal, result, name, params, args) result(*name) params;
+#define QVB_RSV(ordinal) void (*reserved_##ordinal)(void);
+#include "qvb_slots.h"
+#undef QVB_FWD
+#undef QVB_OWN
+#undef QVB_RSV
+} s_FLEX_INTERFACE;
+
+#define QVB_SLOT_COUNT 188
+
+/* The two entry points a backend library exports, looked up by these names. */
+typedef void (*QVB_PopulateInterfaceFn)(s_FLEX_INTERFACE *table);
+typedef void (*QVB_SetMessageHandlersFn)(s_MSG_HANDLERS *handlers);
+
+/* Creation, file queries, release and teardown. */
+QVB_API QVB_Handle QVB_Create(int a, int b);
+QVB_API QVB_Handle QVB_CreateByType(int a, int b, int type);
+QVB_API QVB_Handle QVB_CreateFromFileByIndex(const char *file, int index);
+QVB_API QVB_Handle QVB_CreateFromFileByIndex_SurfaceMesh(const char *file, int index);
+QVB_API QVB_Handle QVB_CreateFromQVB(const char *specification);
+QVB_API QVB_Handle QVB_FindQVB(const char *file, int index);
+QVB_API int QVB_BodyCount(const char *file);
+QVB_API int QVB_GetBodyInfo(const char *file, int index, void *info);
+/* selector receives the int body index, or the text after "::" when that text
+ * does not start with a digit (the caller provides room for it). */
+QVB_API void QVB_ParseFileName(const char *specification, char *file, void *selector);
+QVB_API void QVB_ParseDBFileName(const char *specification, char *file, char *body_name);
+QVB_API int QVB_IsValid(QVB_Handle h);
+QVB_API void QVB_FreeMemory(void *memory);
+QVB_API void QVB_Terminate(void);
+QVB_API int QVB_DB2QVB(void);
+QVB_API int QVB_write_DB(QVB_Handle h, void *ignored1, void *ignored2);
+
+/* Body-level exports that do work of their own. */
+QVB_API int QVB_write_QVB(QVB_Handle h, const char *file);
+QVB_API int QVB_SetFace(QVB_Handle h, int count, ...);
+QVB_API int QVB_ClosestNode(QVB_Handle h, double *point, int interface_only);
+
+/* One forwarding export per body-level slot. */
+#define QVB_FWD(ordinal, result, name, params, args) QVB_API result name params;
+#define QVB_OWN(ordinal, result, name, params, args)
+#define QVB_RSV(ordinal)
+#include "qvb_slots.h"
+#undef QVB_FWD
+#undef QVB_OWN
+#undef QVB_RSV
+
+QVB_EXTERN_C_END
+
+#endif

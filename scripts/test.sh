@@ -1,0 +1,14 @@
+#!/bin/sh
+# Builds and runs the whole test suite twice: a normal build and an
+# AddressSanitizer + UndefinedBehaviorSanitizer build.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh
+JOBS=$(nproc)
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/test
+ctest --test-dir build/test --output-on-failure -j "$JOBS"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_SANITIZE=ON >/dev/null
+cmake --build build/asan
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/asan --output-on-failure -j "$JOBS"
