@@ -1,0 +1,56 @@
+// Helpers shared by every test binary: environment variables set for one
+// scope, temporary folders, and where the build tree put the plug-ins.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace qvbtest {
+
+// Sets (or unsets, with std::nullopt) one environment variable and restores
+// its previous state when the scope ends.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char *name, std::optional<std::string> value) : name_(name) {
+    if (const char *old = std::getenv(name)) old_ = old;
+    if (value) ::setenv(name, value->c_str(), 1);
+    else ::unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_) ::setenv(name_.c_str(), old_->c_str(), 1);
+    else ::unsetenv(name_.c_str());
+  }
+  ScopedEnv(const ScopedEnv &) = delete;
+  ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+// A fresh empty folder under the system's temporary folder, removed with
+// everything in it when the scope ends.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qvbtest-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
+
+  const std::filesystem::path &path() const { return path_; }
+  std::string file(const std::string &name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace qvbtest
