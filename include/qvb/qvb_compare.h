@@ -6,6 +6,13 @@
 
 QVB_EXTERN_C_BEGIN
 
+/* Compares a new body with a base body block by block and prints a report on
+ * standard output. Returns the verdict: 0 when equivalent, negative otherwise.
+ * Some mismatches end the process. */
+QVB_API int QVB_Compare(QVB_Handle base, QVB_Handle newer, int verbosity, double tolerance);
+QVB_API int block_6__global_body_props(QVB_Handle newer, QVB_Handle base);
+QVB_API const char *qvbcompare_VersionId(void);
+
 QVB_EXTERN_C_END
 
 #endif

@@ -6,6 +6,12 @@
 
 QVB_EXTERN_C_BEGIN
 
+/* Writes the matrices of an open body into an MTX file, as the command line in
+ * argv asks (argv[0] is the program name, as main receives it). Returns 0 when
+ * the file was written and closed, -1 otherwise. Some switches end the process. */
+QVB_API int QVB_QVB2MTX(int argc, char **argv, QVB_Handle body);
+QVB_API const char *qvb2mtx_VersionId(void);
+
 QVB_EXTERN_C_END
 
 #endif
