@@ -11,5 +11,6 @@
 #include "qvb/qvb_convert.h"
 #include "qvb/qvb_compare.h"
 #include "qvb/qvb_coarsen.h"
+#include "qvb/qvb_database.h"
 
 #endif

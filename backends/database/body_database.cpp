@@ -1,0 +1,214 @@
+#include "body_database.h"
+
+#include <sys/stat.h>
+
+#include <ctime>
+#include <exception>
+#include <new>
+
+#include "block_codec.h"
+#include "crc32c.h"
+#include "sqlite_handle.h"
+
+namespace qvb::database {
+namespace {
+
+constexpr int kSchemaVersion = 1;
+
+// The schema: one row per body, its blocks as checksummed blobs. The
+// application id marks the file as ours before any table is read.
+constexpr int kApplicationId = 0x51564244;  // "QVBD"
+
+const char *const kCreateSchema = R"sql(
+CREATE TABLE IF NOT EXISTS qvb_schema(version INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS bodies(
+  id INTEGER PRIMARY KEY,
+  name TEXT NOT NULL UNIQUE,
+  created TEXT NOT NULL,
+  modified TEXT NOT NULL,
+  node_count INTEGER NOT NULL,
+  mode_count INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS blocks(
+  body_id INTEGER NOT NULL REFERENCES bodies(id) ON DELETE CASCADE,
+  block INTEGER NOT NULL,
+  crc32c INTEGER NOT NULL,
+  data BLOB NOT NULL,
+  PRIMARY KEY(body_id, block));
+)sql";
+
+int g_failAfterBlocks = -1;
+
+bool fileExists(const std::string &path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::string nowIso8601() {
+  std::time_t t = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&t, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+// Opens an existing database and checks that it is one of ours.
+std::unique_ptr<Connection> openForReading(const std::string &path) {
+  if (!fileExists(path)) throw DatabaseError(path + ": no such database file");
+  auto db = std::make_unique<Connection>(path, true);
+  int64_t version = -1;
+  try {
+    Statement id(*db, "PRAGMA application_id");
+    if (!id.step() || id.integer(0) != kApplicationId) throw DatabaseError("foreign");
+    Statement schema(*db, "SELECT version FROM qvb_schema");
+    if (schema.step()) version = schema.integer(0);
+  } catch (const DatabaseError &) {
+    // SQLite's own words ("file is not a database") say less than ours.
+    version = -1;
+  }
+  if (version < 1) throw DatabaseError(path + " is not a body database");
+  if (version > kSchemaVersion) throw DatabaseError(path + " was written by a newer version of this library");
+  return db;
+}
+
+template <typename F>
+auto reporting(std::string *error, decltype(std::declval<F>()()) failure, F &&work) {
+  try {
+    return work();
+  } catch (const std::bad_alloc &) {
+    if (error) *error = "out of memory";
+  } catch (const std::exception &e) {
+    if (error) *error = e.what();
+  }
+  return failure;
+}
+
+int64_t bodyIdAt(Connection &db, int index) {
+  if (index < 1) return -1;
+  Statement st(db, "SELECT id FROM bodies ORDER BY id LIMIT 1 OFFSET ?");
+  st.bind(1, index - 1);
+  return st.step() ? st.integer(0) : -1;
+}
+
+int64_t bodyIdNamed(Connection &db, const std::string &name) {
+  Statement st(db, "SELECT id FROM bodies WHERE name = ?");
+  st.bind(1, name);
+  return st.step() ? st.integer(0) : -1;
+}
+
+}  // namespace
+
+std::string defaultBodyName(const body::Body &b) {
+  std::string name = b.header.title;
+  while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
+  return name.empty() ? "body" : name;
+}
+
+void failWriteAfterBlocksForTesting(int blocks) { g_failAfterBlocks = blocks; }
+
+int bodyCount(const std::string &path, std::string *error) {
+  return reporting(error, -1, [&] {
+    auto db = openForReading(path);
+    Statement st(*db, "SELECT COUNT(*) FROM bodies");
+    st.step();
+    return static_cast<int>(st.integer(0));
+  });
+}
+
+bool bodyInfo(const std::string &path, int index, BodyInfo *info, std::string *error) {
+  return reporting(error, false, [&] {
+    auto db = openForReading(path);
+    Statement st(*db,
+                 "SELECT name, node_count, mode_count, created, modified FROM bodies "
+                 "ORDER BY id LIMIT 1 OFFSET ?");
+    st.bind(1, index - 1);
+    if (index < 1 || !st.step())
+      throw DatabaseError(path + ": there is no body " + std::to_string(index));
+    info->name = st.text(0);
+    info->nodeCount = static_cast<int>(st.integer(1));
+    info->modeCount = static_cast<int>(st.integer(2));
+    info->created = st.text(3);
+    info->modified = st.text(4);
+    return true;
+  });
+}
+
+std::unique_ptr<body::Body> readBody(const std::string &path, int index, const std::string &name,
+                                     bool surfaceOnly, std::string *error) {
+  return reporting(error, std::unique_ptr<body::Body>(), [&] {
+    auto db = openForReading(path);
+    // One read transaction, so a concurrent writer cannot hand us half of
+    // an old body and half of a new one.
+    db->exec("BEGIN");
+    const int64_t id = name.empty() ? bodyIdAt(*db, index) : bodyIdNamed(*db, name);
+    if (id < 0)
+      throw DatabaseError(path + ": there is no body " +
+                          (name.empty() ? std::to_string(index) : "named \"" + name + "\""));
+    Statement st(*db, "SELECT block, crc32c, data FROM blocks WHERE body_id = ? ORDER BY block");
+    st.bind(1, id);
+    body::EncodedBlocks blocks;
+    while (st.step()) {
+      const int block = static_cast<int>(st.integer(0));
+      if (surfaceOnly && !body::isSurfaceMeshBlock(block)) continue;
+      const auto *data = static_cast<const uint8_t *>(st.blob(2));
+      const size_t size = st.blobSize(2);
+      if (body::crc32c(0, data, size) != static_cast<uint32_t>(st.integer(1)))
+        throw DatabaseError(path + ": block " + std::to_string(block) + " fails its checksum");
+      blocks.emplace_back(block, std::vector<uint8_t>(data, data + size));
+    }
+    db->exec("COMMIT");
+    return body::decodeBody(blocks);
+  });
+}
+
+bool writeBody(const std::string &path, const body::Body &b, const std::string &requestedName,
+               std::string *error) {
+  return reporting(error, false, [&] {
+    const std::string name = requestedName.empty() || requestedName == "*" ? defaultBodyName(b) : requestedName;
+    // Encode first: a body that cannot be encoded never touches the file.
+    const body::EncodedBlocks blocks = body::encodeBody(b);
+    const bool isNew = !fileExists(path);
+    if (!isNew) openForReading(path);  // refuses a foreign file before writing to it
+    Connection db(path, false);
+    db.exec("PRAGMA journal_mode=WAL");
+    db.exec("PRAGMA foreign_keys=ON");
+    Transaction transaction(db);
+    if (isNew) {
+      db.exec(kCreateSchema);
+      db.exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str());
+      Statement(db, "INSERT INTO qvb_schema(version) VALUES (1)").step();
+    }
+    const std::string now = nowIso8601();
+    int64_t id = bodyIdNamed(db, name);
+    if (id < 0) {
+      Statement insert(db,
+                       "INSERT INTO bodies(name, created, modified, node_count, mode_count) "
+                       "VALUES (?, ?, ?, ?, ?)");
+      insert.bind(1, name).bind(2, now).bind(3, now).bind(4, b.nodeCount()).bind(5, b.modeCount());
+      insert.step();
+      id = sqlite3_last_insert_rowid(db.get());
+    } else {
+      Statement update(db, "UPDATE bodies SET modified = ?, node_count = ?, mode_count = ? WHERE id = ?");
+      update.bind(1, now).bind(2, b.nodeCount()).bind(3, b.modeCount()).bind(4, id);
+      update.step();
+      Statement(db, "DELETE FROM blocks WHERE body_id = ?").bind(1, id).step();
+    }
+    Statement insertBlock(db, "INSERT INTO blocks(body_id, block, crc32c, data) VALUES (?, ?, ?, ?)");
+    int stored = 0;
+    for (const auto &[block, bytes] : blocks) {
+      if (g_failAfterBlocks >= 0 && stored == g_failAfterBlocks) {
+        g_failAfterBlocks = -1;
+        throw DatabaseError(path + ": database or disk is full");
+      }
+      insertBlock.reset();
+      insertBlock.bind(1, id).bind(2, block).bind(3, body::crc32c(0, bytes.data(), bytes.size()));
+      insertBlock.bindBlob(4, bytes.data(), bytes.size());
+      insertBlock.step();
+      ++stored;
+    }
+    transaction.commit();
+    return true;
+  });
+}
+
+}  // namespace qvb::database
