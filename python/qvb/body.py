@@ -1,0 +1,454 @@
+"""A flexible body opened or created through the library, with numpy views."""
+
+import ctypes
+import os
+import re
+from collections import namedtuple
+
+import numpy as np
+
+from ._messages import capture
+from ._native import P_DOUBLE, P_INT, library
+from .errors import QvbError
+
+# Result kinds of the mode operations.
+SHAPE, STRESS, STRAIN = 0, 1, 2
+# Parts of a mode result: translations (or normal components) and rotations
+# (or shear components).
+TRANSLATION, ROTATION = 0, 1
+
+Units = namedtuple("Units", "mass length time force")
+Eigen = namedtuple("Eigen", "mode_number eigenvalue frequency radians "
+                            "generalized_mass generalized_stiffness")
+MassProperties = namedtuple("MassProperties", "mass inertia centre")
+Header = namedtuple("Header", "title text2 text3 file_type comment1 comment2 comment3")
+
+# Buffer sizes, NUL included, that the backends fill for the text queries.
+_UNIT_BUFFER = 64
+_HEADER_BUFFERS = (128, 64, 128, 16, 80, 80, 80)
+
+
+def _text(value):
+    """A C string argument from text, a path or bytes."""
+    if isinstance(value, (bytes, str, os.PathLike)):
+        return os.fsencode(value)
+    return str(value).encode()
+
+
+def _call(summary, failed, function, *args):
+    """Calls a library function; a failed result raises with its messages."""
+    with capture() as messages:
+        result = function(*args)
+    if failed(result):
+        raise QvbError(summary, messages)
+    return result
+
+
+def _status(summary, function, *args):
+    return _call(summary, lambda status: status == 0, function, *args)
+
+
+def _take_array(summary, pointer, count, dtype=np.float64):
+    """Copies an array the library handed out and gives it back to the library."""
+    if not pointer:
+        raise QvbError(summary)
+    try:
+        if count <= 0:
+            return np.zeros(0, dtype=dtype)
+        return np.ctypeslib.as_array(pointer, shape=(count,)).astype(dtype, copy=True)
+    finally:
+        library().QVB_FreeMemory(pointer)
+
+
+class Body:
+    """One flexible body.
+
+    Node queries use node indices (0 to node_count - 1) and node IDs as the
+    library does; mode queries use mode numbers (see ``mode_numbers``). Every
+    array returned is a copy: changing it does not change the body.
+    """
+
+    def __init__(self, handle, name):
+        lib = library()
+        self._lib = lib
+        self._handle = handle
+        self._generation = lib.generation
+        self.name = name
+
+    def __repr__(self):
+        state = "open" if self.is_open else "closed"
+        return f"<qvb.Body {self.name!r} ({state})>"
+
+    # -- life cycle ---------------------------------------------------------
+
+    @property
+    def is_open(self):
+        return self._handle is not None and self._generation == self._lib.generation
+
+    @property
+    def handle(self):
+        """The library's body handle (an int), for calls this class lacks."""
+        if not self.is_open:
+            raise QvbError(f"body {self.name!r} is closed")
+        return self._handle
+
+    def close(self):
+        """Releases the body; later calls on it raise QvbError."""
+        if self.is_open:
+            self._lib.QVB_Destroy(self._handle)
+        self._handle = None
+
+    def __del__(self):
+        try:
+            self.close()
+        except Exception:  # interpreter shutdown: the library may be gone already
+            pass
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def write(self, file_name):
+        """Writes the body to a file (".qvb", or "db.master::name")."""
+        _status(f"cannot write {self.name!r} to {file_name}",
+                self._lib.QVB_write_QVB, self.handle, _text(file_name))
+
+    @property
+    def version(self):
+        return self._lib.QVB_Version(self.handle)
+
+    def has_block(self, number):
+        """Whether block ``number`` (1 to 37) is present in the body."""
+        return bool(self._lib.QVB_Exists(self.handle, int(number) - 1))
+
+    @property
+    def header(self):
+        buffers = [ctypes.create_string_buffer(size) for size in _HEADER_BUFFERS]
+        self._lib.QVB_Header(self.handle, *buffers)
+        return Header(*(b.value.decode("utf-8", "replace") for b in buffers))
+
+    def set_header(self, title="", text2="", file_type="", comment1="", comment2="", comment3=""):
+        _status("cannot set the header", self._lib.QVB_SetHeader, self.handle,
+                *(_text(t) for t in (title, text2, file_type, comment1, comment2, comment3)))
+
+    # -- units --------------------------------------------------------------
+
+    @property
+    def units(self):
+        """The body's unit names, in the order mass, length, time, force."""
+        buffers = [ctypes.create_string_buffer(_UNIT_BUFFER) for _ in range(4)]
+        self._lib.QVB_Units(self.handle, *buffers)
+        return Units(*(b.value.decode("utf-8", "replace") for b in buffers))
+
+    def set_units(self, mass, length, time, force):
+        """Sets the units by name ("kg", "mm", "s", "n", ...); values are converted."""
+        _status(f"cannot set units {mass}, {length}, {time}, {force}",
+                self._lib.QVB_SetUnits, self.handle,
+                _text(mass), _text(length), _text(time), _text(force))
+
+    @property
+    def si_multipliers(self):
+        """The size of each body unit in SI: kg, m, s and N per unit."""
+        lib, h = self._lib, self.handle
+        return Units(lib.QVB_Mass2Kilogram(h, 1.0), lib.QVB_Length2Meter(h, 1.0),
+                     lib.QVB_Time2Second(h, 1.0), lib.QVB_Force2Newton(h, 1.0))
+
+    def set_units_si(self, mass, length, time, force):
+        """Sets the units by their size in SI (kg, m, s and N per unit)."""
+        _status("cannot set units by SI multipliers", self._lib.QVB_SetUnitsByMultiplierOnSI,
+                self.handle, float(mass), float(length), float(time), float(force))
+
+    # -- nodes --------------------------------------------------------------
+
+    @property
+    def node_count(self):
+        return self._lib.QVB_NodeCount(self.handle)
+
+    def _per_index(self, function, count, dtype, *leading):
+        """One call per index 0..count-1, gathered into an array."""
+        h = self.handle
+        return np.array([function(h, *leading, i) for i in range(max(count, 0))], dtype=dtype)
+
+    @property
+    def node_ids(self):
+        return self._per_index(self._lib.QVB_NodeID, self.node_count, np.int32)
+
+    def node_index(self, node_id):
+        """The index of a node ID; QvbError when the body has no such node."""
+        return _call(f"no node {node_id} in {self.name!r}", lambda i: i < 0,
+                     self._lib.QVB_NodeIndex, self.handle, int(node_id))
+
+    @property
+    def coordinates(self):
+        """Node coordinates, one row (x, y, z) per node index."""
+        capacity = self.node_count
+        if capacity <= 0:
+            return np.zeros((0, 3))
+        values = np.zeros((capacity, 3))
+        count = ctypes.c_int(capacity)
+        self._lib.QVB_NodeCoordinateList(self.handle, values.ctypes.data_as(P_DOUBLE),
+                                         ctypes.byref(count))
+        return values[:max(0, min(count.value, capacity))].copy()
+
+    @property
+    def nodal_masses(self):
+        return self._per_index(self._lib.QVB_NodalMass, self.node_count, np.float64)
+
+    @property
+    def interface_node_ids(self):
+        count = ctypes.c_int(0)
+        pointer = self._lib.QVB_InterfaceNodeIDs(self.handle, ctypes.byref(count))
+        if not pointer:
+            return np.zeros(0, dtype=np.int32)
+        return _take_array("no interface nodes", pointer, max(count.value, 0), np.int32)
+
+    def set_node(self, node_id, xyz, mass=None):
+        x, y, z = (float(v) for v in xyz)
+        _status(f"cannot set node {node_id}", self._lib.QVB_SetNodeCoordinates,
+                self.handle, int(node_id), x, y, z)
+        if mass is not None:
+            self.set_nodal_mass(node_id, mass)
+
+    def set_nodal_mass(self, node_id, mass):
+        _status(f"cannot set the mass of node {node_id}", self._lib.QVB_SetNodalMass,
+                self.handle, int(node_id), float(mass))
+
+    def set_interface_node(self, node_id):
+        _status(f"cannot make node {node_id} an interface node", self._lib.QVB_SetInterfaceNode,
+                self.handle, int(node_id))
+
+    # -- mass ---------------------------------------------------------------
+
+    @property
+    def mass_properties(self):
+        """Total mass, 3 x 3 inertia tensor and centre of mass."""
+        mass = ctypes.c_double(0.0)
+        inertia = np.zeros(9)
+        centre = np.zeros(3)
+        self._lib.QVB_TotalMassInertia(self.handle, ctypes.byref(mass),
+                                       inertia.ctypes.data_as(P_DOUBLE),
+                                       centre.ctypes.data_as(P_DOUBLE))
+        return MassProperties(mass.value, inertia.reshape(3, 3), centre)
+
+    def set_global_mass(self, mass, inertia, centre):
+        inertia = np.ascontiguousarray(inertia, dtype=np.float64).reshape(9)
+        centre = np.ascontiguousarray(centre, dtype=np.float64).reshape(3)
+        _status("cannot set the global mass", self._lib.QVB_SetGlobalMass, self.handle,
+                float(mass), inertia.ctypes.data_as(P_DOUBLE), centre.ctypes.data_as(P_DOUBLE))
+
+    # -- faces --------------------------------------------------------------
+
+    @property
+    def faces(self):
+        """The surface faces, each an array of node indices."""
+        face_count, list_size = ctypes.c_int(0), ctypes.c_int(0)
+        self._lib.QVB_FaceListSize(self.handle, ctypes.byref(face_count), ctypes.byref(list_size))
+        if face_count.value <= 0 or list_size.value <= 0:
+            return []
+        flat = np.zeros(list_size.value, dtype=np.int32)
+        self._lib.QVB_ElementFaces(self.handle, flat.ctypes.data_as(P_INT))
+        return split_face_list(flat, face_count.value)
+
+    def add_face(self, node_ids):
+        """Adds one surface face through its corner node IDs, in order."""
+        array = np.ascontiguousarray(node_ids, dtype=np.int32)
+        _status("cannot add a face", self._lib.QVB_SetFaceList, self.handle,
+                len(array), array.ctypes.data_as(P_INT))
+
+    # -- modes --------------------------------------------------------------
+
+    @property
+    def mode_count(self):
+        return self._lib.QVB_ModeCount(self.handle)
+
+    @property
+    def mode_numbers(self):
+        return self._per_index(self._lib.QVB_ModeNumber, self.mode_count, np.int32)
+
+    @property
+    def rigid_body_mode_count(self):
+        return self._lib.QVB_RigidBodyModeCount(self.handle)
+
+    def _mode_index(self, mode_number):
+        index = self._lib.QVB_ModeIndex(self.handle, int(mode_number))
+        if index < 0:
+            raise QvbError(f"no mode number {mode_number} in {self.name!r}")
+        return index
+
+    def mode_node_ids(self, kind=SHAPE):
+        """The IDs of the nodes that carry results of a kind, in result order."""
+        count = self._lib.QVB_ModeNodeCount(self.handle, kind)
+        return self._per_index(self._lib.QVB_ModeNodeID, count, np.int32, int(kind))
+
+    def mode_shape(self, mode_number, kind=SHAPE, part=TRANSLATION):
+        """One mode's results, one row of three values per mode node.
+
+        kind: SHAPE, STRESS or STRAIN; part: TRANSLATION (normal components)
+        or ROTATION (shear components). Rows follow ``mode_node_ids(kind)``.
+        """
+        self._mode_index(mode_number)
+        count = self._lib.QVB_ModeNodeCount(self.handle, kind)
+        values = np.zeros((max(count, 0), 3))
+        if count > 0:
+            self._lib.QVB_Mode(self.handle, int(mode_number), int(kind),
+                               values.ctypes.data_as(P_DOUBLE), int(part))
+        return values
+
+    def eigen(self, mode_number):
+        """Eigenvalue, frequency (Hz), circular frequency, generalized mass and stiffness."""
+        self._mode_index(mode_number)
+        out = [ctypes.c_double(0.0) for _ in range(5)]
+        self._lib.QVB_Eigenvalue(self.handle, int(mode_number), *(ctypes.byref(v) for v in out))
+        return Eigen(int(mode_number), *(v.value for v in out))
+
+    @property
+    def eigen_table(self):
+        """The eigen quantities of every mode, as an Eigen of arrays."""
+        rows = [self.eigen(number) for number in self.mode_numbers]
+        if not rows:
+            return Eigen(*(np.zeros(0) for _ in Eigen._fields))
+        return Eigen(*(np.array(column) for column in zip(*rows)))
+
+    @property
+    def frequencies(self):
+        """Frequencies in Hz, in mode order."""
+        return self.eigen_table.frequency
+
+    def set_mode(self, mode_number, node_id, values, kind=SHAPE):
+        """Sets six values (translations then rotations) of one node of a mode."""
+        six = [float(v) for v in values]
+        if len(six) != 6:
+            raise ValueError("a mode entry has six values")
+        _status(f"cannot set mode {mode_number} at node {node_id}", self._lib.QVB_SetMode,
+                self.handle, int(mode_number), int(node_id), int(kind), *six)
+
+    def set_generalized(self, mode_number, mass, stiffness):
+        """Sets the diagonal generalized mass and stiffness of a mode."""
+        n = int(mode_number)
+        _status(f"cannot set the generalized mass of mode {n}",
+                self._lib.QVB_SetGeneralizedMass, self.handle, n, n, float(mass))
+        _status(f"cannot set the generalized stiffness of mode {n}",
+                self._lib.QVB_SetGeneralizedStiffness, self.handle, n, n, float(stiffness))
+
+    def rebuild_eigenvalues(self):
+        self._lib.QVB_RebuildEigenvalues(self.handle)
+
+    # -- inertia invariants -------------------------------------------------
+
+    def invariant(self, number, *modes):
+        """Inertia invariant 1 to 9.
+
+        1: a float; 2: 3 values; 3 and 4: a 3 x M array (component, mode
+        index); 5 (mode number i): 3 x M; 6: M x M; 7: 3 x 3; 8 (i): 3 x 3;
+        9 (i, j): 3 x 3. M is the mode count; columns and rows that run over
+        the modes follow ``mode_numbers``.
+        """
+        shapes = {2: (3,), 3: (3, -1), 4: (3, -1), 5: (3, -1), 6: (-1, -1),
+                  7: (3, 3), 8: (3, 3), 9: (3, 3)}
+        arity = {5: 1, 8: 1, 9: 2}
+        number = int(number)
+        if number == 1:
+            return self._lib.QVB_Invar1(self.handle)
+        if number not in shapes:
+            raise ValueError("inertia invariants are numbered 1 to 9")
+        if len(modes) != arity.get(number, 0):
+            raise TypeError(f"invariant {number} takes {arity.get(number, 0)} mode number(s)")
+        m = self.mode_count
+        shape = tuple(m if s == -1 else s for s in shapes[number])
+        summary = f"no invariant {number} in {self.name!r}"
+        function = getattr(self._lib, f"QVB_Invar{number}")
+        # The library selects these per-mode invariants by mode index.
+        indices = [self._mode_index(n) for n in modes]
+        with capture() as messages:
+            pointer = function(self.handle, *indices)
+        if not pointer:
+            raise QvbError(summary, messages)
+        return _take_array(summary, pointer, int(np.prod(shape))).reshape(shape)
+
+    def set_invariant1(self, value):
+        _status("cannot set invariant 1", self._lib.QVB_SetInvar1, self.handle, float(value))
+
+    def set_invariant2(self, values):
+        array = np.ascontiguousarray(values, dtype=np.float64).reshape(3)
+        _status("cannot set invariant 2", self._lib.QVB_SetInvar2, self.handle,
+                array.ctypes.data_as(P_DOUBLE))
+
+    def set_invariant7(self, values):
+        array = np.ascontiguousarray(values, dtype=np.float64).reshape(9)
+        _status("cannot set invariant 7", self._lib.QVB_SetInvar7, self.handle,
+                array.ctypes.data_as(P_DOUBLE))
+
+    # -- derived views ------------------------------------------------------
+
+    def node_displacements(self, mode_number):
+        """The translational shape of a mode spread over all nodes (N x 3).
+
+        Nodes that carry no shape value get zeros, so the result lines up with
+        ``coordinates`` whatever subset of nodes the shape is stored for.
+        """
+        shape = self.mode_shape(mode_number, SHAPE, TRANSLATION)
+        full = np.zeros((self.node_count, 3))
+        index_of = {int(node_id): i for i, node_id in enumerate(self.node_ids)}
+        for row, node_id in zip(shape, self.mode_node_ids(SHAPE)):
+            i = index_of.get(int(node_id))
+            if i is not None:
+                full[i] = row
+        return full
+
+
+def split_face_list(flat, face_count):
+    """Splits the library's flat face list (n, then n node indices, ...)."""
+    faces = []
+    position = 0
+    flat = np.asarray(flat)
+    while len(faces) < face_count and position < len(flat):
+        size = int(flat[position])
+        if size < 0 or position + 1 + size > len(flat):
+            raise QvbError(f"malformed face list at entry {position}")
+        faces.append(flat[position + 1:position + 1 + size].copy())
+        position += 1 + size
+    return faces
+
+
+def open(specification, surface_only=False):  # noqa: A001 - mirrors the builtin on purpose
+    """Opens a body: "beam.qvb", "part.qvb::2" or "fleet.master::wing".
+
+    surface_only reads just the surface mesh (nodes and faces), which is
+    faster for large bodies that are only to be drawn.
+    """
+    lib = library()
+    spec = os.fsdecode(specification)
+    file_name, marker, selector = spec.partition("::")
+    by_index = selector[:1].isdigit()
+    index = int(re.match(r"\d+", selector).group()) if by_index else 1
+    create_by_index = (lib.QVB_CreateFromFileByIndex_SurfaceMesh if surface_only
+                          else lib.QVB_CreateFromFileByIndex)
+    with capture() as messages:
+        if os.path.splitext(file_name)[1].lower() == ".qvb":
+            # A body file may hold several bodies; its backend reads the
+            # "::k" selector itself, so it gets the whole specification.
+            handle = create_by_index(spec.encode(), index)
+        elif not surface_only:
+            handle = lib.QVB_CreateFromQVB(spec.encode())
+        elif by_index or not marker:
+            handle = create_by_index(file_name.encode(), index)
+        else:
+            # A database body chosen by name travels inside the file name, as
+            # the library does for QVB_CreateFromQVB; index 0 is no body.
+            handle = create_by_index(spec.encode(), 0)
+    if not handle:
+        raise QvbError(f"cannot open {spec}", messages)
+    return Body(handle, spec)
+
+
+def create(node_capacity=0, mode_capacity=0):
+    """Creates an empty body in memory, to be filled and written."""
+    lib = library()
+    with capture() as messages:
+        handle = lib.QVB_Create(int(node_capacity), int(mode_capacity))
+    if not handle:
+        raise QvbError("cannot create a body", messages)
+    return Body(handle, "<new body>")

@@ -1,0 +1,157 @@
+"""The Python host over a body written and read back through the library."""
+
+import logging
+import math
+
+import numpy as np
+import pytest
+
+import qvb
+
+
+def _by_id(ids, rows):
+    return {int(i): np.asarray(r) for i, r in zip(ids, rows)}
+
+
+def test_geometry_round_trip(tube):
+    with qvb.open(tube.path) as body:
+        assert list(body.node_ids) == tube.node_ids
+        np.testing.assert_allclose(body.coordinates, tube.coordinates, atol=1e-12)
+        np.testing.assert_allclose(body.nodal_masses, tube.masses)
+        # Faces come back as node indices; as IDs they are the faces put in.
+        ids = body.node_ids
+        assert [[int(ids[i]) for i in face] for face in body.faces] == tube.faces
+        assert body.node_index(tube.node_ids[5]) == 5
+        assert sorted(body.interface_node_ids) == tube.interface_nodes
+        assert body.header.title == "test tube"
+
+
+def test_mode_shapes_follow_mode_node_ids(tube):
+    with qvb.open(tube.path) as body:
+        assert list(body.mode_numbers) == sorted(tube.shapes)
+        node_ids = body.mode_node_ids(qvb.SHAPE)
+        assert sorted(node_ids) == sorted(tube.node_ids)
+        expected = _by_id(tube.node_ids, tube.shapes[9])
+        translation = body.mode_shape(9)
+        rotation = body.mode_shape(9, part=qvb.ROTATION)
+        assert translation.shape == rotation.shape == (len(tube.node_ids), 3)
+        for node_id, t, r in zip(node_ids, translation, rotation):
+            np.testing.assert_allclose(t, expected[int(node_id)][:3], atol=1e-12)
+            np.testing.assert_allclose(r, expected[int(node_id)][3:], atol=1e-12)
+        # Spread over all nodes in node order, the shape lines up with coordinates.
+        np.testing.assert_allclose(body.node_displacements(9), tube.shapes[9][:, :3], atol=1e-12)
+
+
+def test_eigen_quantities(tube):
+    with qvb.open(tube.path) as body:
+        table = body.eigen_table
+        for number, frequency, eigenvalue, radians, mass, stiffness in zip(
+                table.mode_number, table.frequency, table.eigenvalue, table.radians,
+                table.generalized_mass, table.generalized_stiffness):
+            omega = 2.0 * math.pi * tube.frequencies[int(number)]
+            assert frequency == pytest.approx(tube.frequencies[int(number)], abs=1e-9)
+            assert radians == pytest.approx(omega, abs=1e-9)
+            assert eigenvalue == pytest.approx(omega * omega, rel=1e-9, abs=1e-9)
+            assert (mass, stiffness) == pytest.approx((1.0, omega * omega), rel=1e-9, abs=1e-9)
+        assert body.rigid_body_mode_count == 6
+        with pytest.raises(qvb.QvbError, match="no mode number 99"):
+            body.eigen(99)
+
+
+def test_units_convert_what_is_read(tube):
+    with qvb.open(tube.path) as body:
+        assert body.si_multipliers == pytest.approx((1.0, 1.0, 1.0, 1.0))
+        body.set_units("kg", "mm", "s", "n")
+        assert body.si_multipliers.length == pytest.approx(1e-3)
+        assert "MILLIMETER" in body.units.length.upper()
+        np.testing.assert_allclose(body.coordinates, 1000.0 * tube.coordinates, atol=1e-9)
+        body.set_units_si(1000.0, 0.001, 1.0, 1.0)
+        assert body.si_multipliers == pytest.approx((1000.0, 0.001, 1.0, 1.0))
+        with pytest.raises(qvb.QvbError) as error:
+            body.set_units("furlong", "m", "s", "n")
+        assert "furlong" in str(error.value)
+    assert (qvb.canonical_unit("Kg"), qvb.canonical_unit("g")) == ("KILOGRAM", None)
+
+
+def test_inertia_invariants_and_layout(tube):
+    with qvb.open(tube.path) as body:
+        total = tube.masses.sum()
+        assert body.invariant(1) == pytest.approx(total)
+        mass, _, centre = body.mass_properties
+        assert mass == pytest.approx(total)
+        np.testing.assert_allclose(centre, tube.masses @ tube.coordinates / total, atol=1e-12)
+        np.testing.assert_allclose(body.invariant(2), tube.masses @ tube.coordinates, atol=1e-12)
+        # Invariant 3 is component by mode: the x-translation rigid mode (mode
+        # index 0) moves all mass along x, the y-translation (index 1) along y.
+        invariant3 = body.invariant(3)
+        assert invariant3.shape == (3, body.mode_count)
+        np.testing.assert_allclose(invariant3[:, 0], [total, 0.0, 0.0], atol=1e-9)
+        np.testing.assert_allclose(invariant3[:, 1], [0.0, total, 0.0], atol=1e-9)
+        assert body.invariant(6).shape == (body.mode_count, body.mode_count)
+        assert body.invariant(7).shape == (3, 3)
+        assert body.invariant(8, 7).shape == (3, 3)
+        assert body.invariant(9, 7, 8).shape == (3, 3)
+        # Repeated reads hand out and take back fresh arrays each time.
+        for _ in range(50):
+            body.invariant(5, 7)
+        with pytest.raises(TypeError):
+            body.invariant(9, 7)
+
+
+def test_library_messages_reach_logging_and_exceptions(body_backend, tmp_path, caplog):
+    missing = tmp_path / "missing.qvb"
+    with caplog.at_level(logging.INFO, logger="qvb"):
+        with pytest.raises(qvb.QvbError) as error:
+            qvb.open(str(missing))
+    logged = [r for r in caplog.records if r.name == "qvb" and r.levelno == logging.ERROR]
+    assert logged, "the library reported nothing through the message channel"
+    # The exception carries the library's own words, not just a summary.
+    assert error.value.messages == [r.getMessage() for r in logged]
+    assert logged[0].getMessage() in str(error.value)
+
+
+def test_failures_become_exceptions(body_backend, tube, tmp_path):
+    with pytest.raises(qvb.QvbError, match="cannot open"):
+        qvb.open(str(tmp_path / "notes.txt"))
+    body = qvb.open(tube.path)
+    with pytest.raises(qvb.QvbError, match="no node 7"):
+        body.node_index(7)
+    with pytest.raises(qvb.QvbError):
+        body.write(str(tmp_path / "no-such-folder" / "copy.qvb"))
+    body.close()
+    with pytest.raises(qvb.QvbError, match="closed"):
+        body.node_count
+    body.close()  # closing twice is harmless
+
+
+def test_terminate_closes_every_body(tube):
+    first, second = qvb.open(tube.path), qvb.open(tube.path)
+    qvb.terminate()
+    assert not first.is_open and not second.is_open
+    with qvb.open(tube.path) as again:  # the backend binds again
+        assert again.node_count == len(tube.node_ids)
+
+
+def test_written_copies_and_several_bodies_per_file(tube, tmp_path):
+    copy = tmp_path / "copy.qvb"
+    with qvb.open(tube.path) as body:
+        reference = body.mode_shape(7)
+        body.write(str(copy))
+        body.set_nodal_mass(tube.node_ids[0], 2.5)
+        body.write(f"{copy}::2")
+    with qvb.open(str(copy)) as first, qvb.open(f"{copy}::2") as second:
+        assert first.nodal_masses[0] == tube.masses[0]
+        assert second.nodal_masses[0] == 2.5
+        np.testing.assert_allclose(second.mode_shape(7), reference)
+    with qvb.open(f"{copy}::2", surface_only=True) as surface:
+        assert len(surface.faces) == len(tube.faces)
+
+
+def test_database_body_by_name(database_backend, tube, tmp_path):
+    database = tmp_path / "fleet.master"
+    with qvb.open(tube.path) as body:
+        body.write(f"{database}::wing")
+    with qvb.open(f"{database}::wing") as wing:
+        assert list(wing.node_ids) == tube.node_ids
+    with pytest.raises(qvb.QvbError):
+        qvb.open(f"{database}::tail")

@@ -1,0 +1,78 @@
+// The one place that knows the operating system.
+//
+// Everything the library needs from the OS (dynamic loading, file status,
+// environment, system identification) goes through the table below, so
+// tests can replace any of it to inject faults or to pretend to be another
+// system. Nothing outside src/platform includes dlfcn.h or sys/utsname.h.
+#pragma once
+
+#include <string>
+
+namespace qvb::platform {
+
+// What the running system calls itself (the uname sysname and release).
+struct SystemIdentity {
+  std::string systemName;
+  std::string release;
+};
+
+// The raw OS operations. Every pointer must be set; a test override usually
+// copies hostOs() and replaces one or two members.
+struct OsInterface {
+  // Loads a shared library with all symbols bound now and kept local.
+  // Returns null on failure; takeLibraryError() then describes it.
+  void *(*openLibrary)(const char *path);
+  // Address of an exported symbol, or null.
+  void *(*findSymbol)(void *handle, const char *name);
+  void (*closeLibrary)(void *handle);
+  // The loader's text for the last failure since the previous call, or null
+  // when there was none. Reading it clears it, like dlerror.
+  const char *(*takeLibraryError)();
+  // True when the path's status can be read and it is not a directory.
+  bool (*isLoadableFile)(const char *path);
+  // The value of an environment variable, or null when it is not defined.
+  const char *(*getEnv)(const char *name);
+  // Fills the identity; false when the system would not say.
+  bool (*identifySystem)(SystemIdentity *identity);
+  // Wall-clock time in seconds since the epoch, millisecond resolution.
+  double (*wallClock)();
+};
+
+// The real operating system.
+const OsInterface &hostOs();
+
+// The table in use (hostOs() unless a test installed another).
+const OsInterface &os();
+
+// Installs a replacement table; null restores the host. The caller keeps the
+// table alive while it is installed.
+void installOs(const OsInterface *replacement);
+
+// Installs a replacement for one scope.
+class ScopedOs {
+ public:
+  explicit ScopedOs(const OsInterface &replacement) { installOs(&replacement); }
+  ~ScopedOs() { installOs(nullptr); }
+  ScopedOs(const ScopedOs &) = delete;
+  ScopedOs &operator=(const ScopedOs &) = delete;
+};
+
+// Convenience wrappers over os(). The library wrappers keep the text of the
+// most recent loader failure, so that it can be asked for later (the way a
+// thread's "last error" works elsewhere): each open or symbol lookup first
+// forgets the previous text, then records its own failure, if any.
+void *openLibrary(const char *path);
+void *findSymbol(void *handle, const char *name);
+// Looks a symbol up without touching the kept failure text: for optional
+// entry points whose absence is normal and must not read as an error.
+void *probeSymbol(void *handle, const char *name);
+void closeLibrary(void *handle);
+// The kept failure text, or null when the last operation succeeded.
+const char *lastLibraryError();
+
+bool isLoadableFile(const char *path);
+const char *getEnv(const char *name);
+bool identifySystem(SystemIdentity *identity);
+double wallClock();
+
+}  // namespace qvb::platform

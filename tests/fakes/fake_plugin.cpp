@@ -1,0 +1,128 @@
+// A storage backend plug-in that records every call and answers from the
+// script held by the control library. Built as qvbflex.so and dbvflex.so
+// (FAKE_BACKEND_NAME), and without SetMessageHandlers for refusal tests
+// (FAKE_WITHOUT_MESSAGE_HANDLERS).
+#include <cstdio>
+#include <exception>
+#include <type_traits>
+#include <utility>
+
+#include "fake_backend.h"
+
+#ifndef FAKE_BACKEND_NAME
+#error "FAKE_BACKEND_NAME must name the backend this plug-in stands for"
+#endif
+
+#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+using qvbfake::Call;
+using qvbfake::Result;
+using qvbfake::Value;
+
+Value toValue(int number) {
+  Value value;
+  value.kind = Value::Kind::Int;
+  value.i = number;
+  return value;
+}
+
+Value toValue(double number) {
+  Value value;
+  value.kind = Value::Kind::Double;
+  value.d = number;
+  return value;
+}
+
+template <class T>
+Value toValue(T *address) {
+  Value value;
+  value.kind = Value::Kind::Pointer;
+  value.pointer = const_cast<void *>(static_cast<const void *>(address));
+  return value;
+}
+
+// Input strings are copied: the caller's buffer may be gone by the time a
+// test looks. Output buffers are char *, not const char *, and keep only
+// their address (their contents are not initialised).
+Value toValue(const char *text) {
+  Value value = toValue<const char>(text);
+  if (text != nullptr) {
+    value.kind = Value::Kind::Text;
+    value.text = text;
+  }
+  return value;
+}
+
+// Recorder(slot, name)(arguments...) records one call and returns its result.
+class Recorder {
+ public:
+  Recorder(int slot, const char *name) : slot_(slot), name_(name) {}
+
+  template <class... Arguments>
+  Result operator()(Arguments... arguments) const {
+    try {
+      Call call;
+      call.backend = FAKE_BACKEND_NAME;
+      call.slot = slot_;
+      call.name = name_;
+      (call.args.push_back(toValue(arguments)), ...);
+      return qvbfake::detail::dispatch(std::move(call));
+    } catch (const std::exception &error) {
+      // The caller is C: nothing may be thrown back into it.
+      std::fprintf(stderr, "fake %s: %s failed: %s\n", FAKE_BACKEND_NAME, name_, error.what());
+      return Result();
+    }
+  }
+
+ private:
+  int slot_;
+  const char *name_;
+};
+
+template <class T>
+T as(const Result &result) {
+  if constexpr (std::is_pointer_v<T>)
+    return static_cast<T>(result.p);
+  else if constexpr (std::is_same_v<T, double>)
+    return result.d;
+  else
+    return result.i;
+}
+
+#define QVB_FWD(ordinal, result, name, params, args) \
+  result fake_##name params { return as<result>(Recorder(ordinal, #name) args); }
+#define QVB_OWN QVB_FWD
+#define QVB_RSV(ordinal) \
+  void fake_reserved_##ordinal(void) { Recorder(ordinal, "reserved_" #ordinal)(); }
+#include "qvb/qvb_slots.h"
+#undef QVB_FWD
+#undef QVB_OWN
+#undef QVB_RSV
+
+}  // namespace
+
+FAKE_EXPORT void PopulateInterface(s_FLEX_INTERFACE *table) {
+  Recorder(qvbfake::slot::PopulateInterface, "PopulateInterface")(table);
+  using qvbfake::detail::slotOmitted;
+#define QVB_FWD(ordinal, result, name, params, args) \
+  table->name = slotOmitted(ordinal) ? nullptr : fake_##name;
+#define QVB_OWN QVB_FWD
+#define QVB_RSV(ordinal) \
+  table->reserved_##ordinal = slotOmitted(ordinal) ? nullptr : fake_reserved_##ordinal;
+#include "qvb/qvb_slots.h"
+#undef QVB_FWD
+#undef QVB_OWN
+#undef QVB_RSV
+}
+
+#ifndef FAKE_WITHOUT_MESSAGE_HANDLERS
+FAKE_EXPORT void SetMessageHandlers(s_MSG_HANDLERS *handlers) {
+  Recorder(qvbfake::slot::SetMessageHandlers, "SetMessageHandlers")(handlers);
+  qvbfake::detail::rememberMessageHandlers(handlers);
+}
+#endif
+
+FAKE_EXPORT void _initialize(void) { Recorder(qvbfake::slot::Initialize, "_initialize")(); }
+FAKE_EXPORT void _terminate(void) { Recorder(qvbfake::slot::Terminate, "_terminate")(); }

@@ -1,0 +1,37 @@
+#!/bin/sh
+# Compares what libqvb.so exports with what the public headers declare:
+#   - every name declared with QVB_API, and every forwarder of the slot list,
+#     must be exported (a missing or misspelled definition);
+#   - every exported QVB_ name must be declared (a misspelled or stray export).
+# Usage: check_exports.sh NM LIBRARY INCLUDE_DIR
+set -eu
+nm_tool=$1
+library=$2
+include=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Declarations: "QVB_API <type> <name>(" on one line, outside #define lines.
+grep -h 'QVB_API' "$include"/qvb.h "$include"/qvb/*.h | grep -v '^[[:space:]]*#' |
+  sed -n 's/.*[^A-Za-z0-9_]\([A-Za-z_][A-Za-z0-9_]*\)[[:space:]]*(.*/\1/p' >"$work/declared"
+# Forwarders: QVB_FWD(ordinal, result, name, ...)
+sed -n 's/^QVB_FWD([0-9]*,[^,]*,[[:space:]]*\([A-Za-z0-9_]*\),.*/\1/p' "$include"/qvb/qvb_slots.h \
+  >>"$work/declared"
+sort -u "$work/declared" -o "$work/declared"
+
+# Demangled, so that functions declared with C++ linkage match by name too.
+"$nm_tool" -D --defined-only -C "$library" | cut -d' ' -f3- | sed 's/(.*//; s/@.*//' |
+  sort -u >"$work/exported"
+grep '^QVB_' "$work/exported" >"$work/exported_qvb" || true
+
+missing=$(comm -23 "$work/declared" "$work/exported")
+stray=$(comm -13 "$work/declared" "$work/exported_qvb")
+status=0
+if [ -n "$missing" ]; then
+  echo "Declared but not exported:"; echo "$missing" | sed 's/^/  /'; status=1
+fi
+if [ -n "$stray" ]; then
+  echo "Exported but not declared:"; echo "$stray" | sed 's/^/  /'; status=1
+fi
+echo "$(wc -l <"$work/declared") declared, $(wc -l <"$work/exported_qvb") QVB_ exports"
+exit $status

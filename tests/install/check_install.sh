@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Installs a build tree into a temporary folder and uses the installation the
+# way users do: a CMake project with find_package(qvb), a compile line from
+# pkg-config, the installed commands and the Python host, all without any
+# environment pointing into the build tree.
+#
+# Usage: check_install.sh BUILD_DIR CONSUMER_SOURCE GENERATOR C_COMPILER LIBDIR
+#                         BINDIR PYTHONDIR PYTHON [SANITIZER_FLAGS] [PRELOAD]
+set -euo pipefail
+
+build_dir=$1 consumer_source=$2 generator=$3 c_compiler=$4
+libdir=$5 bindir=$6 pythondir=$7 python=$8
+sanitizer_flags=${9:-} preload=${10:-}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/qvb-install.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+failures=0
+
+step() { printf '\n== %s\n' "$*"; }
+fail() { printf 'FAILED: %s\n' "$*"; failures=$((failures + 1)); }
+# A clean environment: nothing that could point into the build tree.
+clean_env() {
+  env -i PATH=/usr/bin:/bin HOME="$work" TMPDIR="$work" \
+      ${preload:+LD_PRELOAD="$preload"} ${preload:+ASAN_OPTIONS=detect_leaks=0} "$@"
+}
+
+# Installed elsewhere and then moved: nothing may depend on the prefix the
+# installation was made for.
+step "install, then move the installation to $prefix"
+cmake --install "$build_dir" --prefix "$work/staging" >"$work/install.log" || {
+  cat "$work/install.log"; exit 1; }
+mv "$work/staging" "$prefix"
+for file in include/qvb.h include/qvb/qvb_slots.h include/qvb/qvb_interface.h \
+            "$libdir/libqvb.so" "$libdir/cmake/qvb/qvbConfig.cmake" \
+            "$libdir/cmake/qvb/qvbConfigVersion.cmake" "$libdir/pkgconfig/qvb.pc"; do
+  [[ -e $prefix/$file ]] || fail "not installed: $file"
+done
+have_plugin=no
+[[ -f $prefix/$libdir/qvb/plugins/qvbflex.so ]] && have_plugin=yes
+echo "storage plug-in installed: $have_plugin"
+
+body_arg=()
+[[ $have_plugin == yes ]] && body_arg=("$work/made.qvb")
+
+step "CMake consumer: find_package(qvb)"
+if cmake -S "$consumer_source" -B "$work/consumer" -G "$generator" \
+      -DCMAKE_C_COMPILER="$c_compiler" -DCMAKE_PREFIX_PATH="$prefix" \
+      -DCMAKE_C_FLAGS="$sanitizer_flags" -DCMAKE_EXE_LINKER_FLAGS="$sanitizer_flags" \
+      >"$work/consumer.log" 2>&1 &&
+   cmake --build "$work/consumer" >>"$work/consumer.log" 2>&1; then
+  clean_env "$work/consumer/consumer" "${body_arg[@]}" || fail "the CMake consumer did not run"
+else
+  cat "$work/consumer.log"; fail "the CMake consumer did not build"
+fi
+
+step "pkg-config consumer"
+export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
+flags=$(pkg-config --cflags --libs qvb) || fail "pkg-config does not know qvb"
+plugin_dir=$(pkg-config --variable=plugindir qvb)
+[[ -d $plugin_dir || $have_plugin == no ]] || fail "pkg-config plugindir $plugin_dir is no folder"
+# shellcheck disable=SC2086 # the flags are words
+if ! "$c_compiler" $sanitizer_flags -o "$work/pc-consumer" "$consumer_source/consumer.c" $flags \
+       -Wl,-rpath,"$prefix/$libdir" -DQVB_PLUGIN_DIR="\"$plugin_dir\""; then
+  fail "the pkg-config consumer did not build"
+elif ! clean_env "$work/pc-consumer"; then
+  fail "the pkg-config consumer did not run"
+fi
+
+if [[ $have_plugin == yes && -f $work/made.qvb ]]; then
+  if [[ -x $prefix/$bindir/qvb2mtx ]]; then
+    step "installed qvb2mtx finds its plug-in without environment"
+    (cd "$work" && clean_env "$prefix/$bindir/qvb2mtx" made.qvb -o made) ||
+      fail "qvb2mtx ended with status $?"
+    [[ -s $work/made.mtx ]] || fail "qvb2mtx wrote no made.mtx"
+  fi
+  if [[ -x $prefix/$bindir/qvbcompare ]]; then
+    step "installed qvbcompare compares a body with itself"
+    (cd "$work" && clean_env "$prefix/$bindir/qvbcompare" made.qvb made.qvb) ||
+      fail "qvbcompare ended with status $?"
+  fi
+fi
+
+if [[ -n $python && -d $prefix/$pythondir/qvb ]]; then
+  step "installed Python host finds its library and plug-ins"
+  check='import sys, qvb
+print("library:", qvb.library().path)
+assert str(qvb.library().path).startswith(sys.argv[1]), "not the installed library"
+if len(sys.argv) > 2:
+    with qvb.open(sys.argv[2]) as body:
+        assert body.node_count == 2, body.node_count
+        print("nodes:", list(body.node_ids))'
+  clean_env PYTHONPATH="$prefix/$pythondir" "$python" -c "$check" "$prefix" "${body_arg[@]}" ||
+    fail "the installed Python host did not work"
+  clean_env "$prefix/$bindir/qvb-plot" --help >/dev/null || fail "qvb-plot --help failed"
+  if [[ $have_plugin == yes ]]; then
+    clean_env "$prefix/$bindir/qvb-plot" --list "$work/made.qvb" ||
+      fail "installed qvb-plot cannot read a body"
+  fi
+fi
+
+if ((failures)); then
+  printf '\n%d install check(s) failed\n' "$failures"
+  exit 1
+fi
+printf '\ninstall checks passed\n'
