@@ -1,0 +1,86 @@
+// The block codec: a body as a list of (block number, bytes) and back.
+//
+// Both storage backends keep bodies as encoded blocks: the body file puts each
+// block in a checksummed chunk, the database keeps each block as one value.
+// Block payloads are little-endian; arrays are stored as a 64-bit count and
+// the raw values, so that decoding copies them straight into the body's
+// arrays without looking at single values. Values are in the body's stored
+// units (block 11 names them).
+//
+// Blocks are decoded in ascending block order: the content summary (block 3)
+// carries the mode numbers that the later per-mode blocks refer to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "body.h"
+
+namespace qvb::body {
+
+// Malformed block data; what() names the block and the problem.
+class CodecError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual void write(const void *data, size_t size) = 0;
+};
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Reads exactly `size` bytes; false when fewer are available.
+  virtual bool read(void *data, size_t size) = 0;
+};
+
+class VectorSink : public ByteSink {
+ public:
+  explicit VectorSink(std::vector<uint8_t> &out) : out_(out) {}
+  void write(const void *data, size_t size) override {
+    const auto *p = static_cast<const uint8_t *>(data);
+    out_.insert(out_.end(), p, p + size);
+  }
+
+ private:
+  std::vector<uint8_t> &out_;
+};
+
+class MemorySource : public ByteSource {
+ public:
+  MemorySource(const void *data, size_t size) : p_(static_cast<const uint8_t *>(data)), left_(size) {}
+  bool read(void *data, size_t size) override;
+
+ private:
+  const uint8_t *p_;
+  size_t left_;
+};
+
+// The blocks of a body that carry data, in ascending order.
+std::vector<int> storedBlocks(const Body &body);
+
+// Writes the payload of one block.
+void encodeBlock(const Body &body, int block, ByteSink &sink);
+
+// Reads a payload of exactly `size` bytes into the body. Throws CodecError
+// when the data are malformed or do not fit the body decoded so far.
+void decodeBlock(Body &body, int block, ByteSource &source, uint64_t size);
+
+using EncodedBlocks = std::vector<std::pair<int, std::vector<uint8_t>>>;
+EncodedBlocks encodeBody(const Body &body);
+// Throws CodecError.
+std::unique_ptr<Body> decodeBody(const EncodedBlocks &blocks);
+
+// Blocks that a surface-mesh reader needs: identity, units, nodes, faces and
+// interface nodes (no modes).
+bool isSurfaceMeshBlock(int block);
+
+}  // namespace qvb::body

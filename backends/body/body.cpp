@@ -1,0 +1,232 @@
+#include "body.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qvb::body {
+
+const char *blockName(int block) {
+  static const char *const kNames[] = {
+      "", "version_code", "header", "content_summary", "nodal_coords", "element_topology",
+      "global_body_props", "eigenvalues", "mode_shapes", "nodal_masses", "nodal_inertias", "units",
+      "generalized_stiff", "generalized_mass", "element_faces", "generalized_damping",
+      "mode_shape_transformation", "interface_nodes", "modal_stress", "invar1", "invar2", "invar3",
+      "invar4", "invar5", "invar7", "invar8", "invar9", "preload", "modal_loads", "modal_strain",
+      "modal_statistics", "pre_stress", "pre_strain", "", "matrix_operator", "modal_load_nodal",
+      "monitor_point", "rotor_dynamics"};
+  return block >= 1 && block <= kLastBlock ? kNames[block] : "";
+}
+
+int IdIndex::find(int id) const {
+  if (!valid_) {
+    positions_.clear();
+    positions_.reserve(ids_.size());
+    for (size_t i = 0; i < ids_.size(); ++i) positions_.emplace(ids_[i], static_cast<int>(i));
+    valid_ = true;
+  }
+  auto it = positions_.find(id);
+  return it == positions_.end() ? -1 : it->second;
+}
+
+int IdIndex::append(int id) {
+  int position = static_cast<int>(ids_.size());
+  ids_.push_back(id);
+  if (valid_) positions_.emplace(id, position);
+  return position;
+}
+
+bool ModeKindData::hasModeValues() const {
+  return std::any_of(modes.begin(), modes.end(), [](const auto &m) { return !m.empty(); });
+}
+
+int ModeKindData::nodePosition(int nodeId) {
+  int position = nodes.find(nodeId);
+  if (position >= 0) return position;
+  position = nodes.append(nodeId);
+  for (auto &values : modes)
+    if (!values.empty()) values.resize(values.size() + 6, 0.0);
+  if (!initial.empty()) initial.resize(initial.size() + 6, 0.0);
+  return position;
+}
+
+void ModeMatrix::resize(int modes) {
+  if (modes <= size) return;
+  std::vector<double> grown(static_cast<size_t>(modes) * modes * width, 0.0);
+  for (int r = 0; r < size; ++r)
+    std::copy_n(&values[static_cast<size_t>(r) * size * width], static_cast<size_t>(size) * width,
+                &grown[static_cast<size_t>(r) * modes * width]);
+  values.swap(grown);
+  size = modes;
+}
+
+bool RotorDynamics::present() const {
+  return hasAxis || std::any_of(matrices.begin(), matrices.end(), [](const ModeMatrix &m) { return !m.empty(); });
+}
+
+Body::Body() {
+  for (auto &m : rotor.matrices) m.width = 1;
+}
+
+int Body::ensureMode(int modeNumber) {
+  int index = modeNumbers_.find(modeNumber);
+  if (index >= 0) return index;
+  index = modeNumbers_.append(modeNumber);
+  growModeData(modeCount());
+  return index;
+}
+
+void Body::setModeNumbers(std::vector<int> numbers) {
+  modeNumbers_.mutableIds() = std::move(numbers);
+  growModeData(modeCount());
+}
+
+void Body::growModeData(int modes) {
+  for (auto &kind : kinds) kind.modes.resize(modes);
+  if (!eigenvalues.empty()) eigenvalues.resize(modes, 0.0);
+  if (hasPreload) preload.resize(modes, 0.0);
+  for (auto &c : modalLoads) c.values.resize(modes, 0.0);
+  for (ModeVector *v : {&invariants.i3, &invariants.i4, &invariants.i8})
+    if (!v->empty()) v->resize(modes);
+  for (ModeMatrix *m : {&invariants.i5, &invariants.i9, &transformation})
+    if (!m->empty()) m->resize(modes);
+  for (auto &m : rotor.matrices)
+    if (!m.empty()) m.resize(modes);
+  if (!modalStatistics.empty()) modalStatistics.resize(modes);
+}
+
+int Body::ensureNode(int id) {
+  int index = nodes.find(id);
+  if (index >= 0) return index;
+  index = nodes.append(id);
+  coordinates.resize(coordinates.size() + 3, 0.0);
+  if (!nodalMass.empty()) nodalMass.resize(nodes.size(), 0.0);
+  if (!nodalInertia.empty()) nodalInertia.resize(static_cast<size_t>(nodes.size()) * 6, 0.0);
+  return index;
+}
+
+void Body::renameNodes(const std::unordered_map<int, int> &newIds) {
+  auto rename = [&](int &id) {
+    auto it = newIds.find(id);
+    if (it != newIds.end()) id = it->second;
+  };
+  for (int &id : nodes.mutableIds()) rename(id);
+  for (auto &kind : kinds)
+    for (int &id : kind.nodes.mutableIds()) rename(id);
+  for (size_t i = 0; i < faces.size();) {
+    int count = std::max(faces[i], 0);
+    for (int k = 1; k <= count && i + k < faces.size(); ++k) rename(faces[i + k]);
+    i += 1 + count;
+  }
+  for (int &id : interfaceNodes) rename(id);
+  for (auto &c : nodalLoads)
+    for (int &id : c.nodeIds) rename(id);
+  for (auto &p : monitorPoints)
+    for (int &id : p.nodeIds) rename(id);
+  for (auto &s : modalStatistics)
+    for (int *id : {&s.displacementNode, &s.rotationNode, &s.stressNode, &s.strainNode}) rename(*id);
+  freeEdgesValid_ = false;
+}
+
+double Body::sparseEntry(const SparseModeMatrix &m, int rowNumber, int columnNumber) const {
+  auto it = m.find({rowNumber, columnNumber});
+  if (it != m.end()) return it->second;
+  it = m.find({columnNumber, rowNumber});  // one stored triangle stands for both
+  return it != m.end() ? it->second : 0.0;
+}
+
+double Body::generalizedMassDiagonal(int modeIndex) const {
+  if (genMass.empty()) return 1.0;
+  int number = modeNumbers()[modeIndex];
+  return sparseEntry(genMass, number, number);
+}
+
+double Body::generalizedStiffnessDiagonal(int modeIndex) const {
+  if (genStiffness.empty() && !eigenvalues.empty()) return eigenvalues[modeIndex] * generalizedMassDiagonal(modeIndex);
+  int number = modeNumbers()[modeIndex];
+  return sparseEntry(genStiffness, number, number);
+}
+
+double Body::eigenvalue(int modeIndex) const {
+  if (!eigenvalues.empty()) return eigenvalues[modeIndex];
+  double mass = generalizedMassDiagonal(modeIndex);
+  return mass != 0.0 ? generalizedStiffnessDiagonal(modeIndex) / mass : 0.0;
+}
+
+bool Body::hasEigenvalues() const {
+  return modeCount() > 0 && (!eigenvalues.empty() || !genStiffness.empty());
+}
+
+void Body::rebuildEigenvalues() {
+  // Without generalized stiffness the stored eigenvalues are all there is.
+  if (genStiffness.empty()) return;
+  std::vector<double> rebuilt(modeCount());
+  for (int i = 0; i < modeCount(); ++i) {
+    double mass = generalizedMassDiagonal(i);
+    int number = modeNumbers()[i];
+    rebuilt[i] = mass != 0.0 ? sparseEntry(genStiffness, number, number) / mass : 0.0;
+  }
+  eigenvalues.swap(rebuilt);
+}
+
+int Body::rigidBodyModeCount() const {
+  // A fixed threshold in SI: rigid-body modes come out of eigen solvers with
+  // frequencies that are tiny but rarely exactly zero.
+  double toSeconds = storedUnits.si[kTime];
+  int count = 0;
+  for (int i = 0; i < modeCount(); ++i) {
+    double omega = std::sqrt(std::fabs(eigenvalue(i))) / toSeconds;
+    if (omega < 0.01) ++count;
+  }
+  return count;
+}
+
+bool Body::holdsUnitData() const {
+  for (int b = kNodalCoords; b <= kLastBlock; ++b)
+    if (b != kUnitsBlock && b != kElementFaces && b != kInterfaceNodes && b != kModeShapeTransformation &&
+        b != kElementTopology && exists(b))
+      return true;
+  return false;
+}
+
+bool Body::exists(int block) const {
+  const Invariants &inv = invariants;
+  switch (block) {
+    case kVersionBlock: case kHeaderBlock: case kUnitsBlock: return true;
+    case kContentSummary: return nodeCount() > 0 || modeCount() > 0;
+    case kNodalCoords: return nodeCount() > 0;
+    case kElementTopology: return !elementTopology.empty();
+    case kGlobalBodyProps: return global.present;
+    case kEigenvalues: return hasEigenvalues();
+    case kModeShapes: return kinds[kShape].nodes.size() > 0 && kinds[kShape].hasModeValues();
+    case kNodalMasses: return !nodalMass.empty();
+    case kNodalInertias: return !nodalInertia.empty();
+    case kGeneralizedStiff: return !genStiffness.empty();
+    case kGeneralizedMass: return !genMass.empty();
+    case kElementFaces: return !faces.empty();
+    case kGeneralizedDamping: return !genDamping.empty();
+    case kModeShapeTransformation: return !transformation.empty();
+    case kInterfaceNodes: return !interfaceNodes.empty();
+    case kModalStress: return kinds[kStress].hasModeValues();
+    case kInvar1: return inv.has[1];
+    case kInvar2: return inv.has[2];
+    case kInvar3: return inv.has[3];
+    case kInvar4: return inv.has[4];
+    case kInvar5: return inv.has[5];
+    case kInvar7: return inv.has[7];
+    case kInvar8: return inv.has[8];
+    case kInvar9: return inv.has[9];
+    case kPreload: return hasPreload;
+    case kModalLoads: return !modalLoads.empty();
+    case kModalStrain: return kinds[kStrain].hasModeValues();
+    case kModalStatistics: return !modalStatistics.empty();
+    case kPreStress: return !kinds[kStress].initial.empty();
+    case kPreStrain: return !kinds[kStrain].initial.empty();
+    case kMatrixOperator: return !matrixOperators.empty();
+    case kModalLoadNodal: return !nodalLoads.empty();
+    case kMonitorPoint: return !monitorPoints.empty();
+    case kRotorDynamics: return rotor.present();
+    default: return false;
+  }
+}
+
+}  // namespace qvb::body

@@ -1,0 +1,397 @@
+#include "body_file.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "block_codec.h"
+#include "crc32c.h"
+
+namespace qvb::qvbflex {
+namespace {
+
+using body::Body;
+
+constexpr unsigned char kMagic[8] = {0x89, 'Q', 'V', 'B', '\r', '\n', 0x1A, '\n'};
+constexpr uint32_t kFormatVersion = 1;
+constexpr size_t kFileHeaderSize = 24;   // magic, version, body count, reserved, checksum
+constexpr size_t kDirectoryEntrySize = 16;  // offset, size
+constexpr unsigned char kBodyMagic[4] = {'B', 'O', 'D', 'Y'};
+constexpr size_t kChunkHeaderSize = 24;  // block, flags, length, payload checksum, header checksum
+// Blocks up to this size are checked before they are decoded; larger ones
+// are decoded straight into the body while their checksum is computed.
+constexpr uint64_t kBufferedBlockLimit = 16u << 20;
+constexpr size_t kCopySlice = 1u << 20;
+
+std::atomic<int64_t> g_writeBudget{-1};
+
+class Failure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+template <typename T> T loadLE(const unsigned char *p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <typename T> void storeLE(unsigned char *p, T v) { std::memcpy(p, &v, sizeof v); }
+
+uint64_t padding(uint64_t length) { return (8 - length % 8) % 8; }
+
+class File {
+ public:
+  File(const std::string &path, const char *mode) : f_(std::fopen(path.c_str(), mode)) {}
+  ~File() {
+    if (f_) std::fclose(f_);
+  }
+  File(const File &) = delete;
+  File &operator=(const File &) = delete;
+  std::FILE *get() const { return f_; }
+  explicit operator bool() const { return f_ != nullptr; }
+  int close() {
+    std::FILE *f = f_;
+    f_ = nullptr;
+    return std::fclose(f);
+  }
+
+ private:
+  std::FILE *f_;
+};
+
+// ---- reading ----------------------------------------------------------------
+
+class Reader {
+ public:
+  Reader(const std::string &path, std::FILE *f) : path_(path), f_(f) {
+    if (std::fseek(f, 0, SEEK_END) != 0) fail("cannot be read");
+    size_ = static_cast<uint64_t>(std::ftell(f));
+    std::rewind(f);
+  }
+
+  [[noreturn]] void fail(const std::string &what) const { throw Failure(path_ + " " + what); }
+  uint64_t size() const { return size_; }
+  void seek(uint64_t offset) {
+    if (offset > size_ || std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0) fail("is truncated");
+  }
+  void read(void *data, size_t n) {
+    if (std::fread(data, 1, n, f_) != n) fail("is truncated");
+  }
+
+  // Magic, format version and directory; returns the (offset, size) of
+  // every body.
+  std::vector<std::pair<uint64_t, uint64_t>> directory() {
+    unsigned char header[kFileHeaderSize];
+    if (size_ < kFileHeaderSize || std::fread(header, 1, sizeof header, f_) != sizeof header ||
+        std::memcmp(header, kMagic, sizeof kMagic) != 0)
+      fail("is not a body file");
+    uint32_t version = loadLE<uint32_t>(header + 8);
+    if (version == 0 || version > kFormatVersion)
+      fail("is in body file format " + std::to_string(version) + ", which this reader (format " +
+           std::to_string(kFormatVersion) + ") does not know");
+    uint32_t count = loadLE<uint32_t>(header + 12);
+    if (count > (size_ - kFileHeaderSize) / kDirectoryEntrySize) fail("is truncated");
+    std::vector<unsigned char> entries(static_cast<size_t>(count) * kDirectoryEntrySize);
+    read(entries.data(), entries.size());
+    uint32_t crc = body::crc32c(0, header, 20);
+    crc = body::crc32c(crc, entries.data(), entries.size());
+    if (crc != loadLE<uint32_t>(header + 20)) fail("fails its header checksum");
+    std::vector<std::pair<uint64_t, uint64_t>> bodies;
+    for (uint32_t k = 0; k < count; ++k) {
+      uint64_t offset = loadLE<uint64_t>(&entries[k * kDirectoryEntrySize]);
+      uint64_t length = loadLE<uint64_t>(&entries[k * kDirectoryEntrySize + 8]);
+      if (offset > size_ || length > size_ - offset) fail("is truncated");
+      bodies.emplace_back(offset, length);
+    }
+    return bodies;
+  }
+
+  std::FILE *stream() const { return f_; }
+
+ private:
+  std::string path_;
+  std::FILE *f_;
+  uint64_t size_ = 0;
+};
+
+// Reads from the file in slices, checksumming each slice while it is hot.
+class ChecksummingSource : public body::ByteSource {
+ public:
+  explicit ChecksummingSource(std::FILE *f) : f_(f) {}
+  bool read(void *data, size_t size) override {
+    auto *p = static_cast<unsigned char *>(data);
+    while (size > 0) {
+      size_t n = std::min(size, kCopySlice);
+      if (std::fread(p, 1, n, f_) != n) return false;
+      crc_ = body::crc32c(crc_, p, n);
+      p += n;
+      size -= n;
+    }
+    return true;
+  }
+  uint32_t crc() const { return crc_; }
+
+ private:
+  std::FILE *f_;
+  uint32_t crc_ = 0;
+};
+
+std::unique_ptr<Body> readOneBody(Reader &in, const std::string &path, int index, uint64_t offset, uint64_t length,
+                                  bool surfaceOnly) {
+  const std::string where = path + ", body " + std::to_string(index) + ":";
+  auto fail = [&](const std::string &what) -> void { throw Failure(where + " " + what); };
+  in.seek(offset);
+  unsigned char header[8];
+  if (length < sizeof header) fail("is truncated");
+  in.read(header, sizeof header);
+  if (std::memcmp(header, kBodyMagic, 4) != 0) fail("does not start a body");
+  uint32_t chunks = loadLE<uint32_t>(header + 4);
+  uint64_t left = length - sizeof header;
+  auto result = std::make_unique<Body>();
+  int previous = 0;
+  for (uint32_t c = 0; c < chunks; ++c) {
+    unsigned char chunk[kChunkHeaderSize];
+    if (left < sizeof chunk) fail("is truncated");
+    in.read(chunk, sizeof chunk);
+    left -= sizeof chunk;
+    if (body::crc32c(0, chunk, 20) != loadLE<uint32_t>(chunk + 20))
+      fail("chunk " + std::to_string(c + 1) + " fails its header checksum");
+    int block = static_cast<int>(loadLE<uint32_t>(chunk));
+    uint64_t size = loadLE<uint64_t>(chunk + 8);
+    uint32_t expected = loadLE<uint32_t>(chunk + 16);
+    if (block <= previous || block > body::kLastBlock || block == 33)
+      fail("chunk " + std::to_string(c + 1) + " holds an unknown or repeated block " + std::to_string(block));
+    previous = block;
+    if (size > left || padding(size) > left - size) fail("block " + std::to_string(block) + " is truncated");
+    left -= size + padding(size);
+    const std::string blockName = "block " + std::to_string(block);
+    try {
+      if (surfaceOnly && !body::isSurfaceMeshBlock(block)) {
+        in.seek(static_cast<uint64_t>(std::ftell(in.stream())) + size);
+      } else if (size <= kBufferedBlockLimit) {
+        std::vector<unsigned char> bytes(size);
+        in.read(bytes.data(), bytes.size());
+        if (body::crc32c(0, bytes.data(), bytes.size()) != expected) fail(blockName + " fails its checksum");
+        body::MemorySource source(bytes.data(), bytes.size());
+        body::decodeBlock(*result, block, source, size);
+      } else {
+        ChecksummingSource source(in.stream());
+        body::decodeBlock(*result, block, source, size);
+        if (source.crc() != expected) fail(blockName + " fails its checksum");
+      }
+    } catch (const body::CodecError &e) {
+      fail(e.what());
+    }
+    unsigned char pad[8];
+    in.read(pad, padding(size));
+  }
+  return result;
+}
+
+// ---- writing ----------------------------------------------------------------
+
+// Every byte of the temporary file goes through here, so the test seam can
+// fail a write at any point.
+class Output {
+ public:
+  explicit Output(std::FILE *f) : f_(f) {}
+  void put(const void *data, size_t n) {
+    int64_t budget = g_writeBudget.load();
+    if (budget >= 0 && written_ + static_cast<int64_t>(n) > budget) {
+      errno = ENOSPC;
+      throw Failure(std::string("cannot be written: ") + std::strerror(ENOSPC));
+    }
+    if (n && std::fwrite(data, 1, n, f_) != n) throw Failure(std::string("cannot be written: ") + std::strerror(errno));
+    written_ += static_cast<int64_t>(n);
+  }
+  uint64_t position() const { return static_cast<uint64_t>(std::ftell(f_)); }
+  void seek(uint64_t offset) {
+    if (std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0)
+      throw Failure(std::string("cannot be written: ") + std::strerror(errno));
+  }
+  void seekEnd() {
+    if (std::fseek(f_, 0, SEEK_END) != 0) throw Failure(std::string("cannot be written: ") + std::strerror(errno));
+  }
+
+ private:
+  std::FILE *f_;
+  int64_t written_ = 0;
+};
+
+class ChecksummingSink : public body::ByteSink {
+ public:
+  explicit ChecksummingSink(Output &out) : out_(out) {}
+  void write(const void *data, size_t size) override {
+    out_.put(data, size);
+    crc_ = body::crc32c(crc_, data, size);
+    length_ += size;
+  }
+  uint32_t crc() const { return crc_; }
+  uint64_t length() const { return length_; }
+
+ private:
+  Output &out_;
+  uint32_t crc_ = 0;
+  uint64_t length_ = 0;
+};
+
+// Writes one body at the current end of the file; returns its size.
+uint64_t writeOneBody(Output &out, const Body &b) {
+  const uint64_t start = out.position();
+  const std::vector<int> blocks = body::storedBlocks(b);
+  unsigned char header[8];
+  std::memcpy(header, kBodyMagic, 4);
+  storeLE<uint32_t>(header + 4, static_cast<uint32_t>(blocks.size()));
+  out.put(header, sizeof header);
+  for (int block : blocks) {
+    const uint64_t chunkStart = out.position();
+    unsigned char chunk[kChunkHeaderSize] = {};
+    out.put(chunk, sizeof chunk);  // filled in once the payload is known
+    ChecksummingSink sink(out);
+    body::encodeBlock(b, block, sink);
+    const unsigned char zeros[8] = {};
+    out.put(zeros, padding(sink.length()));
+    storeLE<uint32_t>(chunk, static_cast<uint32_t>(block));
+    storeLE<uint64_t>(chunk + 8, sink.length());
+    storeLE<uint32_t>(chunk + 16, sink.crc());
+    storeLE<uint32_t>(chunk + 20, body::crc32c(0, chunk, 20));
+    out.seek(chunkStart);
+    out.put(chunk, sizeof chunk);
+    out.seekEnd();
+  }
+  return out.position() - start;
+}
+
+void copyRange(std::FILE *from, uint64_t offset, uint64_t size, Output &out) {
+  if (std::fseek(from, static_cast<long>(offset), SEEK_SET) != 0) throw Failure("cannot be read");
+  std::vector<unsigned char> slice(kCopySlice);
+  while (size > 0) {
+    size_t n = static_cast<size_t>(std::min<uint64_t>(size, slice.size()));
+    if (std::fread(slice.data(), 1, n, from) != n) throw Failure("is truncated");
+    out.put(slice.data(), n);
+    size -= n;
+  }
+}
+
+std::string temporaryName(const std::string &path) {
+  static std::atomic<unsigned> counter{0};
+  auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
+  return path + ".tmp-" + std::to_string(static_cast<long long>(getpid())) + "-" + std::to_string(tick % 1000000007) +
+         "-" + std::to_string(counter++);
+}
+
+void writeFile(const std::string &path, const Body &b, int position) {
+  // The bodies of the existing file that are kept, copied as raw bytes.
+  std::vector<std::pair<uint64_t, uint64_t>> existing;
+  File old(path, "rb");
+  if (position > 0 && old) existing = Reader(path, old.get()).directory();
+  const int count = static_cast<int>(existing.size());
+  if (position > count + 1)
+    throw Failure("holds " + std::to_string(count) + " bodies; body " + std::to_string(position) +
+                  " cannot be written (the next free position is " + std::to_string(count + 1) + ")");
+  const int total = position == 0 ? 1 : std::max(count, position);
+
+  const std::string temporary = temporaryName(path);
+  File tmp(temporary, "wbx");
+  if (!tmp) throw Failure(std::string("cannot be written: ") + std::strerror(errno));
+  try {
+    Output out(tmp.get());
+    std::vector<unsigned char> header(kFileHeaderSize + total * kDirectoryEntrySize, 0);
+    out.put(header.data(), header.size());  // filled in at the end
+    for (int k = 1; k <= total; ++k) {
+      const uint64_t offset = out.position();
+      uint64_t size;
+      if (k == position || position == 0) {
+        size = writeOneBody(out, b);
+      } else {
+        copyRange(old.get(), existing[k - 1].first, existing[k - 1].second, out);
+        size = existing[k - 1].second;
+      }
+      storeLE<uint64_t>(&header[kFileHeaderSize + (k - 1) * kDirectoryEntrySize], offset);
+      storeLE<uint64_t>(&header[kFileHeaderSize + (k - 1) * kDirectoryEntrySize + 8], size);
+    }
+    std::memcpy(header.data(), kMagic, sizeof kMagic);
+    storeLE<uint32_t>(&header[8], kFormatVersion);
+    storeLE<uint32_t>(&header[12], static_cast<uint32_t>(total));
+    uint32_t crc = body::crc32c(0, header.data(), 20);
+    crc = body::crc32c(crc, header.data() + kFileHeaderSize, header.size() - kFileHeaderSize);
+    storeLE<uint32_t>(&header[20], crc);
+    out.seek(0);
+    out.put(header.data(), header.size());
+    if (std::fflush(tmp.get()) != 0 || fsync(fileno(tmp.get())) != 0 || tmp.close() != 0)
+      throw Failure(std::string("cannot be written: ") + std::strerror(errno));
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+      throw Failure(std::string("cannot be replaced: ") + std::strerror(errno));
+  } catch (...) {
+    if (tmp) tmp.close();
+    std::remove(temporary.c_str());
+    throw;
+  }
+}
+
+}  // namespace
+
+int bodyCount(const std::string &path, std::string *error) {
+  try {
+    File f(path, "rb");
+    if (!f) throw Failure(std::string("cannot be opened: ") + std::strerror(errno));
+    Reader in(path, f.get());
+    return static_cast<int>(in.directory().size());
+  } catch (const Failure &e) {
+    if (error) *error = e.what();
+  }
+  return -1;
+}
+
+std::unique_ptr<body::Body> readBody(const std::string &path, int index, bool surfaceOnly, std::string *error) {
+  try {
+    File f(path, "rb");
+    if (!f) throw Failure(path + " cannot be opened: " + std::strerror(errno));
+    Reader in(path, f.get());
+    auto bodies = in.directory();
+    if (index < 1 || index > static_cast<int>(bodies.size()))
+      throw Failure(path + " holds " + std::to_string(bodies.size()) + " bodies; there is no body " +
+                    std::to_string(index));
+    return readOneBody(in, path, index, bodies[index - 1].first, bodies[index - 1].second, surfaceOnly);
+  } catch (const Failure &e) {
+    if (error) *error = e.what();
+  }
+  return nullptr;
+}
+
+bool writeBody(const std::string &path, const body::Body &b, int position, std::string *error) {
+  try {
+    writeFile(path, b, position);
+    return true;
+  } catch (const Failure &e) {
+    std::string what = e.what();
+    // Reader failures already start with the path.
+    if (error) *error = what.compare(0, path.size(), path) == 0 ? what : path + " " + what;
+  }
+  return false;
+}
+
+FileSpec parseFileSpec(const char *specification) {
+  FileSpec spec;
+  std::string text = specification ? specification : "";
+  size_t end = text.find_last_not_of(' ');
+  text.erase(end == std::string::npos ? 0 : end + 1);
+  size_t selector = text.find("::");
+  if (selector != std::string::npos && selector + 2 < text.size() &&
+      text.find_first_not_of("0123456789", selector + 2) == std::string::npos) {
+    spec.index = std::atoi(text.c_str() + selector + 2);
+    text.erase(selector);
+  }
+  spec.path = text;
+  return spec;
+}
+
+void failWritesAfterBytesForTesting(int64_t bytes) { g_writeBudget = bytes; }
+
+}  // namespace qvb::qvbflex

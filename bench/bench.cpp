@@ -1,0 +1,345 @@
+// qvb_bench: times the converter's heavy steps on synthetic bodies of
+// several sizes and prints each figure beside its baseline.
+//
+//   qvb_bench [--dir DIR] [--repeat R] [--run-repeat R] [--sizes NxM,...] [--large]
+//             [--no-baseline] [--no-numpy]
+//
+// Per size: reading the body file's bytes (page cache) against opening the
+// body; invariants 5 and 9 (fast kernel against the per-pair way and the
+// numpy peer); formatting the matrix text (fast formatter against fprintf
+// and numpy.savetxt); whole qvb2mtx runs (all nodes, and the interface
+// nodes only) and a comparison of the body with its copy, each with the
+// child's peak memory against the body file's size. Times are medians of R
+// runs (--repeat; --run-repeat for the commands) with ± half the spread
+// (max - min) / median. The baselines run once.
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "convert/invariants_5_9_blas.h"
+#include "convert/number_format.h"
+#include "qvb.h"
+#include "reference_kernels.h"
+#include "synthetic_body.h"
+
+namespace fs = std::filesystem;
+using qvbbench::BodySize;
+
+namespace {
+
+// The text benchmark formats at most this many values (a multiple of 3).
+constexpr size_t kTextValues = 6000000;
+
+struct Options {
+  fs::path dir = "bench-data";
+  int repeat = 3;      // in-process figures
+  int run_repeat = 1;  // whole command runs (tens of seconds each at 10^5 nodes)
+  std::vector<BodySize> sizes = {{10000, 50, true}, {100000, 100, true}, {200000, 100, true}};
+  bool baseline = true, numpy = true;
+};
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+struct Stat {
+  double median = 0, spread = 0;
+  size_t runs = 0;
+};
+
+Stat Summarise(std::vector<double> t) {
+  std::sort(t.begin(), t.end());
+  Stat s;
+  s.median = t[t.size() / 2];
+  s.runs = t.size();
+  s.spread = s.median > 0 ? (t.back() - t.front()) / s.median : 0;
+  return s;
+}
+
+Stat Time(int repeat, const std::function<void()> &work) {
+  std::vector<double> t;
+  for (int i = 0; i < repeat; ++i) {
+    const double start = Now();
+    work();
+    t.push_back(Now() - start);
+  }
+  return Summarise(t);
+}
+
+struct ChildRun {
+  double seconds = -1;
+  double peak_mb = 0;
+  int status = -1;
+};
+
+// Runs a command with its output discarded; wall time, peak resident size.
+ChildRun Run(const std::vector<std::string> &args) {
+  ChildRun run;
+  std::fflush(nullptr);  // or the child would print our pending output again
+  // A child's peak size starts from the size it is forked at: give memory
+  // back and reset this process's high-water mark so only the child counts.
+  malloc_trim(0);
+  if (std::FILE *refs = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", refs);
+    std::fclose(refs);
+  }
+  const double start = Now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::FILE *sink = std::freopen("/dev/null", "w", stdout);
+    (void)sink;
+    std::vector<char *> argv;
+    for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
+    run.seconds = Now() - start;
+    run.peak_mb = usage.ru_maxrss / 1024.0;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  return run;
+}
+
+Stat TimeChild(int repeat, const std::vector<std::string> &args, double &peak_mb, int &status) {
+  std::vector<double> t;
+  for (int i = 0; i < repeat; ++i) {
+    const ChildRun run = Run(args);
+    t.push_back(run.seconds);
+    peak_mb = std::max(peak_mb, run.peak_mb);
+    status = run.status;
+  }
+  return Summarise(t);
+}
+
+size_t ReadAllBytes(const fs::path &path) {
+  std::FILE *in = std::fopen(path.c_str(), "rb");
+  if (in == nullptr) return 0;
+  static std::vector<char> buffer(size_t{8} << 20);  // reused: fresh pages cost more than the copy
+  size_t total = 0, got;
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) total += got;
+  std::fclose(in);
+  return total;
+}
+
+void Line(const char *what, Stat fast, const char *base_name, double base, const char *peer_name,
+          double peer, const char *note = "") {
+  if (fast.runs > 1) std::printf("  %-26s %9.3f s  ±%3.0f%%", what, fast.median, 100 * fast.spread / 2);
+  else std::printf("  %-26s %9.3f s   (1x)", what, fast.median);
+  if (base > 0) std::printf("  | %-9s %9.3f s %7.1fx", base_name, base, base / fast.median);
+  else std::printf("  | %-9s %11s %8s", "", "", "");
+  if (peer > 0) std::printf("  | %-8s %8.3f s %6.1fx", peer_name, peer, peer / fast.median);
+  std::printf("%s\n", note);
+}
+
+double MaxAbsDifference(const std::vector<double> &a, const std::vector<double> &b, double &largest) {
+  double diff = 0;
+  largest = 0;
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    diff = std::max(diff, std::fabs(a[i] - b[i]));
+    largest = std::max(largest, std::fabs(b[i]));
+  }
+  return diff;
+}
+
+void BenchSize(const Options &options, const BodySize &size, const fs::path &bin) {
+  const std::string tag = std::to_string(size.nodes) + "x" + std::to_string(size.modes);
+  const fs::path body_path = options.dir / ("body_" + tag + ".qvb");
+  const fs::path copy_path = options.dir / ("copy_" + tag + ".qvb");
+  if (!fs::exists(body_path)) {
+    const double start = Now();
+    if (!qvbbench::WriteSyntheticBody(body_path, size)) return;
+    std::printf("  (made %s in %.1f s)\n", body_path.c_str(), Now() - start);
+    fs::remove(copy_path);
+  }
+  if (!fs::exists(copy_path)) fs::copy_file(body_path, copy_path);
+  const double body_mb = static_cast<double>(fs::file_size(body_path)) / 1e6;
+  std::printf("N = %d nodes, n = %d modes%s, body file %.0f MB\n", size.nodes, size.modes,
+              size.stresses ? " (with stresses)" : "", body_mb);
+  const int R = options.repeat;
+
+  ReadAllBytes(body_path);  // into the page cache
+  const Stat bytes = Time(R, [&] { ReadAllBytes(body_path); });
+  QVB_Handle body = nullptr;
+  const Stat open = Time(R, [&] {
+    if (body != nullptr) QVB_Destroy(body);
+    body = QVB_CreateFromQVB(body_path.c_str());
+  });
+  if (body == nullptr) {
+    std::printf("  cannot open %s\n", body_path.c_str());
+    return;
+  }
+  Line("open .qvb (vs read bytes)", open, "bytes", bytes.median, "", 0, "  (ratio < 1: slower than I/O)");
+
+  // The converter's path: masses and each selected mode's shapes once.
+  const size_t nodes = static_cast<size_t>(size.nodes), n = static_cast<size_t>(size.modes);
+  std::vector<double> masses(nodes), shapes(n * nodes * 3);
+  const Stat fetch = Time(R, [&] {
+    for (size_t p = 0; p < nodes; ++p) masses[p] = QVB_NodalMass(body, static_cast<int>(p));
+    for (size_t j = 0; j < n; ++j) QVB_Mode(body, static_cast<int>(j) + 1, 0, shapes.data() + j * nodes * 3, 0);
+  });
+  Line("fetch masses + shapes", fetch, "", 0, "", 0);
+
+  std::vector<double> i5, i9, ref5, ref9;
+  const Stat fast = Time(R, [&] { qvb::convert::ComputeInvariants5And9Fast(masses, shapes, size.modes, i5, i9); });
+  double per_pair = 0;
+  std::string agreement;
+  if (options.baseline) {
+    per_pair = Time(1, [&] { qvbbench::PerPairInvariants(body, size.modes, ref5, ref9); }).median;
+    double largest = 0;
+    const double diff = std::max(MaxAbsDifference(i5, ref5, largest), MaxAbsDifference(i9, ref9, largest));
+    char text[96];
+    std::snprintf(text, sizeof text, "  (max |diff| %.1e of max |I9| %.1e)", diff, largest);
+    agreement = text;
+  }
+
+  // From here on only the arrays are needed; giving the body back keeps the
+  // largest size (and the numpy peer's copies) within the machine.
+  QVB_Destroy(body);
+
+  // numpy peer on the same arrays.
+  double numpy_invariants = 0, numpy_text = 0;
+  const size_t text_count = std::min(kTextValues, shapes.size());
+  const fs::path text_path = options.dir / "text.out";
+  if (options.numpy) {
+    const fs::path arrays = options.dir / "arrays.f64";
+    std::FILE *out = std::fopen(arrays.c_str(), "wb");
+    if (out != nullptr) {
+      std::fwrite(masses.data(), sizeof(double), masses.size(), out);
+      std::fwrite(shapes.data(), sizeof(double), shapes.size(), out);
+      std::fclose(out);
+      const std::string command = std::string("/usr/bin/python3 ") + QVB_BENCH_SOURCE_DIR + "/numpy_peer.py " +
+                                  arrays.string() + " " + std::to_string(nodes) + " " + std::to_string(n) + " " +
+                                  std::to_string(text_count) + " " + text_path.string();
+      if (std::FILE *pipe = popen(command.c_str(), "r")) {
+        if (std::fscanf(pipe, "%lf %lf", &numpy_invariants, &numpy_text) != 2) numpy_invariants = numpy_text = 0;
+        pclose(pipe);
+      }
+      fs::remove(arrays);
+    }
+  }
+  Line("invariants 5+9", fast, "per-pair", per_pair, "numpy", numpy_invariants, agreement.c_str());
+
+  // Matrix text: the first values of the shapes, three to a line, written
+  // to a file (page cache) the way each implementation writes.
+  const Stat text = Time(R, [&] {
+    std::FILE *out = std::fopen(text_path.c_str(), "w");
+    qvb::convert::WriteRealLines(out, shapes.data(), text_count, 3, 22, 14);
+    std::fclose(out);
+  });
+  // What the matrix writer gets by formatting each value and handing it to
+  // the stream (one fwrite per value, the stream's own buffering).
+  const Stat per_value = Time(R, [&] {
+    std::FILE *out = std::fopen(text_path.c_str(), "w");
+    char piece[qvb::convert::kNumberTextMax];
+    for (size_t i = 0; i < text_count; ++i) {
+      std::fwrite(piece, 1, qvb::convert::FormatScientific(piece, shapes[i], 22, 14), out);
+      if (i % 3 == 2) std::fputc('\n', out);
+    }
+    std::fclose(out);
+  });
+  double printf_text = 0;
+  if (options.baseline)
+    printf_text = Time(1, [&] {
+      std::FILE *out = std::fopen(text_path.c_str(), "w");
+      qvbbench::PrintfRealLines(out, shapes.data(), text_count, 3, 22, 14);
+      std::fclose(out);
+    }).median;
+  char what[64];
+  std::snprintf(what, sizeof what, "MTX text, %.1fM values", text_count / 1e6);
+  Line(what, text, "fprintf", printf_text, "savetxt", numpy_text, "  (two threads, chunked)");
+  Line("  same, fwrite per value", per_value, "fprintf", printf_text, "", 0);
+  fs::remove(text_path);
+  shapes = std::vector<double>();
+
+  const std::string qvb2mtx = (bin / "qvb2mtx").string(), qvbcompare = (bin / "qvbcompare").string();
+  const fs::path mtx = options.dir / ("out_" + tag);
+  struct Whole {
+    const char *what;
+    std::vector<std::string> args;
+  } runs[] = {
+      {"qvb2mtx (all nodes)", {qvb2mtx, "-Q", body_path.string(), "-o", mtx.string()}},
+      {"qvb2mtx +N interface", {qvb2mtx, "-Q", body_path.string(), "+N", "1:20", "-o", mtx.string()}},
+      {"qvbcompare body copy", {qvbcompare, body_path.string(), copy_path.string()}},
+  };
+  for (const Whole &whole : runs) {
+    double peak = 0;
+    int status = 0;
+    const Stat t = TimeChild(options.run_repeat, whole.args, peak, status);
+    char note[96];
+    std::snprintf(note, sizeof note, "  peak %.0f MB = %.2f x body%s", peak, peak / body_mb,
+                  status == 0 ? "" : "  (exit status not 0)");
+    Line(whole.what, t, "", 0, "", 0, note);
+  }
+  fs::remove(mtx.string() + ".mtx");
+}
+
+bool ParseSizes(const char *text, std::vector<BodySize> &sizes) {
+  sizes.clear();
+  std::string list = text;
+  size_t at = 0;
+  while (at < list.size()) {
+    const size_t end = std::min(list.find(',', at), list.size());
+    const std::string item = list.substr(at, end - at);
+    const size_t x = item.find('x');
+    if (x == std::string::npos) return false;
+    sizes.push_back({static_cast<int>(std::atof(item.substr(0, x).c_str())), std::atoi(item.c_str() + x + 1), true});
+    if (sizes.back().nodes <= 0 || sizes.back().modes <= 0) return false;
+    at = end + 1;
+  }
+  return !sizes.empty();
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--dir" && i + 1 < argc) options.dir = argv[++i];
+    else if (a == "--repeat" && i + 1 < argc) options.repeat = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--run-repeat" && i + 1 < argc) options.run_repeat = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--sizes" && i + 1 < argc && ParseSizes(argv[++i], options.sizes)) continue;
+    else if (a == "--large") options.sizes.push_back({1000000, 200, false});
+    else if (a == "--no-baseline") options.baseline = false;
+    else if (a == "--no-numpy") options.numpy = false;
+    else {
+      std::fprintf(stderr,
+                   "usage: %s [--dir DIR] [--repeat R] [--run-repeat R] [--sizes 1e4x50,...] [--large] "
+                   "[--no-baseline] [--no-numpy]\n",
+                   argv[0]);
+      return 2;
+    }
+  }
+  const fs::path bin = fs::canonical("/proc/self/exe").parent_path();
+  if (std::getenv("TRX_USER_PLUGIN_DIR") == nullptr)
+    setenv("TRX_USER_PLUGIN_DIR", (bin.parent_path() / "plugins").c_str(), 1);
+  fs::create_directories(options.dir);
+  double load[3] = {0, 0, 0};
+  getloadavg(load, 3);
+  std::printf("qvb_bench: %d repeats (commands %d), load average %.1f at start\n", options.repeat,
+              options.run_repeat, load[0]);
+  for (const BodySize &size : options.sizes) {
+    BenchSize(options, size, bin);
+    std::fflush(stdout);
+  }
+  getloadavg(load, 3);
+  std::printf("load average %.1f at end\n", load[0]);
+  QVB_Terminate();
+  return 0;
+}

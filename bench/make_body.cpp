@@ -1,0 +1,24 @@
+// qvb_bench_make_body OUT.qvb NODES MODES [--no-stress]
+// Writes one synthetic body (see synthetic_body.h).
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "qvb.h"
+#include "synthetic_body.h"
+
+int main(int argc, char **argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: %s OUT.qvb NODES MODES [--no-stress]\n", argv[0]);
+    return 2;
+  }
+  const qvbbench::BodySize size{std::atoi(argv[2]), std::atoi(argv[3]),
+                                !(argc > 4 && std::strcmp(argv[4], "--no-stress") == 0)};
+  if (size.nodes <= 0 || size.modes <= 0) {
+    std::fprintf(stderr, "NODES and MODES must be positive\n");
+    return 2;
+  }
+  const bool ok = qvbbench::WriteSyntheticBody(argv[1], size);
+  QVB_Terminate();
+  return ok ? 0 : 1;
+}

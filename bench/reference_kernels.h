@@ -1,0 +1,21 @@
+// The straightforward ways, kept as the baselines the fast kernels are
+// measured against: invariants 5 and 9 pair by pair with each pair's shapes
+// fetched from the body (buffers reused), and one fprintf per value.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <vector>
+
+#include "qvb.h"
+
+namespace qvbbench {
+
+// Modes 1..n of the body (mode numbers), I5 and I9 in the converter's layout.
+void PerPairInvariants(QVB_Handle body, int n, std::vector<double> &i5, std::vector<double> &i9);
+
+// fprintf("%*.*E") per value, a line end after every per_line values.
+void PrintfRealLines(std::FILE *out, const double *values, size_t count, int per_line, int width,
+                     int precision);
+
+}  // namespace qvbbench

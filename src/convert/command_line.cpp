@@ -1,0 +1,266 @@
+#include "convert/command_line.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "convert/arg_tokens.h"
+#include "convert/list_grammar.h"
+#include "qvb.h"
+
+namespace qvb::convert {
+
+FilePtr &ShellStream() {
+  static FilePtr stream;
+  return stream;
+}
+
+namespace {
+
+class SwitchReader {
+ public:
+  SwitchReader(std::vector<std::string> &tokens, size_t first, ConversionContext &context,
+               CommandLine &line)
+      : tokens_(tokens), pos_(first), context_(context), line_(line) {}
+
+  bool ReadAll() {
+    while (pos_ < tokens_.size()) {
+      const std::string token = tokens_[pos_++];
+      if (!ReadOne(token)) return false;
+    }
+    if (line_.interface_edits_given && line_.interface_edits.empty()) return InterfaceError();
+    return true;
+  }
+
+ private:
+  bool ReadOne(const std::string &s) {
+    if (s == "-S") return SelectionFile();
+    if (s == "-s") return ShellFile();
+    if (s == "-O") return Argument("Please specify output file for FLEX optimization",
+                                   [&](const std::string &a) {
+                                     line_.optimize = true;
+                                     line_.optimized_file = a;
+                                     return true;
+                                   });
+    if (s == "-o") return Argument("Please specify output file", [&](const std::string &a) {
+      std::string base = a;
+      if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".mtx") == 0) base.resize(base.size() - 4);
+      context_.output_base = base;
+      line_.output_given = true;
+      line_.exit_after_shell = false;
+      return true;
+    });
+    if (s == "-l") return UnitLabel("length", context_.length_label);
+    if (s == "-m") return UnitLabel("mass", context_.mass_label);
+    if (s == "-t") return UnitLabel("time", context_.time_label);
+    if (s == "-f") return UnitLabel("force", context_.force_label);
+    if (s == "-b") return Argument("Please specify number of block to dump", [&](const std::string &a) {
+      line_.dump_block = std::atoi(a.c_str());
+      return true;
+    });
+    if (s == "-d") return DumpFile();
+    if (s == "-N") return List(s, RangeColon::kFirst, line_.drop_nodes);
+    if (s == "+N") return List(s, RangeColon::kFirst, line_.keep_nodes);
+    if (s == "-M") return List(s, RangeColon::kFirst, line_.drop_modes) && ModesExist(line_.drop_modes);
+    if (s == "+M") return List(s, RangeColon::kFirst, line_.keep_modes) && ModesExist(line_.keep_modes);
+    if (s == "-L") return (Run().progress = true);
+    if (s == "-F") return (context_.skip_invariants_5_9 = true);
+    if (s == "-E") return (context_.rigid_only = true);
+    if (s == "-sscale") return Scale("stiffness", context_.stiffness_scale);
+    if (s == "-mscale") return Scale("mass", context_.mass_scale);
+    if (s == "-C") return UserEdge();
+    if (s == "-c") return FreeEdges();
+    if (s == "-H") return Argument("Please specify the high frequency threshold", [&](const std::string &a) {
+      HighFrequency(std::atof(a.c_str()));
+      return true;
+    });
+    if (s == "-I") return InterfaceEdits();
+    PrintError("No such switch %s", s.c_str());
+    return false;
+  }
+
+  // A switch with one argument: the next token, whatever it looks like.
+  template <typename Use>
+  bool Argument(const char *missing, Use use) {
+    if (pos_ >= tokens_.size()) {
+      PrintError("%s", missing);
+      return false;
+    }
+    // A copy: reading a selection file grows the token list.
+    const std::string argument = tokens_[pos_++];
+    return use(argument);
+  }
+
+  bool SelectionFile() {
+    return Argument("Please specify Selection file", [&](const std::string &name) {
+      FilePtr file(std::fopen(name.c_str(), "r"));
+      if (!file) {
+        PrintError("Unable to open Selection file");
+        return false;
+      }
+      char word[kMaxArgumentLength + 1];
+      while (std::fscanf(file.get(), "%999s\n", word) == 1) AppendCommaTokens(word, tokens_);
+      return true;
+    });
+  }
+
+  bool ShellFile() {
+    return Argument("Please specify a shell file name", [&](const std::string &name) {
+      FilePtr file(std::fopen(name.c_str(), "w"));
+      if (!file) {
+        PrintError("Please specify a shell file name");
+        return false;
+      }
+      ShellStream() = std::move(file);
+      return true;
+    });
+  }
+
+  bool DumpFile() {
+    return Argument("Please specify dumpfile or - for STDOUT", [&](const std::string &name) {
+      FilePtr file(name == "-" ? stdout : std::fopen(name.c_str(), "w"));
+      if (!file) {
+        PrintError("Unable to open Dump file");
+        return false;
+      }
+      line_.dump_stream = std::move(file);
+      line_.dump = true;
+      line_.exit_after_shell = false;
+      return true;
+    });
+  }
+
+  bool UnitLabel(const char *quantity, std::string &label) {
+    std::string missing = std::string("Please specify ") + quantity + " units string";
+    return Argument(missing.c_str(), [&](const std::string &a) {
+      // The label is normalised in place in a 16-byte field later on.
+      if (a.size() >= kUnitLabelSize) {
+        PrintError("The %s units string %s is longer than %zu characters", quantity, a.c_str(),
+                   kUnitLabelSize - 1);
+        return false;
+      }
+      label = a;
+      return true;
+    });
+  }
+
+  bool Scale(const char *matrix, double &scale) {
+    std::string missing = std::string("Please specify the scale factor for generalized ") + matrix;
+    return Argument(missing.c_str(), [&](const std::string &a) {
+      const double value = std::atof(a.c_str());
+      if (!(value > 0.0)) {
+        PrintError("The scale factor for generalized %s have to be positive.", matrix);
+        return false;
+      }
+      scale = value;
+      return true;
+    });
+  }
+
+  void HighFrequency(double hz) {
+    if (hz > 0.0) {
+      context_.high_frequency = true;
+      context_.high_frequency_hz = hz;
+      std::printf("\n**INFO\a** The generalized mass of modes higher than %f Hz will be zeroed out.\n\n", hz);
+    } else {
+      std::printf("\n**WARNING\a** Invalid high frequency threshold specified.\n\n");
+    }
+  }
+
+  bool ListError(const std::string &name) {
+    PrintError("Incorrect argument to %s", name.c_str());
+    return false;
+  }
+
+  bool List(const std::string &name, RangeColon colon, std::vector<int> &values) {
+    return ReadIntegerList(tokens_, pos_, colon, values) || ListError(name);
+  }
+
+  bool ModesExist(const std::vector<int> &modes) {
+    for (int mode : modes) {
+      if (QVB_ModeIndex(context_.body, mode) < 0) {
+        PrintError("No mode number %d", mode);
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // An edge needs its number and at least one entry; -C without them, and -c
+  // with nothing after it or with an index the body does not have, fail with
+  // the list message rather than writing an empty or undefined edge.
+  bool UserEdge() {
+    if (pos_ >= tokens_.size() || StartsSwitch(tokens_[pos_])) return ListError("-C");
+    Edge edge;
+    edge.number = std::atoi(tokens_[pos_++].c_str());
+    if (!ReadIntegerList(tokens_, pos_, RangeColon::kLast, edge.entries) || edge.entries.empty())
+      return ListError("-C");
+    context_.edges.push_back(std::move(edge));
+    return true;
+  }
+
+  bool FreeEdges() {
+    if (pos_ >= tokens_.size()) return ListError("-c");
+    const int count = QVB_GetFreeEdgeCount(context_.body);
+    std::vector<int> indices;
+    const std::string &next = tokens_[pos_];
+    if (next.size() >= 3 && strncasecmp(next.c_str(), "ALL", 3) == 0) {
+      ++pos_;
+      for (int e = 0; e < count; ++e) indices.push_back(e);
+    } else if (!ReadIntegerList(tokens_, pos_, RangeColon::kLast, indices)) {
+      return ListError("-c");
+    }
+    for (int e : indices)
+      if (e < 0 || e >= count) return ListError("-c");
+    for (int e : indices) {
+      Edge edge;
+      edge.number = e;
+      const int size = QVB_GetFreeEdgeSize(context_.body, e);
+      if (size > 0) {
+        edge.entries.assign(static_cast<size_t>(size), 0);
+        QVB_GetFreeEdge(context_.body, e, edge.entries.data());
+      }
+      context_.edges.push_back(std::move(edge));
+    }
+    return true;
+  }
+
+  static bool IsNumber(const std::string &token) {
+    if (token.empty()) return false;
+    char *end = nullptr;
+    std::strtod(token.c_str(), &end);
+    return *end == '\0';
+  }
+
+  bool InterfaceError() {
+    PrintError("Please specify interface node coordinates correctly.");
+    return false;
+  }
+
+  bool InterfaceEdits() {
+    line_.interface_edits_given = true;
+    std::vector<std::string> numbers;
+    while (pos_ < tokens_.size() && IsNumber(tokens_[pos_])) numbers.push_back(tokens_[pos_++]);
+    if (numbers.size() % 4 != 0) return InterfaceError();
+    for (size_t i = 0; i < numbers.size(); i += 4) {
+      line_.interface_edits.push_back({std::atoi(numbers[i].c_str()), std::atof(numbers[i + 1].c_str()),
+                                       std::atof(numbers[i + 2].c_str()), std::atof(numbers[i + 3].c_str())});
+    }
+    return true;
+  }
+
+  std::vector<std::string> &tokens_;
+  size_t pos_;
+  ConversionContext &context_;
+  CommandLine &line_;
+};
+
+}  // namespace
+
+bool ReadSwitches(std::vector<std::string> &tokens, size_t first, ConversionContext &context,
+                  CommandLine &line) {
+  return SwitchReader(tokens, first, context, line).ReadAll();
+}
+
+}  // namespace qvb::convert

@@ -1,0 +1,198 @@
+// INVAR1 to INVAR9: the inertia invariants, every value times the mass scale.
+#include <cstdlib>
+
+#include "convert/body_blocks.h"
+#include "convert/invariants_5_9.h"
+#include "convert/matrix_writers.h"
+#include "qvb.h"
+
+namespace qvb::convert {
+
+namespace {
+
+// An array the body hands out, returned to it when the writer is done.
+struct BodyArray {
+  double *data;
+  explicit BodyArray(double *p) : data(p) {}
+  ~BodyArray() {
+    if (data != nullptr) QVB_FreeMemory(data);
+  }
+  BodyArray(const BodyArray &) = delete;
+  BodyArray &operator=(const BodyArray &) = delete;
+};
+
+std::vector<double> Scaled(const double *values, size_t count, double scale) {
+  std::vector<double> out(values, values + count);
+  for (double &v : out) v *= scale;
+  return out;
+}
+
+// Invariants 3 and 4: 3 x M component-major arrays, read at the selected modes.
+bool WriteModalVectorInvariant(ConversionContext &context, MtxWriter &mtx, int name,
+                               double *(*fetch)(QVB_Handle)) {
+  if (!context.plan.Has(name)) return true;
+  BodyArray values(fetch(context.body));
+  if (values.data == nullptr) return false;
+  const int mode_count = QVB_ModeCount(context.body);
+  const std::vector<int> idx = SelectedModeIndices(context);
+  const int n = static_cast<int>(idx.size());
+  std::vector<double> dense(3 * static_cast<size_t>(n));
+  for (int r = 0; r < 3; ++r)
+    for (int k = 0; k < n; ++k)
+      dense[static_cast<size_t>(r) * n + k] =
+          values.data[static_cast<size_t>(r) * mode_count + idx[k]] * context.mass_scale;
+  return mtx.Sparse(name, 3, n, dense);
+}
+
+// Translational shapes of the selected modes at every node, in node-index
+// order. A body may hold shapes for fewer nodes than it has; those are
+// placed by node ID and the others stay zero (they then add nothing).
+std::vector<double> SelectedShapesAtAllNodes(const ConversionContext &context, int node_count) {
+  QVB_Handle body = context.body;
+  const int shape_nodes = QVB_ModeNodeCount(body, 0);
+  const bool node_order = shape_nodes <= 0 || shape_nodes == node_count;
+  const size_t buffer_nodes = static_cast<size_t>(node_order ? node_count : shape_nodes);
+  std::vector<int> position;  // node index of each shape node
+  if (!node_order)
+    for (int i = 0; i < shape_nodes; ++i) position.push_back(QVB_NodeIndex(body, QVB_ModeNodeID(body, 0, i)));
+
+  const size_t n = context.modes.size();
+  std::vector<double> shapes(n * node_count * 3, 0.0);
+  std::vector<double> buffer(buffer_nodes * 3);
+  for (size_t j = 0; j < n; ++j) {
+    std::fill(buffer.begin(), buffer.end(), 0.0);
+    QVB_Mode(body, context.modes[j], 0, buffer.data(), 0);
+    double *target = shapes.data() + j * node_count * 3;
+    for (size_t i = 0; i < buffer_nodes; ++i) {
+      const int p = node_order ? static_cast<int>(i) : position[i];
+      if (p < 0 || p >= node_count) continue;
+      for (int c = 0; c < 3; ++c) target[static_cast<size_t>(p) * 3 + c] = buffer[i * 3 + c];
+    }
+  }
+  return shapes;
+}
+
+// Fills i5 and i9 from the body's nodal masses; false on a body without nodes.
+bool BuildInvariants5And9(ConversionContext &context, std::vector<double> &i5, std::vector<double> &i9) {
+  QVB_Handle body = context.body;
+  const int node_count = QVB_NodeCount(body);
+  if (node_count <= 0) {
+    QVB_Error("Failed to allocate memory for Invars 5 and 9 at line %d in file %s.\n", __LINE__, kSourceName);
+    return false;
+  }
+  const int n = static_cast<int>(context.modes.size());
+  QVB_TimeMonitor(n);
+  std::vector<double> masses(node_count);
+  for (int p = 0; p < node_count; ++p) masses[p] = QVB_NodalMass(body, p);
+  const std::vector<double> shapes = SelectedShapesAtAllNodes(context, node_count);
+  const bool progress = Run().progress;
+  ComputeInvariants5And9(masses, shapes, n, i5, i9, [progress](int) {
+    if (progress) QVB_TimeMonitorStamp();
+  });
+  return true;
+}
+
+}  // namespace
+
+bool WriteInvariant1(ConversionContext &context, MtxWriter &mtx) {
+  const double value = QVB_Invar1(context.body) * context.mass_scale;
+  if (!mtx.MatrixHeader(kInvar1, -1, "FULL", "RORDER", 1, 0, 1, 0)) return false;
+  mtx.Zeroed(value);
+  std::fputc(' ', mtx.stream());
+  mtx.EndLine();
+  return true;
+}
+
+bool WriteInvariant2(ConversionContext &context, MtxWriter &mtx) {
+  BodyArray values(QVB_Invar2(context.body));
+  if (values.data == nullptr) return false;
+  if (!mtx.MatrixHeader(kInvar2, -1, "FULL", "RORDER", 1, 0, 3, 0)) return false;
+  mtx.RealLines(Scaled(values.data, 3, context.mass_scale), 3, true);
+  return true;
+}
+
+bool WriteInvariant3(ConversionContext &context, MtxWriter &mtx) {
+  return WriteModalVectorInvariant(context, mtx, kInvar3, &QVB_Invar3);
+}
+
+bool WriteInvariant4(ConversionContext &context, MtxWriter &mtx) {
+  return WriteModalVectorInvariant(context, mtx, kInvar4, &QVB_Invar4);
+}
+
+bool WriteInvariants5And9(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.Has(kInvar5)) return true;
+  QVB_Handle body = context.body;
+  const int n = static_cast<int>(context.modes.size());
+  if (n == 0) {
+    QVB_Error("Failed to allocate memory for INVAR5 at line %d in file %s.\n", __LINE__, kSourceName);
+    return false;
+  }
+  const size_t nn = static_cast<size_t>(n);
+  std::vector<double> i5(nn * 3 * nn, 0.0), i9(nn * nn * 9, 0.0);
+  if (QVB_Exists(body, block::kInvariant5) && QVB_Exists(body, block::kInvariant9)) {
+    const int mode_count = QVB_ModeCount(body);
+    const std::vector<int> idx = SelectedModeIndices(context);
+    for (size_t j = 0; j < nn; ++j) {
+      BodyArray row(QVB_Invar5(body, idx[j]));
+      for (size_t k = 0; k < nn; ++k) {
+        BodyArray block(QVB_Invar9(body, idx[j], idx[k]));
+        if (row.data == nullptr || block.data == nullptr) return AnnouncedMatrixMissing(kInvar5);
+        for (int r = 0; r < 3; ++r)
+          i5[(j * 3 + r) * nn + k] = row.data[static_cast<size_t>(r) * mode_count + idx[k]];
+        for (int e = 0; e < 9; ++e) i9[(j * nn + k) * 9 + e] = block.data[e];
+      }
+    }
+  } else if (QVB_Exists(body, block::kNodalMasses)) {
+    if (!BuildInvariants5And9(context, i5, i9)) return false;
+  } else {
+    QVB_Warning("Attempting to build Invars 5 and 9 from a node-stripped QVB ");
+  }
+  for (double &v : i5) v *= context.mass_scale;
+  for (double &v : i9) v *= context.mass_scale;
+  if (!mtx.MatrixHeader(kInvar5, -1, "FULL", "RORDER", 3 * n, 0, n, 0)) return false;
+  mtx.RealLines(i5, n, true);
+  if (!mtx.MatrixHeader(kInvar9, -1, "FULL", "RORDER", 3 * n * n, 0, 3, 0)) return false;
+  mtx.RealLines(i9, 3, true);
+  return true;
+}
+
+bool WriteInvariant6(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.Has(kInvar6)) return true;
+  BodyArray values(QVB_Invar6(context.body));
+  if (values.data == nullptr) return false;
+  const size_t mode_count = static_cast<size_t>(QVB_ModeCount(context.body));
+  const std::vector<int> idx = SelectedModeIndices(context);
+  const int n = static_cast<int>(idx.size());
+  std::vector<double> dense(static_cast<size_t>(n) * n);
+  for (int j = 0; j < n; ++j)
+    for (int k = 0; k < n; ++k)
+      dense[static_cast<size_t>(j) * n + k] = values.data[idx[j] * mode_count + idx[k]] * context.mass_scale;
+  return mtx.Sparse(kInvar6, n, n, dense);
+}
+
+bool WriteInvariant7(ConversionContext &context, MtxWriter &mtx) {
+  BodyArray values(QVB_Invar7(context.body));
+  if (values.data == nullptr) return false;
+  if (!mtx.MatrixHeader(kInvar7, -1, "FULL", "RORDER", 3, 0, 3, 0)) return false;
+  mtx.RealLines(Scaled(values.data, 9, context.mass_scale), 3, true);
+  return true;
+}
+
+bool WriteInvariant8(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.Has(kInvar8)) return true;
+  const std::vector<int> idx = SelectedModeIndices(context);
+  std::vector<double> all;
+  for (int index : idx) {
+    BodyArray values(QVB_Invar8(context.body, index));
+    if (values.data == nullptr) return false;
+    const std::vector<double> scaled = Scaled(values.data, 9, context.mass_scale);
+    all.insert(all.end(), scaled.begin(), scaled.end());
+  }
+  const int n = static_cast<int>(idx.size());
+  if (!mtx.MatrixHeader(kInvar8, -1, "FULL", "RORDER", n, 0, 9, 0)) return false;
+  // Nine values per mode, written as a 3 x 3 block.
+  mtx.RealLines(all, 3, true);
+  return true;
+}
+
+}  // namespace qvb::convert

@@ -1,0 +1,282 @@
+#include "convert/invariants_5_9_blas.h"
+
+#include <algorithm>
+#include <cmath>
+
+#ifdef QVB_HAVE_BLAS
+// The Fortran interface is the one every BLAS has; the trailing lengths are
+// the hidden character-argument lengths of that calling convention.
+extern "C" {
+void dsyrk_(const char *uplo, const char *trans, const int *n, const int *k, const double *alpha,
+            const double *a, const int *lda, const double *beta, double *c, const int *ldc, size_t,
+            size_t);
+void dgemm_(const char *transa, const char *transb, const int *m, const int *n, const int *k,
+            const double *alpha, const double *a, const int *lda, const double *b, const int *ldb,
+            const double *beta, double *c, const int *ldc, size_t, size_t);
+}
+#endif
+
+namespace qvb::convert {
+
+namespace {
+
+// Packed node chunks hold about this many bytes: large enough for the BLAS
+// to run at full speed, small enough to stay in cache while packing.
+constexpr size_t kChunkBytes = size_t{4} << 20;
+
+// C += alpha * A^T B with A (rows x a_cols) and B (rows x b_cols) column-major
+// and C a_cols x b_cols column-major. With a == b only the upper triangle of
+// C is updated (the symmetric case, half the work).
+void ProductUpdate(int rows, int a_cols, int b_cols, double alpha, const double *a, const double *b,
+                   double *c) {
+  if (rows == 0) return;
+#ifdef QVB_HAVE_BLAS
+  const double one = 1.0;
+  if (a == b)
+    dsyrk_("U", "T", &a_cols, &rows, &alpha, a, &rows, &one, c, &a_cols, 1, 1);
+  else
+    dgemm_("T", "N", &a_cols, &b_cols, &rows, &alpha, a, &rows, b, &rows, &one, c, &a_cols, 1, 1);
+#else
+  for (int j = 0; j < b_cols; ++j) {
+    const double *bj = b + static_cast<size_t>(j) * rows;
+    const int last = a == b ? j + 1 : a_cols;
+    for (int i = 0; i < last; ++i) {
+      const double *ai = a + static_cast<size_t>(i) * rows;
+      double sum = 0.0;
+      for (int q = 0; q < rows; ++q) sum += ai[q] * bj[q];
+      c[i + static_cast<size_t>(j) * a_cols] += alpha * sum;
+    }
+  }
+#endif
+}
+
+// Calls on_mode(j) for every j whose share of the work has started, so the
+// progress output keeps pace with the node passes.
+class Progress {
+ public:
+  Progress(int modes, double total_work, const std::function<void(int)> &on_mode)
+      : modes_(modes), total_(total_work > 0 ? total_work : 1.0), on_mode_(on_mode) {}
+  void Advance(double work) {
+    done_ += work;
+    const double share = std::min(1.0, done_ / total_);
+    const int due = std::min(modes_, static_cast<int>(share * modes_) + 1);
+    while (next_ < due) Report();
+  }
+  void Finish() {
+    while (next_ < modes_) Report();
+  }
+
+ private:
+  void Report() {
+    if (on_mode_) on_mode_(next_);
+    ++next_;
+  }
+  int modes_;
+  double total_;
+  double done_ = 0.0;
+  int next_ = 0;
+  const std::function<void(int)> &on_mode_;
+};
+
+// The component Gram matrices of one or two groups of modes. A group is g
+// modes' shapes in the converter's layout (mode-major, node, component); its
+// packed form puts node q of a chunk in row q and component r of mode j in
+// column r*g + j, each value times a square root of the node's mass.
+class GramBuilder {
+ public:
+  explicit GramBuilder(size_t nodes) : nodes_(nodes) {}
+
+  // out (3g x 3g, column-major, full) = sum_p m_p y(p) y(p)^T. Negative
+  // masses go through a second update with alpha = -1, so a mixed-sign
+  // body keeps the symmetric (half-cost) update.
+  void Symmetric(const std::vector<double> &masses, const double *shapes, int g,
+                 std::vector<double> &out, Progress &progress) {
+    const int cols = 3 * g;
+    out.assign(static_cast<size_t>(cols) * cols, 0.0);
+    const size_t chunk = ChunkNodes(cols);
+    Reserve(positive_, chunk * cols);
+    for (size_t first = 0; first < nodes_; first += chunk) {
+      const size_t count = std::min(chunk, nodes_ - first);
+      int pos = 0, neg = 0;
+      for (size_t q = 0; q < count; ++q) {
+        const double m = masses[first + q];
+        if (m == 0.0) continue;  // adds nothing; NaN stays in, as it should
+        if (m < 0.0) {
+          if (negative_.size() < chunk * cols) negative_.resize(chunk * cols);
+          Pack(shapes, g, first + q, std::sqrt(-m), negative_.data(), neg++, chunk);
+        } else {
+          Pack(shapes, g, first + q, std::sqrt(m), positive_.data(), pos++, chunk);
+        }
+      }
+      Compact(positive_, pos, chunk, cols);
+      ProductUpdate(pos, cols, cols, 1.0, positive_.data(), positive_.data(), out.data());
+      if (neg > 0) {
+        Compact(negative_, neg, chunk, cols);
+        ProductUpdate(neg, cols, cols, -1.0, negative_.data(), negative_.data(), out.data());
+      }
+      progress.Advance(static_cast<double>(count) * cols * cols / 2);
+    }
+    for (int j = 0; j < cols; ++j)
+      for (int i = j + 1; i < cols; ++i)
+        out[i + static_cast<size_t>(j) * cols] = out[j + static_cast<size_t>(i) * cols];
+  }
+
+  // out (3ga x 3gb, column-major) = sum_p m_p y_a(p) y_b(p)^T: the mass's
+  // sign rides on the first factor, so one general product serves all signs.
+  void Cross(const std::vector<double> &masses, const double *shapes_a, int ga, const double *shapes_b,
+             int gb, std::vector<double> &out, Progress &progress) {
+    const int cols_a = 3 * ga, cols_b = 3 * gb;
+    out.assign(static_cast<size_t>(cols_a) * cols_b, 0.0);
+    const size_t chunk = ChunkNodes(std::max(cols_a, cols_b));
+    Reserve(positive_, chunk * cols_a);
+    Reserve(negative_, chunk * cols_b);
+    for (size_t first = 0; first < nodes_; first += chunk) {
+      const size_t count = std::min(chunk, nodes_ - first);
+      int rows = 0;
+      for (size_t q = 0; q < count; ++q) {
+        const double m = masses[first + q];
+        if (m == 0.0) continue;
+        const double root = std::sqrt(std::fabs(m));
+        Pack(shapes_a, ga, first + q, m < 0.0 ? -root : root, positive_.data(), rows, chunk);
+        Pack(shapes_b, gb, first + q, root, negative_.data(), rows, chunk);
+        ++rows;
+      }
+      Compact(positive_, rows, chunk, cols_a);
+      Compact(negative_, rows, chunk, cols_b);
+      ProductUpdate(rows, cols_a, cols_b, 1.0, positive_.data(), negative_.data(), out.data());
+      progress.Advance(static_cast<double>(count) * cols_a * cols_b);
+    }
+  }
+
+ private:
+  size_t ChunkNodes(int cols) const {
+    const size_t by_budget = kChunkBytes / (sizeof(double) * static_cast<size_t>(cols));
+    return std::max<size_t>(64, std::min(by_budget, std::max<size_t>(nodes_, 1)));
+  }
+
+  // Grows a buffer once; later chunks and calls reuse its pages.
+  static void Reserve(std::vector<double> &buffer, size_t size) {
+    if (buffer.size() < size) buffer.resize(size);
+  }
+
+  // Row `row` of a packed chunk with leading dimension `ld` (the chunk size).
+  void Pack(const double *shapes, int g, size_t node, double weight, double *packed, int row,
+            size_t ld) const {
+    for (int j = 0; j < g; ++j) {
+      const double *v = shapes + (static_cast<size_t>(j) * nodes_ + node) * 3;
+      for (int r = 0; r < 3; ++r) packed[row + (static_cast<size_t>(r) * g + j) * ld] = weight * v[r];
+    }
+  }
+
+  // Closes the gaps that skipped nodes left, so the leading dimension equals
+  // the row count the BLAS is given.
+  static void Compact(std::vector<double> &packed, int rows, size_t ld, int cols) {
+    if (static_cast<size_t>(rows) == ld) return;
+    for (int c = 1; c < cols; ++c)
+      std::copy_n(packed.data() + c * ld, rows, packed.data() + static_cast<size_t>(c) * rows);
+  }
+
+  size_t nodes_;
+  std::vector<double> positive_, negative_;
+};
+
+// Copies a group-pair Gram block into the full 3n x 3n Gram matrix (row
+// index r*n + j), and its transpose into the mirrored place.
+void PlaceBlock(const std::vector<double> &block, int first_a, int ga, int first_b, int gb, int n,
+                std::vector<double> &gram) {
+  const size_t full = 3 * static_cast<size_t>(n);
+  for (int rb = 0; rb < 3; ++rb)
+    for (int jb = 0; jb < gb; ++jb)
+      for (int ra = 0; ra < 3; ++ra)
+        for (int ja = 0; ja < ga; ++ja) {
+          const double v = block[(ra * ga + ja) + static_cast<size_t>(rb * gb + jb) * 3 * ga];
+          const size_t row = static_cast<size_t>(ra) * n + first_a + ja;
+          const size_t col = static_cast<size_t>(rb) * n + first_b + jb;
+          gram[row + col * full] = v;
+          gram[col + row * full] = v;
+        }
+}
+
+// I5 and I9 from the full Gram matrix. Entries of mirrored pairs read the
+// same (exactly symmetric) Gram entries, so antisymmetry, transposition and
+// the zero diagonal of I5 hold exactly.
+void FillInvariants(const std::vector<double> &gram, size_t n, std::vector<double> &i5,
+                    std::vector<double> &i9) {
+  const size_t full = 3 * n;
+  auto g = [&](int r, size_t j, int c, size_t k) { return gram[(r * n + j) + (c * n + k) * full]; };
+  i5.assign(n * 3 * n, 0.0);
+  i9.assign(n * n * 9, 0.0);
+  for (size_t j = 0; j < n; ++j)
+    for (size_t k = 0; k < n; ++k) {
+      i5[(j * 3 + 0) * n + k] = g(1, j, 2, k) - g(2, j, 1, k);
+      i5[(j * 3 + 1) * n + k] = g(2, j, 0, k) - g(0, j, 2, k);
+      i5[(j * 3 + 2) * n + k] = g(0, j, 1, k) - g(1, j, 0, k);
+      double *block = i9.data() + (j * n + k) * 9;
+      for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) block[3 * r + c] = g(c, j, r, k);
+      // The diagonal minus the dot product is minus the other two
+      // components' products: summing those avoids a cancellation.
+      for (int r = 0; r < 3; ++r)
+        block[4 * r] = -(g((r + 1) % 3, j, (r + 1) % 3, k) + g((r + 2) % 3, j, (r + 2) % 3, k));
+    }
+}
+
+}  // namespace
+
+void ComputeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
+                                int mode_count, std::vector<double> &i5, std::vector<double> &i9,
+                                const std::function<void(int)> &on_mode) {
+  const int n = std::max(mode_count, 0);
+  const size_t nodes = masses.size();
+  Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, on_mode);
+  std::vector<double> gram;
+  if (n > 0) {
+    GramBuilder builder(nodes);
+    builder.Symmetric(masses, shapes.data(), n, gram, progress);
+  }
+  progress.Finish();
+  FillInvariants(gram, static_cast<size_t>(n), i5, i9);
+}
+
+bool ComputeInvariants5And9Streamed(const std::vector<double> &masses, int mode_count,
+                                    const ModeShapeFetcher &fetch, size_t budget_bytes,
+                                    std::vector<double> &i5, std::vector<double> &i9,
+                                    const std::function<void(int)> &on_mode) {
+  const int n = std::max(mode_count, 0);
+  const size_t nodes = masses.size();
+  const size_t mode_bytes = std::max<size_t>(nodes, 1) * 3 * sizeof(double);
+  // One group when everything fits; otherwise two groups (row and column)
+  // share the budget.
+  int group = n;
+  if (static_cast<size_t>(n) * mode_bytes > budget_bytes)
+    group = static_cast<int>(std::max<size_t>(1, budget_bytes / (2 * mode_bytes)));
+  group = std::max(1, std::min(group, n));
+
+  Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, on_mode);
+  std::vector<double> row_shapes, column_shapes, block;
+  std::vector<double> gram(9 * static_cast<size_t>(n) * n, 0.0);
+  GramBuilder builder(nodes);
+  auto load = [&](int first, int count, std::vector<double> &into) {
+    into.resize(static_cast<size_t>(count) * nodes * 3);
+    for (int j = 0; j < count; ++j)
+      if (!fetch(first + j, into.data() + static_cast<size_t>(j) * nodes * 3)) return false;
+    return true;
+  };
+  for (int a = 0; a < n; a += group) {
+    const int ga = std::min(group, n - a);
+    if (!load(a, ga, row_shapes)) return false;
+    builder.Symmetric(masses, row_shapes.data(), ga, block, progress);
+    PlaceBlock(block, a, ga, a, ga, n, gram);
+    for (int b = a + ga; b < n; b += group) {
+      const int gb = std::min(group, n - b);
+      if (!load(b, gb, column_shapes)) return false;
+      builder.Cross(masses, row_shapes.data(), ga, column_shapes.data(), gb, block, progress);
+      PlaceBlock(block, a, ga, b, gb, n, gram);
+    }
+  }
+  progress.Finish();
+  FillInvariants(gram, static_cast<size_t>(n), i5, i9);
+  return true;
+}
+
+}  // namespace qvb::convert

@@ -1,0 +1,73 @@
+#include "convert/list_grammar.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "convert/arg_tokens.h"
+
+namespace qvb::convert {
+
+namespace {
+
+// A range wider than this is refused rather than exhausting memory: no body
+// has that many nodes or modes.
+constexpr long long kMaxRangeLength = 10'000'000;
+
+bool AppendRange(long long first, long long last, std::vector<int> &values) {
+  if (last < first) return true;
+  if (last - first >= kMaxRangeLength) return false;
+  for (long long v = first; v <= last; ++v) values.push_back(static_cast<int>(v));
+  return true;
+}
+
+// The token after a colon form supplies the range end; it must exist and
+// must not start a switch.
+bool TakeRangeEnd(const std::vector<std::string> &tokens, size_t &pos, int &end) {
+  if (pos >= tokens.size() || StartsSwitch(tokens[pos])) return false;
+  end = std::atoi(tokens[pos++].c_str());
+  return true;
+}
+
+}  // namespace
+
+bool ReadIntegerList(const std::vector<std::string> &tokens, size_t &pos, RangeColon colon,
+                     std::vector<int> &values) {
+  while (pos < tokens.size() && !StartsSwitch(tokens[pos])) {
+    const std::string &token = tokens[pos++];
+    if (token == ":") {
+      int end = 0;
+      if (values.empty() || !TakeRangeEnd(tokens, pos, end)) return false;
+      if (!AppendRange(values.back(), end, values)) return false;
+      continue;
+    }
+    const size_t split = colon == RangeColon::kFirst ? token.find(':') : token.rfind(':');
+    if (split == std::string::npos) {
+      values.push_back(std::atoi(token.c_str()));
+      continue;
+    }
+    const std::string first_text = token.substr(0, split);
+    const std::string last_text = token.substr(split + 1);
+    int first = 0;
+    if (first_text.empty()) {
+      if (values.empty()) return false;
+      first = values.back();
+    } else {
+      first = std::atoi(first_text.c_str());
+    }
+    int last = 0;
+    if (last_text.empty()) {
+      if (!TakeRangeEnd(tokens, pos, last)) return false;
+    } else {
+      last = std::atoi(last_text.c_str());
+    }
+    if (!AppendRange(first, last, values)) return false;
+  }
+  return true;
+}
+
+void SortUnique(std::vector<int> &values) {
+  std::sort(values.begin(), values.end());
+  values.erase(std::unique(values.begin(), values.end()), values.end());
+}
+
+}  // namespace qvb::convert

@@ -1,0 +1,28 @@
+// The integer lists that follow -N, +N, -M, +M, -C and -c.
+//
+// A list runs up to the next token that starts with '+' or '-' (so negative
+// numbers cannot be listed). Each token is a number, a lone ":" meaning
+// "from the last value to the next token", or a range a:b where an empty a
+// means the last value and an empty b means the next token.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qvb::convert {
+
+// Node and mode lists split a range at its first colon; edge lists at the
+// last one.
+enum class RangeColon { kFirst, kLast };
+
+// Reads the list that starts at tokens[pos] and appends its values to
+// `values` (which may already hold values of earlier switches of the same
+// kind). On return `pos` is the first token not read. Returns false on a
+// malformed list; `values` may then hold part of it.
+bool ReadIntegerList(const std::vector<std::string> &tokens, size_t &pos, RangeColon colon,
+                     std::vector<int> &values);
+
+// Sorts ascending and drops repeated values.
+void SortUnique(std::vector<int> &values);
+
+}  // namespace qvb::convert

@@ -1,0 +1,86 @@
+// PRELOAD, MODLOAD and GENDAMP: loads and damping at the selected modes,
+// written as the body returns them (no scale factor applies).
+#include <cstdlib>
+
+#include "convert/matrix_writers.h"
+#include "qvb.h"
+
+namespace qvb::convert {
+
+namespace {
+
+// Load arrays come from the process heap and are released with free.
+struct HeapArray {
+  double *data;
+  explicit HeapArray(double *p) : data(p) {}
+  ~HeapArray() { std::free(data); }
+  HeapArray(const HeapArray &) = delete;
+  HeapArray &operator=(const HeapArray &) = delete;
+};
+
+}  // namespace
+
+bool WritePreload(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.Has(kPreload)) return true;
+  int ignored = 0;
+  HeapArray preload(QVB_GetModalPreload(context.body, &ignored));
+  if (preload.data == nullptr) return AnnouncedMatrixMissing(kPreload);
+  const std::vector<int> idx = SelectedModeIndices(context);
+  if (!mtx.MatrixHeader(kPreload, -1, "FULL", "CORDER", static_cast<int>(idx.size()), 0, 1, 0)) return false;
+  for (int index : idx) {
+    mtx.Zeroed(preload.data[index]);
+    mtx.EndLine();
+  }
+  return true;
+}
+
+bool WriteModalLoads(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.Has(kModLoad)) return true;
+  QVB_Handle body = context.body;
+  const int cases = QVB_GetModalLoadCaseCount(body);
+  if (cases <= 0) return AnnouncedMatrixMissing(kModLoad);
+  const std::vector<int> idx = SelectedModeIndices(context);
+  const int n = static_cast<int>(idx.size());
+  const int rows = n + 6;
+  if (!mtx.MatrixHeader(kModLoad, -1, "FULL", "CORDER", rows, 0, cases, 0)) return false;
+
+  // The first six entries of a load vector are its rigid-body part only when
+  // the body has exactly six rigid-body modes ahead of the flexible ones.
+  const int rigid = QVB_RigidBodyModeCount(body);
+  if (rigid != 6) {
+    QVB_Warning("Flexible body appears to contains %d rigid body modes rather than 6", rigid);
+    QVB_Warning("This may have unexpected consequences when using modal loads");
+  }
+  std::vector<double> table(static_cast<size_t>(rows) * cases, 0.0);  // row-major: row, case
+  for (int c = 0; c < cases; ++c) {
+    int ignored = 0;
+    HeapArray load(QVB_GetModalLoad(body, c, &ignored));
+    if (load.data == nullptr) return AnnouncedMatrixMissing(kModLoad);
+    for (int r = 0; r < 6; ++r) table[static_cast<size_t>(r) * cases + c] = load.data[r];
+    for (int k = 0; k < n; ++k) {
+      table[static_cast<size_t>(6 + k) * cases + c] = load.data[idx[k]];
+      if (idx[k] < rigid) QVB_Warning("A suspected rigid body mode detected among the selected modes");
+    }
+  }
+  mtx.RealLines(table, cases, true);
+  return true;
+}
+
+bool WriteGeneralizedDamping(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.Has(kGenDamp)) return true;
+  const int n = static_cast<int>(context.modes.size());
+  const int size = n + 6;
+  std::vector<double> dense(static_cast<size_t>(size) * size, 0.0);
+  std::vector<double *> rows(size);
+  for (int r = 0; r < size; ++r) rows[r] = dense.data() + static_cast<size_t>(r) * size;
+  if (QVB_GenDampPrincipalAndSelected(context.body, rows.data(), n, context.modes.data()) == 0) {
+    // The header already counts GENDAMP (the body reported damping entries).
+    // No damping is the same as a zero damping matrix, so the file stays
+    // complete and means what the body holds.
+    QVB_Warning("The generalized damping could not be read; GENDAMP is written as zero");
+    std::fill(dense.begin(), dense.end(), 0.0);
+  }
+  return mtx.Sparse(kGenDamp, size, size, dense);
+}
+
+}  // namespace qvb::convert

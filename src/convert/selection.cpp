@@ -1,0 +1,60 @@
+#include "convert/selection.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "qvb.h"
+
+namespace qvb::convert {
+
+bool SelectNodes(const CommandLine &line, ConversionContext &context) {
+  context.nodes.clear();
+  QVB_Handle body = context.body;
+  if (line.keep_nodes.empty()) {
+    const int count = QVB_NodeCount(body);
+    // Leaving out every node leaves nothing to write.
+    if (static_cast<int>(line.drop_nodes.size()) == count) {
+      std::printf("\n**ERROR^G** Failed to allocate memory for selected nodes at line %d in file %s.\n\n",
+                  __LINE__, kSourceName);
+      return false;
+    }
+    for (int i = 0; i < count; ++i) {
+      const int id = QVB_NodeID(body, i);
+      if (!std::binary_search(line.drop_nodes.begin(), line.drop_nodes.end(), id))
+        context.nodes.push_back(i);
+    }
+  } else if (line.keep_nodes.size() == 1 && line.keep_nodes[0] == 0) {
+    context.nodes.push_back(0);
+  } else {
+    for (int id : line.keep_nodes) {
+      const int index = QVB_NodeIndex(body, id);
+      if (index < 0) {
+        std::printf("\n**WARNING\a** The QVB or KT DB does not have Node %d, skip.\n\n", id);
+        continue;
+      }
+      context.nodes.push_back(index);
+    }
+  }
+  if (context.nodes.empty()) context.nodes.push_back(0);
+  return true;
+}
+
+bool SelectModes(const CommandLine &line, ConversionContext &context) {
+  context.modes.clear();
+  if (!line.keep_modes.empty()) {
+    context.modes = line.keep_modes;
+    return true;
+  }
+  const int count = QVB_ModeCount(context.body);
+  if (count > 0 && static_cast<int>(line.drop_modes.size()) == count) {
+    std::printf("\n**ERROR^G** Failed to allocate memory for selected modes at line %d in file %s.\n\n",
+                __LINE__, kSourceName);
+    return false;
+  }
+  for (int mode = 1; mode <= count; ++mode)
+    if (!std::binary_search(line.drop_modes.begin(), line.drop_modes.end(), mode))
+      context.modes.push_back(mode);
+  return true;
+}
+
+}  // namespace qvb::convert

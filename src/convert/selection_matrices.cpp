@@ -1,0 +1,109 @@
+// SELNOD, SELMOD, GENSTIFF, T_MODE and R_MODE: what was selected and the
+// modal data at the selection.
+#include <algorithm>
+
+#include "convert/matrix_writers.h"
+#include "qvb.h"
+
+namespace qvb::convert {
+
+std::vector<int> SelectedModeIndices(const ConversionContext &context) {
+  std::vector<int> indices;
+  for (int mode : context.modes) indices.push_back(QVB_ModeIndex(context.body, mode));
+  return indices;
+}
+
+bool AnnouncedMatrixMissing(int name) {
+  QVB_Error("The body no longer provides %s although the file header lists it", StoredMatrixName(name));
+  return false;
+}
+
+bool WriteSelectedNodes(ConversionContext &context, MtxWriter &mtx) {
+  QVB_Handle body = context.body;
+  int interface_count = 0;
+  int *interface_nodes = QVB_InterfaceNodes(body, &interface_count);
+  std::vector<int> interface;
+  if (interface_nodes != nullptr) {
+    interface.assign(interface_nodes, interface_nodes + std::max(interface_count, 0));
+    QVB_FreeMemory(interface_nodes);
+  }
+  const int s = static_cast<int>(context.nodes.size());
+  if (!mtx.MatrixHeader(kSelNod, -1, "FULL", "RORDER", s, 1, 3, 1)) return false;
+  for (int index : context.nodes) {
+    double xyz[3] = {0.0, 0.0, 0.0};
+    QVB_NodeCoordinates(body, index, xyz);
+    mtx.Int(QVB_NodeID(body, index));
+    for (double v : xyz) mtx.Real(v);
+    mtx.Short(std::find(interface.begin(), interface.end(), index) != interface.end() ? 1 : 0);
+    mtx.EndLine();
+  }
+  return true;
+}
+
+bool WriteSelectedModes(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.Has(kSelMod)) return true;
+  const int n = static_cast<int>(context.modes.size());
+  if (!mtx.MatrixHeader(kSelMod, -1, "FULL", "RORDER", n, 1, 1, 0)) return false;
+  for (int mode : context.modes) {
+    double value = 0.0;
+    QVB_Eigenvalue(context.body, mode, nullptr, &value, nullptr, nullptr, nullptr);
+    mtx.Int(mode);
+    mtx.Zeroed(value);
+    mtx.EndLine();
+  }
+  return true;
+}
+
+bool WriteGeneralizedStiffness(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.Has(kGenStiff)) return true;
+  const int n = static_cast<int>(context.modes.size());
+  if (n == 0) {
+    QVB_Error("Failed to allocate memory for GENSTIFF at line %d in file %s.\n", __LINE__, kSourceName);
+    return false;
+  }
+  std::vector<double> dense(static_cast<size_t>(n) * n, 0.0);
+  std::vector<double *> rows(n);
+  for (int j = 0; j < n; ++j) rows[j] = dense.data() + static_cast<size_t>(j) * n;
+  QVB_GenStiffSelected(context.body, rows.data(), n, context.modes.data());
+  for (double &v : dense) v *= context.stiffness_scale;
+  return mtx.Sparse(kGenStiff, n, n, dense);
+}
+
+namespace {
+
+// One part (0 translational, 1 rotational) of every selected mode at every
+// selected node, node outer and mode inner, as the file lists them.
+bool WriteShapePart(ConversionContext &context, MtxWriter &mtx, int name, int part,
+                    const std::vector<int> &node_ids) {
+  const int n = static_cast<int>(context.modes.size());
+  const int s = static_cast<int>(node_ids.size());
+  std::vector<double> by_mode(static_cast<size_t>(n) * s * 3, 0.0);
+  for (int k = 0; k < n; ++k)
+    for (int p = 0; p < s; ++p)
+      QVB_ModeByNodeWithoutCache(context.body, context.modes[k], 0, node_ids[p],
+                                 by_mode.data() + (static_cast<size_t>(k) * s + p) * 3, part);
+  if (!mtx.MatrixHeader(name, -1, "FULL", "CORDER", s * n, 0, 3, 0)) return false;
+  for (int p = 0; p < s; ++p)
+    for (int k = 0; k < n; ++k) {
+      const double *v = by_mode.data() + (static_cast<size_t>(k) * s + p) * 3;
+      for (int c = 0; c < 3; ++c) mtx.Real(v[c]);
+      mtx.EndLine();
+    }
+  return true;
+}
+
+}  // namespace
+
+bool WriteModeShapes(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.Has(kTMode)) return true;
+  if (context.modes.empty() || context.nodes.empty() || QVB_NodeCount(context.body) == 0) {
+    QVB_Error("Failed to allocate memory at line %d in file %s.\n", __LINE__, kSourceName);
+    return false;
+  }
+  std::vector<int> node_ids;
+  for (int index : context.nodes) node_ids.push_back(QVB_NodeID(context.body, index));
+  return WriteShapePart(context, mtx, kTMode, 0, node_ids) &&
+         WriteShapePart(context, mtx, kRMode, 1, node_ids);
+}
+
+}  // namespace qvb::convert

@@ -1,0 +1,32 @@
+// The qvbflex plug-in loaded in-process, its operation table, and helpers to
+// build test bodies and capture messages.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "qvb/qvb_interface.h"
+
+namespace qvbtest {
+
+// The table of the plug-in (loaded once per test binary).
+const s_FLEX_INTERFACE &flex();
+
+// Messages the plug-in reported, "E: ", "W: " or "I: " followed by the text.
+std::vector<std::string> &messages();
+bool anyMessageContains(const std::string &text);
+
+// A body with every block: 4 nodes (IDs 10..13) forming two triangles, 3
+// modes (numbers 1, 2, 7), and every optional block set, in the units given
+// (lengths scaled by `length`, masses by `mass`, so that the same physical
+// body can be built in two unit systems).
+QVB_Handle buildFullBody(const char *massUnit, const char *lengthUnit, double mass, double length);
+
+// Dump of one block through QVB_Contents.
+std::string contents(QVB_Handle body, int block);
+
+// Takes an array handed out by the plug-in and frees it through slot 108.
+std::vector<double> take(double *values, size_t count);
+std::vector<int> take(int *values, size_t count);
+
+}  // namespace qvbtest

@@ -1,0 +1,214 @@
+// Reading damaged or foreign files, and writing that never leaves a
+// half-written body under the target name.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "backend_fixture.h"
+#include "block_codec.h"
+#include "body_file.h"
+#include "test_support.h"
+
+namespace qvbtest {
+namespace {
+
+using qvb::qvbflex::readBody;
+using qvb::qvbflex::writeBody;
+
+std::string slurp(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void spit(const std::string &path, const std::string &bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+uint32_t u32(const std::string &s, size_t at) {
+  uint32_t v;
+  std::memcpy(&v, s.data() + at, 4);
+  return v;
+}
+uint64_t u64(const std::string &s, size_t at) {
+  uint64_t v;
+  std::memcpy(&v, s.data() + at, 8);
+  return v;
+}
+
+// Offset of the payload of a block of body 1, walking the documented layout:
+// a 24-byte file header and 16-byte directory entries, "BODY" and a chunk
+// count, then 24-byte chunk headers with payloads padded to 8 bytes.
+size_t payloadOffset(const std::string &file, uint32_t block) {
+  size_t at = static_cast<size_t>(u64(file, 24)) + 8;
+  for (uint32_t c = 0; c < u32(file, static_cast<size_t>(u64(file, 24)) + 4); ++c) {
+    uint64_t length = u64(file, at + 8);
+    if (u32(file, at) == block) return at + 24;
+    at += 24 + length + (8 - length % 8) % 8;
+  }
+  return std::string::npos;
+}
+
+class BodyFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    original = dir.file("good.qvb");
+    QVB_Handle b = buildFullBody("kg", "m", 1.0, 1.0);
+    ASSERT_EQ(flex().QVB_write_QVB(b, original.c_str()), 1);
+    flex().QVB_Terminate();
+    good = slurp(original);
+  }
+  void TearDown() override { qvb::qvbflex::failWritesAfterBytesForTesting(-1); }
+
+  // Reads bytes as a file: null body and a message, or a body.
+  std::unique_ptr<qvb::body::Body> readBytes(const std::string &bytes, std::string *error) {
+    std::string path = dir.file("damaged.qvb");
+    spit(path, bytes);
+    error->clear();
+    return readBody(path, 1, false, error);
+  }
+
+  TempDir dir;
+  std::string original, good;
+};
+
+TEST_F(BodyFile, ForeignFilesAreNotBodyFiles) {
+  std::string error;
+  for (const std::string &bytes : {std::string(), std::string("solid cube\nfacet normal 0 0 1\n"),
+                                   std::string(64, '\0'), good.substr(0, 7) + "X" + good.substr(8)}) {
+    EXPECT_EQ(readBytes(bytes, &error), nullptr);
+    EXPECT_NE(error.find("is not a body file"), std::string::npos) << error;
+  }
+  EXPECT_EQ(readBody(dir.file("missing.qvb"), 1, false, &error), nullptr);
+  EXPECT_NE(error.find("cannot be opened"), std::string::npos) << error;
+}
+
+// Every byte of the headers, then a sample of the rest (every byte would only
+// repeat the same cases, slowly).
+std::vector<size_t> positions(size_t size) {
+  std::vector<size_t> at;
+  for (size_t k = 0; k < size; k += k < 256 ? 1 : 13) at.push_back(k);
+  at.push_back(size - 1);
+  return at;
+}
+
+TEST_F(BodyFile, EveryTruncationIsRefused) {
+  std::string error;
+  for (size_t size : positions(good.size())) {
+    EXPECT_EQ(readBytes(good.substr(0, size), &error), nullptr) << size;
+    EXPECT_FALSE(error.empty()) << size;
+  }
+}
+
+// A flipped byte is caught by a checksum, except in the padding between
+// chunks, which carries nothing.
+TEST_F(BodyFile, EveryCorruptionIsCaughtOrHarmless) {
+  auto expected = qvb::body::encodeBody(*readBody(original, 1, false, nullptr));
+  std::string error;
+  for (size_t at : positions(good.size())) {
+    std::string bytes = good;
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+    auto body = readBytes(bytes, &error);
+    if (body) EXPECT_EQ(qvb::body::encodeBody(*body), expected) << "byte " << at;
+    else EXPECT_FALSE(error.empty()) << "byte " << at;
+  }
+}
+
+TEST_F(BodyFile, MessagesNameTheDamage) {
+  std::string error, bytes = good;
+  size_t shapes = payloadOffset(good, 8);
+  ASSERT_NE(shapes, std::string::npos);
+  bytes[shapes + 40] ^= 1;
+  EXPECT_EQ(readBytes(bytes, &error), nullptr);
+  EXPECT_NE(error.find("body 1: block 8 fails its checksum"), std::string::npos) << error;
+
+  bytes = good;
+  bytes[8] = 2;  // a format from the future
+  EXPECT_EQ(readBytes(bytes, &error), nullptr);
+  EXPECT_NE(error.find("format 2"), std::string::npos) << error;
+
+  EXPECT_EQ(readBody(original, 2, false, &error), nullptr);
+  EXPECT_NE(error.find("holds 1 bodies; there is no body 2"), std::string::npos) << error;
+}
+
+TEST_F(BodyFile, OverlongNamesAndTexts) {
+  const s_FLEX_INTERFACE &f = flex();
+  std::string longName = dir.file(std::string(5000, 'n') + ".qvb");
+  messages().clear();
+  EXPECT_EQ(f.QVB_CreateFromFileByIndex(longName.c_str()), nullptr);
+  QVB_Handle b = f.QVB_Create(0, 0);
+  EXPECT_EQ(f.QVB_write_QVB(b, longName.c_str()), 0);
+  EXPECT_EQ(messages().size(), 2u);
+
+  std::string title(300, 't'), type(40, 'y');
+  f.QVB_SetHeader(b, title.c_str(), title.c_str(), type.c_str(), title.c_str(), nullptr, "");
+  char out[7][300];
+  f.QVB_Header(b, out[0], out[1], out[2], out[3], out[4], out[5], out[6]);
+  EXPECT_EQ(std::strlen(out[0]), 127u);
+  EXPECT_EQ(std::strlen(out[1]), 31u);  // the smallest buffer callers give for it
+  EXPECT_EQ(std::strlen(out[3]), 15u);
+  EXPECT_EQ(std::strlen(out[4]), 79u);
+  EXPECT_EQ(std::strlen(out[5]), 0u);
+  f.QVB_Terminate();
+}
+
+// Element topology and stored modal statistics have no setter in the table;
+// they come from translators through the body model and must survive too.
+TEST_F(BodyFile, BlocksWithoutSettersSurvive) {
+  auto body = readBody(original, 1, false, nullptr);
+  body->elementTopology = {8, 10, 11, 12, 13};
+  body->modalStatistics.assign(body->modeCount(), qvb::body::ModeStatistics{0.5, 0.25, 3e6, 1e-3, 11, 12, 13, 10});
+  ASSERT_TRUE(writeBody(original, *body, 0, nullptr));
+  auto reread = readBody(original, 1, false, nullptr);
+  ASSERT_TRUE(reread);
+  EXPECT_TRUE(reread->exists(qvb::body::kElementTopology));
+  EXPECT_EQ(reread->elementTopology, body->elementTopology);
+  EXPECT_EQ(reread->statistics(2).stressNode, 13);
+  EXPECT_EQ(qvb::body::encodeBody(*reread), qvb::body::encodeBody(*body));
+}
+
+std::vector<std::string> filesIn(const std::filesystem::path &dir) {
+  std::vector<std::string> names;
+  for (const auto &entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The write fails after a given number of bytes (the test seam stands in for
+// a full disk or a killed process): the target keeps its old body and no
+// temporary file is left behind.
+TEST_F(BodyFile, FailedWritesLeaveTheTargetAlone) {
+  auto body = readBody(original, 1, false, nullptr);
+  ASSERT_TRUE(body);
+  body->nodes.mutableIds()[0] = 999;  // a different body to write over the file
+  for (int64_t budget : {int64_t(0), int64_t(20), int64_t(100), int64_t(good.size() / 2), int64_t(good.size() - 1)}) {
+    qvb::qvbflex::failWritesAfterBytesForTesting(budget);
+    for (int position : {0, 1, 2}) {
+      std::string error;
+      EXPECT_FALSE(writeBody(original, *body, position, &error)) << budget;
+      EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+    }
+  }
+  EXPECT_EQ(slurp(original), good);
+  EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"good.qvb"}));
+  qvb::qvbflex::failWritesAfterBytesForTesting(-1);
+  ASSERT_TRUE(writeBody(original, *body, 0, nullptr));
+  EXPECT_EQ(readBody(original, 1, false, nullptr)->nodes.ids()[0], 999);
+}
+
+// Tests run as root, for whom a read-only folder is still writable; a path
+// below a plain file cannot be created by anyone.
+TEST_F(BodyFile, UnwritablePlacesAreReported) {
+  auto body = readBody(original, 1, false, nullptr);
+  std::string error;
+  EXPECT_FALSE(writeBody(original + "/inside.qvb", *body, 0, &error));
+  EXPECT_NE(error.find("cannot be written"), std::string::npos) << error;
+  EXPECT_FALSE(writeBody(dir.file("no/such/folder.qvb"), *body, 0, &error));
+  EXPECT_EQ(slurp(original), good);
+  EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"good.qvb"}));
+}
+
+}  // namespace
+}  // namespace qvbtest

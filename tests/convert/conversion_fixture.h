@@ -1,0 +1,53 @@
+// Runs whole conversions on a model body served by the fake backend.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_session.h"
+#include "model_body.h"
+#include "mtx_reader.h"
+#include "support/test_support.h"
+
+namespace convert_test {
+
+struct Outcome {
+  int result = 0;
+  std::string out;                   // standard output of the run
+  std::vector<std::string> messages; // message channel: "W:text" / "E:text"
+  MtxFile file;
+  std::vector<std::string> problems;  // consistency of the MTX file, if any
+  bool file_written = false;
+};
+
+class ConversionTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Serves `body` (kept in the fixture) and converts it with the arguments
+  // that follow the body name; the MTX file, if any, is read back.
+  Outcome Convert(const std::vector<std::string> &switches, const std::string &output = "wing");
+  std::string BodyName() const { return dir.file("wing.model.qvb"); }
+  std::string MtxPath(const std::string &base = "wing") const { return dir.file(base + ".mtx"); }
+
+  qvbfake::Session session;
+  qvbtest::TempDir dir;
+  ModelBody body = RichBody();
+};
+
+// Converts argument strings into a writable argv (argv[0] is the program).
+class Argv {
+ public:
+  explicit Argv(const std::vector<std::string> &args);
+  int argc() const { return static_cast<int>(pointers_.size()) - 1; }
+  char **argv() { return pointers_.data(); }
+
+ private:
+  std::vector<std::string> storage_;
+  std::vector<char *> pointers_;
+};
+
+}  // namespace convert_test

@@ -1,0 +1,211 @@
+// The body-independent layers: MTX record layout, command-line tokens, list
+// grammar, the matrix plan and the invariant 5/9 computation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "convert/arg_tokens.h"
+#include "convert/invariants_5_9.h"
+#include "convert/list_grammar.h"
+#include "convert/mtx_format.h"
+#include "expected_invariants.h"
+
+namespace qvb::convert {
+namespace {
+
+// Runs `write` on an MtxWriter over a memory stream and returns the text.
+template <typename Write>
+std::string Written(bool double_precision, Write write) {
+  char *text = nullptr;
+  size_t size = 0;
+  std::FILE *out = open_memstream(&text, &size);
+  MtxWriter mtx(out, double_precision);
+  write(mtx);
+  std::fclose(out);
+  std::string result(text, size);
+  std::free(text);
+  return result;
+}
+
+TEST(MtxLayout, HeaderLinesInBothPrecisions) {
+  struct Case {
+    bool dbl;
+    int name, seq;
+    const char *storage, *order;
+    int r, i, e, s;
+    const char *expected;
+  } cases[] = {
+      {true, kSelNod, -1, "FULL", "RORDER", 10, 1, 3, 1,
+       "SELNOD    FULL    RORDER     10    5   50   ( 1I8, 3E22.14, 1I4 )\n"},
+      {false, kSelNod, -1, "FULL", "RORDER", 10, 1, 3, 1,
+       "SELNOD    FULL    RORDER     10    5   50   ( 1I8, 3E16.8, 1I4 )\n"},
+      {true, kGenStiff, -1, "SPARSE", "", 12, 12, 30, 0, "GENSTIFF  SPARSE     12   12   30   ( 2I8, E22.14 )\n"},
+      {false, kGenStiff, -1, "SPARSE", "ignored", 12, 12, 30, 0,
+       "GENSTIFF  SPARSE     12   12   30   ( 2I8, E16.8 )\n"},
+      {true, kTMode, -1, "FULL", "CORDER", 120, 0, 3, 0, "T_MODE    FULL    CORDER      3  120  360   ( 3E22.14 )\n"},
+      {false, kPreload, -1, "FULL", "CORDER", 4, 0, 1, 0, "PRELOAD   FULL    CORDER      1    4    4   ( 1E16.8 )\n"},
+      {true, kEdge, 7, "FULL", "RORDER", 4, 1, 0, 0, "EDGE_7    FULL    RORDER      4    1    4   ( 1I8 )\n"},
+      {true, kEdge, 1234, "FULL", "RORDER", 2, 1, 0, 0, "EDGE_1234 FULL    RORDER      2    1    2   ( 1I8 )\n"},
+      {true, kInvar1, -1, "FULL", "RORDER", 1, 0, 1, 0, "INVAR1    FULL    RORDER      1    1    1   ( 1E22.14 )\n"},
+      {true, kRdAxis, -1, "FULL", "RORDER", 2, 0, 3, 0, "RDAXIS    FULL    RORDER      2    3    6   ( 3E22.14 )\n"},
+      {true, kSelMod, -1, "FULL", "RORDER", 3, 1, 1, 0, "SELMOD    FULL    RORDER      3    2    6   ( 1I8, 1E22.14 )\n"},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(Written(c.dbl, [&](MtxWriter &m) { EXPECT_TRUE(m.MatrixHeader(c.name, c.seq, c.storage, c.order, c.r, c.i, c.e, c.s)); }),
+              c.expected);
+  }
+}
+
+TEST(MtxLayout, HeaderWriterRefusesWhatItCannotDescribe) {
+  testing::internal::CaptureStdout();
+  std::string file = Written(true, [](MtxWriter &m) { EXPECT_FALSE(m.MatrixHeader(kInvar1, -1, "DENSE", "RORDER", 1, 0, 1, 0)); });
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n**ERROR\a** Unknown matrix type DENSE\n\n");
+  EXPECT_EQ(file, "");
+
+  testing::internal::CaptureStdout();
+  file = Written(true, [](MtxWriter &m) { EXPECT_FALSE(m.MatrixHeader(kInvar1, -1, "FULL", "RORDER ", 1, 0, 1, 0)); });
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n**ERROR\a** Unknown matrix order RORDER \n\n");
+  EXPECT_EQ(file, "INVAR1    FULL    ");  // the name part is already out
+
+  testing::internal::CaptureStdout();
+  file = Written(true, [](MtxWriter &m) { EXPECT_FALSE(m.MatrixHeader(kEdge, 3, "FULL", "CORDER", 2, 1, 0, 0)); });
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "\n**ERROR\a** QVB2MTX cannot mix integers and reals in CORDER CORDER\n\n");
+  EXPECT_EQ(file, "EDGE_3    FULL    CORDER  ");
+}
+
+TEST(MtxLayout, SparseDropsTinyEntriesAndNeverWritesAnEmptyMatrix) {
+  // 1e-10 itself is dropped; only larger magnitudes count.
+  const std::string sparse = Written(true, [](MtxWriter &m) {
+    m.Sparse(kGenStiff, 2, 2, {1e-10, -2.5, 0.0, 1.0000001e-10});
+  });
+  EXPECT_EQ(sparse,
+            "GENSTIFF  SPARSE      2    2    2   ( 2I8, E22.14 )\n"
+            "       1       2 -2.50000000000000E+00\n"
+            "       2       2  1.00000010000000E-10\n");
+  EXPECT_EQ(Written(false, [](MtxWriter &m) { m.Sparse(kGenStiff, 3, 3, std::vector<double>(9, -1e-11)); }),
+            "GENSTIFF  SPARSE      3    3    1   ( 2I8, E16.8 )\n"
+            "       1       1  0.00000000E+00\n");
+}
+
+TEST(MtxLayout, ZeroingKeepsTheThresholdValueItself) {
+  EXPECT_EQ(Written(true, [](MtxWriter &m) {
+              m.RealLines({1e-10, -9.99e-11, 3.0}, 3, true);
+              m.RealLines({-9.99e-11}, 1, false);
+            }),
+            "  1.00000000000000E-10  0.00000000000000E+00  3.00000000000000E+00\n"
+            " -9.99000000000000E-11\n");
+}
+
+TEST(MtxLayout, NameListWrapsEveryFourEntries) {
+  auto list = [](std::vector<int> names, std::vector<int> edges) {
+    char *text = nullptr;
+    size_t size = 0;
+    std::FILE *out = open_memstream(&text, &size);
+    WriteNameList(out, names, edges);
+    std::fclose(out);
+    std::string result(text, size);
+    std::free(text);
+    return result;
+  };
+  const std::string seven = list({kSelMod, kSelNod, kGenStiff, kInvar1, kRdAxis}, {7, 12});
+  EXPECT_EQ(seven,
+            "SELMOD            SELNOD            GENSTIFF          INVAR1            \n"
+            "RDAXIS            EDGE_7            EDGE_12           \n");
+  const std::string eight = list({kSelMod, kSelNod, kGenStiff, kInvar1, kInvar2, kInvar3, kInvar4, kInvar5}, {});
+  EXPECT_EQ(std::count(eight.begin(), eight.end(), '\n'), 2);
+  EXPECT_EQ(eight.size(), 8 * 18 + 2u);
+}
+
+TEST(CommandTokens, CommasSplitAndEmptyPiecesVanish) {
+  std::vector<std::string> tokens;
+  ASSERT_TRUE(AppendCommaTokens(",+N,1:3,,7,", tokens));
+  ASSERT_TRUE(AppendCommaTokens("-L", tokens));
+  EXPECT_EQ(tokens, (std::vector<std::string>{"+N", "1:3", "7", "-L"}));
+  EXPECT_FALSE(AppendCommaTokens(std::string(1000, 'x').c_str(), tokens));
+  EXPECT_TRUE(AppendCommaTokens(std::string(999, 'x').c_str(), tokens));
+}
+
+TEST(ListGrammar, FormsRangesAndStops) {
+  struct Case {
+    std::vector<std::string> tokens;
+    RangeColon colon;
+    bool ok;
+    std::vector<int> values;  // sorted and unique
+    size_t stop;              // first token not read
+  } cases[] = {
+      {{"1:3", "7"}, RangeColon::kFirst, true, {1, 2, 3, 7}, 2},
+      {{"1", ":", "3", "7"}, RangeColon::kFirst, true, {1, 2, 3, 7}, 4},
+      {{"5", ":", "3"}, RangeColon::kFirst, true, {5}, 3},
+      {{"5:3"}, RangeColon::kFirst, true, {}, 1},
+      {{"4", "+M", "2"}, RangeColon::kFirst, true, {4}, 1},
+      {{"-5"}, RangeColon::kFirst, true, {}, 0},
+      {{"2", ":4"}, RangeColon::kFirst, true, {2, 3, 4}, 2},
+      {{"2:", "4"}, RangeColon::kFirst, true, {2, 3, 4}, 2},
+      {{"1:2:4"}, RangeColon::kFirst, true, {1, 2}, 1},  // "2:4" reads as 2 after the first colon
+      {{"1:2:4"}, RangeColon::kLast, true, {1, 2, 3, 4}, 1},  // "1:2" reads as 1 before the last one
+      {{":"}, RangeColon::kFirst, false, {}, 0},
+      {{"3", ":"}, RangeColon::kFirst, false, {}, 0},
+      {{"3", ":", "-L"}, RangeColon::kFirst, false, {}, 0},
+      {{":4"}, RangeColon::kFirst, false, {}, 0},
+      {{"3:"}, RangeColon::kFirst, false, {}, 0},
+      {{"1:100000000"}, RangeColon::kFirst, false, {}, 0},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.tokens));
+    std::vector<int> values;
+    size_t pos = 0;
+    ASSERT_EQ(ReadIntegerList(c.tokens, pos, c.colon, values), c.ok);
+    if (!c.ok) continue;
+    SortUnique(values);
+    EXPECT_EQ(values, c.values);
+    EXPECT_EQ(pos, c.stop);
+  }
+}
+
+TEST(ListGrammar, ValuesAccumulateAcrossSwitchesOfOneKind) {
+  std::vector<int> values{9};
+  std::vector<std::string> tokens{":", "11"};
+  size_t pos = 0;
+  ASSERT_TRUE(ReadIntegerList(tokens, pos, RangeColon::kFirst, values));
+  EXPECT_EQ(values, (std::vector<int>{9, 9, 10, 11}));
+}
+
+TEST(Invariants59, PairFormulasSymmetryAndTransposition) {
+  // Two nodes, three modes; values chosen so that no term vanishes.
+  const std::vector<double> masses{2.0, 0.5};
+  const std::vector<double> shapes{
+      1, 2, 3, -1, 0, 2,    // mode 0 at nodes 0, 1
+      0, 1, -2, 3, 1, 1,    // mode 1
+      2, -1, 1, 0.5, 4, 0,  // mode 2
+  };
+  std::vector<double> i5, i9;
+  std::vector<int> seen;
+  ComputeInvariants5And9(masses, shapes, 3, i5, i9, [&](int j) { seen.push_back(j); });
+  EXPECT_EQ(seen, (std::vector<int>{0, 1, 2}));
+  ASSERT_EQ(i5.size(), 27u);
+  ASSERT_EQ(i9.size(), 81u);
+  std::vector<std::vector<std::array<double, 3>>> by_mode(3);
+  for (size_t j = 0; j < 3; ++j)
+    for (size_t p = 0; p < 2; ++p) by_mode[j].push_back({shapes[(j * 2 + p) * 3], shapes[(j * 2 + p) * 3 + 1], shapes[(j * 2 + p) * 3 + 2]});
+  std::vector<double> e5, e9;
+  convert_test::ExpectedInvariants59(masses, by_mode, e5, e9);
+  for (size_t i = 0; i < e5.size(); ++i) EXPECT_NEAR(i5[i], e5[i], 1e-12) << i;
+  for (size_t i = 0; i < e9.size(); ++i) EXPECT_NEAR(i9[i], e9[i], 1e-12) << i;
+  // Mirrored entries are exact negatives and transposes, not recomputed sums.
+  const size_t n = 3;
+  for (size_t j = 0; j < n; ++j)
+    for (size_t k = 0; k < n; ++k)
+      for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(i5[(j * 3 + r) * n + k], -i5[(k * 3 + r) * n + j]);
+        for (int q = 0; q < 3; ++q) EXPECT_EQ(i9[(j * n + k) * 9 + 3 * r + q], i9[(k * n + j) * 9 + 3 * q + r]);
+      }
+  // A hand-checked entry: I5[0][2][1] = sum m (a0 b1 - a1 b0)
+  //   = 2 (1*1 - 2*0) + 0.5 (-1*1 - 0*3) = 1.5
+  EXPECT_DOUBLE_EQ(i5[(0 * 3 + 2) * n + 1], 1.5);
+}
+
+}  // namespace
+}  // namespace qvb::convert

@@ -1,0 +1,145 @@
+// The Gram-matrix invariants against the per-pair reference: same layout,
+// same values within rounding, for one-sign and mixed-sign masses, whole or
+// fetched in groups under a small memory budget.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "convert/invariants_5_9.h"
+#include "convert/invariants_5_9_blas.h"
+
+namespace qvb::convert {
+namespace {
+
+struct Body {
+  std::vector<double> masses, shapes;
+  int modes;
+};
+
+Body RandomBody(size_t nodes, int modes, bool mixed_signs, unsigned seed) {
+  std::mt19937_64 random(seed);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  Body body{std::vector<double>(nodes), std::vector<double>(nodes * 3 * modes), modes};
+  for (size_t p = 0; p < nodes; ++p) {
+    const double m = 0.5 + std::fabs(unit(random)) * 3.0;
+    // Some zero masses too: those nodes must simply add nothing.
+    body.masses[p] = p % 17 == 3 ? 0.0 : (mixed_signs && p % 3 == 0 ? -m : m);
+  }
+  for (double &v : body.shapes) v = unit(random) * 1e-2;
+  return body;
+}
+
+// Rounding bound of one pair's sums: sum_p |m_p| |a_p| |b_p|.
+std::vector<double> PairScales(const Body &body) {
+  const size_t nodes = body.masses.size(), n = body.modes;
+  std::vector<double> scale(n * n, 0.0);
+  for (size_t j = 0; j < n; ++j)
+    for (size_t k = 0; k < n; ++k)
+      for (size_t p = 0; p < nodes; ++p) {
+        const double *a = &body.shapes[(j * nodes + p) * 3], *b = &body.shapes[(k * nodes + p) * 3];
+        scale[j * n + k] += std::fabs(body.masses[p]) * std::hypot(a[0], a[1], a[2]) * std::hypot(b[0], b[1], b[2]);
+      }
+  return scale;
+}
+
+void ExpectMatchesReference(const Body &body, const std::vector<double> &i5, const std::vector<double> &i9) {
+  std::vector<double> ref5, ref9;
+  ComputeInvariants5And9(body.masses, body.shapes, body.modes, ref5, ref9);
+  ASSERT_EQ(i5.size(), ref5.size());
+  ASSERT_EQ(i9.size(), ref9.size());
+  const size_t n = body.modes;
+  const std::vector<double> scale = PairScales(body);
+  for (size_t j = 0; j < n; ++j)
+    for (size_t k = 0; k < n; ++k) {
+      const double tolerance = 1e-12 * scale[j * n + k];
+      for (int r = 0; r < 3; ++r) {
+        const size_t at = (j * 3 + r) * n + k;
+        ASSERT_NEAR(i5[at], ref5[at], tolerance) << "I5 j=" << j << " r=" << r << " k=" << k;
+      }
+      for (int e = 0; e < 9; ++e) {
+        const size_t at = (j * n + k) * 9 + e;
+        ASSERT_NEAR(i9[at], ref9[at], tolerance) << "I9 j=" << j << " k=" << k << " e=" << e;
+      }
+    }
+  // The symmetries hold exactly, not just within rounding.
+  for (size_t j = 0; j < n; ++j)
+    for (size_t k = 0; k < n; ++k) {
+      for (int r = 0; r < 3; ++r) EXPECT_EQ(i5[(j * 3 + r) * n + k], -i5[(k * 3 + r) * n + j]);
+      for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(i9[(j * n + k) * 9 + 3 * r + c], i9[(k * n + j) * 9 + 3 * c + r]);
+    }
+}
+
+struct Case {
+  size_t nodes;
+  int modes;
+  bool mixed_signs;
+};
+
+class FastInvariants : public testing::TestWithParam<Case> {};
+
+TEST_P(FastInvariants, MatchReferenceWholeAndStreamed) {
+  const Case c = GetParam();
+  const Body body = RandomBody(c.nodes, c.modes, c.mixed_signs, 1000u + c.nodes + c.modes);
+  std::vector<double> i5, i9;
+  std::vector<int> progress;
+  ComputeInvariants5And9Fast(body.masses, body.shapes, body.modes, i5, i9,
+                             [&](int j) { progress.push_back(j); });
+  ExpectMatchesReference(body, i5, i9);
+  std::vector<int> every_mode(c.modes);
+  for (int j = 0; j < c.modes; ++j) every_mode[j] = j;
+  EXPECT_EQ(progress, every_mode);
+
+  // Budgets that hold everything, a few modes (uneven groups) and less than
+  // one mode (groups of one).
+  const size_t mode_bytes = c.nodes * 3 * sizeof(double);
+  for (size_t budget : {mode_bytes * c.modes, mode_bytes * 5, size_t{1}}) {
+    SCOPED_TRACE(budget);
+    std::vector<int> fetched, streamed_progress;
+    const bool ok = ComputeInvariants5And9Streamed(
+        body.masses, body.modes,
+        [&](int j, double *shape) {
+          fetched.push_back(j);
+          std::copy_n(body.shapes.data() + j * mode_bytes / sizeof(double), c.nodes * 3, shape);
+          return true;
+        },
+        budget, i5, i9, [&](int j) { streamed_progress.push_back(j); });
+    ASSERT_TRUE(ok);
+    ExpectMatchesReference(body, i5, i9);
+    EXPECT_EQ(streamed_progress, every_mode);
+    if (budget >= mode_bytes * c.modes) {
+      EXPECT_EQ(fetched, every_mode);  // each mode once
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FastInvariants,
+                         testing::Values(Case{1, 1, false}, Case{2000, 1, true}, Case{3001, 7, false},
+                                         Case{3001, 7, true}, Case{700, 23, true}, Case{20000, 4, false}));
+
+TEST(FastInvariantsEdges, NoModesGiveEmptyArraysAndFailedFetchStops) {
+  std::vector<double> i5{1.0}, i9{1.0};
+  ComputeInvariants5And9Fast({1.0, 2.0}, {}, 0, i5, i9);
+  EXPECT_TRUE(i5.empty());
+  EXPECT_TRUE(i9.empty());
+
+  const Body body = RandomBody(50, 4, false, 7);
+  int calls = 0;
+  EXPECT_FALSE(ComputeInvariants5And9Streamed(body.masses, 4,
+                                              [&](int, double *) { return ++calls < 3; }, 1, i5, i9));
+  EXPECT_EQ(calls, 3);
+}
+
+TEST(FastInvariantsEdges, NonFiniteMassPropagatesLikeReference) {
+  Body body = RandomBody(40, 3, false, 9);
+  body.masses[11] = std::nan("");
+  std::vector<double> i5, i9;
+  ComputeInvariants5And9Fast(body.masses, body.shapes, 3, i5, i9);
+  EXPECT_TRUE(std::isnan(i9[(0 * 3 + 1) * 9 + 1]));
+  EXPECT_TRUE(std::isnan(i5[(0 * 3 + 0) * 3 + 1]));
+}
+
+}  // namespace
+}  // namespace qvb::convert

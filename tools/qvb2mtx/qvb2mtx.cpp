@@ -1,0 +1,91 @@
+// qvb2mtx: writes the matrices of a flexible body into an MTX matrix file.
+//
+//   qvb2mtx [-Q] BODY[::k] [switches...]
+//
+// The command opens the body, hands its whole command line to the converter
+// and shuts the library down. Exit status 0 when the MTX file was written,
+// 1 otherwise (some switches end the process from inside the converter).
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "qvb.h"
+#include "tool_support.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: qvb2mtx [-Q] BODY[::k] [switches...]\n"
+    "\n"
+    "Writes the matrices of the flexible body BODY (a .qvb file, optionally\n"
+    "with ::k to pick its k-th body, or a .master database with ::name) into\n"
+    "an MTX matrix file named after BODY up to its first dot (wing.qvb gives\n"
+    "wing.mtx). Arguments may also be separated by commas. A LIST is numbers,\n"
+    "a:b ranges and \":\" (from the last value to the next number); it ends at\n"
+    "the next argument that starts with + or -.\n"
+    "\n"
+    "  -Q                  quiet: no progress output (only as first argument)\n"
+    "  -o NAME             output file NAME.mtx (a trailing .mtx is dropped)\n"
+    "  -m LABEL            mass unit (default KILOGRAM)\n"
+    "  -l LABEL            length unit (default METER)\n"
+    "  -t LABEL            time unit (default SECOND)\n"
+    "  -f LABEL            force unit (default NEWTON)\n"
+    "  +N LIST             node IDs to keep (the others are left out)\n"
+    "  -N LIST             node IDs to leave out\n"
+    "  +M LIST             mode numbers to keep (the others are left out)\n"
+    "  -M LIST             mode numbers to leave out\n"
+    "  -S FILE             read further switches from FILE\n"
+    "  -F                  leave out invariants 5 and 9\n"
+    "  -E                  rigid-body data only (SELNOD, INVAR1, INVAR2, INVAR7)\n"
+    "  -L                  print progress while computing invariants\n"
+    "  -sscale X           stiffness scale X > 0: multiplies GENSTIFF (with -O,\n"
+    "                      the body's generalized stiffness)\n"
+    "  -mscale X           mass scale X > 0: multiplies the invariants written\n"
+    "                      (with -O, the body's mass data)\n"
+    "  -C NUMBER LIST      define edge NUMBER with the listed node entries\n"
+    "  -c ALL | LIST       add the body's free edges (all, or by index)\n"
+    "  -H HZ               high-frequency threshold in Hz\n"
+    "  -s FILE             write a shell file of nodes and faces; without -o or\n"
+    "                      -d the command then ends with status 1\n"
+    "  -d FILE | -         dump the body's blocks to FILE or standard output\n"
+    "  -b BLOCK            dump only block BLOCK (1 to 37)\n"
+    "  -O FILE             write an optimized body to FILE (applies -I, -sscale,\n"
+    "                      -mscale) instead of an MTX file\n"
+    "  -I ID X Y Z ...     new coordinates for interface nodes (with -O)\n"
+    "  -h                  print this text (also --help)\n"
+    "\n"
+    "The storage backends are looked up in TRX_USER_PLUGIN_DIR, by default the\n"
+    "plug-in folder installed beside this command.\n";
+
+bool AsksForHelp(int argc, char **argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (AsksForHelp(argc, argv)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  const int name_at = argc > 1 && std::strcmp(argv[1], "-Q") == 0 ? 2 : 1;
+  if (argc <= name_at) {
+    std::fputs(kUsage, stderr);
+    return 1;
+  }
+  qvb_tool_default_plugin_dir();
+
+  const std::string body_name = argv[name_at];
+  QVB_Handle body = qvb_tool_open_body(body_name.c_str());
+  if (body == nullptr) {
+    std::fprintf(stderr, "qvb2mtx: cannot open the flexible body %s\n", body_name.c_str());
+    QVB_Terminate();
+    return 1;
+  }
+  const int result = QVB_QVB2MTX(argc, argv, body);
+  QVB_Destroy(body);
+  QVB_Terminate();
+  return result == 0 ? 0 : 1;
+}
