@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "qvb.h"
 #include "synthetic_body.h"
@@ -18,6 +19,10 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "NODES and MODES must be positive\n");
     return 2;
   }
+  // The backends sit in ../plugins beside the build tree's commands.
+  if (std::getenv("TRX_USER_PLUGIN_DIR") == nullptr)
+    setenv("TRX_USER_PLUGIN_DIR",
+           (std::filesystem::canonical("/proc/self/exe").parent_path().parent_path() / "plugins").c_str(), 1);
   const bool ok = qvbbench::WriteSyntheticBody(argv[1], size);
   QVB_Terminate();
   return ok ? 0 : 1;

@@ -10,6 +10,7 @@ struct BodySize {
   int nodes;
   int modes;
   bool stresses;  // modal stresses too (doubles the body; the comparison reads them)
+  bool commands = true;  // also time whole qvb2mtx and qvbcompare runs on it (the benchmark's concern)
 };
 
 // Interface nodes are IDs 1..kInterfaceNodes (so "+N 1:20" picks them).

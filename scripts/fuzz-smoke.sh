@@ -13,7 +13,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${QVB_FUZZ_BUILD:-$root/build/fuzz}
+build=$(realpath -m "${QVB_FUZZ_BUILD:-$root/build/fuzz}")  # absolute: one target changes folder
 seconds=${QVB_FUZZ_SECONDS:-30}
 jobs=${QVB_FUZZ_JOBS:-2}
 started=$(date +%s)

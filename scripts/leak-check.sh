@@ -22,7 +22,7 @@ trap 'rm -rf "$scratch"' EXIT
 export TRX_USER_PLUGIN_DIR=$build/plugins
 valgrind=(valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite
           --errors-for-leak-kinds=definite --error-exitcode=99 --track-origins=no --num-callers=30
-          --child-silent-after-fork=yes)
+          --child-silent-after-fork=yes --suppressions="$root/tests/hardening/valgrind.supp")
 
 failed=0
 run() {  # folder, name, command...

@@ -24,6 +24,7 @@ int Terminate(void) {
 }
 
 int FreeMemory(void *memory) {
+  forgetKept(memory);
   std::free(memory);
   return 1;
 }

@@ -92,7 +92,9 @@ bool WriteRealLines(std::FILE *out, const double *values, size_t count, int per_
   // Values per chunk: enough work to pay for a thread start many times over,
   // little enough memory to stay cache-warm and cheap to allocate.
   constexpr size_t kChunk = size_t{1} << 15;
-  const size_t per_value = static_cast<size_t>(width > 40 ? 40 : width) + 32;  // text, padding, line end
+  // Room per value: the padded text (at most 26 characters unpadded for
+  // precisions up to 17) and a line end.
+  const size_t per_value = static_cast<size_t>(std::max(width, 32)) + 1;
   const size_t chunk = std::min(count, kChunk);
   std::vector<char> first(chunk * per_value), second;
   const bool two_threads = count > kChunk && std::thread::hardware_concurrency() >= 2;

@@ -14,7 +14,8 @@ namespace qvb::convert {
 constexpr size_t kNumberTextMax = 64;
 
 // printf("%*.*E", width, precision, value) into out (not NUL-terminated);
-// returns the length. precision is 0..17, width at most 40.
+// returns the length. precision is 0..17, width at most 40 (so the text
+// fits in kNumberTextMax).
 size_t FormatScientific(char *out, double value, int width, int precision);
 
 // printf("%*d", width, value) into out; returns the length. width at most 40.

@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace comparetest {
@@ -333,11 +332,6 @@ using CompareDeathTest = CompareTest;
 TEST_F(CompareDeathTest, MissingCoordinatesOrShapesEndTheProcess) {
   // Each child process starts afresh and runs the test up to its statement.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-#if defined(__SANITIZE_ADDRESS__)
-  // Unloading the backends before exit leaves the memory a backend keeps in
-  // its own globals unreachable; that is not a leak of the comparison.
-  __lsan_disable();
-#endif
   BodyPlan noModes = sampleBody(true);
   noModes.modes.clear();
   noModes.preStress.clear();
@@ -354,9 +348,6 @@ TEST_F(CompareDeathTest, MissingCoordinatesOrShapesEndTheProcess) {
       testing::ExitedWithCode(255), "->Note block 8 mode_shapes: exists new: 0  exists base: 1\n->Fail no mode_shapes \\(Exit\\)");
   EXPECT_EXIT(compareToStderr(base, nodeless),
       testing::ExitedWithCode(255), "->Note block 4 nodal_coords: exists new: 0  exists base: 1\n->Fail no nodal_coords \\(Exit\\)");
-#if defined(__SANITIZE_ADDRESS__)
-  __lsan_enable();
-#endif
 }
 
 }  // namespace comparetest

@@ -16,11 +16,9 @@ struct ToolRun {
 };
 
 // Runs the command with the plug-in folder variable removed, so that it has
-// to find the backends beside itself. (The leak suppressions only matter in
-// the sanitizer build.)
+// to find the backends beside itself.
 ToolRun runTool(const std::string &arguments) {
-  const std::string command = "env -u TRX_USER_PLUGIN_DIR LSAN_OPTIONS=print_suppressions=0:suppressions=" QVBCOMPARE_LSAN_SUPPRESSIONS
-                              " " QVBCOMPARE_TOOL " " + arguments + " 2>&1";
+  const std::string command = "env -u TRX_USER_PLUGIN_DIR " QVBCOMPARE_TOOL " " + arguments + " 2>&1";
   ToolRun run{-1, ""};
   FILE *pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;

@@ -70,7 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const size_t split = input.find('\0');
   const std::string selection = split == std::string::npos ? "" : input.substr(0, split);
   const std::string arguments = split == std::string::npos ? input : input.substr(split + 1);
-  if (endsProcess(selection) || endsProcess(arguments)) return -1;
+  // Words over 999 characters are read in pieces, and a piece could be a
+  // switch the filter never saw.
+  if (selection.size() > 999 || endsProcess(selection)) return -1;
   // A selection file that reads itself again never ends (docs/reliability.md).
   if (selection.find("-S") != std::string::npos) return -1;
   qvbfuzz::writeScratchFile("sel", selection.data(), selection.size());
@@ -80,7 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   while (start <= arguments.size() && words.size() < 64) {
     size_t end = arguments.find('\n', start);
     if (end == std::string::npos) end = arguments.size();
-    words.push_back(arguments.substr(start, end - start));
+    // The converter sees C strings: an argument ends at its first NUL.
+    const std::string word = arguments.substr(start, end - start);
+    words.push_back(word.substr(0, word.find('\0')));
+    if (endsProcess(words.back())) return -1;
     start = end + 1;
   }
   std::vector<char *> argv;

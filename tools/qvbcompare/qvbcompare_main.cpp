@@ -6,14 +6,13 @@
 // meaningless (no coordinates or mode shapes, too few base nodes) ends the
 // process from inside the comparison with status 255.
 #include "qvb.h"
+#include "tool_support.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 namespace {
 
@@ -38,24 +37,6 @@ void printUsage(std::FILE *stream) {
                "  -h            this help\n"
                "Exit status: 0 equivalent, 1 different, 2 usage error or unreadable body.\n",
                kDefaultLevel, kDefaultTolerance);
-}
-
-// The backends ship in a plug-in folder beside the command: ../plugins in the
-// build tree, the library's plug-in folder once installed. Used only when the
-// user has not chosen a folder.
-void useBundledPlugins() {
-  if (std::getenv("TRX_USER_PLUGIN_DIR") != nullptr) return;
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return;
-  const std::filesystem::path bin = exe.parent_path();
-  for (const std::filesystem::path &candidate :
-       {bin / ".." / "plugins", bin / QVBCOMPARE_INSTALLED_PLUGIN_DIR}) {
-    if (std::filesystem::is_directory(candidate, error)) {
-      ::setenv("TRX_USER_PLUGIN_DIR", std::filesystem::weakly_canonical(candidate, error).c_str(), 1);
-      return;
-    }
-  }
 }
 
 bool parseInt(const char *text, int &value) {
@@ -135,14 +116,14 @@ int main(int argc, char **argv) {
     printUsage(stdout);
     return kEquivalent;
   }
-  useBundledPlugins();
+  qvb_tool_default_plugin_dir();
 
-  QVB_Handle base = QVB_CreateFromQVB(options.base);
+  QVB_Handle base = qvb_tool_open_body(options.base);
   if (base == nullptr) {
     std::fprintf(stderr, "qvbcompare: cannot open the base body \"%s\"\n", options.base);
     return kUsageOrOpen;
   }
-  QVB_Handle newer = QVB_CreateFromQVB(options.newer);
+  QVB_Handle newer = qvb_tool_open_body(options.newer);
   if (newer == nullptr) {
     std::fprintf(stderr, "qvbcompare: cannot open the new body \"%s\"\n", options.newer);
     return kUsageOrOpen;

@@ -5,20 +5,32 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace qvbfuzz {
 
+inline void removeScratchFolder();
+
 // A folder of this process's own under the temporary folder (a RAM disk when
-// there is one), created once.
+// there is one), created once and removed when the process exits.
 inline const std::string &scratchFolder() {
-  static const std::string folder = [] {
+  // Never destroyed, so that the exit handler can still read it.
+  static const std::string &folder = *new std::string([] {
     const char *base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/qvbfuzz-XXXXXX";
+    if (base == nullptr || *base == '\0') base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::string pattern = std::string(base) + "/qvbfuzz-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     return pattern;
-  }();
+  }());
+  static const int cleanup = std::atexit(removeScratchFolder);
+  (void)cleanup;
   return folder;
+}
+
+inline void removeScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(scratchFolder(), ignored);
 }
 
 // Replaces the file `name` in the scratch folder with the bytes; returns its path.
