@@ -1,12 +1,15 @@
 #!/bin/sh
-# Runs the shipped example with the commands of a build tree ($1).
+# The shipped example with the commands of a build tree ($1): the Fortran
+# translator builds the free-free tube beam beam.qvb, qvb2mtx converts it to
+# beam.mtx, and qvb-plot draws its first bending mode and a strip of modes.
 set -eu
-BUILD=$1
+BUILD=$(cd "$1" && pwd)
 OUT=${QVB_EXAMPLE_OUT:-$BUILD/example}
 mkdir -p "$OUT"
-if [ -x "$BUILD/bin/beam_translator" ] && [ -x "$BUILD/bin/qvb2mtx" ]; then
-  (cd "$OUT" && "$OLDPWD/$BUILD/bin/beam_translator" && "$OLDPWD/$BUILD/bin/qvb2mtx" beam.qvb)
-  echo "Wrote $OUT/beam.qvb and $OUT/beam.mtx"
-else
-  "$BUILD/bin/qvb_demo"
-fi
+cd "$OUT"
+"$BUILD/bin/beam_translator"
+"$BUILD/bin/qvb2mtx" beam.qvb
+"$BUILD/bin/qvbcompare" beam.qvb beam.qvb
+"$BUILD/bin/qvb-plot" beam.qvb --mode 7 -o beam_mode7.png
+"$BUILD/bin/qvb-plot" beam.qvb -o beam_modes.png
+echo "Wrote $OUT/beam.qvb, beam.mtx, beam_mode7.png and beam_modes.png"
