@@ -149,7 +149,7 @@ std::vector<double> Body::invariant6() const {
     return out;
   }
   std::vector<int> positions = shapePositions(*this);
-  double jfull[9];
+  double jfull[9] = {};
   for (int p = 0; p < nodeCount(); ++p) {
     double m = massOf(*this, p);
     if (!nodalInertia.empty()) expandInertia(&nodalInertia[6 * p], jfull);

@@ -63,7 +63,9 @@ std::unique_ptr<Connection> openForReading(const std::string &path) {
     Statement schema(*db, "SELECT version FROM qvb_schema");
     if (schema.step()) version = schema.integer(0);
   } catch (const DatabaseError &) {
-    // SQLite's own words ("file is not a database") say less than ours.
+    // A file SQLite cannot read as a database is foreign; any other failure
+    // (a full disk, an unreadable file) is reported as it is.
+    if (db->errorCode() != SQLITE_NOTADB && db->errorCode() != SQLITE_ERROR) throw;
     version = -1;
   }
   if (version < 1) throw DatabaseError(path + " is not a body database");

@@ -1,5 +1,7 @@
 #include "sqlite_handle.h"
 
+#include <cstring>
+
 namespace qvb::database {
 
 Connection::Connection(const std::string &path, bool readOnly) : path_(path) {
@@ -27,8 +29,13 @@ void Connection::exec(const char *sql) {
 }
 
 void Connection::fail(const std::string &what) const {
-  throw DatabaseError(path_ + ": " + what + " (" + sqlite3_errmsg(db_) + ")");
+  std::string why = sqlite3_errmsg(db_);
+  // SQLite's words ("disk I/O error") hide the cause; the system's say it.
+  if (const int error = sqlite3_system_errno(db_)) why += std::string(": ") + std::strerror(error);
+  throw DatabaseError(path_ + ": " + what + " (" + why + ")");
 }
+
+int Connection::errorCode() const { return sqlite3_errcode(db_); }
 
 Statement::Statement(const Connection &connection, const char *sql) : connection_(connection) {
   if (sqlite3_prepare_v2(connection.get(), sql, -1, &stmt_, nullptr) != SQLITE_OK)

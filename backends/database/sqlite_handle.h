@@ -27,6 +27,8 @@ class Connection {
   sqlite3 *get() const { return db_; }
   void exec(const char *sql);
   [[noreturn]] void fail(const std::string &what) const;
+  // SQLite's result code of the last call (SQLITE_NOTADB, ...).
+  int errorCode() const;
 
  private:
   sqlite3 *db_ = nullptr;

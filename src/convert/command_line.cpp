@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
+#include <string>
 
 #include "convert/arg_tokens.h"
 #include "convert/list_grammar.h"
@@ -97,6 +99,12 @@ class SwitchReader {
       FilePtr file(std::fopen(name.c_str(), "r"));
       if (!file) {
         PrintError("Unable to open Selection file");
+        return false;
+      }
+      // A selection file that names itself (directly or through another)
+      // would be read without end.
+      if (!selection_files_.insert(name).second) {
+        PrintError("Selection file %s is read more than once", name.c_str());
         return false;
       }
       char word[kMaxArgumentLength + 1];
@@ -251,6 +259,7 @@ class SwitchReader {
   }
 
   std::vector<std::string> &tokens_;
+  std::set<std::string> selection_files_;
   size_t pos_;
   ConversionContext &context_;
   CommandLine &line_;

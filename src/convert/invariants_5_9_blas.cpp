@@ -80,8 +80,8 @@ class Progress {
 
 // The component Gram matrices of one or two groups of modes. A group is g
 // modes' shapes in the converter's layout (mode-major, node, component); its
-// packed form puts node q of a chunk in row q and component r of mode j in
-// column r*g + j, each value times a square root of the node's mass.
+// packed form puts the q-th kept node of a chunk in row q and component r of
+// mode j in column r*g + j, each value times a square root of the node's mass.
 class GramBuilder {
  public:
   explicit GramBuilder(size_t nodes) : nodes_(nodes) {}
@@ -94,25 +94,21 @@ class GramBuilder {
     const int cols = 3 * g;
     out.assign(static_cast<size_t>(cols) * cols, 0.0);
     const size_t chunk = ChunkNodes(cols);
-    Reserve(positive_, chunk * cols);
     for (size_t first = 0; first < nodes_; first += chunk) {
       const size_t count = std::min(chunk, nodes_ - first);
-      int pos = 0, neg = 0;
-      for (size_t q = 0; q < count; ++q) {
-        const double m = masses[first + q];
+      plus_.Clear();
+      minus_.Clear();
+      for (size_t p = first; p < first + count; ++p) {
+        const double m = masses[p];
         if (m == 0.0) continue;  // adds nothing; NaN stays in, as it should
-        if (m < 0.0) {
-          if (negative_.size() < chunk * cols) negative_.resize(chunk * cols);
-          Pack(shapes, g, first + q, std::sqrt(-m), negative_.data(), neg++, chunk);
-        } else {
-          Pack(shapes, g, first + q, std::sqrt(m), positive_.data(), pos++, chunk);
-        }
+        if (m < 0.0) minus_.Add(p, std::sqrt(-m));
+        else plus_.Add(p, std::sqrt(m));
       }
-      Compact(positive_, pos, chunk, cols);
-      ProductUpdate(pos, cols, cols, 1.0, positive_.data(), positive_.data(), out.data());
-      if (neg > 0) {
-        Compact(negative_, neg, chunk, cols);
-        ProductUpdate(neg, cols, cols, -1.0, negative_.data(), negative_.data(), out.data());
+      Pack(shapes, g, plus_, packed_a_);
+      ProductUpdate(plus_.Count(), cols, cols, 1.0, packed_a_.data(), packed_a_.data(), out.data());
+      if (minus_.Count() > 0) {
+        Pack(shapes, g, minus_, packed_b_);
+        ProductUpdate(minus_.Count(), cols, cols, -1.0, packed_b_.data(), packed_b_.data(), out.data());
       }
       progress.Advance(static_cast<double>(count) * cols * cols / 2);
     }
@@ -128,56 +124,69 @@ class GramBuilder {
     const int cols_a = 3 * ga, cols_b = 3 * gb;
     out.assign(static_cast<size_t>(cols_a) * cols_b, 0.0);
     const size_t chunk = ChunkNodes(std::max(cols_a, cols_b));
-    Reserve(positive_, chunk * cols_a);
-    Reserve(negative_, chunk * cols_b);
     for (size_t first = 0; first < nodes_; first += chunk) {
       const size_t count = std::min(chunk, nodes_ - first);
-      int rows = 0;
-      for (size_t q = 0; q < count; ++q) {
-        const double m = masses[first + q];
+      plus_.Clear();
+      minus_.Clear();
+      for (size_t p = first; p < first + count; ++p) {
+        const double m = masses[p];
         if (m == 0.0) continue;
         const double root = std::sqrt(std::fabs(m));
-        Pack(shapes_a, ga, first + q, m < 0.0 ? -root : root, positive_.data(), rows, chunk);
-        Pack(shapes_b, gb, first + q, root, negative_.data(), rows, chunk);
-        ++rows;
+        plus_.Add(p, m < 0.0 ? -root : root);
+        minus_.Add(p, root);
       }
-      Compact(positive_, rows, chunk, cols_a);
-      Compact(negative_, rows, chunk, cols_b);
-      ProductUpdate(rows, cols_a, cols_b, 1.0, positive_.data(), negative_.data(), out.data());
+      Pack(shapes_a, ga, plus_, packed_a_);
+      Pack(shapes_b, gb, minus_, packed_b_);
+      ProductUpdate(plus_.Count(), cols_a, cols_b, 1.0, packed_a_.data(), packed_b_.data(), out.data());
       progress.Advance(static_cast<double>(count) * cols_a * cols_b);
     }
   }
 
  private:
+  // The nodes of a chunk that enter one product, with their weights.
+  struct Rows {
+    std::vector<size_t> node;
+    std::vector<double> weight;
+    void Clear() {
+      node.clear();
+      weight.clear();
+    }
+    void Add(size_t p, double w) {
+      node.push_back(p);
+      weight.push_back(w);
+    }
+    int Count() const { return static_cast<int>(node.size()); }
+  };
+
   size_t ChunkNodes(int cols) const {
     const size_t by_budget = kChunkBytes / (sizeof(double) * static_cast<size_t>(cols));
     return std::max<size_t>(64, std::min(by_budget, std::max<size_t>(nodes_, 1)));
   }
 
-  // Grows a buffer once; later chunks and calls reuse its pages.
-  static void Reserve(std::vector<double> &buffer, size_t size) {
-    if (buffer.size() < size) buffer.resize(size);
-  }
-
-  // Row `row` of a packed chunk with leading dimension `ld` (the chunk size).
-  void Pack(const double *shapes, int g, size_t node, double weight, double *packed, int row,
-            size_t ld) const {
+  // Mode by mode, so the shapes are read in order and each packed column is
+  // written in order: scattering node by node across the columns would
+  // touch a different page with every value.
+  void Pack(const double *shapes, int g, const Rows &rows, std::vector<double> &packed) const {
+    const size_t count = rows.node.size();
+    if (packed.size() < count * 3 * g) packed.resize(count * 3 * g);  // grows once, then reused
     for (int j = 0; j < g; ++j) {
-      const double *v = shapes + (static_cast<size_t>(j) * nodes_ + node) * 3;
-      for (int r = 0; r < 3; ++r) packed[row + (static_cast<size_t>(r) * g + j) * ld] = weight * v[r];
+      const double *mode = shapes + static_cast<size_t>(j) * nodes_ * 3;
+      double *c0 = packed.data() + static_cast<size_t>(j) * count;
+      double *c1 = c0 + static_cast<size_t>(g) * count;
+      double *c2 = c1 + static_cast<size_t>(g) * count;
+      for (size_t q = 0; q < count; ++q) {
+        const double *v = mode + rows.node[q] * 3;
+        const double w = rows.weight[q];
+        c0[q] = w * v[0];
+        c1[q] = w * v[1];
+        c2[q] = w * v[2];
+      }
     }
   }
 
-  // Closes the gaps that skipped nodes left, so the leading dimension equals
-  // the row count the BLAS is given.
-  static void Compact(std::vector<double> &packed, int rows, size_t ld, int cols) {
-    if (static_cast<size_t>(rows) == ld) return;
-    for (int c = 1; c < cols; ++c)
-      std::copy_n(packed.data() + c * ld, rows, packed.data() + static_cast<size_t>(c) * rows);
-  }
-
   size_t nodes_;
-  std::vector<double> positive_, negative_;
+  Rows plus_, minus_;
+  std::vector<double> packed_a_, packed_b_;
 };
 
 // Copies a group-pair Gram block into the full 3n x 3n Gram matrix (row

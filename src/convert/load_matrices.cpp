@@ -53,12 +53,15 @@ bool WriteModalLoads(ConversionContext &context, MtxWriter &mtx) {
   }
   std::vector<double> table(static_cast<size_t>(rows) * cases, 0.0);  // row-major: row, case
   for (int c = 0; c < cases; ++c) {
-    int ignored = 0;
-    HeapArray load(QVB_GetModalLoad(body, c, &ignored));
+    int count = 0;
+    HeapArray load(QVB_GetModalLoad(body, c, &count));
     if (load.data == nullptr) return AnnouncedMatrixMissing(kModLoad);
-    for (int r = 0; r < 6; ++r) table[static_cast<size_t>(r) * cases + c] = load.data[r];
+    // A body with fewer than six modes hands out a shorter vector; what it
+    // does not hold is zero, never read past its end.
+    const auto value = [&](int i) { return i >= 0 && i < count ? load.data[i] : 0.0; };
+    for (int r = 0; r < 6; ++r) table[static_cast<size_t>(r) * cases + c] = value(r);
     for (int k = 0; k < n; ++k) {
-      table[static_cast<size_t>(6 + k) * cases + c] = load.data[idx[k]];
+      table[static_cast<size_t>(6 + k) * cases + c] = value(idx[k]);
       if (idx[k] < rigid) QVB_Warning("A suspected rigid body mode detected among the selected modes");
     }
   }

@@ -51,9 +51,16 @@ bool SelectModes(const CommandLine &line, ConversionContext &context) {
                 __LINE__, kSourceName);
     return false;
   }
-  for (int mode = 1; mode <= count; ++mode)
+  // Every mode of the body. Bodies number their modes 1 to the count almost
+  // always; taking the body's own numbers gives the same selection then, and
+  // never a number without a mode when the numbering has gaps (1, 2, 7).
+  for (int index = 0; index < count; ++index) {
+    const int mode = QVB_ModeNumber(context.body, index);
     if (!std::binary_search(line.drop_modes.begin(), line.drop_modes.end(), mode))
       context.modes.push_back(mode);
+  }
+  std::sort(context.modes.begin(), context.modes.end());
+  context.modes.erase(std::unique(context.modes.begin(), context.modes.end()), context.modes.end());
   return true;
 }
 

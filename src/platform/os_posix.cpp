@@ -2,20 +2,70 @@
 #include "platform/os.h"
 
 #include <dlfcn.h>
+#include <elf.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace qvb::platform {
 namespace {
 
-void *hostOpen(const char *path) { return ::dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+// The dynamic loader maps every segment a library announces; a file cut short
+// (an interrupted copy or install) then faults on first touch and takes the
+// whole host down. A library whose segments do not fit in its file is refused
+// up front instead. Files that are not ELF at all are left to dlopen, which
+// reports them itself.
+bool segmentsFitInFile(const char *path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return true;
+  struct stat status;
+  Elf64_Ehdr header;
+  bool fits = true;
+  if (::fstat(fd, &status) == 0 && ::pread(fd, &header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
+      std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 && header.e_ident[EI_CLASS] == ELFCLASS64) {
+    const auto size = static_cast<uint64_t>(status.st_size);
+    fits = header.e_phoff + static_cast<uint64_t>(header.e_phnum) * sizeof(Elf64_Phdr) <= size;
+    for (int i = 0; fits && i < header.e_phnum; ++i) {
+      Elf64_Phdr segment;
+      if (::pread(fd, &segment, sizeof segment, static_cast<off_t>(header.e_phoff + i * sizeof segment)) !=
+          static_cast<ssize_t>(sizeof segment)) {
+        fits = false;
+      } else if (segment.p_type == PT_LOAD) {
+        fits = segment.p_offset + segment.p_filesz <= size;
+      }
+    }
+  }
+  ::close(fd);
+  return fits;
+}
+
+const char *g_truncatedMessage = nullptr;
+
+void *hostOpen(const char *path) {
+  if (path != nullptr && !segmentsFitInFile(path)) {
+    g_truncatedMessage = "the file is shorter than the library it describes (cut short?)";
+    return nullptr;
+  }
+  g_truncatedMessage = nullptr;
+  return ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
+}
 void *hostSymbol(void *handle, const char *name) { return ::dlsym(handle, name); }
 void hostClose(void *handle) { ::dlclose(handle); }
-const char *hostTakeError() { return ::dlerror(); }
+const char *hostTakeError() {
+  if (g_truncatedMessage != nullptr) {
+    const char *message = g_truncatedMessage;
+    g_truncatedMessage = nullptr;
+    return message;
+  }
+  return ::dlerror();
+}
 
 bool hostIsLoadableFile(const char *path) {
   struct stat status;

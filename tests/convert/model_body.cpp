@@ -146,7 +146,11 @@ QVB_Handle ModelBody::Serve() {
     return Result(b.preload ? static_cast<void *>(HeapCopy(*b.preload)) : nullptr);
   });
   setHook(slot::QVB_GetModalLoadCaseCount, [&b](const Call &) { return Result(static_cast<int>(b.loads.size())); });
-  setHook(slot::QVB_GetModalLoad, [&b](const Call &c) { return Result(static_cast<void *>(HeapCopy(b.loads.at(IntArg(c, 1))))); });
+  setHook(slot::QVB_GetModalLoad, [&b](const Call &c) {
+    const auto &load = b.loads.at(IntArg(c, 1));
+    if (int *count = IntOut(c, 2)) *count = static_cast<int>(load.size());
+    return Result(static_cast<void *>(HeapCopy(load)));
+  });
   setHook(slot::QVB_RigidBodyModeCount, [&b](const Call &) { return Result(b.rigid_modes); });
   setHook(slot::QVB_RotorDynamicsAxis, [&b](const Call &c) {
     std::memcpy(DoubleOut(c, 1), b.axis_first.data(), sizeof(Vec3));

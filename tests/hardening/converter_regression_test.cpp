@@ -88,9 +88,6 @@ bool failsCleanlyInLimitedChild(const std::function<int()> &run) {
 }
 
 TEST_F(ConverterRegressionTest, ASelectionFileThatNamesItselfStops) {
-  QVB_KNOWN_FAULT("src/convert/command_line.cpp SelectionFile() appends the words of a selection file "
-                  "that says -S with its own name again and again, until memory runs out; it should "
-                  "refuse a file that is already being read (or limit the nesting)");
   std::ofstream("loop.sel") << "-S loop.sel\n";
   EXPECT_TRUE(failsCleanlyInLimitedChild([&] { return convert({"panel.qvb", "-S", "loop.sel"}); }));
 }
@@ -98,19 +95,12 @@ TEST_F(ConverterRegressionTest, ASelectionFileThatNamesItselfStops) {
 // Bodies whose modes are not numbered 1..M, or that have fewer than six
 // modes, are ordinary; converting them must not read outside any array.
 TEST_F(ConverterRegressionTest, BodiesWithGapsInTheModeNumbersConvert) {
-  QVB_KNOWN_FAULT("src/convert/selection.cpp SelectModes() selects the mode numbers 1..QVB_ModeCount "
-                  "without +M, so a body with modes 1, 2, 7 selects mode 3, whose index is -1; "
-                  "invariant_matrices.cpp:43 then reads before the invariant array. Select the "
-                  "body's own numbers (QVB_ModeNumber) instead");
   QVB_Destroy(body_);
   body_ = qvbsample::buildSampleBody({7, 8, 9, 10, 11, 12, 13});
   EXPECT_EQ(convert({"panel.qvb"}), 0) << printed_;
 }
 
 TEST_F(ConverterRegressionTest, BodiesWithFewerThanSixModesConvert) {
-  QVB_KNOWN_FAULT("src/convert/load_matrices.cpp:59 WriteModalLoads() copies v[0..5] of every load "
-                  "vector whatever its length (the count QVB_GetModalLoad returns is ignored), "
-                  "reading past a 3-mode body's 3 values; entries past the count should read as 0");
   QVB_Destroy(body_);
   body_ = qvbsample::buildSampleBody({1, 2, 3});
   EXPECT_EQ(convert({"panel.qvb"}), 0) << printed_;

@@ -215,10 +215,6 @@ TEST_P(FileSizeLimitTest, TheStoreKeepsItsContentAndTheNextWriteWorks) {
   QVB_Destroy(again);
 
   if (c.hit == LimitHit::kWriteFails) {
-    if (c.database && c.limit < 32768)
-      QVB_KNOWN_FAULT("backends/database/body_database.cpp openForReading() turns every SQLite failure "
-                      "(here: the shared-memory index cannot grow) into \"is not a body database\", "
-                      "so a full disk reads as a foreign file");
     // The message says why, not just that it failed (SQLite only says
     // "disk I/O error").
     EXPECT_TRUE(reported.find(std::strerror(EFBIG)) != std::string::npos ||
