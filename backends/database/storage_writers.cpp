@@ -46,4 +46,19 @@ void fillWriteSlots(s_FLEX_INTERFACE &table) {
   table.QVB_write_QVB_DB = writeDatabase;
 }
 
+void populateTable(s_FLEX_INTERFACE *table, int flexType, const StorageReaders &readers) {
+  if (table == nullptr) return;
+  *table = s_FLEX_INTERFACE{};
+  body::setFlexType(flexType);
+  body::fillBodySlots(*table);
+  fillWriteSlots(*table);
+  table->QVB_FindQVB = readers.find;
+  table->QVB_CreateFromFileByIndex = readers.open;
+  table->QVB_CreateFromFileByIndex_SurfaceMesh = readers.openSurface;
+  table->QVB_CreateFromFileByIndex_DB = readers.openByIndex;
+  table->QVB_CreateFromFileByIndex_SurfaceMesh_DB = readers.openSurfaceByIndex;
+  table->QVB_BodyCount = readers.count;
+  if (readers.info != nullptr) table->QVB_GetBodyInfo = readers.info;
+}
+
 }  // namespace qvb::storage

@@ -17,4 +17,19 @@ int writeDatabase(QVB_Handle h, const char *file, const char *bodyName);
 // Installs both in a table.
 void fillWriteSlots(s_FLEX_INTERFACE &table);
 
+// The slots that read a plug-in's own storage.
+struct StorageReaders {
+  QVB_Handle (*find)(const char *file);
+  QVB_Handle (*open)(const char *file);
+  QVB_Handle (*openSurface)(const char *file);
+  QVB_Handle (*openByIndex)(const char *file, int index);
+  QVB_Handle (*openSurfaceByIndex)(const char *file, int index);
+  int (*count)(const char *file);
+  int (*info)(const char *file, int index, void *record);  // null: not offered
+};
+
+// Fills a whole table for a plug-in serving file kind `flexType`: the
+// body-level operations, both writers and the plug-in's readers.
+void populateTable(s_FLEX_INTERFACE *table, int flexType, const StorageReaders &readers);
+
 }  // namespace qvb::storage

@@ -24,11 +24,7 @@ QVB_Handle open(const char *specification, int index, bool surfaceOnly, const ch
     const DatabaseSpec spec = parseDatabaseSpec(specification, index);
     std::string error;
     std::unique_ptr<body::Body> b = database::readBody(spec.path, spec.index, spec.name, surfaceOnly, &error);
-    if (!b) {
-      reportError("%s", error.c_str());
-      return nullptr;
-    }
-    return body::registerBody(std::move(b));
+    return body::adoptReadBody(std::move(b), error);
   });
 }
 
@@ -99,18 +95,9 @@ QVB_Handle FindFirstBody(const char *file) { return FindBody(file, 1); }
 
 extern "C" __attribute__((visibility("default"))) void PopulateInterface(s_FLEX_INTERFACE *table) {
   using namespace qvb::dbvflex;
-  if (table == nullptr) return;
-  *table = s_FLEX_INTERFACE{};
-  qvb::body::setFlexType(1);
-  qvb::body::fillBodySlots(*table);
-  qvb::storage::fillWriteSlots(*table);
-  table->QVB_FindQVB = FindFirstBody;
-  table->QVB_CreateFromFileByIndex = CreateFromFile;
-  table->QVB_CreateFromFileByIndex_SurfaceMesh = CreateSurfaceMesh;
-  table->QVB_CreateFromFileByIndex_DB = CreateFromFileByIndex;
-  table->QVB_CreateFromFileByIndex_SurfaceMesh_DB = CreateSurfaceMeshByIndex;
-  table->QVB_BodyCount = BodyCount;
-  table->QVB_GetBodyInfo = GetBodyInfo;
+  qvb::storage::populateTable(table, 1,
+                              {FindFirstBody, CreateFromFile, CreateSurfaceMesh, CreateFromFileByIndex,
+                               CreateSurfaceMeshByIndex, BodyCount, GetBodyInfo});
 }
 
 extern "C" __attribute__((visibility("default"))) void SetMessageHandlers(s_MSG_HANDLERS *handlers) {

@@ -61,19 +61,9 @@ QVB_Handle FindQVB(const char *file) {
 
 extern "C" __attribute__((visibility("default"))) void PopulateInterface(s_FLEX_INTERFACE *table) {
   using namespace qvb::qvbflex;
-  if (table == nullptr) return;
-  *table = s_FLEX_INTERFACE{};
-  qvb::body::setFlexType(0);
-  qvb::body::fillBodySlots(*table);
-  table->QVB_FindQVB = FindQVB;
-  table->QVB_CreateFromFileByIndex = CreateFromFile;
-  table->QVB_CreateFromFileByIndex_SurfaceMesh = CreateSurfaceMesh;
-  table->QVB_CreateFromFileByIndex_DB = CreateFromFileByIndex;
-  table->QVB_CreateFromFileByIndex_SurfaceMesh_DB = CreateSurfaceMeshByIndex;
-  table->QVB_BodyCount = BodyCount;
-  // Writing, to a body file or (a body read from a file may be stored in a
-  // database too) to a database.
-  qvb::storage::fillWriteSlots(*table);
+  qvb::storage::populateTable(table, 0,
+                              {FindQVB, CreateFromFile, CreateSurfaceMesh, CreateFromFileByIndex,
+                               CreateSurfaceMeshByIndex, BodyCount, nullptr});
 }
 
 extern "C" __attribute__((visibility("default"))) void SetMessageHandlers(s_MSG_HANDLERS *handlers) {

@@ -1,0 +1,20 @@
+# qvb_add_unit_folders(): adds every subfolder of the current folder that has
+# a CMakeLists.txt, in name order, with `first` (if present) ahead of the rest
+# (the shared body model must exist before the plug-ins that link it).
+function(qvb_add_unit_folders)
+  cmake_parse_arguments(ARG "" "FIRST" "" ${ARGN})
+  file(GLOB units LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT units)
+  if(ARG_FIRST)
+    list(FIND units ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FIRST} first)
+    if(NOT first EQUAL -1)
+      list(REMOVE_AT units ${first})
+      list(PREPEND units ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FIRST})
+    endif()
+  endif()
+  foreach(unit ${units})
+    if(IS_DIRECTORY ${unit} AND EXISTS ${unit}/CMakeLists.txt)
+      add_subdirectory(${unit})
+    endif()
+  endforeach()
+endfunction()
