@@ -24,7 +24,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   runtime=$(dirname "$(clang -print-file-name=libclang_rt.asan-x86_64.so)")
   link="-shared-libsan -Wl,-rpath,$runtime"
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQVB_FUZZ=ON -DQVB_SANITIZE=ON \
+    -DQVB_FUZZ=ON -DQVB_SANITIZE=ON -DQVB_WITH_FORTRAN=OFF \
     -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
     "-DCMAKE_EXE_LINKER_FLAGS=$link" "-DCMAKE_SHARED_LINKER_FLAGS=$link" "-DCMAKE_MODULE_LINKER_FLAGS=$link" >/dev/null
 fi

@@ -1,6 +1,8 @@
 #!/bin/sh
 # Builds and runs the whole test suite twice: a normal build and an
-# AddressSanitizer + UndefinedBehaviorSanitizer build.
+# AddressSanitizer + UndefinedBehaviorSanitizer build; then runs every fuzz
+# target for a bounded time (QVB_FUZZ_SECONDS each, default 30) under
+# ASan+UBSan.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -12,3 +14,4 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_SANITIZE=ON >/d
 cmake --build build/asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/asan --output-on-failure -j "$JOBS"
+QVB_FUZZ_SECONDS=${QVB_FUZZ_SECONDS:-30} bash scripts/fuzz-smoke.sh
