@@ -1,8 +1,9 @@
 // INVAR1 to INVAR9: the inertia invariants, every value times the mass scale.
+#include <algorithm>
 #include <cstdlib>
 
 #include "convert/body_blocks.h"
-#include "convert/invariants_5_9.h"
+#include "convert/invariants_5_9_blas.h"
 #include "convert/matrix_writers.h"
 #include "qvb.h"
 
@@ -44,33 +45,46 @@ bool WriteModalVectorInvariant(ConversionContext &context, MtxWriter &mtx, int n
   return mtx.Sparse(name, 3, n, dense);
 }
 
-// Translational shapes of the selected modes at every node, in node-index
+// Shapes held at once while computing invariants 5 and 9. Selections above
+// it are fetched in groups (a group more than once), trading a little
+// fetching for a bounded footprint on bodies of millions of nodes.
+constexpr size_t kShapeBudgetBytes = size_t{4} << 30;
+
+// The translational shape of one selected mode at every node, in node-index
 // order. A body may hold shapes for fewer nodes than it has; those are
 // placed by node ID and the others stay zero (they then add nothing).
-std::vector<double> SelectedShapesAtAllNodes(const ConversionContext &context, int node_count) {
-  QVB_Handle body = context.body;
-  const int shape_nodes = QVB_ModeNodeCount(body, 0);
-  const bool node_order = shape_nodes <= 0 || shape_nodes == node_count;
-  const size_t buffer_nodes = static_cast<size_t>(node_order ? node_count : shape_nodes);
-  std::vector<int> position;  // node index of each shape node
-  if (!node_order)
-    for (int i = 0; i < shape_nodes; ++i) position.push_back(QVB_NodeIndex(body, QVB_ModeNodeID(body, 0, i)));
-
-  const size_t n = context.modes.size();
-  std::vector<double> shapes(n * node_count * 3, 0.0);
-  std::vector<double> buffer(buffer_nodes * 3);
-  for (size_t j = 0; j < n; ++j) {
-    std::fill(buffer.begin(), buffer.end(), 0.0);
-    QVB_Mode(body, context.modes[j], 0, buffer.data(), 0);
-    double *target = shapes.data() + j * node_count * 3;
-    for (size_t i = 0; i < buffer_nodes; ++i) {
-      const int p = node_order ? static_cast<int>(i) : position[i];
-      if (p < 0 || p >= node_count) continue;
-      for (int c = 0; c < 3; ++c) target[static_cast<size_t>(p) * 3 + c] = buffer[i * 3 + c];
+class SelectedShapes {
+ public:
+  SelectedShapes(const ConversionContext &context, int node_count) : context_(context), node_count_(node_count) {
+    const int shape_nodes = QVB_ModeNodeCount(context.body, 0);
+    if (shape_nodes > 0 && shape_nodes != node_count) {
+      for (int i = 0; i < shape_nodes; ++i)
+        position_.push_back(QVB_NodeIndex(context.body, QVB_ModeNodeID(context.body, 0, i)));
+      buffer_.resize(static_cast<size_t>(shape_nodes) * 3);
     }
   }
-  return shapes;
-}
+
+  void Fetch(int j, double *target) {
+    const size_t values = static_cast<size_t>(node_count_) * 3;
+    std::fill(target, target + values, 0.0);
+    if (position_.empty()) {
+      QVB_Mode(context_.body, context_.modes[j], 0, target, 0);
+      return;
+    }
+    std::fill(buffer_.begin(), buffer_.end(), 0.0);
+    QVB_Mode(context_.body, context_.modes[j], 0, buffer_.data(), 0);
+    for (size_t i = 0; i < position_.size(); ++i) {
+      const int p = position_[i];
+      if (p >= 0 && p < node_count_) std::copy_n(&buffer_[i * 3], 3, target + static_cast<size_t>(p) * 3);
+    }
+  }
+
+ private:
+  const ConversionContext &context_;
+  int node_count_;
+  std::vector<int> position_;  // node index of each shape node, when not in node order
+  std::vector<double> buffer_;
+};
 
 // Fills i5 and i9 from the body's nodal masses; false on a body without nodes.
 bool BuildInvariants5And9(ConversionContext &context, std::vector<double> &i5, std::vector<double> &i9) {
@@ -84,12 +98,17 @@ bool BuildInvariants5And9(ConversionContext &context, std::vector<double> &i5, s
   QVB_TimeMonitor(n);
   std::vector<double> masses(node_count);
   for (int p = 0; p < node_count; ++p) masses[p] = QVB_NodalMass(body, p);
-  const std::vector<double> shapes = SelectedShapesAtAllNodes(context, node_count);
+  SelectedShapes shapes(context, node_count);
   const bool progress = Run().progress;
-  ComputeInvariants5And9(masses, shapes, n, i5, i9, [progress](int) {
-    if (progress) QVB_TimeMonitorStamp();
-  });
-  return true;
+  return ComputeInvariants5And9Streamed(
+      masses, n,
+      [&shapes](int j, double *target) {
+        shapes.Fetch(j, target);
+        return true;
+      },
+      kShapeBudgetBytes, i5, i9, [progress](int) {
+        if (progress) QVB_TimeMonitorStamp();
+      });
 }
 
 }  // namespace

@@ -91,11 +91,13 @@ bool MtxWriter::Sparse(int name, int rows, int columns, const std::vector<double
 
 void MtxWriter::RealLines(const std::vector<double> &values, int per_line, bool zeroed) {
   if (per_line <= 0) return;
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (zeroed) Zeroed(values[i]);
-    else Real(values[i]);
-    if ((i + 1) % per_line == 0) EndLine();
+  std::vector<double> zeroed_values;
+  if (zeroed) {
+    zeroed_values = values;
+    for (double &v : zeroed_values) v = v < kTinyValue && v > -kTinyValue ? 0.0 : v;
   }
+  const std::vector<double> &printed = zeroed ? zeroed_values : values;
+  WriteRealLines(out_, printed.data(), printed.size(), per_line, double_ ? 22 : 16, double_ ? 14 : 8);
 }
 
 void WriteNameList(std::FILE *out, const std::vector<int> &names, const std::vector<int> &edges) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "convert/number_format.h"
+
 namespace qvb::convert {
 
 // Positions in the matrix name table; the header's name list and the write
@@ -41,9 +43,9 @@ class MtxWriter {
                     int int_columns, int real_columns, int short_columns);
 
   // Record pieces; a record is the pieces of one line followed by EndLine().
-  void Int(int value) { std::fprintf(out_, "%8d", value); }
-  void Short(int value) { std::fprintf(out_, "%4d", value); }
-  void Real(double value) { std::fprintf(out_, double_ ? "%22.14E" : "%16.8E", value); }
+  void Int(int value) { Put(text_, FormatInteger(text_, value, 8)); }
+  void Short(int value) { Put(text_, FormatInteger(text_, value, 4)); }
+  void Real(double value) { Put(text_, FormatReal(text_, value, double_)); }
   void Zeroed(double value) { Real(value < kTinyValue && value > -kTinyValue ? 0.0 : value); }
   void EndLine() { std::fputc('\n', out_); }
 
@@ -58,8 +60,11 @@ class MtxWriter {
   void RealLines(const std::vector<double> &values, int per_line, bool zeroed);
 
  private:
+  void Put(const char *text, size_t length) { std::fwrite(text, 1, length, out_); }
+
   std::FILE *out_;
   bool double_;
+  char text_[kNumberTextMax];
 };
 
 // The header's name list: every entry 18 characters wide, four to a line.

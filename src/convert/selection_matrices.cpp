@@ -83,12 +83,21 @@ bool WriteShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
       QVB_ModeByNodeWithoutCache(context.body, context.modes[k], 0, node_ids[p],
                                  by_mode.data() + (static_cast<size_t>(k) * s + p) * 3, part);
   if (!mtx.MatrixHeader(name, -1, "FULL", "CORDER", s * n, 0, 3, 0)) return false;
-  for (int p = 0; p < s; ++p)
-    for (int k = 0; k < n; ++k) {
-      const double *v = by_mode.data() + (static_cast<size_t>(k) * s + p) * 3;
-      for (int c = 0; c < 3; ++c) mtx.Real(v[c]);
-      mtx.EndLine();
-    }
+  // Node-major, a block of nodes at a time, so the text goes out in large
+  // writes (this is the largest matrix of the file).
+  const int width = mtx.double_precision() ? 22 : 16, precision = mtx.double_precision() ? 14 : 8;
+  constexpr int kNodesPerBlock = 1024;
+  std::vector<double> block;
+  for (int first = 0; first < s; first += kNodesPerBlock) {
+    const int last = std::min(s, first + kNodesPerBlock);
+    block.clear();
+    for (int p = first; p < last; ++p)
+      for (int k = 0; k < n; ++k) {
+        const double *v = by_mode.data() + (static_cast<size_t>(k) * s + p) * 3;
+        block.insert(block.end(), v, v + 3);
+      }
+    WriteRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
+  }
   return true;
 }
 
