@@ -113,8 +113,9 @@ bool WriteRealLines(std::FILE *out, const double *values, size_t count, int per_
     if (helper.joinable()) helper.join();
     const size_t first_size = static_cast<size_t>(first_stop - first.data());
     const size_t second_size = static_cast<size_t>(second_stop - second.data());
-    ok = std::fwrite(first.data(), 1, first_size, out) == first_size && ok;
-    ok = std::fwrite(second.data(), 1, second_size, out) == second_size && ok;
+    // An empty chunk has no buffer at all, and fwrite wants one.
+    if (first_size > 0) ok = std::fwrite(first.data(), 1, first_size, out) == first_size && ok;
+    if (second_size > 0) ok = std::fwrite(second.data(), 1, second_size, out) == second_size && ok;
     at = second_end;
   }
   return ok;
