@@ -52,24 +52,30 @@ std::string nowIso8601() {
   return text;
 }
 
-// Opens an existing database and checks that it is one of ours.
-std::unique_ptr<Connection> openForReading(const std::string &path) {
-  if (!fileExists(path)) throw DatabaseError(path + ": no such database file");
-  auto db = std::make_unique<Connection>(path, true);
+// Refuses a file that is not one of our databases (checked before anything
+// is read from it or written to it).
+void requireOurSchema(Connection &db, const std::string &path) {
   int64_t version = -1;
   try {
-    Statement id(*db, "PRAGMA application_id");
+    Statement id(db, "PRAGMA application_id");
     if (!id.step() || id.integer(0) != kApplicationId) throw DatabaseError("foreign");
-    Statement schema(*db, "SELECT version FROM qvb_schema");
+    Statement schema(db, "SELECT version FROM qvb_schema");
     if (schema.step()) version = schema.integer(0);
   } catch (const DatabaseError &) {
     // A file SQLite cannot read as a database is foreign; any other failure
     // (a full disk, an unreadable file) is reported as it is.
-    if (db->errorCode() != SQLITE_NOTADB && db->errorCode() != SQLITE_ERROR) throw;
+    if (db.errorCode() != SQLITE_NOTADB && db.errorCode() != SQLITE_ERROR) throw;
     version = -1;
   }
   if (version < 1) throw DatabaseError(path + " is not a body database");
   if (version > kSchemaVersion) throw DatabaseError(path + " was written by a newer version of this library");
+}
+
+// Opens an existing database of ours for reading.
+std::unique_ptr<Connection> openForReading(const std::string &path) {
+  if (!fileExists(path)) throw DatabaseError(path + ": no such database file");
+  auto db = std::make_unique<Connection>(path, true);
+  requireOurSchema(*db, path);
   return db;
 }
 
@@ -114,6 +120,17 @@ int bodyCount(const std::string &path, std::string *error) {
     Statement st(*db, "SELECT COUNT(*) FROM bodies");
     st.step();
     return static_cast<int>(st.integer(0));
+  });
+}
+
+int bodyNumber(const std::string &path, const std::string &name, std::string *error) {
+  return reporting(error, -1, [&] {
+    auto db = openForReading(path);
+    Statement st(*db,
+                 "SELECT (SELECT COUNT(*) FROM bodies AS earlier WHERE earlier.id <= body.id) "
+                 "FROM bodies AS body WHERE body.name = ?");
+    st.bind(1, name);
+    return st.step() ? static_cast<int>(st.integer(0)) : 0;
   });
 }
 
@@ -170,8 +187,8 @@ bool writeBody(const std::string &path, const body::Body &b, const std::string &
     // Encode first: a body that cannot be encoded never touches the file.
     const body::EncodedBlocks blocks = body::encodeBody(b);
     const bool isNew = !fileExists(path);
-    if (!isNew) openForReading(path);  // refuses a foreign file before writing to it
     Connection db(path, false);
+    if (!isNew) requireOurSchema(db, path);
     db.exec("PRAGMA journal_mode=WAL");
     db.exec("PRAGMA foreign_keys=ON");
     Transaction transaction(db);

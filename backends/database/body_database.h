@@ -29,6 +29,10 @@ struct BodyInfo {
 // our schema).
 int bodyCount(const std::string &path, std::string *error);
 
+// The number (from 1) of the body called `name`; 0 when there is none, -1
+// with *error set when the database cannot be read.
+int bodyNumber(const std::string &path, const std::string &name, std::string *error);
+
 // The body numbered `index` (from 1). False with *error set.
 bool bodyInfo(const std::string &path, int index, BodyInfo *info, std::string *error);
 

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "body_database.h"
-#include "database_spec.h"
+#include "database_selector.h"
 #include "qvb/qvb_database.h"
 #include "slot_support.h"
-#include "storage_writers.h"
+#include "storage_slots.h"
 
 namespace qvb::dbvflex {
 namespace {
@@ -15,35 +15,13 @@ namespace {
 using body::guarded;
 using body::reportError;
 
-QVB_Handle open(const char *specification, int index, bool surfaceOnly, const char *operation) {
-  return guarded(operation, static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
-    if (specification == nullptr) {
-      reportError("%s: no database name", operation);
-      return nullptr;
-    }
-    const DatabaseSpec spec = parseDatabaseSpec(specification, index);
-    std::string error;
-    std::unique_ptr<body::Body> b = database::readBody(spec.path, spec.index, spec.name, surfaceOnly, &error);
-    return body::adoptReadBody(std::move(b), error);
-  });
+std::unique_ptr<body::Body> read(const char *name, int index, bool surfaceOnly, std::string *error) {
+  const DatabaseSelection selection = parseDatabaseSelection(name, index);
+  return database::readBody(selection.path, selection.index, selection.name, surfaceOnly, error);
 }
 
-QVB_Handle CreateFromFile(const char *file) { return open(file, 1, false, "QVB_CreateFromFileByIndex"); }
-QVB_Handle CreateSurfaceMesh(const char *file) { return open(file, 1, true, "QVB_CreateFromFileByIndex_SurfaceMesh"); }
-QVB_Handle CreateFromFileByIndex(const char *file, int index) {
-  return open(file, index, false, "QVB_CreateFromFileByIndex");
-}
-QVB_Handle CreateSurfaceMeshByIndex(const char *file, int index) {
-  return open(file, index, true, "QVB_CreateFromFileByIndex_SurfaceMesh");
-}
-
-int BodyCount(const char *file) {
-  return guarded("QVB_BodyCount", -1, [&] {
-    std::string error;
-    const int count = database::bodyCount(parseDatabaseSpec(file, 1).path, &error);
-    if (count < 0) reportError("%s", error.c_str());
-    return count;
-  });
+int count(const char *name, std::string *error) {
+  return database::bodyCount(parseDatabaseSelection(name, 1).path, error);
 }
 
 // Fills a QVB_BodyInfo; 1 on success, 0 (with a message) otherwise.
@@ -55,7 +33,7 @@ int GetBodyInfo(const char *file, int index, void *out) {
     }
     database::BodyInfo info;
     std::string error;
-    if (!database::bodyInfo(parseDatabaseSpec(file, 1).path, index, &info, &error)) {
+    if (!database::bodyInfo(parseDatabaseSelection(file, 1).path, index, &info, &error)) {
       reportError("%s", error.c_str());
       return 0;
     }
@@ -70,34 +48,26 @@ int GetBodyInfo(const char *file, int index, void *out) {
   });
 }
 
-// Not a body: a non-null token when the database holds the body asked for,
-// so that nothing needs releasing.
-QVB_Handle FindBody(const char *file, int index) {
+// Not a body: a non-null token (the body's number) when the database holds
+// the body asked for, so that nothing needs releasing.
+QVB_Handle FindBody(const char *file) {
   return guarded("QVB_FindQVB", static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
-    const DatabaseSpec spec = parseDatabaseSpec(file, index);
+    const DatabaseSelection selection = parseDatabaseSelection(file, 1);
     std::string error;
-    const int count = database::bodyCount(spec.path, &error);
-    if (count <= 0) return nullptr;
-    if (spec.name.empty()) return spec.index <= count ? reinterpret_cast<QVB_Handle>(static_cast<intptr_t>(spec.index)) : nullptr;
-    for (int i = 1; i <= count; ++i) {
-      database::BodyInfo info;
-      if (database::bodyInfo(spec.path, i, &info, &error) && info.name == spec.name)
-        return reinterpret_cast<QVB_Handle>(static_cast<intptr_t>(i));
-    }
-    return nullptr;
+    const int number = selection.name.empty()
+                           ? (selection.index <= database::bodyCount(selection.path, &error) ? selection.index : 0)
+                           : database::bodyNumber(selection.path, selection.name, &error);
+    return number > 0 ? reinterpret_cast<QVB_Handle>(static_cast<intptr_t>(number)) : nullptr;
   });
 }
 
-QVB_Handle FindFirstBody(const char *file) { return FindBody(file, 1); }
+const storage::Store kDatabases{1, read, count, FindBody, GetBodyInfo};
 
 }  // namespace
 }  // namespace qvb::dbvflex
 
 extern "C" __attribute__((visibility("default"))) void PopulateInterface(s_FLEX_INTERFACE *table) {
-  using namespace qvb::dbvflex;
-  qvb::storage::populateTable(table, 1,
-                              {FindFirstBody, CreateFromFile, CreateSurfaceMesh, CreateFromFileByIndex,
-                               CreateSurfaceMeshByIndex, BodyCount, GetBodyInfo});
+  qvb::storage::populateTable(table, qvb::dbvflex::kDatabases);
 }
 
 extern "C" __attribute__((visibility("default"))) void SetMessageHandlers(s_MSG_HANDLERS *handlers) {

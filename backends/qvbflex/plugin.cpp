@@ -3,67 +3,39 @@
 // entry points below.
 #include "body_file.h"
 #include "slot_support.h"
-#include "storage_writers.h"
+#include "storage_slots.h"
 
 namespace qvb::qvbflex {
 namespace {
 
-using body::guarded;
-using body::reportError;
-
 // Trailing blanks of fixed-length Fortran names and a "::k" selector are
-// accepted here too, so that a specification that reaches the backend
-// unparsed still names the right body.
-QVB_Handle open(const char *specification, int index, bool surfaceOnly, const char *operation) {
-  return guarded(operation, static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
-    if (specification == nullptr) {
-      reportError("%s: no file name", operation);
-      return nullptr;
-    }
-    FileSpec spec = parseFileSpec(specification);
-    if (index <= 0) index = spec.index > 0 ? spec.index : 1;
-    std::string error;
-    std::unique_ptr<body::Body> b = readBody(spec.path, index, surfaceOnly, &error);
-    return body::adoptReadBody(std::move(b), error);
-  });
+// accepted here too, so that a file name that reaches the backend unparsed
+// still names the right body.
+std::unique_ptr<body::Body> read(const char *name, int index, bool surfaceOnly, std::string *error) {
+  const FileSpec file = parseFileSpec(name);
+  if (index <= 0) index = file.index > 0 ? file.index : 1;
+  return readBody(file.path, index, surfaceOnly, error);
 }
 
-QVB_Handle CreateFromFile(const char *file) { return open(file, 0, false, "QVB_CreateFromFileByIndex"); }
-QVB_Handle CreateSurfaceMesh(const char *file) { return open(file, 0, true, "QVB_CreateFromFileByIndex_SurfaceMesh"); }
-QVB_Handle CreateFromFileByIndex(const char *file, int index) {
-  return open(file, index, false, "QVB_CreateFromFileByIndex_DB");
-}
-QVB_Handle CreateSurfaceMeshByIndex(const char *file, int index) {
-  return open(file, index, true, "QVB_CreateFromFileByIndex_SurfaceMesh_DB");
-}
-
-int BodyCount(const char *file) {
-  return guarded("QVB_BodyCount", -1, [&] {
-    std::string error;
-    int count = bodyCount(parseFileSpec(file).path, &error);
-    if (count < 0) reportError("%s", error.c_str());
-    return count;
-  });
-}
+int count(const char *name, std::string *error) { return bodyCount(parseFileSpec(name).path, error); }
 
 // Not a body: a non-null token when the file holds at least one body, so that
 // nothing needs releasing.
 QVB_Handle FindQVB(const char *file) {
-  return guarded("QVB_FindQVB", static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
+  return body::guarded("QVB_FindQVB", static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
     std::string error;
-    int count = bodyCount(parseFileSpec(file).path, &error);
-    return count > 0 ? reinterpret_cast<QVB_Handle>(static_cast<intptr_t>(count)) : nullptr;
+    const int bodies = count(file, &error);
+    return bodies > 0 ? reinterpret_cast<QVB_Handle>(static_cast<intptr_t>(bodies)) : nullptr;
   });
 }
+
+const storage::Store kBodyFiles{0, read, count, FindQVB, nullptr};
 
 }  // namespace
 }  // namespace qvb::qvbflex
 
 extern "C" __attribute__((visibility("default"))) void PopulateInterface(s_FLEX_INTERFACE *table) {
-  using namespace qvb::qvbflex;
-  qvb::storage::populateTable(table, 0,
-                              {FindQVB, CreateFromFile, CreateSurfaceMesh, CreateFromFileByIndex,
-                               CreateSurfaceMeshByIndex, BodyCount, nullptr});
+  qvb::storage::populateTable(table, qvb::qvbflex::kBodyFiles);
 }
 
 extern "C" __attribute__((visibility("default"))) void SetMessageHandlers(s_MSG_HANDLERS *handlers) {

@@ -4,7 +4,7 @@
 #include "front/backend_binding.h"
 #include "front/body_registry.h"
 #include "front/file_kind.h"
-#include "front/file_spec.h"
+#include "front/file_selector.h"
 #include "front/guarded.h"
 #include "qvb/qvb_interface.h"
 

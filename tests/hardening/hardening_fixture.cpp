@@ -13,11 +13,6 @@ void collect(const char *text, int severity) { messages().push_back({severity, t
 
 }  // namespace
 
-bool runKnownFaults() {
-  const char *run = std::getenv("QVB_RUN_KNOWN_FAULTS");
-  return run != nullptr && std::string(run) == "1";
-}
-
 std::vector<Message> &messages() {
   static std::vector<Message> reported;
   return reported;

@@ -26,14 +26,6 @@ std::vector<unsigned char> fileBytes(const std::string &path);
 // Names of the entries of a folder, sorted.
 std::vector<std::string> folderEntries(const std::string &folder);
 
-// Tests of faults that are not fixed yet skip with a note, unless
-// QVB_RUN_KNOWN_FAULTS=1 asks to see whether they still fail.
-#define QVB_KNOWN_FAULT(note)                                      \
-  do {                                                             \
-    if (!::hardening::runKnownFaults()) GTEST_SKIP() << "Not fixed yet: " << note; \
-  } while (0)
-bool runKnownFaults();
-
 class HardeningTest : public testing::Test {
  protected:
   HardeningTest();

@@ -1,4 +1,4 @@
-#include "front/file_spec.h"
+#include "front/file_selector.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -6,7 +6,7 @@
 // file-name buffer in this library, is never written past.
 #include <cstring>
 
-#include "front/file_spec.h"
+#include "front/file_selector.h"
 #include "front/guarded.h"
 #include "qvb/qvb_interface.h"
 

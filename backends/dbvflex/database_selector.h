@@ -1,0 +1,21 @@
+// Database names as they reach the backend: "fleet.master" with an index, or
+// "fleet.master::wing" (a body chosen by name; the front passes such a name
+// whole, selector included, with index 0). Trailing blanks of fixed-length
+// Fortran names are ignored.
+#pragma once
+
+#include <string>
+
+namespace qvb::dbvflex {
+
+struct DatabaseSelection {
+  std::string path;
+  std::string name;  // empty: select by index
+  int index = 1;
+};
+
+// index is the caller's index; a "::k" selector (digits) overrides it, and
+// "::*" or an index below 1 selects body 1.
+DatabaseSelection parseDatabaseSelection(const char *name, int index);
+
+}  // namespace qvb::dbvflex
