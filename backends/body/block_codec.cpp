@@ -15,6 +15,15 @@ bool MemorySource::read(void *data, size_t size) {
   return true;
 }
 
+const void *MemorySource::lend(size_t size, std::shared_ptr<const void> *keeper) {
+  if (!keeper_ || size > left_) return nullptr;
+  const void *lent = p_;
+  p_ += size;
+  left_ -= size;
+  *keeper = keeper_;
+  return lent;
+}
+
 namespace {
 
 // ---- writing ---------------------------------------------------------------
@@ -34,7 +43,7 @@ class Writer {
     if (!v.empty()) sink_.write(v.data(), v.size() * sizeof(T));
   }
   template <typename T, size_t N> void fixed(const std::array<T, N> &v) { sink_.write(v.data(), sizeof(T) * N); }
-  void raw(const std::vector<double> &v) {
+  void raw(const ModeValues &v) {
     if (!v.empty()) sink_.write(v.data(), v.size() * sizeof(double));
   }
 
@@ -80,11 +89,26 @@ class Reader {
     return v;
   }
   template <typename T, size_t N> void fixed(std::array<T, N> &v) { bytes(v.data(), sizeof(T) * N); }
-  // Exactly n doubles, without a count in front.
-  void raw(std::vector<double> &v, uint64_t n) {
+  // Exactly n doubles, without a count in front: borrowed from the source
+  // when it lends them on a double's alignment, else copied.
+  void raw(ModeValues &v, uint64_t n) {
     if (n > left_ / sizeof(double)) fail("is truncated");
-    v.resize(n);
-    if (n) bytes(v.data(), n * sizeof(double));
+    const uint64_t size = n * sizeof(double);
+    std::shared_ptr<const void> keeper;
+    const void *lent = n ? source_.lend(size, &keeper) : nullptr;
+    if (lent != nullptr && reinterpret_cast<uintptr_t>(lent) % alignof(double) == 0) {
+      left_ -= size;
+      v = ModeValues::borrowed(std::move(keeper), static_cast<const double *>(lent), n);
+      return;
+    }
+    std::vector<double> values(n);
+    if (lent != nullptr) {
+      left_ -= size;
+      std::memcpy(values.data(), lent, size);
+    } else if (n) {
+      bytes(values.data(), size);
+    }
+    v = ModeValues(std::move(values));
   }
   void finish() const {
     if (left_ != 0) fail("has unexpected trailing data");
@@ -515,6 +539,22 @@ std::unique_ptr<Body> decodeBody(const EncodedBlocks &blocks) {
     decodeBlock(*body, block, source, bytes.size());
   }
   return body;
+}
+
+uint64_t modeValuesOffset(const Body &body, int block) {
+  auto ids = [](const ModeKindData &kind) { return sizeof(uint64_t) + sizeof(int32_t) * kind.nodes.ids().size(); };
+  switch (block) {
+    case kModeShapes:
+    case kModalStress:
+    case kModalStrain: {
+      // precision flag, node IDs, presence bytes (see writeKindModes)
+      const ModeKindData &kind = body.kinds[block == kModeShapes ? kShape : block == kModalStress ? kStress : kStrain];
+      return sizeof(int32_t) + ids(kind) + sizeof(uint64_t) + kind.modes.size();
+    }
+    case kPreStress: return ids(body.kinds[kStress]);
+    case kPreStrain: return ids(body.kinds[kStrain]);
+    default: return 0;
+  }
 }
 
 bool isSurfaceMeshBlock(int block) {

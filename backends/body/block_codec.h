@@ -40,6 +40,14 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Reads exactly `size` bytes; false when fewer are available.
   virtual bool read(void *data, size_t size) = 0;
+  // Sources whose bytes outlive the decoding (a mapped file) may lend the
+  // next `size` bytes instead of copying them: the pointer stays valid while
+  // *keeper lives. Null (nothing consumed) when the source does not lend.
+  virtual const void *lend(size_t size, std::shared_ptr<const void> *keeper) {
+    (void)size;
+    (void)keeper;
+    return nullptr;
+  }
 };
 
 class VectorSink : public ByteSink {
@@ -56,12 +64,17 @@ class VectorSink : public ByteSink {
 
 class MemorySource : public ByteSource {
  public:
-  MemorySource(const void *data, size_t size) : p_(static_cast<const uint8_t *>(data)), left_(size) {}
+  // With a keeper, the bytes are lent (mode values are decoded as views
+  // into them) rather than copied.
+  MemorySource(const void *data, size_t size, std::shared_ptr<const void> keeper = {})
+      : p_(static_cast<const uint8_t *>(data)), left_(size), keeper_(std::move(keeper)) {}
   bool read(void *data, size_t size) override;
+  const void *lend(size_t size, std::shared_ptr<const void> *keeper) override;
 
  private:
   const uint8_t *p_;
   size_t left_;
+  std::shared_ptr<const void> keeper_;
 };
 
 // The blocks of a body that carry data, in ascending order.
@@ -78,6 +91,11 @@ using EncodedBlocks = std::vector<std::pair<int, std::vector<uint8_t>>>;
 EncodedBlocks encodeBody(const Body &body);
 // Throws CodecError.
 std::unique_ptr<Body> decodeBody(const EncodedBlocks &blocks);
+
+// Where the mode values of a mode block start within its payload (mode
+// shapes, stresses and strains; 0 for other blocks). A file that puts this
+// offset on an 8-byte boundary lets readers use the values where they lie.
+uint64_t modeValuesOffset(const Body &body, int block);
 
 // Blocks that a surface-mesh reader needs: identity, units, nodes, faces and
 // interface nodes (no modes).

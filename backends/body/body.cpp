@@ -44,8 +44,8 @@ int ModeKindData::nodePosition(int nodeId) {
   if (position >= 0) return position;
   position = nodes.append(nodeId);
   for (auto &values : modes)
-    if (!values.empty()) values.resize(values.size() + 6, 0.0);
-  if (!initial.empty()) initial.resize(initial.size() + 6, 0.0);
+    if (!values.empty()) values.mutableValues().resize(values.size() + 6, 0.0);
+  if (!initial.empty()) initial.mutableValues().resize(initial.size() + 6, 0.0);
   return position;
 }
 

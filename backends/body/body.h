@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "mode_values.h"
 #include "units.h"
 
 namespace qvb::body {
@@ -65,8 +66,8 @@ class IdIndex {
 // then rotational, or normal then shear), node-major, one vector per mode.
 struct ModeKindData {
   IdIndex nodes;
-  std::vector<std::vector<double>> modes;  // by mode index; empty = not set
-  std::vector<double> initial;             // "mode 0": pre-stress / pre-strain
+  std::vector<ModeValues> modes;  // by mode index; empty = not set
+  ModeValues initial;             // "mode 0": pre-stress / pre-strain
   int doublePrecision = 1;                 // as the producer asked for it
   bool hasModeValues() const;
   // Position of a node ID, appended (with zero values) when new.
@@ -227,6 +228,9 @@ class Body {
   std::array<double, 9> invariant7() const;
   std::array<double, 9> invariant8(int modeIndex) const;
   std::array<double, 9> invariant9(int modeI, int modeJ) const;
+  // Computed invariants 5 and 9 are formed for all pairs of modes at once on
+  // first use and kept; whatever changes the body must forget them.
+  void forgetComputedInvariants() const { computed59Valid_ = false; }
   // Total mass, inertia about the centre of mass and the centre of mass:
   // the global properties block, else from invariants 1, 2, 7.
   void totalMassInertia(double *mass, double inertia[9], double centre[3]) const;
@@ -280,6 +284,9 @@ class Body {
   IdIndex modeNumbers_;
   mutable std::vector<std::vector<int>> freeEdges_;
   mutable bool freeEdgesValid_ = false;
+  void computeInvariants59() const;
+  mutable std::vector<double> computed5_, computed9_;  // layouts as invariant5 / invariant9, all modes
+  mutable bool computed59Valid_ = false;
 };
 
 }  // namespace qvb::body

@@ -27,11 +27,11 @@ class Dump {
     const ModeKindData &k = b_.kinds[which];
     double f0 = toCurrent(b_, modeDimension(which, 0)), f1 = toCurrent(b_, modeDimension(which, 1));
     std::fprintf(out_, "  %d mode nodes\n", k.nodes.size());
-    auto print = [&](int number, const std::vector<double> &values) {
+    auto print = [&](int number, const ModeValues &values) {
       if (values.empty()) return;
       std::fprintf(out_, "  mode %d\n", number);
       for (int p = 0; p < k.nodes.size(); ++p) {
-        const double *v = &values[static_cast<size_t>(p) * 6];
+        const double *v = values.data() + static_cast<size_t>(p) * 6;
         std::fprintf(out_, "  %8d %.15E %.15E %.15E %.15E %.15E %.15E\n", k.nodes.ids()[p], v[0] * f0, v[1] * f0,
                      v[2] * f0, v[3] * f1, v[4] * f1, v[5] * f1);
       }

@@ -59,8 +59,8 @@ void transformKind(ModeKindData &kind, ResultKind which, const Frame &f) {
       }
     }
   };
-  for (auto &mode : kind.modes) apply(mode);
-  apply(kind.initial);
+  for (auto &mode : kind.modes) apply(mode.mutableValues());
+  apply(kind.initial.mutableValues());
 }
 
 void cross(const double *a, const double *b, double *out) {

@@ -14,9 +14,14 @@
 #include <cmath>
 
 #include "body.h"
+#include "convert/invariants_5_9_blas.h"
 
 namespace qvb::body {
 namespace {
+
+// Shapes held at once while invariants 5 and 9 are formed; larger bodies are
+// worked through in groups of modes.
+constexpr size_t kShapeBudgetBytes = size_t{512} << 20;
 
 struct Vec3 {
   double x, y, z;
@@ -49,9 +54,9 @@ std::vector<int> shapePositions(const Body &b) {
 }
 
 const double *shapeAt(const Body &b, int mode, int position) {
-  const std::vector<double> &values = b.kinds[kShape].modes[mode];
+  const ModeValues &values = b.kinds[kShape].modes[mode];
   if (position < 0 || values.empty()) return nullptr;
-  return &values[static_cast<size_t>(position) * 6];
+  return values.data() + static_cast<size_t>(position) * 6;
 }
 
 double massOf(const Body &b, int p) { return b.nodalMass.empty() ? 0.0 : b.nodalMass[p]; }
@@ -121,21 +126,8 @@ std::vector<double> Body::invariant5(int modeIndex) const {
         for (int r = 0; r < 3; ++r) out[static_cast<size_t>(r) * modes + k] = m.cell(modeIndex, k)[r];
     return out;
   }
-  std::vector<int> positions = shapePositions(*this);
-  for (int k = 0; k < modes; ++k) {
-    Vec3 sum{0, 0, 0};
-    for (int p = 0; p < nodeCount(); ++p) {
-      const double *a = shapeAt(*this, modeIndex, positions[p]);
-      const double *b = shapeAt(*this, k, positions[p]);
-      if (!a || !b) continue;
-      Vec3 c = cross(load(a), load(b));
-      double m = massOf(*this, p);
-      sum = {sum.x + m * c.x, sum.y + m * c.y, sum.z + m * c.z};
-    }
-    out[k] = sum.x;
-    out[static_cast<size_t>(modes) + k] = sum.y;
-    out[2 * static_cast<size_t>(modes) + k] = sum.z;
-  }
+  computeInvariants59();
+  std::copy_n(&computed5_[static_cast<size_t>(modeIndex) * 3 * modes], out.size(), out.begin());
   return out;
 }
 
@@ -207,13 +199,29 @@ std::array<double, 9> Body::invariant9(int modeI, int modeJ) const {
     if (modeI < m.size && modeJ < m.size) std::copy_n(m.cell(modeI, modeJ), 9, sum.begin());
     return sum;
   }
-  std::vector<int> positions = shapePositions(*this);
-  for (int p = 0; p < nodeCount(); ++p) {
-    const double *a = shapeAt(*this, modeI, positions[p]);
-    const double *b = shapeAt(*this, modeJ, positions[p]);
-    if (a && b) addSkewProduct(sum.data(), load(a), load(b), massOf(*this, p));
-  }
+  computeInvariants59();
+  std::copy_n(&computed9_[(static_cast<size_t>(modeI) * modeCount() + modeJ) * 9], 9, sum.begin());
   return sum;
+}
+
+// Both invariants of every pair come from the nine component Gram matrices
+// of the mass-weighted shapes, which a level-3 kernel forms in one pass; pair
+// by pair, the same numbers would cost n^2 passes over all nodes.
+void Body::computeInvariants59() const {
+  if (computed59Valid_) return;
+  const int modes = modeCount();
+  const std::vector<int> positions = shapePositions(*this);
+  std::vector<double> masses(nodeCount());
+  for (int p = 0; p < nodeCount(); ++p) masses[p] = massOf(*this, p);
+  auto fetch = [&](int j, double *shape) {
+    for (size_t p = 0; p < positions.size(); ++p) {
+      const double *s = shapeAt(*this, j, positions[p]);
+      for (int r = 0; r < 3; ++r) shape[3 * p + r] = s ? s[r] : 0.0;
+    }
+    return true;
+  };
+  convert::ComputeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_);
+  computed59Valid_ = true;
 }
 
 void Body::totalMassInertia(double *mass, double inertia[9], double centre[3]) const {

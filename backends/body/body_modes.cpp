@@ -37,7 +37,7 @@ double vonMises(const double *s, const double *t) {
 void Body::scaleMode(int index, double f) {
   const int number = modeNumbers()[index];
   for (auto &kind : kinds)
-    for (double &v : kind.modes[index]) v *= f;
+    for (double &v : kind.modes[index].mutableValues()) v *= f;
   scaleRowsAndColumns(genMass, number, f);
   scaleRowsAndColumns(genStiffness, number, f);
   scaleRowsAndColumns(genDamping, number, f);
@@ -67,9 +67,9 @@ ModeStatistics Body::statistics(int index) const {
   if (index < static_cast<int>(modalStatistics.size())) return modalStatistics[index];
   ModeStatistics s;
   auto largest = [&](const ModeKindData &kind, auto measure, double *value, int *node) {
-    const std::vector<double> &values = kind.modes[index];
+    const ModeValues &values = kind.modes[index];
     for (int p = 0; p < kind.nodes.size() && !values.empty(); ++p) {
-      double v = measure(&values[static_cast<size_t>(p) * 6]);
+      double v = measure(values.data() + static_cast<size_t>(p) * 6);
       if (v > *value) {
         *value = v;
         *node = kind.nodes.ids()[p];

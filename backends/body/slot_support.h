@@ -10,6 +10,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,18 @@ R withBody(QVB_Handle handle, const char *operation, R failure, F &&work) {
   return guarded(operation, failure, [&]() -> R {
     Body *body = findBody(handle, operation);
     if (body == nullptr) return failure;
-    return work(*body);
+    // Work that takes the body as const only reads it; anything else may
+    // change it, so values derived from it are forgotten before and after.
+    if constexpr (std::is_invocable_v<F &, const Body &>) {
+      return work(static_cast<const Body &>(*body));
+    } else {
+      body->forgetComputedInvariants();
+      struct Forget {
+        Body &body;
+        ~Forget() { body.forgetComputedInvariants(); }
+      } forget{*body};
+      return work(*body);
+    }
   });
 }
 

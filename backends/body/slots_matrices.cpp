@@ -268,7 +268,7 @@ double *Invar3(QVB_Handle h) { return invar34(h, 3, "QVB_Invar3"); }
 double *Invar4(QVB_Handle h) { return invar34(h, 4, "QVB_Invar4"); }
 
 double *Invar5(QVB_Handle h, int index) {
-  return withBody(h, "QVB_Invar5", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_Invar5", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (!validModeIndex(b, index, "QVB_Invar5") || !available(b, 5, "QVB_Invar5")) return nullptr;
     return handOut(b.invariant5(index), toCurrent(b, dim::kInertia));
   });
@@ -297,7 +297,7 @@ double *Invar8(QVB_Handle h, int index) {
 }
 
 double *Invar9(QVB_Handle h, int i, int j) {
-  return withBody(h, "QVB_Invar9", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_Invar9", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (!validModeIndex(b, i, "QVB_Invar9") || !validModeIndex(b, j, "QVB_Invar9") ||
         !available(b, 9, "QVB_Invar9"))
       return nullptr;

@@ -24,10 +24,10 @@ double *modeValuesForWriting(Body &b, int number, int kind, int nodeId, const ch
   ModeKindData &data = b.kinds[kind];
   std::vector<double> *values;
   if (number == 0) {
-    values = &data.initial;
+    values = &data.initial.mutableValues();
   } else {
     int index = b.ensureMode(number);
-    values = &data.modes[index];
+    values = &data.modes[index].mutableValues();
   }
   int position = data.nodePosition(nodeId);
   values->resize(static_cast<size_t>(data.nodes.size()) * 6, 0.0);
@@ -36,7 +36,7 @@ double *modeValuesForWriting(Body &b, int number, int kind, int nodeId, const ch
 
 // The stored values of a mode for reading; null (after a message for an
 // unknown mode) when there are none.
-const std::vector<double> *modeValuesForReading(const Body &b, int number, int kind, const char *operation) {
+const ModeValues *modeValuesForReading(const Body &b, int number, int kind, const char *operation) {
   if (!validKind(kind, operation)) return nullptr;
   const ModeKindData &data = b.kinds[kind];
   if (number == 0 && kind != kShape) return data.initial.empty() ? nullptr : &data.initial;
@@ -132,14 +132,15 @@ int copyPart(const Body &b, int number, int kind, int part, T *out, const char *
   }
   if (!validKind(kind, operation)) return 0;
   const int nodes = b.kinds[kind].nodes.size();
-  const std::vector<double> *values = modeValuesForReading(b, number, kind, operation);
+  const ModeValues *values = modeValuesForReading(b, number, kind, operation);
   if (values == nullptr) {
     std::fill(out, out + 3 * static_cast<size_t>(nodes), T(0));
     return 0;
   }
   double f = toCurrent(b, modeDimension(kind, part));
+  const double *in = values->data() + 3 * part;
   for (size_t p = 0; p < static_cast<size_t>(nodes); ++p)
-    for (int c = 0; c < 3; ++c) out[3 * p + c] = static_cast<T>((*values)[6 * p + 3 * part + c] * f);
+    for (int c = 0; c < 3; ++c) out[3 * p + c] = static_cast<T>(in[6 * p + c] * f);
   return 1;
 }
 
@@ -148,14 +149,14 @@ template <typename T>
 int copyAll(const Body &b, int number, int kind, T *out, const char *operation) {
   if (!notNull(out, operation) || !validKind(kind, operation)) return 0;
   const int nodes = b.kinds[kind].nodes.size();
-  const std::vector<double> *values = modeValuesForReading(b, number, kind, operation);
+  const ModeValues *values = modeValuesForReading(b, number, kind, operation);
   if (values == nullptr) {
     std::fill(out, out + 6 * static_cast<size_t>(nodes), T(0));
     return 0;
   }
   double f0 = toCurrent(b, modeDimension(kind, 0)), f1 = toCurrent(b, modeDimension(kind, 1));
-  for (size_t k = 0; k < 6 * static_cast<size_t>(nodes); ++k)
-    out[k] = static_cast<T>((*values)[k] * (k % 6 < 3 ? f0 : f1));
+  const double *in = values->data();
+  for (size_t k = 0; k < 6 * static_cast<size_t>(nodes); ++k) out[k] = static_cast<T>(in[k] * (k % 6 < 3 ? f0 : f1));
   return 1;
 }
 
@@ -187,7 +188,7 @@ int modeByNode(QVB_Handle h, int number, int kind, int nodeId, double *values, i
       reportError("%s: part %d is not 0 or 1", operation, part);
       return 0;
     }
-    const std::vector<double> *stored = modeValuesForReading(b, number, kind, operation);
+    const ModeValues *stored = modeValuesForReading(b, number, kind, operation);
     if (stored == nullptr) return 0;
     int position = b.kinds[kind].nodes.find(nodeId);
     if (position < 0) return 0;
@@ -268,7 +269,7 @@ int ScaleModes(QVB_Handle h, int kind, double factor) {
       for (int i = 0; i < b.modeCount(); ++i) b.scaleMode(i, factor);
     } else {
       for (auto &mode : b.kinds[kind].modes)
-        for (double &v : mode) v *= factor;
+        for (double &v : mode.mutableValues()) v *= factor;
     }
     return 1;
   });

@@ -12,6 +12,8 @@
 
 #include "block_codec.h"
 #include "crc32c.h"
+#include "platform/mapped_file.h"
+#include "platform/os.h"
 
 namespace qvb::qvbflex {
 namespace {
@@ -19,15 +21,13 @@ namespace {
 using body::Body;
 
 constexpr unsigned char kMagic[8] = {0x89, 'Q', 'V', 'B', '\r', '\n', 0x1A, '\n'};
-constexpr uint32_t kFormatVersion = 1;
+// Format 2 adds the payload lead (chunk flags); format 1 files read as ever.
+constexpr uint32_t kFormatVersion = 2;
+constexpr uint32_t kLeadMask = 7;
 constexpr size_t kFileHeaderSize = 24;   // magic, version, body count, reserved, checksum
 constexpr size_t kDirectoryEntrySize = 16;  // offset, size
 constexpr unsigned char kBodyMagic[4] = {'B', 'O', 'D', 'Y'};
 constexpr size_t kChunkHeaderSize = 24;  // block, flags, length, payload checksum, header checksum
-// Blocks up to this size are checked before they are decoded; larger ones
-// are decoded straight into the body while their checksum is computed.
-constexpr uint64_t kBufferedBlockLimit = 16u << 20;
-constexpr size_t kCopySlice = 1u << 20;
 
 std::atomic<int64_t> g_writeBudget{-1};
 
@@ -67,129 +67,110 @@ class File {
 
 // ---- reading ----------------------------------------------------------------
 
+// The mapped bytes of a body file, read front to back.
 class Reader {
  public:
-  Reader(const std::string &path, std::FILE *f) : path_(path), f_(f) {
-    if (std::fseek(f, 0, SEEK_END) != 0) fail("cannot be read");
-    size_ = static_cast<uint64_t>(std::ftell(f));
-    std::rewind(f);
-  }
+  Reader(const std::string &path, std::shared_ptr<const platform::MappedFile> file)
+      : path_(path), file_(std::move(file)) {}
 
   [[noreturn]] void fail(const std::string &what) const { throw Failure(path_ + " " + what); }
-  uint64_t size() const { return size_; }
-  void seek(uint64_t offset) {
-    if (offset > size_ || std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0) fail("is truncated");
-  }
-  void read(void *data, size_t n) {
-    if (std::fread(data, 1, n, f_) != n) fail("is truncated");
-  }
+  uint64_t size() const { return file_->size(); }
+  uint32_t version() const { return version_; }
+  const unsigned char *at(uint64_t offset) const { return file_->data() + offset; }
+  const std::shared_ptr<const platform::MappedFile> &file() const { return file_; }
 
   // Magic, format version and directory; returns the (offset, size) of
   // every body.
   std::vector<std::pair<uint64_t, uint64_t>> directory() {
-    unsigned char header[kFileHeaderSize];
-    if (size_ < kFileHeaderSize || std::fread(header, 1, sizeof header, f_) != sizeof header ||
-        std::memcmp(header, kMagic, sizeof kMagic) != 0)
-      fail("is not a body file");
-    uint32_t version = loadLE<uint32_t>(header + 8);
-    if (version == 0 || version > kFormatVersion)
-      fail("is in body file format " + std::to_string(version) + ", which this reader (format " +
+    const uint64_t size = file_->size();
+    if (size < kFileHeaderSize || std::memcmp(at(0), kMagic, sizeof kMagic) != 0) fail("is not a body file");
+    const unsigned char *header = at(0);
+    version_ = loadLE<uint32_t>(header + 8);
+    if (version_ == 0 || version_ > kFormatVersion)
+      fail("is in body file format " + std::to_string(version_) + ", which this reader (format " +
            std::to_string(kFormatVersion) + ") does not know");
     uint32_t count = loadLE<uint32_t>(header + 12);
-    if (count > (size_ - kFileHeaderSize) / kDirectoryEntrySize) fail("is truncated");
-    std::vector<unsigned char> entries(static_cast<size_t>(count) * kDirectoryEntrySize);
-    read(entries.data(), entries.size());
+    if (count > (size - kFileHeaderSize) / kDirectoryEntrySize) fail("is truncated");
+    const unsigned char *entries = at(kFileHeaderSize);
     uint32_t crc = body::crc32c(0, header, 20);
-    crc = body::crc32c(crc, entries.data(), entries.size());
+    crc = body::crc32c(crc, entries, static_cast<size_t>(count) * kDirectoryEntrySize);
     if (crc != loadLE<uint32_t>(header + 20)) fail("fails its header checksum");
     std::vector<std::pair<uint64_t, uint64_t>> bodies;
     for (uint32_t k = 0; k < count; ++k) {
-      uint64_t offset = loadLE<uint64_t>(&entries[k * kDirectoryEntrySize]);
-      uint64_t length = loadLE<uint64_t>(&entries[k * kDirectoryEntrySize + 8]);
-      if (offset > size_ || length > size_ - offset) fail("is truncated");
+      uint64_t offset = loadLE<uint64_t>(entries + k * kDirectoryEntrySize);
+      uint64_t length = loadLE<uint64_t>(entries + k * kDirectoryEntrySize + 8);
+      if (offset > size || length > size - offset) fail("is truncated");
       bodies.emplace_back(offset, length);
     }
     return bodies;
   }
 
-  std::FILE *stream() const { return f_; }
-
  private:
   std::string path_;
-  std::FILE *f_;
-  uint64_t size_ = 0;
+  std::shared_ptr<const platform::MappedFile> file_;
+  uint32_t version_ = 0;
 };
 
-// Reads from the file in slices, checksumming each slice while it is hot.
-class ChecksummingSource : public body::ByteSource {
- public:
-  explicit ChecksummingSource(std::FILE *f) : f_(f) {}
-  bool read(void *data, size_t size) override {
-    auto *p = static_cast<unsigned char *>(data);
-    while (size > 0) {
-      size_t n = std::min(size, kCopySlice);
-      if (std::fread(p, 1, n, f_) != n) return false;
-      crc_ = body::crc32c(crc_, p, n);
-      p += n;
-      size -= n;
-    }
-    return true;
-  }
-  uint32_t crc() const { return crc_; }
+std::shared_ptr<const platform::MappedFile> mapFile(const std::string &path) {
+  std::string reason;
+  auto file = platform::MappedFile::open(path, &reason);
+  if (!file) throw Failure(path + " cannot be opened: " + reason);
+  return file;
+}
 
- private:
-  std::FILE *f_;
-  uint32_t crc_ = 0;
-};
+// Mode values stay in the mapped file unless QVB_MAP_BODY_FILES is "0": then
+// they are copied, and the file is released once the body is read.
+bool keepFileMapped() {
+  const char *setting = platform::getEnv("QVB_MAP_BODY_FILES");
+  return setting == nullptr || std::strcmp(setting, "0") != 0;
+}
 
-std::unique_ptr<Body> readOneBody(Reader &in, const std::string &path, int index, uint64_t offset, uint64_t length,
-                                  bool surfaceOnly) {
+std::unique_ptr<Body> readOneBody(const Reader &in, const std::string &path, int index, uint64_t offset,
+                                  uint64_t length, bool surfaceOnly) {
   const std::string where = path + ", body " + std::to_string(index) + ":";
   auto fail = [&](const std::string &what) -> void { throw Failure(where + " " + what); };
-  in.seek(offset);
-  unsigned char header[8];
-  if (length < sizeof header) fail("is truncated");
-  in.read(header, sizeof header);
+  if (length < 8) fail("is truncated");
+  const unsigned char *header = in.at(offset);
   if (std::memcmp(header, kBodyMagic, 4) != 0) fail("does not start a body");
   uint32_t chunks = loadLE<uint32_t>(header + 4);
-  uint64_t left = length - sizeof header;
+  uint64_t position = offset + 8, left = length - 8;
+  std::shared_ptr<const void> keeper;
+  if (keepFileMapped()) keeper = in.file();
   auto result = std::make_unique<Body>();
   int previous = 0;
   for (uint32_t c = 0; c < chunks; ++c) {
-    unsigned char chunk[kChunkHeaderSize];
-    if (left < sizeof chunk) fail("is truncated");
-    in.read(chunk, sizeof chunk);
-    left -= sizeof chunk;
+    if (left < kChunkHeaderSize) fail("is truncated");
+    const unsigned char *chunk = in.at(position);
     if (body::crc32c(0, chunk, 20) != loadLE<uint32_t>(chunk + 20))
       fail("chunk " + std::to_string(c + 1) + " fails its header checksum");
     int block = static_cast<int>(loadLE<uint32_t>(chunk));
+    uint32_t flags = loadLE<uint32_t>(chunk + 4);
     uint64_t size = loadLE<uint64_t>(chunk + 8);
     uint32_t expected = loadLE<uint32_t>(chunk + 16);
     if (block <= previous || block > body::kLastBlock || block == 33)
       fail("chunk " + std::to_string(c + 1) + " holds an unknown or repeated block " + std::to_string(block));
     previous = block;
-    if (size > left || padding(size) > left - size) fail("block " + std::to_string(block) + " is truncated");
-    left -= size + padding(size);
     const std::string blockName = "block " + std::to_string(block);
+    // Format 2 may put up to 7 zero bytes before a payload so that its mode
+    // values fall on an 8-byte boundary of the file.
+    const uint64_t lead = flags & kLeadMask;
+    if ((flags & ~kLeadMask) != 0 || (lead != 0 && in.version() < 2))
+      fail(blockName + " has flags " + std::to_string(flags) + " that this reader does not know");
+    left -= kChunkHeaderSize;
+    if (lead > left || size > left - lead || padding(lead + size) > left - lead - size)
+      fail(blockName + " is truncated");
+    const unsigned char *payload = chunk + kChunkHeaderSize + lead;
+    const uint64_t stride = kChunkHeaderSize + lead + size + padding(lead + size);
+    position += stride;
+    left -= stride - kChunkHeaderSize;
+    if (surfaceOnly && !body::isSurfaceMeshBlock(block)) continue;
+    if (body::crc32c(0, payload, size) != expected) fail(blockName + " fails its checksum");
     try {
-      if (surfaceOnly && !body::isSurfaceMeshBlock(block)) {
-        in.seek(static_cast<uint64_t>(std::ftell(in.stream())) + size);
-      } else if (size <= kBufferedBlockLimit) {
-        std::vector<unsigned char> bytes(size);
-        in.read(bytes.data(), bytes.size());
-        if (body::crc32c(0, bytes.data(), bytes.size()) != expected) fail(blockName + " fails its checksum");
-        body::MemorySource source(bytes.data(), bytes.size());
-        body::decodeBlock(*result, block, source, size);
-      } else {
-        ChecksummingSource source(in.stream());
-        body::decodeBlock(*result, block, source, size);
-        if (source.crc() != expected) fail(blockName + " fails its checksum");
-      }
+      body::MemorySource source(payload, size, keeper);
+      body::decodeBlock(*result, block, source, size);
     } catch (const body::CodecError &e) {
       fail(e.what());
     }
-    unsigned char pad[8];
-    in.read(pad, padding(size));
   }
   return result;
 }
@@ -249,15 +230,19 @@ uint64_t writeOneBody(Output &out, const Body &b) {
   std::memcpy(header, kBodyMagic, 4);
   storeLE<uint32_t>(header + 4, static_cast<uint32_t>(blocks.size()));
   out.put(header, sizeof header);
+  const unsigned char zeros[8] = {};
   for (int block : blocks) {
     const uint64_t chunkStart = out.position();
     unsigned char chunk[kChunkHeaderSize] = {};
     out.put(chunk, sizeof chunk);  // filled in once the payload is known
+    // Payloads start on 8 bytes; the lead moves mode values there as well.
+    const uint32_t lead = static_cast<uint32_t>(padding(body::modeValuesOffset(b, block)));
+    out.put(zeros, lead);
     ChecksummingSink sink(out);
     body::encodeBlock(b, block, sink);
-    const unsigned char zeros[8] = {};
-    out.put(zeros, padding(sink.length()));
+    out.put(zeros, padding(lead + sink.length()));
     storeLE<uint32_t>(chunk, static_cast<uint32_t>(block));
+    storeLE<uint32_t>(chunk + 4, lead);
     storeLE<uint64_t>(chunk + 8, sink.length());
     storeLE<uint32_t>(chunk + 16, sink.crc());
     storeLE<uint32_t>(chunk + 20, body::crc32c(0, chunk, 20));
@@ -268,16 +253,6 @@ uint64_t writeOneBody(Output &out, const Body &b) {
   return out.position() - start;
 }
 
-void copyRange(std::FILE *from, uint64_t offset, uint64_t size, Output &out) {
-  if (std::fseek(from, static_cast<long>(offset), SEEK_SET) != 0) throw Failure("cannot be read");
-  std::vector<unsigned char> slice(kCopySlice);
-  while (size > 0) {
-    size_t n = static_cast<size_t>(std::min<uint64_t>(size, slice.size()));
-    if (std::fread(slice.data(), 1, n, from) != n) throw Failure("is truncated");
-    out.put(slice.data(), n);
-    size -= n;
-  }
-}
 
 std::string temporaryName(const std::string &path) {
   static std::atomic<unsigned> counter{0};
@@ -289,8 +264,9 @@ std::string temporaryName(const std::string &path) {
 void writeFile(const std::string &path, const Body &b, int position) {
   // The bodies of the existing file that are kept, copied as raw bytes.
   std::vector<std::pair<uint64_t, uint64_t>> existing;
-  File old(path, "rb");
-  if (position > 0 && old) existing = Reader(path, old.get()).directory();
+  std::shared_ptr<const platform::MappedFile> old;
+  if (position > 0) old = platform::MappedFile::open(path, nullptr);  // none yet: a new file
+  if (old) existing = Reader(path, old).directory();
   const int count = static_cast<int>(existing.size());
   if (position > count + 1)
     throw Failure("holds " + std::to_string(count) + " bodies; body " + std::to_string(position) +
@@ -310,7 +286,7 @@ void writeFile(const std::string &path, const Body &b, int position) {
       if (k == position || position == 0) {
         size = writeOneBody(out, b);
       } else {
-        copyRange(old.get(), existing[k - 1].first, existing[k - 1].second, out);
+        out.put(old->data() + existing[k - 1].first, existing[k - 1].second);
         size = existing[k - 1].second;
       }
       storeLE<uint64_t>(&header[kFileHeaderSize + (k - 1) * kDirectoryEntrySize], offset);
@@ -339,9 +315,7 @@ void writeFile(const std::string &path, const Body &b, int position) {
 
 int bodyCount(const std::string &path, std::string *error) {
   try {
-    File f(path, "rb");
-    if (!f) throw Failure(std::string("cannot be opened: ") + std::strerror(errno));
-    Reader in(path, f.get());
+    Reader in(path, mapFile(path));
     return static_cast<int>(in.directory().size());
   } catch (const Failure &e) {
     if (error) *error = e.what();
@@ -351,9 +325,7 @@ int bodyCount(const std::string &path, std::string *error) {
 
 std::unique_ptr<body::Body> readBody(const std::string &path, int index, bool surfaceOnly, std::string *error) {
   try {
-    File f(path, "rb");
-    if (!f) throw Failure(path + " cannot be opened: " + std::strerror(errno));
-    Reader in(path, f.get());
+    Reader in(path, mapFile(path));
     auto bodies = in.directory();
     if (index < 1 || index > static_cast<int>(bodies.size()))
       throw Failure(path + " holds " + std::to_string(bodies.size()) + " bodies; there is no body " +

@@ -10,6 +10,7 @@
 #include "backend_fixture.h"
 #include "block_codec.h"
 #include "body_file.h"
+#include "crc32c.h"
 #include "test_support.h"
 
 namespace qvbtest {
@@ -38,17 +39,48 @@ uint64_t u64(const std::string &s, size_t at) {
   return v;
 }
 
+size_t pad8(size_t n) { return (8 - n % 8) % 8; }
+
 // Offset of the payload of a block of body 1, walking the documented layout:
 // a 24-byte file header and 16-byte directory entries, "BODY" and a chunk
-// count, then 24-byte chunk headers with payloads padded to 8 bytes.
+// count, then 24-byte chunk headers, each followed by a lead of 0 to 7 bytes
+// (the flags) and its payload, padded to 8 bytes.
 size_t payloadOffset(const std::string &file, uint32_t block) {
   size_t at = static_cast<size_t>(u64(file, 24)) + 8;
   for (uint32_t c = 0; c < u32(file, static_cast<size_t>(u64(file, 24)) + 4); ++c) {
-    uint64_t length = u64(file, at + 8);
-    if (u32(file, at) == block) return at + 24;
-    at += 24 + length + (8 - length % 8) % 8;
+    size_t lead = u32(file, at + 4) & 7, length = static_cast<size_t>(u64(file, at + 8));
+    if (u32(file, at) == block) return at + 24 + lead;
+    at += 24 + lead + length + pad8(lead + length);
   }
   return std::string::npos;
+}
+
+void putU32(std::string &s, size_t at, uint32_t v) { std::memcpy(&s[at], &v, 4); }
+void putU64(std::string &s, size_t at, uint64_t v) { std::memcpy(&s[at], &v, 8); }
+void sealHeader(std::string &file, uint32_t version) {
+  putU32(file, 8, version);
+  uint32_t crc = qvb::body::crc32c(0, file.data(), 20);
+  putU32(file, 20, qvb::body::crc32c(crc, file.data() + 24, 16));
+}
+
+// The same one-body file as the first format wrote it: no leads, so mode
+// values may lie anywhere.
+std::string asFormatOne(const std::string &file) {
+  const size_t start = static_cast<size_t>(u64(file, 24));
+  std::string body = file.substr(start, 8);
+  size_t at = start + 8;
+  for (uint32_t c = 0; c < u32(file, start + 4); ++c) {
+    std::string chunk = file.substr(at, 24);
+    size_t lead = u32(chunk, 4) & 7, length = static_cast<size_t>(u64(chunk, 8));
+    putU32(chunk, 4, 0);
+    putU32(chunk, 20, qvb::body::crc32c(0, chunk.data(), 20));
+    body += chunk + file.substr(at + 24 + lead, length) + std::string(pad8(length), '\0');
+    at += 24 + lead + length + pad8(lead + length);
+  }
+  std::string out = file.substr(0, start) + body;
+  putU64(out, 32, body.size());
+  sealHeader(out, 1);
+  return out;
 }
 
 class BodyFile : public ::testing::Test {
@@ -125,12 +157,55 @@ TEST_F(BodyFile, MessagesNameTheDamage) {
   EXPECT_NE(error.find("body 1: block 8 fails its checksum"), std::string::npos) << error;
 
   bytes = good;
-  bytes[8] = 2;  // a format from the future
+  bytes[8] = 3;  // a format from the future
   EXPECT_EQ(readBytes(bytes, &error), nullptr);
-  EXPECT_NE(error.find("format 2"), std::string::npos) << error;
+  EXPECT_NE(error.find("format 3"), std::string::npos) << error;
 
   EXPECT_EQ(readBody(original, 2, false, &error), nullptr);
   EXPECT_NE(error.find("holds 1 bodies; there is no body 2"), std::string::npos) << error;
+}
+
+TEST_F(BodyFile, FirstFormatFilesStillRead) {
+  const auto expected = qvb::body::encodeBody(*readBody(original, 1, false, nullptr));
+  std::string error;
+  auto body = readBytes(asFormatOne(good), &error);
+  ASSERT_NE(body, nullptr) << error;
+  EXPECT_EQ(qvb::body::encodeBody(*body), expected);
+  // A lead is new in format 2: the first format never had one.
+  std::string mislabelled = good;
+  sealHeader(mislabelled, 1);
+  EXPECT_EQ(readBytes(mislabelled, &error), nullptr);
+  EXPECT_NE(error.find("flags"), std::string::npos) << error;
+}
+
+// Mode values are used where they lie in the file, aligned, until a change
+// copies them; replacing the file (as every writer here does) leaves an open
+// body alone.
+TEST_F(BodyFile, ModeValuesStayInTheFileUntilChanged) {
+  using qvb::body::kShape;
+  using qvb::body::kStress;
+  auto body = readBody(original, 1, false, nullptr);
+  ASSERT_NE(body, nullptr);
+  const qvb::body::ModeValues &shape = body->kinds[kShape].modes[0];
+  ASSERT_TRUE(shape.isBorrowed());
+  EXPECT_TRUE(body->kinds[kStress].modes[0].isBorrowed());
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(shape.data()) % alignof(double), 0u);
+  const std::vector<double> before(shape.begin(), shape.end());
+
+  QVB_Handle other = buildFullBody("g", "mm", 2.0, 3.0);
+  ASSERT_EQ(flex().QVB_write_QVB(other, original.c_str()), 1);
+  flex().QVB_Terminate();
+  EXPECT_EQ(std::vector<double>(shape.begin(), shape.end()), before);
+
+  body->scaleMode(0, 2.0);
+  const qvb::body::ModeValues &scaled = body->kinds[kShape].modes[0];
+  EXPECT_FALSE(scaled.isBorrowed());
+  for (size_t k = 0; k < before.size(); ++k) EXPECT_EQ(scaled[k], 2.0 * before[k]) << k;
+
+  ScopedEnv copying("QVB_MAP_BODY_FILES", "0");
+  auto copied = readBody(original, 1, false, nullptr);
+  ASSERT_NE(copied, nullptr);
+  EXPECT_FALSE(copied->kinds[kShape].modes[0].isBorrowed());
 }
 
 TEST_F(BodyFile, OverlongNamesAndTexts) {

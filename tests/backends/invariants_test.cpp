@@ -81,9 +81,8 @@ std::vector<std::array<double, 3>> shapes(QVB_Handle b, int mode) {
   return v;
 }
 
-TEST_F(Invariants, FiveAndNineFollowTheirDefiningSums) {
-  const int nodes = 6, modes = 3;
-  QVB_Handle b = randomBody(7, nodes, modes);
+void checkFiveAndNine(QVB_Handle b, int nodes, int modes) {
+  const s_FLEX_INTERFACE &f = flex();
   for (int j = 0; j < modes; ++j) {
     auto a = shapes(b, j + 1);
     std::vector<double> i5(3 * modes, 0.0);
@@ -105,6 +104,24 @@ TEST_F(Invariants, FiveAndNineFollowTheirDefiningSums) {
     }
     expectNear(take(f.QVB_Invar5(b, j), 3 * modes), i5, "invariant 5");
   }
+}
+
+// All pairs are computed together and kept; each change of masses or shapes
+// must be seen by the next query.
+TEST_F(Invariants, FiveAndNineFollowTheirDefiningSums) {
+  const int nodes = 6, modes = 3;
+  QVB_Handle b = randomBody(7, nodes, modes);
+  auto checkAgainstSums = [&](const char *after) {
+    SCOPED_TRACE(after);
+    checkFiveAndNine(b, nodes, modes);
+  };
+  checkAgainstSums("first query");
+  f.QVB_SetNodalMass(b, 3, 4.0);
+  checkAgainstSums("a changed mass");
+  f.QVB_SetMode(b, 2, 4, 0, 0.5, -0.25, 2.0, 0, 0, 0);
+  checkAgainstSums("a changed shape");
+  f.QVB_ScaleModes(b, 0, -3.0);
+  checkAgainstSums("scaled modes");
 }
 
 TEST_F(Invariants, StoredBlocksWinOverNodalSums) {

@@ -1,0 +1,49 @@
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/mapped_file.h"
+
+namespace qvb::platform {
+
+std::shared_ptr<const MappedFile> MappedFile::open(const std::string &path, std::string *error) {
+  auto failed = [&](int code) {
+    if (error) *error = std::strerror(code);
+    return nullptr;
+  };
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return failed(errno);
+  struct stat status;
+  int code = 0;
+  if (fstat(fd, &status) != 0) code = errno;
+  else if (S_ISDIR(status.st_mode)) code = EISDIR;
+  else if (!S_ISREG(status.st_mode)) code = ENODEV;  // pipes and devices have no bytes to map
+  if (code != 0) {
+    ::close(fd);
+    return failed(code);
+  }
+  const size_t size = static_cast<size_t>(status.st_size);
+  void *data = nullptr;
+  if (size > 0) {
+    // Populating maps every cached page in one call instead of one fault per
+    // page on first touch; readers go through all of it anyway (checksums).
+    data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (data == MAP_FAILED) {
+      const int code = errno;
+      ::close(fd);
+      return failed(code);
+    }
+  }
+  ::close(fd);  // the mapping keeps the file
+  return std::shared_ptr<const MappedFile>(new MappedFile(static_cast<const unsigned char *>(data), size));
+}
+
+MappedFile::~MappedFile() {
+  if (size_ > 0) munmap(const_cast<unsigned char *>(data_), size_);
+}
+
+}  // namespace qvb::platform
