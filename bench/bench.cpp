@@ -8,9 +8,12 @@
 // body; invariants 5 and 9 (fast kernel against the per-pair way and the
 // numpy peer); formatting the matrix text (fast formatter against fprintf
 // and numpy.savetxt); whole qvb2mtx runs (all nodes, and the interface
-// nodes only) and a comparison of the body with its copy, each with the
-// child's peak memory against the body file's size. Times are medians of R
-// runs (--repeat; --run-repeat for the commands) with ± half the spread
+// nodes only) against the same command on the reference build of libqvb
+// (snprintf per number, invariants pair by pair), whose MTX file is compared
+// with the fast one's (the same bytes but for the last digits of invariants
+// 5 and 9); and a comparison of the body with its copy; each command with
+// the child's peak memory against the body file's size. Times are medians of
+// R runs (--repeat; --run-repeat for the commands) with ± half the spread
 // (max - min) / median. The baselines run once.
 #include <malloc.h>
 #include <sys/resource.h>
@@ -19,12 +22,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,6 +47,13 @@ namespace {
 
 // The text benchmark formats at most this many values (a multiple of 3).
 constexpr size_t kTextValues = 6000000;
+
+// Where the reference build of libqvb is (bench/CMakeLists.txt), if built.
+#ifdef QVB_BENCH_REFERENCE_LIBRARY_DIR
+const char *const kReferenceLibraryDir = QVB_BENCH_REFERENCE_LIBRARY_DIR;
+#else
+const char *const kReferenceLibraryDir = nullptr;
+#endif
 
 struct Options {
   fs::path dir = "bench-data";
@@ -87,7 +100,8 @@ struct ChildRun {
 };
 
 // Runs a command with its output discarded; wall time, peak resident size.
-ChildRun Run(const std::vector<std::string> &args) {
+// library_dir, when given, goes first on the child's LD_LIBRARY_PATH.
+ChildRun Run(const std::vector<std::string> &args, const std::string &library_dir = "") {
   ChildRun run;
   std::fflush(nullptr);  // or the child would print our pending output again
   // A child's peak size starts from the size it is forked at: give memory
@@ -102,6 +116,10 @@ ChildRun Run(const std::vector<std::string> &args) {
   if (pid == 0) {
     std::FILE *sink = std::freopen("/dev/null", "w", stdout);
     (void)sink;
+    if (!library_dir.empty()) {
+      const char *old = std::getenv("LD_LIBRARY_PATH");
+      setenv("LD_LIBRARY_PATH", (library_dir + (old != nullptr && *old != '\0' ? ":" + std::string(old) : "")).c_str(), 1);
+    }
     std::vector<char *> argv;
     for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
     argv.push_back(nullptr);
@@ -118,15 +136,59 @@ ChildRun Run(const std::vector<std::string> &args) {
   return run;
 }
 
-Stat TimeChild(int repeat, const std::vector<std::string> &args, double &peak_mb, int &status) {
+Stat TimeChild(int repeat, const std::vector<std::string> &args, double &peak_mb, int &status,
+               const std::string &library_dir = "") {
   std::vector<double> t;
   for (int i = 0; i < repeat; ++i) {
-    const ChildRun run = Run(args);
+    const ChildRun run = Run(args, library_dir);
     t.push_back(run.seconds);
     peak_mb = std::max(peak_mb, run.peak_mb);
     status = run.status;
   }
   return Summarise(t);
+}
+
+// Compares two MTX files made from the same body. Invariants 5 and 9 are
+// sums over the nodes taken in a different order by the two kernels, so
+// their last digits may differ; every other byte must be the same. Returns
+// the note for the table: "same bytes", "bytes equal but" the matrices whose
+// numbers differ with the largest difference, or where the files part.
+std::string CompareMtx(const fs::path &a, const fs::path &b) {
+  std::ifstream in_a(a), in_b(b);
+  if (!in_a || !in_b) return "OUTPUT MISSING";
+  std::string line_a, line_b, matrix;
+  std::vector<std::string> differing;  // matrices with differing numbers
+  double diff = 0, largest = 0;
+  for (size_t number = 1;; ++number) {
+    const bool more_a = static_cast<bool>(std::getline(in_a, line_a));
+    const bool more_b = static_cast<bool>(std::getline(in_b, line_b));
+    if (more_a != more_b) return "OUTPUT DIFFERS (length)";
+    if (!more_a) break;
+    // A matrix header starts with its name; the value lines with blanks.
+    if (!line_a.empty() && std::isalpha(static_cast<unsigned char>(line_a[0])))
+      matrix = line_a.substr(0, line_a.find(' '));
+    if (line_a == line_b) continue;
+    std::istringstream words_a(line_a), words_b(line_b);
+    std::string word_a, word_b;
+    while (true) {
+      const bool word_in_a = static_cast<bool>(words_a >> word_a), word_in_b = static_cast<bool>(words_b >> word_b);
+      if (word_in_a != word_in_b) return "OUTPUT DIFFERS (line " + std::to_string(number) + ")";
+      if (!word_in_a) break;
+      if (word_a == word_b) continue;
+      char *end_a = nullptr, *end_b = nullptr;
+      const double value_a = std::strtod(word_a.c_str(), &end_a), value_b = std::strtod(word_b.c_str(), &end_b);
+      if (*end_a != '\0' || *end_b != '\0') return "OUTPUT DIFFERS (line " + std::to_string(number) + ")";
+      diff = std::max(diff, std::fabs(value_a - value_b));
+      largest = std::max(largest, std::fabs(value_b));
+    }
+    if (std::find(differing.begin(), differing.end(), matrix) == differing.end()) differing.push_back(matrix);
+  }
+  if (differing.empty()) return "same bytes";
+  std::string note = "bytes equal but";
+  for (const std::string &name : differing) note += " " + name;
+  char text[64];
+  std::snprintf(text, sizeof text, " (|diff| %.1e of %.1e)", diff, largest);
+  return note + text;
 }
 
 size_t ReadAllBytes(const fs::path &path) {
@@ -142,7 +204,7 @@ size_t ReadAllBytes(const fs::path &path) {
 void Line(const char *what, Stat fast, const char *base_name, double base, const char *peer_name,
           double peer, const char *note = "") {
   if (fast.runs > 1) std::printf("  %-26s %9.3f s  ±%3.0f%%", what, fast.median, 100 * fast.spread / 2);
-  else std::printf("  %-26s %9.3f s   (1x)", what, fast.median);
+  else std::printf("  %-26s %9.3f s   once", what, fast.median);
   if (base > 0) std::printf("  | %-9s %9.3f s %7.3gx", base_name, base, base / fast.median);
   else std::printf("  | %-9s %11s %8s", "", "", "");
   if (peer > 0) std::printf("  | %-8s %8.3f s %6.3gx", peer_name, peer, peer / fast.median);
@@ -205,10 +267,11 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
   std::string agreement;
   if (options.baseline) {
     per_pair = Time(1, [&] { qvbbench::PerPairInvariants(body, size.modes, ref5, ref9); }).median;
-    double largest = 0;
-    const double diff = std::max(MaxAbsDifference(i5, ref5, largest), MaxAbsDifference(i9, ref9, largest));
+    // In sequence: the order of evaluation of two arguments is unspecified.
+    double largest5 = 0, largest9 = 0;
+    const double diff5 = MaxAbsDifference(i5, ref5, largest5), diff9 = MaxAbsDifference(i9, ref9, largest9);
     char text[96];
-    std::snprintf(text, sizeof text, "  (max |diff| %.1e of max |I9| %.1e)", diff, largest);
+    std::snprintf(text, sizeof text, "  (max |diff| %.1e of max |I9| %.1e)", std::max(diff5, diff9), largest9);
     agreement = text;
   }
 
@@ -278,7 +341,7 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
     }).median;
   char what[64];
   std::snprintf(what, sizeof what, "MTX text, %.1fM values", text_count / 1e6);
-  Line(what, text, "fprintf", printf_text, "savetxt", numpy_text, "  (two threads, chunked)");
+  Line(what, text, "fprintf", printf_text, "savetxt", numpy_text, "  (chunked)");
   Line("  same, fwrite per value", per_value, "fprintf", printf_text, "", 0);
   Line("  writing the bytes alone", floor, "", 0, "", 0);
   fs::remove(text_path);
@@ -286,23 +349,41 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
 
   if (!size.commands) return;
   const std::string qvb2mtx = (bin / "qvb2mtx").string(), qvbcompare = (bin / "qvbcompare").string();
-  const fs::path mtx = options.dir / ("out_" + tag);
+  const fs::path mtx = options.dir / ("out_" + tag), reference_mtx = options.dir / ("ref_" + tag);
   struct Whole {
     const char *what;
     std::vector<std::string> args;
+    std::vector<std::string> reference_args;  // empty: no reference run
   } runs[] = {
-      {"qvb2mtx (all nodes)", {qvb2mtx, "-Q", body_path.string(), "-o", mtx.string()}},
-      {"qvb2mtx +N interface", {qvb2mtx, "-Q", body_path.string(), "+N", "1:20", "-o", mtx.string()}},
-      {"qvbcompare body copy", {qvbcompare, body_path.string(), copy_path.string()}},
+      {"qvb2mtx (all nodes)",
+       {qvb2mtx, "-Q", body_path.string(), "-o", mtx.string()},
+       {qvb2mtx, "-Q", body_path.string(), "-o", reference_mtx.string()}},
+      {"qvb2mtx +N interface",
+       {qvb2mtx, "-Q", body_path.string(), "+N", "1:20", "-o", mtx.string()},
+       {qvb2mtx, "-Q", body_path.string(), "+N", "1:20", "-o", reference_mtx.string()}},
+      {"qvbcompare body copy", {qvbcompare, body_path.string(), copy_path.string()}, {}},
   };
   for (const Whole &whole : runs) {
     double peak = 0;
     int status = 0;
     const Stat t = TimeChild(options.run_repeat, whole.args, peak, status);
-    char note[96];
-    std::snprintf(note, sizeof note, "  peak %.0f MB = %.2f x body%s", peak, peak / body_mb,
+    std::string note = "";
+    double reference = 0;
+    if (options.baseline && kReferenceLibraryDir != nullptr && !whole.reference_args.empty()) {
+      // The same command on the reference library: once, and its output
+      // checked byte for byte against the fast one's.
+      double reference_peak = 0;
+      int reference_status = 0;
+      reference = TimeChild(1, whole.reference_args, reference_peak, reference_status, kReferenceLibraryDir).median;
+      note = "  " + CompareMtx(mtx.string() + ".mtx", reference_mtx.string() + ".mtx") + ",";
+      if (reference_status != 0) note += " (reference exit status not 0)";
+      fs::remove(reference_mtx.string() + ".mtx");
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, "  peak %.0f MB = %.2f x body%s", peak, peak / body_mb,
                   status == 0 ? "" : "  (exit status not 0)");
-    Line(whole.what, t, "", 0, "", 0, note);
+    note += text;
+    Line(whole.what, t, "reference", reference, "", 0, note.c_str());
   }
   fs::remove(mtx.string() + ".mtx");
 }

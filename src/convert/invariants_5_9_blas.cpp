@@ -1,4 +1,5 @@
 #include "convert/invariants_5_9_blas.h"
+#include "convert/reference_kernels_seam.h"
 
 #include <algorithm>
 #include <cmath>
@@ -251,6 +252,10 @@ bool ComputeInvariants5And9Streamed(const std::vector<double> &masses, int mode_
                                     const ModeShapeFetcher &fetch, size_t budget_bytes,
                                     std::vector<double> &i5, std::vector<double> &i9,
                                     const std::function<void(int)> &on_mode) {
+#ifdef QVB_REFERENCE_KERNELS
+  (void)budget_bytes;
+  return reference::Invariants5And9(masses, mode_count, fetch, i5, i9, on_mode);  // bench/'s baseline build only
+#endif
   const int n = std::max(mode_count, 0);
   const size_t nodes = masses.size();
   const size_t mode_bytes = std::max<size_t>(nodes, 1) * 3 * sizeof(double);

@@ -1,10 +1,10 @@
 #include "convert/number_format.h"
+#include "convert/reference_kernels_seam.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 namespace qvb::convert {
 
@@ -24,6 +24,9 @@ char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + '
 }  // namespace
 
 size_t FormatScientific(char *out, double value, int width, int precision) {
+#ifdef QVB_REFERENCE_KERNELS
+  return reference::FormatScientific(out, value, width, precision);  // bench/'s baseline build only
+#endif
   char text[kNumberTextMax];
   size_t length;
   if (std::isfinite(value)) {
@@ -89,34 +92,19 @@ char *FormatRange(const double *values, size_t first, size_t last, int per_line,
 
 bool WriteRealLines(std::FILE *out, const double *values, size_t count, int per_line, int width,
                     int precision) {
-  // Values per chunk: enough work to pay for a thread start many times over,
-  // little enough memory to stay cache-warm and cheap to allocate.
+  // Values per chunk: large writes, while the text of one chunk (about
+  // 1 MB) stays cheap to allocate and warm in cache.
   constexpr size_t kChunk = size_t{1} << 15;
   // Room per value: the padded text (at most 26 characters unpadded for
   // precisions up to 17) and a line end.
   const size_t per_value = static_cast<size_t>(std::max(width, 32)) + 1;
-  const size_t chunk = std::min(count, kChunk);
-  std::vector<char> first(chunk * per_value), second;
-  const bool two_threads = count > kChunk && std::thread::hardware_concurrency() >= 2;
-  if (two_threads) second.resize(chunk * per_value);
+  std::vector<char> text(std::min(count, kChunk) * per_value);
   bool ok = true;
-  for (size_t at = 0; at < count;) {
-    const size_t first_end = std::min(count, at + chunk);
-    const size_t second_end = two_threads ? std::min(count, first_end + chunk) : first_end;
-    char *second_stop = second.data();
-    std::thread helper;
-    if (second_end > first_end)
-      helper = std::thread([&] {
-        second_stop = FormatRange(values, first_end, second_end, per_line, width, precision, second.data());
-      });
-    char *first_stop = FormatRange(values, at, first_end, per_line, width, precision, first.data());
-    if (helper.joinable()) helper.join();
-    const size_t first_size = static_cast<size_t>(first_stop - first.data());
-    const size_t second_size = static_cast<size_t>(second_stop - second.data());
-    // An empty chunk has no buffer at all, and fwrite wants one.
-    if (first_size > 0) ok = std::fwrite(first.data(), 1, first_size, out) == first_size && ok;
-    if (second_size > 0) ok = std::fwrite(second.data(), 1, second_size, out) == second_size && ok;
-    at = second_end;
+  for (size_t at = 0; at < count; at += kChunk) {
+    const size_t end = std::min(count, at + kChunk);
+    const size_t size = static_cast<size_t>(FormatRange(values, at, end, per_line, width, precision, text.data()) -
+                                            text.data());
+    ok = std::fwrite(text.data(), 1, size, out) == size && ok;
   }
   return ok;
 }

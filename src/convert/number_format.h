@@ -65,8 +65,9 @@ class BufferedText {
 
 // Writes values "%*.*E" to out with a line end after every per_line values
 // (none after an incomplete last line): the bytes a printf per value gives.
-// Large inputs are formatted in bounded chunks, two at a time on two
-// threads, and written in order. False when a write fails.
+// Large inputs are formatted into a bounded buffer a chunk at a time, each
+// chunk handed to the stream in one write, all on the caller's thread.
+// False when a write fails.
 bool WriteRealLines(std::FILE *out, const double *values, size_t count, int per_line, int width,
                     int precision);
 

@@ -29,9 +29,10 @@ std::shared_ptr<const MappedFile> MappedFile::open(const std::string &path, std:
   const size_t size = static_cast<size_t>(status.st_size);
   void *data = nullptr;
   if (size > 0) {
-    // Populating maps every cached page in one call instead of one fault per
-    // page on first touch; readers go through all of it anyway (checksums).
-    data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    // Not populated: a reader of one body, or of the surface mesh only, must
+    // not pull a whole large file from disk; cached pages are mapped many at
+    // a time on first touch anyway.
+    data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (data == MAP_FAILED) {
       const int code = errno;
       ::close(fd);

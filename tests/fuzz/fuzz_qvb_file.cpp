@@ -28,8 +28,8 @@ void store32(std::vector<uint8_t> &b, size_t at, uint32_t v) {
 }
 
 // Walks the layout as the writer lays it out (24-byte header, 16-byte
-// directory entries, "BODY" + chunk count, 24-byte chunk headers, payloads
-// padded to 8 bytes) and makes every checksum match. Stops at the first
+// directory entries, "BODY" + chunk count, 24-byte chunk headers, a lead of
+// flags & 7 bytes, payloads padded to 8 bytes) and makes every checksum match. Stops at the first
 // thing that does not fit.
 void fixChecksums(std::vector<uint8_t> &f) {
   if (f.size() < 24) return;
@@ -43,11 +43,11 @@ void fixChecksums(std::vector<uint8_t> &f) {
     const uint64_t chunks = load(f, at + 4, 4);
     at += 8;
     for (uint64_t c = 0; c < chunks && end - at >= 24; ++c) {
-      const uint64_t payload = load(f, at + 8, 8);
-      if (payload > end - at - 24) break;
-      store32(f, at + 16, body::crc32c(0, &f[at + 24], payload));
+      const uint64_t lead = load(f, at + 4, 4) & 7, payload = load(f, at + 8, 8);
+      if (lead > end - at - 24 || payload > end - at - 24 - lead) break;
+      store32(f, at + 16, body::crc32c(0, &f[at + 24 + lead], payload));
       store32(f, at + 20, body::crc32c(0, &f[at], 20));
-      at += 24 + payload + (8 - payload % 8) % 8;
+      at += 24 + lead + payload + (8 - (lead + payload) % 8) % 8;
       if (at > end) break;
     }
   }

@@ -80,9 +80,9 @@ TEST(NumberFormat, IntegersMatchPrintf) {
     }
 }
 
-// Text from BufferedText and FormatRealLines against the same records made
+// Text from BufferedText and WriteRealLines against the same records made
 // with printf, through a real stream; big enough to cross buffer flushes and
-// chunks, and to take the two-thread path with a last, incomplete line.
+// several chunks, ending with a last, incomplete line.
 TEST(NumberFormat, BufferedRecordsAndChunkedLinesKeepByteOrder) {
   std::mt19937_64 random(5);
   std::uniform_real_distribution<double> spread(-300.0, 300.0);

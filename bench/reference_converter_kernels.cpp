@@ -1,0 +1,55 @@
+// The straightforward kernels behind src/convert/reference_kernels_seam.h:
+// what the converter did before its fast kernels, kept as the baseline that
+// whole conversions and the invariant figures are measured against.
+#include <cstdio>
+#include <cstring>
+
+#include "convert/number_format.h"
+#include "convert/reference_kernels_seam.h"
+
+namespace qvb::convert::reference {
+
+size_t FormatScientific(char *out, double value, int width, int precision) {
+  // snprintf ends its text with a NUL that the caller has not made room for.
+  char text[kNumberTextMax + 1];
+  const int length = std::snprintf(text, sizeof text, "%*.*E", width, precision, value);
+  const size_t size = length > 0 ? static_cast<size_t>(length) : 0;
+  std::memcpy(out, text, size);
+  return size;
+}
+
+bool Invariants5And9(const std::vector<double> &masses, int mode_count, const ModeShapeFetcher &fetch,
+                     std::vector<double> &i5, std::vector<double> &i9, const std::function<void(int)> &on_mode) {
+  const size_t nodes = masses.size(), n = mode_count > 0 ? static_cast<size_t>(mode_count) : 0;
+  std::vector<double> a(nodes * 3), b(nodes * 3);
+  i5.assign(n * 3 * n, 0.0);
+  i9.assign(n * n * 9, 0.0);
+  for (size_t j = 0; j < n; ++j) {
+    if (on_mode) on_mode(static_cast<int>(j));
+    if (!fetch(static_cast<int>(j), a.data())) return false;
+    for (size_t k = j; k < n; ++k) {
+      if (!fetch(static_cast<int>(k), b.data())) return false;
+      double cross[3] = {0, 0, 0}, block[9] = {};
+      for (size_t p = 0; p < nodes; ++p) {
+        const double m = masses[p], *u = &a[p * 3], *v = &b[p * 3];
+        cross[0] += m * (u[1] * v[2] - u[2] * v[1]);
+        cross[1] += m * (u[2] * v[0] - u[0] * v[2]);
+        cross[2] += m * (u[0] * v[1] - u[1] * v[0]);
+        const double dot = u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
+        for (int r = 0; r < 3; ++r)
+          for (int c = 0; c < 3; ++c) block[3 * r + c] += m * (v[r] * u[c] - (r == c ? dot : 0.0));
+      }
+      for (int r = 0; r < 3; ++r) {
+        i5[(j * 3 + r) * n + k] = cross[r];
+        i5[(k * 3 + r) * n + j] = -cross[r];
+        for (int c = 0; c < 3; ++c) {
+          i9[(j * n + k) * 9 + 3 * r + c] = block[3 * r + c];
+          i9[(k * n + j) * 9 + 3 * c + r] = block[3 * r + c];
+        }
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace qvb::convert::reference

@@ -1,0 +1,126 @@
+// The library runs on its caller's thread: loading it and converting a body
+// large enough for every heavy step (the Gram kernel, whole matrices of text
+// in chunks) leaves the process with the threads it had. The library is
+// loaded with dlopen here, not linked, so that the count before the load is
+// the program's own and anything started while loading shows.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "qvb.h"
+#include "support/test_support.h"
+
+namespace {
+std::atomic<int> g_threads_started{0};
+}  // namespace
+
+// A thread that starts and ends within one call leaves no trace in the
+// thread list, so every start is counted here too: this program exports its
+// own pthread_create (see CMakeLists.txt), which the loaded library's calls
+// reach before the C library's.
+extern "C" int pthread_create(pthread_t *thread, const pthread_attr_t *attr, void *(*start)(void *),
+                              void *arg) noexcept {
+  using Create = int (*)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *);
+  static const Create next = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
+  g_threads_started.fetch_add(1);
+  return next(thread, attr, start, arg);
+}
+
+namespace {
+
+size_t ThreadCount() {
+  size_t count = 0;
+  for (const auto &entry : std::filesystem::directory_iterator("/proc/self/task")) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+}
+
+// The C interface functions the test calls, looked up in the loaded library.
+struct Interface {
+  explicit Interface(void *library) : library_(library) {}
+  template <typename Function>
+  Function *Get(const char *name) {
+    void *symbol = dlsym(library_, name);
+    if (symbol == nullptr) missing += std::string(name) + " ";
+    return reinterpret_cast<Function *>(symbol);
+  }
+  std::string missing;
+
+ private:
+  void *library_;
+};
+// The type only: taking the address would link the test against libqvb.
+#define QVB_LOOKUP(interface, name) auto name##_ = (interface).Get<decltype(::name)>(#name)
+
+// Enough nodes and modes that the shape matrix is written in blocks of many
+// tens of thousands of values and the invariants form a real Gram product.
+constexpr int kNodes = 1500, kModes = 12;
+
+TEST(ThreadCount, LoadingAndConvertingStartNoThread) {
+  qvbtest::ScopedEnv plugins("TRX_USER_PLUGIN_DIR", QVB_REAL_PLUGIN_DIR);
+  qvbtest::TempDir dir;
+  const size_t before = ThreadCount();
+
+  void *library = dlopen(QVB_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  EXPECT_EQ(ThreadCount(), before) << "after loading the library";
+  EXPECT_EQ(g_threads_started.load(), 0) << "threads started while loading";
+
+  Interface qvb(library);
+  QVB_LOOKUP(qvb, QVB_Create);
+  QVB_LOOKUP(qvb, QVB_SetUnits);
+  QVB_LOOKUP(qvb, QVB_SetHeader);
+  QVB_LOOKUP(qvb, QVB_SetNodeCoordinates);
+  QVB_LOOKUP(qvb, QVB_SetNodalMass);
+  QVB_LOOKUP(qvb, QVB_SetModeVec);
+  QVB_LOOKUP(qvb, QVB_SetGeneralizedMass);
+  QVB_LOOKUP(qvb, QVB_SetGeneralizedStiffness);
+  QVB_LOOKUP(qvb, QVB_RebuildEigenvalues);
+  QVB_LOOKUP(qvb, QVB_QVB2MTX);
+  QVB_LOOKUP(qvb, QVB_Destroy);
+  QVB_LOOKUP(qvb, QVB_Terminate);
+  ASSERT_EQ(qvb.missing, "");
+
+  QVB_Handle body = QVB_Create_(kNodes, kModes);
+  ASSERT_NE(body, nullptr);
+  QVB_SetUnits_(body, "KILOGRAM", "METER", "SECOND", "NEWTON");
+  QVB_SetHeader_(body, "threads", "run-1", "TEST", "", "", "");
+  for (int id = 1; id <= kNodes; ++id) {
+    QVB_SetNodeCoordinates_(body, id, 0.01 * (id % 40), 0.01 * (id / 40), 0.0);
+    QVB_SetNodalMass_(body, id, 1.0 + (id % 7) * 0.125);
+  }
+  for (int mode = 1; mode <= kModes; ++mode) {
+    for (int id = 1; id <= kNodes; ++id) {
+      double six[6] = {0.001 * id, 0.5 * mode, -0.25 * ((id * mode) % 11), 0.0, 0.1, 0.2};
+      QVB_SetModeVec_(body, mode, id, 0, six);
+    }
+    QVB_SetGeneralizedMass_(body, mode, mode, 1.0);
+    QVB_SetGeneralizedStiffness_(body, mode, mode, 100.0 * mode * mode);
+  }
+  QVB_RebuildEigenvalues_(body);
+
+  std::vector<std::string> args{"qvb2mtx", dir.file("threads.qvb"), "-o", dir.file("threads")};
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(a.data());
+  testing::internal::CaptureStdout();
+  const int result = QVB_QVB2MTX_(static_cast<int>(argv.size()), argv.data(), body);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(result, 0) << printed;
+  // The matrix text is there: mode shapes of every node and mode, 3 to a line.
+  EXPECT_GT(std::filesystem::file_size(dir.file("threads.mtx")), size_t{kNodes} * kModes * 66);
+  EXPECT_EQ(ThreadCount(), before) << "after the conversion";
+  EXPECT_EQ(g_threads_started.load(), 0) << "threads started, also those already ended";
+
+  QVB_Destroy_(body);
+  QVB_Terminate_();
+  // The library stays loaded: unloading is not what this test is about.
+}
+
+}  // namespace
