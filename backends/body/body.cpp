@@ -18,6 +18,12 @@ const char *blockName(int block) {
 }
 
 int IdIndex::find(int id) const {
+  // IDs are most often numbered on from the first one (1..N): then the
+  // position is a subtraction away, checked against the list itself.
+  if (!ids_.empty()) {
+    const int64_t guess = static_cast<int64_t>(id) - ids_.front();
+    if (guess >= 0 && guess < static_cast<int64_t>(ids_.size()) && ids_[guess] == id) return static_cast<int>(guess);
+  }
   if (!valid_) {
     positions_.clear();
     positions_.reserve(ids_.size());

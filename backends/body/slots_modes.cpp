@@ -181,7 +181,7 @@ int Read_Mode_Double(QVB_Handle h, int number, int kind, double *values) {
 }
 
 int modeByNode(QVB_Handle h, int number, int kind, int nodeId, double *values, int part, const char *operation) {
-  return withBody(h, operation, 0, [&](Body &b) {
+  return withBody(h, operation, 0, [&](const Body &b) {
     if (!notNull(values, operation)) return 0;
     std::fill(values, values + 3, 0.0);
     if (part != 0 && part != 1) {
