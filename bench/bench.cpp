@@ -295,6 +295,8 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
                                   std::to_string(text_count) + " " + text_path.string();
       if (std::FILE *pipe = popen(command.c_str(), "r")) {
         if (std::fscanf(pipe, "%lf %lf", &numpy_invariants, &numpy_text) != 2) numpy_invariants = numpy_text = 0;
+        while (std::fgetc(pipe) != EOF) {
+        }  // the rest of its line, or the script dies of a broken pipe
         pclose(pipe);
       }
       fs::remove(arrays);
