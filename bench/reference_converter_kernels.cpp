@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "convert/invariants_5_9.h"
 #include "convert/number_format.h"
 #include "convert/reference_kernels_seam.h"
 
@@ -29,24 +30,7 @@ bool Invariants5And9(const std::vector<double> &masses, int mode_count, const Mo
     if (!fetch(static_cast<int>(j), a.data())) return false;
     for (size_t k = j; k < n; ++k) {
       if (!fetch(static_cast<int>(k), b.data())) return false;
-      double cross[3] = {0, 0, 0}, block[9] = {};
-      for (size_t p = 0; p < nodes; ++p) {
-        const double m = masses[p], *u = &a[p * 3], *v = &b[p * 3];
-        cross[0] += m * (u[1] * v[2] - u[2] * v[1]);
-        cross[1] += m * (u[2] * v[0] - u[0] * v[2]);
-        cross[2] += m * (u[0] * v[1] - u[1] * v[0]);
-        const double dot = u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
-        for (int r = 0; r < 3; ++r)
-          for (int c = 0; c < 3; ++c) block[3 * r + c] += m * (v[r] * u[c] - (r == c ? dot : 0.0));
-      }
-      for (int r = 0; r < 3; ++r) {
-        i5[(j * 3 + r) * n + k] = cross[r];
-        i5[(k * 3 + r) * n + j] = -cross[r];
-        for (int c = 0; c < 3; ++c) {
-          i9[(j * n + k) * 9 + 3 * r + c] = block[3 * r + c];
-          i9[(k * n + j) * 9 + 3 * c + r] = block[3 * r + c];
-        }
-      }
+      StorePairInvariants(masses, a.data(), b.data(), j, k, n, i5, i9);
     }
   }
   return true;

@@ -43,11 +43,7 @@ class ByteSource {
   // Sources whose bytes outlive the decoding (a mapped file) may lend the
   // next `size` bytes instead of copying them: the pointer stays valid while
   // *keeper lives. Null (nothing consumed) when the source does not lend.
-  virtual const void *lend(size_t size, std::shared_ptr<const void> *keeper) {
-    (void)size;
-    (void)keeper;
-    return nullptr;
-  }
+  virtual const void *lend(size_t /*size*/, std::shared_ptr<const void> * /*keeper*/) { return nullptr; }
 };
 
 class VectorSink : public ByteSink {

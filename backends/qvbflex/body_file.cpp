@@ -74,7 +74,6 @@ class Reader {
       : path_(path), file_(std::move(file)) {}
 
   [[noreturn]] void fail(const std::string &what) const { throw Failure(path_ + " " + what); }
-  uint64_t size() const { return file_->size(); }
   uint32_t version() const { return version_; }
   const unsigned char *at(uint64_t offset) const { return file_->data() + offset; }
   const std::shared_ptr<const platform::MappedFile> &file() const { return file_; }

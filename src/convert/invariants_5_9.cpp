@@ -2,6 +2,33 @@
 
 namespace qvb::convert {
 
+void StorePairInvariants(const std::vector<double> &masses, const double *a, const double *b, size_t j, size_t k,
+                         size_t n, std::vector<double> &i5, std::vector<double> &i9) {
+  double cross[3] = {0.0, 0.0, 0.0};
+  double block[9] = {};
+  for (size_t p = 0; p < masses.size(); ++p) {
+    const double m = masses[p];
+    const double *u = a + p * 3, *v = b + p * 3;
+    cross[0] += m * (u[1] * v[2] - u[2] * v[1]);
+    cross[1] += m * (u[2] * v[0] - u[0] * v[2]);
+    cross[2] += m * (u[0] * v[1] - u[1] * v[0]);
+    const double dot = u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) block[3 * r + c] += m * (v[r] * u[c] - (r == c ? dot : 0.0));
+  }
+  for (int r = 0; r < 3; ++r) {
+    i5[(j * 3 + r) * n + k] = cross[r];
+    i5[(k * 3 + r) * n + j] = -cross[r];
+  }
+  double *forward = i9.data() + (j * n + k) * 9;
+  double *mirrored = i9.data() + (k * n + j) * 9;
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) {
+      forward[3 * r + c] = block[3 * r + c];
+      mirrored[3 * c + r] = block[3 * r + c];
+    }
+}
+
 void ComputeInvariants5And9(const std::vector<double> &masses, const std::vector<double> &shapes,
                             int mode_count, std::vector<double> &i5, std::vector<double> &i9,
                             const std::function<void(int)> &on_mode) {
@@ -11,35 +38,9 @@ void ComputeInvariants5And9(const std::vector<double> &masses, const std::vector
   i9.assign(n * n * 9, 0.0);
   for (size_t j = 0; j < n; ++j) {
     if (on_mode) on_mode(static_cast<int>(j));
-    const double *a_base = shapes.data() + j * nodes * 3;
     // Each unordered pair once; the mirrored entries follow by symmetry.
-    for (size_t k = j; k < n; ++k) {
-      const double *b_base = shapes.data() + k * nodes * 3;
-      double cross[3] = {0.0, 0.0, 0.0};
-      double block[9] = {};
-      for (size_t p = 0; p < nodes; ++p) {
-        const double m = masses[p];
-        const double *a = a_base + p * 3;
-        const double *b = b_base + p * 3;
-        cross[0] += m * (a[1] * b[2] - a[2] * b[1]);
-        cross[1] += m * (a[2] * b[0] - a[0] * b[2]);
-        cross[2] += m * (a[0] * b[1] - a[1] * b[0]);
-        const double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-        for (int r = 0; r < 3; ++r)
-          for (int c = 0; c < 3; ++c) block[3 * r + c] += m * (b[r] * a[c] - (r == c ? dot : 0.0));
-      }
-      for (int r = 0; r < 3; ++r) {
-        i5[(j * 3 + r) * n + k] = cross[r];
-        i5[(k * 3 + r) * n + j] = -cross[r];
-      }
-      double *forward = i9.data() + (j * n + k) * 9;
-      double *mirrored = i9.data() + (k * n + j) * 9;
-      for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) {
-          forward[3 * r + c] = block[3 * r + c];
-          mirrored[3 * c + r] = block[3 * r + c];
-        }
-    }
+    for (size_t k = j; k < n; ++k)
+      StorePairInvariants(masses, shapes.data() + j * nodes * 3, shapes.data() + k * nodes * 3, j, k, n, i5, i9);
   }
 }
 

@@ -3,6 +3,7 @@
 // faster implementation can replace it and be tested against it.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -22,5 +23,11 @@ namespace qvb::convert {
 void ComputeInvariants5And9(const std::vector<double> &masses, const std::vector<double> &shapes,
                             int mode_count, std::vector<double> &i5, std::vector<double> &i9,
                             const std::function<void(int)> &on_mode = {});
+
+// One pair (j, k) of n modes, from their shapes a and b (N vectors of 3 in
+// node order): fills entry (j, k) of i5 and i9 and its mirror (k, j). i5 and
+// i9 must already have the sizes above.
+void StorePairInvariants(const std::vector<double> &masses, const double *a, const double *b, size_t j, size_t k,
+                         size_t n, std::vector<double> &i5, std::vector<double> &i9);
 
 }  // namespace qvb::convert

@@ -81,7 +81,8 @@ std::vector<std::array<double, 3>> shapes(QVB_Handle b, int mode) {
   return v;
 }
 
-void checkFiveAndNine(QVB_Handle b, int nodes, int modes) {
+void checkFiveAndNine(QVB_Handle b, int nodes, int modes, const char *after) {
+  SCOPED_TRACE(after);
   const s_FLEX_INTERFACE &f = flex();
   for (int j = 0; j < modes; ++j) {
     auto a = shapes(b, j + 1);
@@ -111,17 +112,13 @@ void checkFiveAndNine(QVB_Handle b, int nodes, int modes) {
 TEST_F(Invariants, FiveAndNineFollowTheirDefiningSums) {
   const int nodes = 6, modes = 3;
   QVB_Handle b = randomBody(7, nodes, modes);
-  auto checkAgainstSums = [&](const char *after) {
-    SCOPED_TRACE(after);
-    checkFiveAndNine(b, nodes, modes);
-  };
-  checkAgainstSums("first query");
+  checkFiveAndNine(b, nodes, modes, "first query");
   f.QVB_SetNodalMass(b, 3, 4.0);
-  checkAgainstSums("a changed mass");
+  checkFiveAndNine(b, nodes, modes, "a changed mass");
   f.QVB_SetMode(b, 2, 4, 0, 0.5, -0.25, 2.0, 0, 0, 0);
-  checkAgainstSums("a changed shape");
+  checkFiveAndNine(b, nodes, modes, "a changed shape");
   f.QVB_ScaleModes(b, 0, -3.0);
-  checkAgainstSums("scaled modes");
+  checkFiveAndNine(b, nodes, modes, "scaled modes");
 }
 
 TEST_F(Invariants, StoredBlocksWinOverNodalSums) {
