@@ -41,15 +41,54 @@ uint32_t softwareCrc(uint32_t crc, const unsigned char *p, size_t n) {
 }
 
 #if defined(__x86_64__)
-__attribute__((target("sse4.2"))) uint32_t hardwareCrc(uint32_t crc, const unsigned char *p, size_t n) {
-  uint64_t c = crc;
-  while (n >= 8) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    c = _mm_crc32_u64(c, v);
-    p += 8;
-    n -= 8;
+constexpr uint32_t kPolynomial = 0x82F63B78u;
+
+// a(x) b(x) modulo the CRC polynomial, bit-reflected as the register is
+// (bit 31 holds x^0).
+uint32_t multiplyModP(uint32_t a, uint32_t b) {
+  uint32_t product = 0;
+  for (uint32_t m = 1u << 31; m != 0; m >>= 1) {
+    if (a & m) product ^= b;
+    b = (b >> 1) ^ (kPolynomial & (0u - (b & 1u)));
   }
+  return product;
+}
+
+// x^(8n) modulo the polynomial: running the register over n zero bytes
+// multiplies it by this.
+uint32_t zeroBytesFactor(size_t n) {
+  uint32_t result = 1u << 31, power = 1u << 23;  // x^0 and x^8
+  for (; n != 0; n >>= 1) {
+    if (n & 1) result = multiplyModP(result, power);
+    power = multiplyModP(power, power);
+  }
+  return result;
+}
+
+// One CRC instruction waits for the previous one (three cycles) but a new
+// one can start every cycle, so long inputs run three independent registers
+// over three adjacent lanes and join them: the register after lanes A and B
+// is reg(A) x^(8|B|) + reg0(B), reg0 started from zero.
+__attribute__((target("sse4.2"))) uint32_t hardwareCrc(uint32_t crc, const unsigned char *p, size_t n) {
+  constexpr size_t kLane = 8192;
+  static const uint32_t kLaneFactor = zeroBytesFactor(kLane);
+  auto word = [](const unsigned char *at) {
+    uint64_t v;
+    std::memcpy(&v, at, 8);
+    return v;
+  };
+  uint64_t c = crc;
+  for (; n >= 3 * kLane; p += 3 * kLane, n -= 3 * kLane) {
+    uint64_t c1 = 0, c2 = 0;
+    for (size_t i = 0; i < kLane; i += 8) {
+      c = _mm_crc32_u64(c, word(p + i));
+      c1 = _mm_crc32_u64(c1, word(p + kLane + i));
+      c2 = _mm_crc32_u64(c2, word(p + 2 * kLane + i));
+    }
+    c = multiplyModP(kLaneFactor, static_cast<uint32_t>(c)) ^ c1;
+    c = multiplyModP(kLaneFactor, static_cast<uint32_t>(c)) ^ c2;
+  }
+  for (; n >= 8; p += 8, n -= 8) c = _mm_crc32_u64(c, word(p));
   uint32_t c32 = static_cast<uint32_t>(c);
   while (n--) c32 = _mm_crc32_u8(c32, *p++);
   return c32;

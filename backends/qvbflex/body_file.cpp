@@ -163,6 +163,7 @@ std::unique_ptr<Body> readOneBody(const Reader &in, const std::string &path, int
     position += stride;
     left -= stride - kChunkHeaderSize;
     if (surfaceOnly && !body::isSurfaceMeshBlock(block)) continue;
+    in.file()->willRead(payload, size);  // the checksum reads it all: map it in one call
     if (body::crc32c(0, payload, size) != expected) fail(blockName + " fails its checksum");
     try {
       body::MemorySource source(payload, size, keeper);

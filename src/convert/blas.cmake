@@ -23,7 +23,9 @@ if(NOT TARGET qvb_convert_fast)
     DOC "Single-threaded BLAS (Fortran interface) for the converter's Gram kernels")
   add_library(qvb_convert_fast STATIC
     ${CMAKE_CURRENT_LIST_DIR}/invariants_5_9_blas.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/number_format.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/number_format.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/scientific_digits.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../platform/large_array_posix.cpp)
   target_include_directories(qvb_convert_fast PUBLIC ${PROJECT_SOURCE_DIR}/src)
   set_target_properties(qvb_convert_fast PROPERTIES
     POSITION_INDEPENDENT_CODE ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)

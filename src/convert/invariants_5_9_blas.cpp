@@ -1,5 +1,6 @@
 #include "convert/invariants_5_9_blas.h"
 #include "convert/reference_kernels_seam.h"
+#include "platform/large_array.h"
 
 #include <algorithm>
 #include <cmath>
@@ -267,10 +268,13 @@ bool ComputeInvariants5And9Streamed(const std::vector<double> &masses, int mode_
   group = std::max(1, std::min(group, n));
 
   Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, on_mode);
-  std::vector<double> row_shapes, column_shapes, block;
+  // The shapes held are the largest arrays of a conversion: in large pages,
+  // and not zeroed, since every value is fetched into them.
+  platform::LargeArray row_shapes, column_shapes;
+  std::vector<double> block;
   std::vector<double> gram(9 * static_cast<size_t>(n) * n, 0.0);
   GramBuilder builder(nodes);
-  auto load = [&](int first, int count, std::vector<double> &into) {
+  auto load = [&](int first, int count, platform::LargeArray &into) {
     into.resize(static_cast<size_t>(count) * nodes * 3);
     for (int j = 0; j < count; ++j)
       if (!fetch(first + j, into.data() + static_cast<size_t>(j) * nodes * 3)) return false;

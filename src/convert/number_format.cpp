@@ -1,5 +1,6 @@
 #include "convert/number_format.h"
 #include "convert/reference_kernels_seam.h"
+#include "convert/scientific_digits.h"
 
 #include <algorithm>
 #include <charconv>
@@ -21,12 +22,114 @@ size_t PadLeft(char *out, const char *text, size_t length, int width) {
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+void WritePair(char *out, uint32_t value) { std::memcpy(out, kDigitPairs + 2 * value, 2); }
+
+// The count low decimal digits of value, leading zeros kept, ending at end.
+// Groups of eight and four digits are split into independent pairs so the
+// divisions do not wait on one another.
+void WriteDigits(char *end, uint64_t value, int count) {
+  for (; count >= 8; count -= 8, value /= 100000000) {
+    const uint32_t group = static_cast<uint32_t>(value % 100000000);
+    const uint32_t high = group / 10000, low = group % 10000;
+    WritePair(end -= 2, low % 100);
+    WritePair(end -= 2, low / 100);
+    WritePair(end -= 2, high % 100);
+    WritePair(end -= 2, high / 100);
+  }
+  if (count >= 4) {
+    const uint32_t group = static_cast<uint32_t>(value % 10000);
+    WritePair(end -= 2, group % 100);
+    WritePair(end -= 2, group / 100);
+    value /= 10000;
+    count -= 4;
+  }
+  for (; count >= 2; count -= 2, value /= 100) WritePair(end -= 2, static_cast<uint32_t>(value % 100));
+  if (count == 1) *--end = static_cast<char>('0' + value % 10);
+}
+
+// The eight decimal digits of value < 10^8 as characters, the first in the
+// lowest byte (memory order on a little-endian machine), by splitting into
+// lanes of one word: two of four digits, four of two, eight of one. Each
+// division by a constant is a multiply and shift exact for its lane's range.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "EightDigits stores its lanes little-endian");
+uint64_t EightDigits(uint32_t value) {
+  uint64_t lanes = (value / 10000) | (static_cast<uint64_t>(value % 10000) << 32);
+  uint64_t high = ((lanes * 10486) >> 20) & 0x0000007F0000007Full;  // / 100
+  lanes = high | ((lanes - high * 100) << 16);
+  high = ((lanes * 103) >> 10) & 0x000F000F000F000Full;  // / 10
+  lanes = high | ((lanes - high * 10) << 8);
+  return lanes + 0x3030303030303030ull;
+}
+
+void StoreEight(char *out, uint32_t value) {
+  const uint64_t text = EightDigits(value);
+  std::memcpy(out, &text, 8);
+}
+
+// The digits of d with a point after the first, at out; returns the end.
+// "%.14E" and "%.8E" (the matrix file's) go eight digits at a time; other
+// precisions a pair at a time.
+char *WriteMantissa(char *out, uint64_t digits, int precision) {
+  if (precision == 14) {
+    const uint64_t rest = digits % 100000000000000ull;
+    StoreEight(out, static_cast<uint32_t>(rest / 100000000));  // "00dddddd": the two zeros are overwritten
+    StoreEight(out + 8, static_cast<uint32_t>(rest % 100000000));
+  } else if (precision == 8) {
+    StoreEight(out + 2, static_cast<uint32_t>(digits % 100000000));
+  } else {
+    // All digits one place to the right, then the first moves before the point.
+    WriteDigits(out + precision + 2, digits, precision + 1);
+    out[0] = out[1];
+    out[1] = '.';
+    return out + precision + 2;
+  }
+  out[0] = static_cast<char>('0' + digits / (precision == 14 ? 100000000000000ull : 100000000ull));
+  out[1] = '.';
+  return out + precision + 2;
+}
+
+// printf's "%*.*E" text of digits x 10^(exponent - precision), right-aligned.
+size_t WriteScientific(char *out, bool negative, const ScientificDigits &d, int width, int precision) {
+  const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;
+  const int exponent_digits = magnitude >= 100 ? 3 : 2;
+  const int length = (negative ? 1 : 0) + 1 + (precision > 0 ? precision + 1 : 0) + 2 + exponent_digits;
+  const int blanks = width > length ? width - length : 0;
+  // One or two blanks as a rule: a loop is cheaper here than a call to memset.
+  for (int i = 0; i < blanks; ++i) out[i] = ' ';
+  char *at = out + blanks;
+  if (negative) *at++ = '-';
+  if (precision > 0) {
+    at = WriteMantissa(at, d.digits, precision);
+  } else {
+    *at++ = static_cast<char>('0' + d.digits);
+  }
+  *at++ = 'E';
+  *at++ = d.exponent < 0 ? '-' : '+';
+  if (exponent_digits == 3) {
+    *at++ = static_cast<char>('0' + magnitude / 100);
+    WritePair(at, static_cast<uint32_t>(magnitude % 100));
+  } else {
+    WritePair(at, static_cast<uint32_t>(magnitude));
+  }
+  return static_cast<size_t>(blanks + length);
+}
+
 }  // namespace
 
 size_t FormatScientific(char *out, double value, int width, int precision) {
 #ifdef QVB_REFERENCE_KERNELS
   return reference::FormatScientific(out, value, width, precision);  // bench/'s baseline build only
 #endif
+  ScientificDigits digits;
+  if (FastScientificDigits(value, precision, &digits))
+    return WriteScientific(out, std::signbit(value), digits, width, precision);
+  // Zeros, infinities, NaNs and the rare values too near a rounding tie for
+  // the fast product: the exact conversion.
   char text[kNumberTextMax];
   size_t length;
   if (std::isfinite(value)) {

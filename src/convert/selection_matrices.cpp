@@ -72,30 +72,28 @@ bool WriteGeneralizedStiffness(ConversionContext &context, MtxWriter &mtx) {
 namespace {
 
 // One part (0 translational, 1 rotational) of every selected mode at every
-// selected node, node outer and mode inner, as the file lists them.
+// selected node, node outer and mode inner, as the file lists them. Fetched
+// and written a block of nodes at a time into one reused buffer: the text
+// goes out in large writes (this is the largest matrix of the file) and no
+// array of the whole matrix is ever allocated, whose fresh pages would cost
+// more than the fetching.
 bool WriteShapePart(ConversionContext &context, MtxWriter &mtx, int name, int part,
                     const std::vector<int> &node_ids) {
   const int n = static_cast<int>(context.modes.size());
   const int s = static_cast<int>(node_ids.size());
-  std::vector<double> by_mode(static_cast<size_t>(n) * s * 3, 0.0);
-  for (int k = 0; k < n; ++k)
-    for (int p = 0; p < s; ++p)
-      QVB_ModeByNodeWithoutCache(context.body, context.modes[k], 0, node_ids[p],
-                                 by_mode.data() + (static_cast<size_t>(k) * s + p) * 3, part);
   if (!mtx.MatrixHeader(name, -1, "FULL", "CORDER", s * n, 0, 3, 0)) return false;
-  // Node-major, a block of nodes at a time, so the text goes out in large
-  // writes (this is the largest matrix of the file).
   const int width = mtx.double_precision() ? 22 : 16, precision = mtx.double_precision() ? 14 : 8;
   constexpr int kNodesPerBlock = 1024;
   std::vector<double> block;
   for (int first = 0; first < s; first += kNodesPerBlock) {
     const int last = std::min(s, first + kNodesPerBlock);
-    block.clear();
-    for (int p = first; p < last; ++p)
-      for (int k = 0; k < n; ++k) {
-        const double *v = by_mode.data() + (static_cast<size_t>(k) * s + p) * 3;
-        block.insert(block.end(), v, v + 3);
-      }
+    // Zeros where the body provides nothing, as for a missing mode.
+    block.assign(static_cast<size_t>(last - first) * n * 3, 0.0);
+    // Mode outer here: each call reads on in the same mode's values.
+    for (int k = 0; k < n; ++k)
+      for (int p = first; p < last; ++p)
+        QVB_ModeByNodeWithoutCache(context.body, context.modes[k], 0, node_ids[p],
+                                   block.data() + (static_cast<size_t>(p - first) * n + k) * 3, part);
     WriteRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
   }
   return true;

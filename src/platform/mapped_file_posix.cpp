@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/mapped_file.h"
@@ -29,9 +30,6 @@ std::shared_ptr<const MappedFile> MappedFile::open(const std::string &path, std:
   const size_t size = static_cast<size_t>(status.st_size);
   void *data = nullptr;
   if (size > 0) {
-    // Not populated: a reader of one body, or of the surface mesh only, must
-    // not pull a whole large file from disk; cached pages are mapped many at
-    // a time on first touch anyway.
     data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (data == MAP_FAILED) {
       const int code = errno;
@@ -41,6 +39,18 @@ std::shared_ptr<const MappedFile> MappedFile::open(const std::string &path, std:
   }
   ::close(fd);  // the mapping keeps the file
   return std::shared_ptr<const MappedFile>(new MappedFile(static_cast<const unsigned char *>(data), size));
+}
+
+void MappedFile::willRead(const unsigned char *at, size_t size) const {
+#ifdef MADV_POPULATE_READ
+  if (size == 0 || at < data_ || at + size > data_ + size_) return;
+  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t first = reinterpret_cast<uintptr_t>(at) / page * page;
+  madvise(reinterpret_cast<void *>(first), reinterpret_cast<uintptr_t>(at) + size - first, MADV_POPULATE_READ);
+#else
+  (void)at;
+  (void)size;
+#endif
 }
 
 MappedFile::~MappedFile() {

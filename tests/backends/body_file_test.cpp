@@ -2,10 +2,12 @@
 // half-written body under the target name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "backend_fixture.h"
 #include "block_codec.h"
@@ -105,6 +107,33 @@ class BodyFile : public ::testing::Test {
   TempDir dir;
   std::string original, good;
 };
+
+// The checksum runs several registers side by side on long inputs and joins
+// them; every length around the joins, and every way of continuing a sum,
+// must give what the bit-by-bit definition gives.
+TEST(Crc32c, MatchesTheBitwiseDefinitionAtEveryJoinAndSplit) {
+  auto bitwise = [](const unsigned char *p, size_t n) {
+    uint32_t c = ~0u;
+    while (n--) {
+      c ^= *p++;
+      for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0x82F63B78u & (0u - (c & 1u)));
+    }
+    return ~c;
+  };
+  EXPECT_EQ(qvb::body::crc32c(0, "123456789", 9), 0xE3069283u);
+  std::vector<unsigned char> data(3 * 3 * 8192 + 4099);
+  uint64_t state = 7;
+  for (unsigned char &b : data) b = static_cast<unsigned char>((state = state * 6364136223846793005u + 1) >> 56);
+  for (size_t n : {size_t{0}, size_t{7}, size_t{8}, size_t{24575}, size_t{24576}, size_t{24577}, size_t{24583},
+                   size_t{2 * 24576 + 9}, data.size()}) {
+    const uint32_t want = bitwise(data.data(), n);
+    EXPECT_EQ(qvb::body::crc32c(0, data.data(), n), want) << n;
+    for (size_t split : {std::min<size_t>(1, n), n / 3, n - n / 5}) {
+      const uint32_t head = qvb::body::crc32c(0, data.data(), split);
+      EXPECT_EQ(qvb::body::crc32c(head, data.data() + split, n - split), want) << n << " split at " << split;
+    }
+  }
+}
 
 TEST_F(BodyFile, ForeignFilesAreNotBodyFiles) {
   std::string error;

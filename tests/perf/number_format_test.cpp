@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "convert/number_format.h"
+#include "convert/scientific_digits.h"
 
 namespace qvb::convert {
 namespace {
@@ -68,6 +69,48 @@ TEST(NumberFormat, RandomDoubleAndFloatBitPatternsMatchPrintf) {
       }
     }
   }
+}
+
+// Where the fast product is weakest: exact ties (printf rounds them to
+// even), their neighbours, both sides of every power of ten (the digit
+// count changes there) and every binary exponent including subnormals.
+TEST(NumberFormat, TiesDecadesAndEveryBinaryExponentMatchPrintf) {
+  std::vector<double> values;
+  auto with_neighbours = [&](double v) {
+    values.insert(values.end(), {v, std::nextafter(v, 0.0), std::nextafter(v, HUGE_VAL)});
+  };
+  for (int e = -1074; e <= 1023; ++e)
+    for (double odd : {1.0, 3.0, 5.0, 7.0, 1001.0, 123456789.0})
+      with_neighbours(std::ldexp(odd, e));
+  for (int k = -323; k <= 308; ++k) with_neighbours(std::strtod(("1e" + std::to_string(k)).c_str(), nullptr));
+  // Sixteen (and ten) significant digits ending in 5: exact ties at 15 (9).
+  for (long long base : {1000000000000005LL, 1000000000000015LL, 2384185791015625LL, 8999999999999995LL,
+                         1234567895LL, 1234567885LL, 9999999995LL})
+    for (int e = -20; e <= 20; ++e) with_neighbours(std::ldexp(static_cast<double>(base), e));
+  int mismatches = 0;
+  for (double v : values)
+    for (auto [width, precision] : {std::pair{22, 14}, {16, 8}, {0, 1}, {0, 16}})
+      if (Fast(v, width, precision) != Printf(v, width, precision) && ++mismatches <= 5)
+        ADD_FAILURE() << std::hexfloat << v << " %." << precision << "E: printf \"" << Printf(v, width, precision)
+                      << "\" fast \"" << Fast(v, width, precision) << "\"";
+  EXPECT_EQ(mismatches, 0);
+}
+
+// The fast digits are used for ordinary values (else the formatter would be
+// right but slow) and refused for an exact tie.
+TEST(NumberFormat, FastDigitsDecideOrdinaryValuesAndLeaveTiesToTheExactPath) {
+  ScientificDigits d{};
+  ASSERT_TRUE(FastScientificDigits(-1.5, 14, &d));
+  EXPECT_EQ(d.digits, 150000000000000u);
+  EXPECT_EQ(d.exponent, 0);
+  ASSERT_TRUE(FastScientificDigits(9.9999999999999999e-300, 14, &d));
+  EXPECT_EQ(d.digits, 100000000000000u);
+  EXPECT_EQ(d.exponent, -299);
+  ASSERT_TRUE(FastScientificDigits(std::numeric_limits<double>::denorm_min(), 8, &d));
+  EXPECT_EQ(d.digits, 494065646u);
+  EXPECT_EQ(d.exponent, -324);
+  EXPECT_FALSE(FastScientificDigits(std::ldexp(1.0, -22), 14, &d));  // 2.384185791015625E-07
+  EXPECT_FALSE(FastScientificDigits(0.0, 14, &d));
 }
 
 TEST(NumberFormat, IntegersMatchPrintf) {
