@@ -71,7 +71,8 @@ void StoreEight(char *out, uint32_t value) {
   std::memcpy(out, &text, 8);
 }
 
-// The digits of d with a point after the first, at out; returns the end.
+// The precision + 1 digits with a point after the first, at out; returns
+// the end.
 // "%.14E" and "%.8E" (the matrix file's) go eight digits at a time; other
 // precisions a pair at a time.
 char *WriteMantissa(char *out, uint64_t digits, int precision) {

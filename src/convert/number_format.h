@@ -1,7 +1,10 @@
 // Number text for the matrix file, byte for byte what printf's "%W.PE" and
-// "%Wd" produce, at several times the speed: std::to_chars does the exact
-// shortest-work decimal conversion, this file only adds printf's spelling
-// (upper-case E, INF, NAN, -NAN) and the right-aligned padding.
+// "%Wd" produce, at several times the speed. The significant digits of a
+// real come from one wide product (scientific_digits.h), eight characters
+// are made at a time, and the few values that product cannot decide (exact
+// ties, zeros, infinities, NaNs) go through std::to_chars's exact
+// conversion; this file adds printf's spelling (upper-case E, INF, NAN,
+// -NAN) and the right-aligned padding.
 #pragma once
 
 #include <cstddef>

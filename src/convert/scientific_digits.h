@@ -6,8 +6,9 @@
 // is decided exactly unless the true value lies within that distance of a
 // halfway point. Those values (exact ties among them, which printf rounds to
 // even) are refused and left to the exact conversion, as are zeros,
-// infinities, NaNs and precisions above 16. For random doubles the
-// refusal rate is about 2^-60.
+// infinities, NaNs and precisions above 16. For doubles of full precision
+// the refusal rate is about 2^-60; values with few significant bits (floats
+// printed to nine digits, small integers) meet exact ties more often.
 #pragma once
 
 #include <cstdint>
