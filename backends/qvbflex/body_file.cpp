@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -178,30 +180,64 @@ std::unique_ptr<Body> readOneBody(const Reader &in, const std::string &path, int
 // ---- writing ----------------------------------------------------------------
 
 // Every byte of the temporary file goes through here, so the test seam can
-// fail a write at any point.
+// fail a write at any point. Bytes are collected and handed to the system in
+// pieces that end on 4 MiB boundaries of the file: the system's file cache
+// then keeps the new file in large pieces, which a reader's mapping takes
+// one entry per piece (mapped_file.h). Headers filled in once their payload
+// is known are patched in the collected bytes while they are still there.
 class Output {
  public:
-  explicit Output(std::FILE *f) : f_(f) {}
+  explicit Output(std::FILE *f) : f_(f), buffer_(new unsigned char[kPiece]) {
+    std::setvbuf(f_, nullptr, _IONBF, 0);  // the pieces are the buffering
+  }
   void put(const void *data, size_t n) {
-    int64_t budget = g_writeBudget.load();
-    if (budget >= 0 && written_ + static_cast<int64_t>(n) > budget) {
-      errno = ENOSPC;
-      throw Failure(std::string("cannot be written: ") + std::strerror(ENOSPC));
+    charge(n);
+    const auto *p = static_cast<const unsigned char *>(data);
+    while (n > 0) {
+      const size_t room = kPiece - static_cast<size_t>((base_ + used_) % kPiece);
+      const size_t part = std::min(n, room);
+      std::memcpy(buffer_.get() + used_, p, part);
+      used_ += part;
+      p += part;
+      n -= part;
+      if (part == room) flush();
     }
-    if (n && std::fwrite(data, 1, n, f_) != n) throw Failure(std::string("cannot be written: ") + std::strerror(errno));
-    written_ += static_cast<int64_t>(n);
   }
-  uint64_t position() const { return static_cast<uint64_t>(std::ftell(f_)); }
-  void seek(uint64_t offset) {
-    if (std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0)
-      throw Failure(std::string("cannot be written: ") + std::strerror(errno));
+  // Overwrites bytes already put at [offset, offset + n).
+  void patch(uint64_t offset, const void *data, size_t n) {
+    charge(n);
+    if (offset >= base_ && offset + n <= base_ + used_) {
+      std::memcpy(buffer_.get() + (offset - base_), data, n);
+      return;
+    }
+    flush();
+    if (std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0 || (n && std::fwrite(data, 1, n, f_) != n) ||
+        std::fseek(f_, static_cast<long>(base_), SEEK_SET) != 0)
+      fail(errno);
   }
-  void seekEnd() {
-    if (std::fseek(f_, 0, SEEK_END) != 0) throw Failure(std::string("cannot be written: ") + std::strerror(errno));
+  uint64_t position() const { return base_ + used_; }
+  // Hands the system what is still collected.
+  void flush() {
+    if (used_ > 0 && std::fwrite(buffer_.get(), 1, used_, f_) != used_) fail(errno);
+    base_ += used_;
+    used_ = 0;
   }
 
  private:
+  static constexpr size_t kPiece = size_t{4} << 20;
+  [[noreturn]] static void fail(int code) { throw Failure(std::string("cannot be written: ") + std::strerror(code)); }
+  void charge(size_t n) {
+    int64_t budget = g_writeBudget.load();
+    if (budget >= 0 && written_ + static_cast<int64_t>(n) > budget) {
+      errno = ENOSPC;
+      fail(ENOSPC);
+    }
+    written_ += static_cast<int64_t>(n);
+  }
   std::FILE *f_;
+  std::unique_ptr<unsigned char[]> buffer_;
+  uint64_t base_ = 0;  // file offset of buffer_[0]
+  size_t used_ = 0;
   int64_t written_ = 0;
 };
 
@@ -246,9 +282,7 @@ uint64_t writeOneBody(Output &out, const Body &b) {
     storeLE<uint64_t>(chunk + 8, sink.length());
     storeLE<uint32_t>(chunk + 16, sink.crc());
     storeLE<uint32_t>(chunk + 20, body::crc32c(0, chunk, 20));
-    out.seek(chunkStart);
-    out.put(chunk, sizeof chunk);
-    out.seekEnd();
+    out.patch(chunkStart, chunk, sizeof chunk);
   }
   return out.position() - start;
 }
@@ -298,8 +332,8 @@ void writeFile(const std::string &path, const Body &b, int position) {
     uint32_t crc = body::crc32c(0, header.data(), 20);
     crc = body::crc32c(crc, header.data() + kFileHeaderSize, header.size() - kFileHeaderSize);
     storeLE<uint32_t>(&header[20], crc);
-    out.seek(0);
-    out.put(header.data(), header.size());
+    out.patch(0, header.data(), header.size());
+    out.flush();
     if (std::fflush(tmp.get()) != 0 || fsync(fileno(tmp.get())) != 0 || tmp.close() != 0)
       throw Failure(std::string("cannot be written: ") + std::strerror(errno));
     if (std::rename(temporary.c_str(), path.c_str()) != 0)

@@ -237,6 +237,28 @@ TEST_F(BodyFile, ModeValuesStayInTheFileUntilChanged) {
   EXPECT_FALSE(copied->kinds[kShape].modes[0].isBorrowed());
 }
 
+// A body of several write pieces: its chunk headers are filled in after the
+// piece holding them has gone to the file, and must still check out.
+TEST_F(BodyFile, BodiesLargerThanOneWritePieceReadBackAndRewriteTheSame) {
+  const s_FLEX_INTERFACE &f = flex();
+  constexpr int kNodes = 120000;
+  QVB_Handle b = f.QVB_Create(kNodes, 2);
+  for (int n = 0; n < kNodes; ++n) {
+    f.QVB_SetNodeCoordinates(b, n + 1, n, 0.5 * n, 0.0);
+    f.QVB_SetNodalMass(b, n + 1, 1.0 + n % 7);
+    for (int m = 1; m <= 2; ++m) f.QVB_SetMode(b, m, n + 1, 0, 1e-3 * n, -m, 0.5, m * 1e-6, 0, n % 3);
+  }
+  const std::string big = dir.file("big.qvb"), again = dir.file("again.qvb");
+  ASSERT_EQ(f.QVB_write_QVB(b, big.c_str()), 1);
+  f.QVB_Terminate();
+  ASSERT_GT(std::filesystem::file_size(big), size_t{12} << 20);
+  std::string error;
+  auto body = readBody(big, 1, false, &error);
+  ASSERT_NE(body, nullptr) << error;
+  ASSERT_TRUE(writeBody(again, *body, 0, &error)) << error;
+  EXPECT_TRUE(slurp(big) == slurp(again));
+}
+
 TEST_F(BodyFile, OverlongNamesAndTexts) {
   const s_FLEX_INTERFACE &f = flex();
   std::string longName = dir.file(std::string(5000, 'n') + ".qvb");
