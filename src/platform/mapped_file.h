@@ -7,7 +7,9 @@
 // not safe (touching a page that no longer exists stops the process), which
 // is why readers that keep views also offer a copying mode. Pages are not
 // mapped ahead at opening: a reader of one body, or of the surface mesh
-// only, must not pull a whole large file from disk.
+// only, must not pull a whole large file from disk. Files of 2 MiB and more
+// are mapped on a 2 MiB boundary and marked for huge pages, so that pieces
+// of the file cache of that size are mapped one entry each.
 #pragma once
 
 #include <cstddef>
