@@ -64,16 +64,13 @@ uint32_t xPowerModP(uint64_t n) {
   return result;
 }
 
-// Running the register over n zero bytes multiplies it by this.
-uint32_t zeroBytesFactor(size_t n) { return xPowerModP(8 * static_cast<uint64_t>(n)); }
-
 // One CRC instruction waits for the previous one (three cycles) but a new
 // one can start every cycle, so long inputs run three independent registers
 // over three adjacent lanes and join them: the register after lanes A and B
 // is reg(A) x^(8|B|) + reg0(B), reg0 started from zero.
 __attribute__((target("sse4.2"))) uint32_t hardwareCrc(uint32_t crc, const unsigned char *p, size_t n) {
   constexpr size_t kLane = 8192;
-  static const uint32_t kLaneFactor = zeroBytesFactor(kLane);
+  static const uint32_t kLaneFactor = xPowerModP(8 * kLane);  // running the register over a lane of zeros
   auto word = [](const unsigned char *at) {
     uint64_t v;
     std::memcpy(&v, at, 8);

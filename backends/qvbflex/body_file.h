@@ -26,7 +26,7 @@ std::unique_ptr<body::Body> readBody(const std::string &path, int index, bool su
 // *error set on failure, in which case the target file is untouched.
 bool writeBody(const std::string &path, const body::Body &body, int position, std::string *error);
 
-// A file specification as callers pass it: trailing blanks (from fixed-length
+// A file name as callers pass it: trailing blanks (from fixed-length
 // Fortran names) are ignored, and a "::k" suffix selects body k. The index is
 // 0 when no suffix was given.
 struct FileSpec {

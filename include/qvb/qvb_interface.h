@@ -48,7 +48,7 @@ QVB_API QVB_Handle QVB_CreateFromFileByIndex_SurfaceMesh(const char *file, int i
 /* "part.qvb::2" is body 2 of part.qvb, "db.master::3" body 3 of the database,
  * no selector body 1. "db.master::wing" (a selector that does not start with
  * a digit) selects by name: the database backend receives the whole
- * specification as the file name and index 0. */
+ * argument as the file name and index 0. */
 QVB_API QVB_Handle QVB_CreateFromQVB(const char *specification);
 /* Asks the backend for a body without registering the result. */
 QVB_API QVB_Handle QVB_FindQVB(const char *file, int index);

@@ -29,29 +29,6 @@ constexpr char kDigitPairs[] =
 
 void WritePair(char *out, uint32_t value) { std::memcpy(out, kDigitPairs + 2 * value, 2); }
 
-// The count low decimal digits of value, leading zeros kept, ending at end.
-// Groups of eight and four digits are split into independent pairs so the
-// divisions do not wait on one another.
-void WriteDigits(char *end, uint64_t value, int count) {
-  for (; count >= 8; count -= 8, value /= 100000000) {
-    const uint32_t group = static_cast<uint32_t>(value % 100000000);
-    const uint32_t high = group / 10000, low = group % 10000;
-    WritePair(end -= 2, low % 100);
-    WritePair(end -= 2, low / 100);
-    WritePair(end -= 2, high % 100);
-    WritePair(end -= 2, high / 100);
-  }
-  if (count >= 4) {
-    const uint32_t group = static_cast<uint32_t>(value % 10000);
-    WritePair(end -= 2, group % 100);
-    WritePair(end -= 2, group / 100);
-    value /= 10000;
-    count -= 4;
-  }
-  for (; count >= 2; count -= 2, value /= 100) WritePair(end -= 2, static_cast<uint32_t>(value % 100));
-  if (count == 1) *--end = static_cast<char>('0' + value % 10);
-}
-
 // The eight decimal digits of value < 10^8 as characters, the first in the
 // lowest byte (memory order on a little-endian machine), by splitting into
 // lanes of one word: two of four digits, four of two, eight of one. Each
@@ -66,30 +43,30 @@ uint64_t EightDigits(uint32_t value) {
   return lanes + 0x3030303030303030ull;
 }
 
-void StoreEight(char *out, uint32_t value) {
-  const uint64_t text = EightDigits(value);
-  std::memcpy(out, &text, 8);
+// The count low decimal digits of value, leading zeros kept, ending at end:
+// eight at a time, then four in two independent pairs, then pairs.
+void WriteDigits(char *end, uint64_t value, int count) {
+  for (; count >= 8; count -= 8, value /= 100000000) {
+    const uint64_t text = EightDigits(static_cast<uint32_t>(value % 100000000));
+    std::memcpy(end -= 8, &text, 8);
+  }
+  if (count >= 4) {
+    const uint32_t group = static_cast<uint32_t>(value % 10000);
+    WritePair(end -= 2, group % 100);
+    WritePair(end -= 2, group / 100);
+    value /= 10000;
+    count -= 4;
+  }
+  for (; count >= 2; count -= 2, value /= 100) WritePair(end -= 2, static_cast<uint32_t>(value % 100));
+  if (count == 1) *--end = static_cast<char>('0' + value % 10);
 }
 
 // The precision + 1 digits with a point after the first, at out; returns
-// the end.
-// "%.14E" and "%.8E" (the matrix file's) go eight digits at a time; other
-// precisions a pair at a time.
+// the end. All digits go one place to the right, then the first moves
+// before the point.
 char *WriteMantissa(char *out, uint64_t digits, int precision) {
-  if (precision == 14) {
-    const uint64_t rest = digits % 100000000000000ull;
-    StoreEight(out, static_cast<uint32_t>(rest / 100000000));  // "00dddddd": the two zeros are overwritten
-    StoreEight(out + 8, static_cast<uint32_t>(rest % 100000000));
-  } else if (precision == 8) {
-    StoreEight(out + 2, static_cast<uint32_t>(digits % 100000000));
-  } else {
-    // All digits one place to the right, then the first moves before the point.
-    WriteDigits(out + precision + 2, digits, precision + 1);
-    out[0] = out[1];
-    out[1] = '.';
-    return out + precision + 2;
-  }
-  out[0] = static_cast<char>('0' + digits / (precision == 14 ? 100000000000000ull : 100000000ull));
+  WriteDigits(out + precision + 2, digits, precision + 1);
+  out[0] = out[1];
   out[1] = '.';
   return out + precision + 2;
 }

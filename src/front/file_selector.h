@@ -1,5 +1,6 @@
-// File specifications: a file name optionally followed by "::" and a body
-// selector (a decimal index for body files, a body name for databases).
+// File names as callers pass them: a file name optionally followed by "::"
+// and a body selector (a decimal index for body files, a body name for
+// databases).
 #pragma once
 
 #include <cstddef>

@@ -22,8 +22,9 @@ constexpr size_t kHugePage = size_t{2} << 20;
 // entry is what costs most on virtual machines. Small files, or a refused
 // reservation, get an ordinary mapping. MAP_FAILED on failure, as mmap.
 void *mapAligned(int fd, size_t size) {
-  if (size < kHugePage) return mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-  void *reserved = mmap(nullptr, size + kHugePage, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  void *reserved = size < kHugePage ? MAP_FAILED
+                                    : mmap(nullptr, size + kHugePage, PROT_NONE,
+                                           MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (reserved == MAP_FAILED) return mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
   const uintptr_t start = reinterpret_cast<uintptr_t>(reserved);
   const uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
