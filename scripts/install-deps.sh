@@ -3,7 +3,7 @@
 # skipping the ones already present. Run as root on a fresh machine.
 set -eu
 PACKAGES="cmake ninja-build g++ gcc gfortran make libgtest-dev libgmock-dev
-  libsqlite3-dev liblapack-dev libopenblas-dev libopenblas-serial-dev python3
+  libsqlite3-dev liblapack-dev libsuitesparse-dev libopenblas-dev libopenblas-serial-dev python3
   libpython3-dev python3-numpy python3-pytest python3-matplotlib clang libclang-rt-14-dev
   valgrind binutils"
 missing=""

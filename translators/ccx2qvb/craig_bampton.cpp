@@ -1,0 +1,261 @@
+#include "craig_bampton.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include <cholmod.h>
+
+extern "C" {
+void dgemm_(const char *transa, const char *transb, const int *m, const int *n, const int *k, const double *alpha,
+            const double *a, const int *lda, const double *b, const int *ldb, const double *beta, double *c,
+            const int *ldc, std::size_t, std::size_t);
+void dsygv_(const int *itype, const char *jobz, const char *uplo, const int *n, double *a, const int *lda, double *b,
+            const int *ldb, double *w, double *work, const int *lwork, int *info, std::size_t, std::size_t);
+}
+
+namespace ccx2qvb {
+namespace {
+
+// Below this reciprocal condition estimate of K_ii's factor the held model still
+// has a mechanism: a pivot that is only rounding noise, not stiffness.
+constexpr double kSingularRcond = 1e-14;
+constexpr double kRigidRatio = 1e-6;
+constexpr std::size_t kMaxRigidModes = 6;
+
+[[noreturn]] void fail(const std::string &why) { throw std::runtime_error("Craig-Bampton reduction: " + why); }
+
+void checkMatrix(const SymmetricTriplets &A, std::size_t order, const char *name) {
+  if (A.order != order) fail(std::string(name) + " has order " + std::to_string(A.order) + ", K has " +
+                             std::to_string(order));
+  if (A.row.size() != A.value.size() || A.col.size() != A.value.size())
+    fail(std::string(name) + ": row, column and value counts differ");
+  for (std::size_t k = 0; k < A.value.size(); ++k)
+    if (A.row[k] > A.col[k] || A.col[k] >= order)
+      fail(std::string(name) + ": entry (" + std::to_string(A.row[k] + 1) + ", " + std::to_string(A.col[k] + 1) +
+           ") is not in the upper triangle of a matrix of order " + std::to_string(order));
+}
+
+// Y = A X for the full symmetric A given by its upper triangle; X and Y are
+// row-major with `width` columns, so each entry touches two contiguous rows.
+std::vector<double> multiply(const SymmetricTriplets &A, const std::vector<double> &X, std::size_t width) {
+  std::vector<double> Y(A.order * width, 0.0);
+  for (std::size_t k = 0; k < A.value.size(); ++k) {
+    const std::size_t r = A.row[k], c = A.col[k];
+    const double v = A.value[k];
+    double *yr = &Y[r * width];
+    const double *xc = &X[c * width];
+    for (std::size_t j = 0; j < width; ++j) yr[j] += v * xc[j];
+    if (r != c) {
+      double *yc = &Y[c * width];
+      const double *xr = &X[r * width];
+      for (std::size_t j = 0; j < width; ++j) yc[j] += v * xr[j];
+    }
+  }
+  return Y;
+}
+
+// A^T B for row-major n x m matrices A and B (column-major m x n as BLAS sees them).
+std::vector<double> innerProducts(const std::vector<double> &A, const std::vector<double> &B, std::size_t n,
+                                  std::size_t m) {
+  std::vector<double> C(m * m, 0.0);
+  const int mi = static_cast<int>(m), ni = static_cast<int>(n);
+  const double one = 1.0, zero = 0.0;
+  if (m > 0 && n > 0) dgemm_("N", "T", &mi, &mi, &ni, &one, A.data(), &mi, B.data(), &mi, &zero, C.data(), &mi, 1, 1);
+  return C;
+}
+
+// One CHOLMOD workspace for the life of a reduction; every object it made is
+// freed through it.
+class Cholmod {
+ public:
+  Cholmod() {
+    cholmod_l_start(&common_);
+    common_.print = 0;  // failures are reported by the caller, with their cause
+  }
+  ~Cholmod() { cholmod_l_finish(&common_); }
+  Cholmod(const Cholmod &) = delete;
+  Cholmod &operator=(const Cholmod &) = delete;
+  cholmod_common *get() { return &common_; }
+
+ private:
+  cholmod_common common_;
+};
+
+// Psi = -K_ii^-1 K_ib, column-major interior x boundary.
+std::vector<double> constraintModes(const SymmetricTriplets &K, const std::vector<long> &interiorIndex,
+                                    const std::vector<long> &boundaryIndex, std::size_t interiorCount,
+                                    std::size_t boundaryCount) {
+  Cholmod workspace;
+  cholmod_common *cm = workspace.get();
+  std::size_t kiiCount = 0;
+  for (std::size_t k = 0; k < K.value.size(); ++k)
+    if (interiorIndex[K.row[k]] >= 0 && interiorIndex[K.col[k]] >= 0) ++kiiCount;
+  cholmod_triplet *t = cholmod_l_allocate_triplet(interiorCount, interiorCount, std::max<std::size_t>(kiiCount, 1),
+                                                  1, CHOLMOD_REAL, cm);
+  cholmod_dense *rhs = cholmod_l_zeros(interiorCount, boundaryCount, CHOLMOD_REAL, cm);
+  if (!t || !rhs) {
+    cholmod_l_free_triplet(&t, cm);
+    cholmod_l_free_dense(&rhs, cm);
+    fail("out of memory for K_ii (" + std::to_string(kiiCount) + " entries)");
+  }
+  auto *ti = static_cast<SuiteSparse_long *>(t->i);
+  auto *tj = static_cast<SuiteSparse_long *>(t->j);
+  auto *tx = static_cast<double *>(t->x);
+  auto *b = static_cast<double *>(rhs->x);
+  std::size_t nz = 0;
+  for (std::size_t k = 0; k < K.value.size(); ++k) {
+    const long ir = interiorIndex[K.row[k]], ic = interiorIndex[K.col[k]];
+    if (ir >= 0 && ic >= 0) {
+      ti[nz] = ir;
+      tj[nz] = ic;
+      tx[nz] = K.value[k];
+      ++nz;
+    } else if (ir >= 0) {
+      b[ir + boundaryIndex[K.col[k]] * interiorCount] += K.value[k];
+    } else if (ic >= 0) {
+      b[ic + boundaryIndex[K.row[k]] * interiorCount] += K.value[k];
+    }
+  }
+  t->nnz = nz;
+  cholmod_sparse *A = cholmod_l_triplet_to_sparse(t, nz, cm);
+  cholmod_l_free_triplet(&t, cm);
+  cholmod_factor *L = A ? cholmod_l_analyze(A, cm) : nullptr;
+  const bool factored = L && cholmod_l_factorize(A, L, cm) && cm->status == CHOLMOD_OK &&
+                        L->minor == L->n;
+  const double rcond = factored ? cholmod_l_rcond(L, cm) : 0.0;
+  cholmod_dense *X = factored && rcond >= kSingularRcond ? cholmod_l_solve(CHOLMOD_A, L, rhs, cm) : nullptr;
+  const bool solved = X != nullptr;
+  std::vector<double> psi;
+  if (X) {
+    const auto *x = static_cast<const double *>(X->x);
+    psi.resize(interiorCount * boundaryCount);
+    for (std::size_t k = 0; k < psi.size(); ++k) psi[k] = -x[k];
+  }
+  const int status = cm->status;
+  const long minor = L ? static_cast<long>(L->minor) : -1;
+  cholmod_l_free_dense(&X, cm);
+  cholmod_l_free_dense(&rhs, cm);
+  cholmod_l_free_factor(&L, cm);
+  cholmod_l_free_sparse(&A, cm);
+  if (!factored || rcond < kSingularRcond) {
+    if (status == CHOLMOD_OUT_OF_MEMORY) fail("out of memory factorising K_ii");
+    char why[160];
+    if (!factored && minor >= 0 && static_cast<std::size_t>(minor) < interiorCount)
+      std::snprintf(why, sizeof why, "non-positive pivot at interior equation %ld", minor + 1);
+    else
+      std::snprintf(why, sizeof why, "reciprocal condition %.3g", rcond);
+    fail(std::string("the interface does not hold the model (K_ii is singular: ") + why +
+         "); an interface whose nodes lie on one line leaves a rotation free");
+  }
+  if (!solved) fail("CHOLMOD could not solve for the constraint modes (status " + std::to_string(status) + ")");
+  return psi;
+}
+
+}  // namespace
+
+std::size_t leadingRigidModes(const std::vector<double> &lambda) {
+  const std::size_t limit = std::min(kMaxRigidModes, lambda.empty() ? 0 : lambda.size() - 1);
+  for (std::size_t r = limit; r > 0; --r) {
+    bool rigid = lambda[r] > 0.0;
+    for (std::size_t j = 0; j < r && rigid; ++j) rigid = std::fabs(lambda[j]) < kRigidRatio * lambda[r];
+    if (rigid) return r;
+  }
+  return 0;
+}
+
+CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriplets &M,
+                               const std::vector<std::size_t> &boundary, const FixedInterfaceModes &fixed) {
+  const std::size_t n = K.order;
+  checkMatrix(K, n, "K");
+  checkMatrix(M, n, "M");
+  // Position of each equation in the boundary list or among the interior ones (-1: the other kind).
+  std::vector<long> boundaryIndex(n, -1), interiorIndex(n, -1);
+  for (std::size_t p = 0; p < boundary.size(); ++p) {
+    if (boundary[p] >= n) fail("interface equation " + std::to_string(boundary[p] + 1) + " is beyond the " +
+                               std::to_string(n) + " equations");
+    if (boundaryIndex[boundary[p]] >= 0)
+      fail("interface equation " + std::to_string(boundary[p] + 1) + " is listed twice");
+    boundaryIndex[boundary[p]] = static_cast<long>(p);
+  }
+  std::size_t nI = 0;
+  for (std::size_t e = 0; e < n; ++e)
+    if (boundaryIndex[e] < 0) interiorIndex[e] = static_cast<long>(nI++);
+  const std::size_t nB = boundary.size(), nF = fixed.lambda.size(), m = nB + nF;
+  if (fixed.shapes.size() != nI * nF)
+    fail("the fixed-interface modes hold " + std::to_string(fixed.shapes.size()) + " values, expected " +
+         std::to_string(nF) + " modes x " + std::to_string(nI) + " interior equations");
+  if (m == 0) fail("no interface equations and no fixed-interface modes");
+
+  const std::vector<double> psi = nI > 0 ? constraintModes(K, interiorIndex, boundaryIndex, nI, nB)
+                                         : std::vector<double>();
+  // T = [[I, 0], [Psi, Phi]] in the full equation order, row-major n x m.
+  std::vector<double> T(n * m, 0.0);
+  for (std::size_t e = 0; e < n; ++e) {
+    double *row = &T[e * m];
+    if (boundaryIndex[e] >= 0) {
+      row[boundaryIndex[e]] = 1.0;
+      continue;
+    }
+    const std::size_t i = static_cast<std::size_t>(interiorIndex[e]);
+    for (std::size_t b = 0; b < nB; ++b) row[b] = psi[i + b * nI];
+    for (std::size_t f = 0; f < nF; ++f) row[nB + f] = fixed.shapes[i + f * nI];
+  }
+
+  std::vector<double> Kcb = innerProducts(T, multiply(K, T, m), n, m);
+  std::vector<double> Mcb = innerProducts(T, multiply(M, T, m), n, m);
+  std::vector<double> lambda(m);
+  {
+    const int mi = static_cast<int>(m), one = 1;
+    int info = 0, lwork = -1;
+    double query = 0.0;
+    dsygv_(&one, "V", "U", &mi, Kcb.data(), &mi, Mcb.data(), &mi, lambda.data(), &query, &lwork, &info, 1, 1);
+    lwork = std::max(1, static_cast<int>(query));
+    std::vector<double> work(static_cast<std::size_t>(lwork));
+    dsygv_(&one, "V", "U", &mi, Kcb.data(), &mi, Mcb.data(), &mi, lambda.data(), work.data(), &lwork, &info, 1, 1);
+    if (info > mi)
+      fail("the reduced mass matrix is not positive definite (the fixed-interface modes are not independent)");
+    if (info != 0) fail("the reduced eigenproblem did not converge (LAPACK info " + std::to_string(info) + ")");
+  }
+  // Body modes P = T V, row-major n x m (= column-major P^T, what BLAS computes as V^T T^T).
+  std::vector<double> P(n * m, 0.0);
+  {
+    const int mi = static_cast<int>(m), ni = static_cast<int>(n);
+    const double one = 1.0, zero = 0.0;
+    // dsygv left the eigenvectors V in Kcb.
+    dgemm_("T", "N", &mi, &ni, &mi, &one, Kcb.data(), &mi, T.data(), &mi, &zero, P.data(), &mi, 1, 1);
+  }
+  T.clear();
+  T.shrink_to_fit();
+
+  CraigBamptonBasis out;
+  out.order = n;
+  out.lambda = lambda;
+  out.rigidCount = leadingRigidModes(lambda);
+  const std::vector<double> G = innerProducts(P, multiply(M, P, m), n, m);
+  for (std::size_t a = 0; a < m; ++a)
+    for (std::size_t b = 0; b < m; ++b)
+      out.orthonormalityError = std::max(out.orthonormalityError, std::fabs(G[a * m + b] - (a == b ? 1.0 : 0.0)));
+  if (out.rigidCount > 0) {
+    double kmax = 0.0;
+    for (double v : K.value) kmax = std::max(kmax, std::fabs(v));
+    const std::vector<double> KP = multiply(K, P, m);
+    for (std::size_t c = 0; c < out.rigidCount; ++c) {
+      double force = 0.0, shape = 0.0;
+      for (std::size_t e = 0; e < n; ++e) {
+        force = std::max(force, std::fabs(KP[e * m + c]));
+        shape = std::max(shape, std::fabs(P[e * m + c]));
+      }
+      if (kmax > 0.0 && shape > 0.0) out.rigidResidual = std::max(out.rigidResidual, force / (kmax * shape));
+    }
+  }
+  out.modes.resize(n * m);
+  for (std::size_t e = 0; e < n; ++e)
+    for (std::size_t c = 0; c < m; ++c) out.modes[c * n + e] = P[e * m + c];
+  return out;
+}
+
+}  // namespace ccx2qvb
