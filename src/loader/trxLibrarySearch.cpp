@@ -1,8 +1,10 @@
 #include "loader/trxLibrarySearch.h"
 
 #include "platform/os.h"
+#include "platform/own_location.h"
 
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -12,6 +14,15 @@ std::optional<std::string> environment(const char *name) {
   const char *value = qvb::platform::getEnv(name);
   if (value == nullptr) return std::nullopt;
   return std::string(value);
+}
+
+// The installed plug-in folder, found from where this library was loaded
+// rather than from a prefix fixed at build time, so a moved installation
+// still finds its plug-ins.
+std::optional<std::string> installedPluginFolder() {
+  const std::string folder = qvb::platform::folderOfThisLibrary();
+  if (folder.empty()) return std::nullopt;
+  return folder + "/" + QVB_LIBRARY_TO_PLUGIN_DIR;
 }
 
 }  // namespace
@@ -25,10 +36,12 @@ bool trxIsPathLikeName(const std::string &name) {
   return name.find(":/") != std::string::npos || name.find(":\\") != std::string::npos;
 }
 
-trxLibrarySearch::trxLibrarySearch() : trxLibrarySearch(kHostNaming, qvb::platform::isLoadableFile) {}
+trxLibrarySearch::trxLibrarySearch()
+    : trxLibrarySearch(kHostNaming, qvb::platform::isLoadableFile, installedPluginFolder()) {}
 
-trxLibrarySearch::trxLibrarySearch(const trxNamingConvention &naming, FileProbe probe)
-    : naming_(naming), probe_(probe) {}
+trxLibrarySearch::trxLibrarySearch(const trxNamingConvention &naming, FileProbe probe,
+                                   std::optional<std::string> ownPluginFolder)
+    : naming_(naming), probe_(probe), ownPluginFolder_(std::move(ownPluginFolder)) {}
 
 void trxLibrarySearch::clear() {
   name_.clear();
@@ -37,6 +50,7 @@ void trxLibrarySearch::clear() {
   pluginDirectory_.reset();
   path_.reset();
   platformDirectory_.reset();
+  libraryDirectory_.reset();
   currentDirectory_.reset();
 }
 
@@ -113,6 +127,13 @@ std::optional<std::string> trxLibrarySearch::searchEverywhere() {
       hit = searchDirectory(*platformDirectory_);
     }
   }
+  // After everything the environment names, so those still choose, but before
+  // the current directory, so a file planted there never wins over the
+  // installed plug-in.
+  if (!hit && ownPluginFolder_) {
+    libraryDirectory_ = ownPluginFolder_;
+    hit = searchDirectory(*libraryDirectory_);
+  }
   if (!hit) {
     // searchDirectory adds the separator; the directory itself is ".".
     currentDirectory_ = naming_.currentDirectory;
@@ -139,7 +160,7 @@ std::string trxLibrarySearch::notLocatedMessage() const {
   if (prefix_ && suffix_) candidates += ", " + *prefix_ + name_ + *suffix_;
 
   const std::optional<std::string> *places[] = {&pluginDirectory_, &path_, &platformDirectory_,
-                                                &currentDirectory_};
+                                                &libraryDirectory_, &currentDirectory_};
   std::size_t placesLength = 0;
   for (const auto *place : places) placesLength += *place ? (*place)->size() : 0;
   std::string pathList;

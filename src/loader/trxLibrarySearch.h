@@ -4,7 +4,9 @@
 // while nothing has been found:
 //   1. TRX_USER_PLUGIN_DIR joined with PATH (or either one alone);
 //   2. short_topdir/TRX_CPU, when both are set;
-//   3. the current directory.
+//   3. the library's own plug-in folder (beside libqvb.so as installed), so
+//      that a host linked against an installation needs no environment;
+//   4. the current directory.
 // In each directory the name is tried with the library extension appended,
 // then as given; a name that begins with "lib" is also tried without it.
 // Names that look like paths ("/x", "./x", "C:\x") are only tried directly.
@@ -22,8 +24,10 @@ class trxLibrarySearch {
 
   // The host naming convention and the platform's file-status test.
   trxLibrarySearch();
-  // For tests and for resolving names of another system.
-  trxLibrarySearch(const trxNamingConvention &naming, FileProbe probe);
+  // For tests and for resolving names of another system; ownPluginFolder is
+  // the folder of step 3 (none: the step is left out).
+  trxLibrarySearch(const trxNamingConvention &naming, FileProbe probe,
+                   std::optional<std::string> ownPluginFolder = std::nullopt);
 
   // Forgets everything from the previous search.
   void clear();
@@ -51,6 +55,7 @@ class trxLibrarySearch {
 
   trxNamingConvention naming_;
   FileProbe probe_;
+  std::optional<std::string> ownPluginFolder_;
 
   // The search state; "set" places are the ones the message lists.
   std::string name_;
@@ -59,6 +64,7 @@ class trxLibrarySearch {
   std::optional<std::string> pluginDirectory_;
   std::optional<std::string> path_;
   std::optional<std::string> platformDirectory_;
+  std::optional<std::string> libraryDirectory_;
   std::optional<std::string> currentDirectory_;
 };
 

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs a build tree into a temporary folder and uses the installation the
 # way users do: a CMake project with find_package(qvb), a compile line from
-# pkg-config, the installed commands and the Python host, all without any
-# environment pointing into the build tree.
+# pkg-config, a Fortran translator using the installed module, the installed
+# commands and the Python host. The programs run with an empty environment:
+# the library finds its installed plug-ins by itself.
 #
 # Usage: check_install.sh BUILD_DIR CONSUMER_SOURCE GENERATOR C_COMPILER LIBDIR
 #                         BINDIR PYTHONDIR PYTHON [SANITIZER_FLAGS] [PRELOAD]
+#                         [FORTRAN_COMPILER]
 set -euo pipefail
 
 build_dir=$1 consumer_source=$2 generator=$3 c_compiler=$4
 libdir=$5 bindir=$6 pythondir=$7 python=$8
-sanitizer_flags=${9:-} preload=${10:-}
+sanitizer_flags=${9:-} preload=${10:-} fortran_compiler=${11:-}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/qvb-install.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -19,6 +21,10 @@ failures=0
 
 step() { printf '\n== %s\n' "$*"; }
 fail() { printf 'FAILED: %s\n' "$*"; failures=$((failures + 1)); }
+# No environment at all (but the sanitizer runtime, in a sanitizer build).
+empty_env() {
+  env -i ${preload:+LD_PRELOAD="$preload"} ${preload:+ASAN_OPTIONS=detect_leaks=0} "$@"
+}
 # A clean environment: nothing that could point into the build tree.
 clean_env() {
   env -i PATH=/usr/bin:/bin HOME="$work" TMPDIR="$work" \
@@ -42,6 +48,18 @@ echo "storage plug-in installed: $have_plugin"
 
 body_arg=()
 [[ $have_plugin == yes ]] && body_arg=("$work/made.qvb")
+# The example body, made by the installed Fortran translator, for the
+# consumers to open.
+if [[ $have_plugin == yes && -x $prefix/$bindir/beam_translator ]]; then
+  step "installed beam_translator writes the example body"
+  (cd "$work" && empty_env "$prefix/$bindir/beam_translator" >/dev/null) || fail "beam_translator failed"
+  [[ -s $work/beam.qvb ]] && body_arg+=("$work/beam.qvb")
+fi
+# The consumers run in a folder holding a file named like the plug-in: the
+# installed plug-in must win over whatever lies in the current directory.
+planted=$work/planted
+mkdir -p "$planted"
+echo "not a library" >"$planted/qvbflex.so"
 
 step "CMake consumer: find_package(qvb)"
 if cmake -S "$consumer_source" -B "$work/consumer" -G "$generator" \
@@ -49,7 +67,7 @@ if cmake -S "$consumer_source" -B "$work/consumer" -G "$generator" \
       -DCMAKE_C_FLAGS="$sanitizer_flags" -DCMAKE_EXE_LINKER_FLAGS="$sanitizer_flags" \
       >"$work/consumer.log" 2>&1 &&
    cmake --build "$work/consumer" >>"$work/consumer.log" 2>&1; then
-  clean_env "$work/consumer/consumer" "${body_arg[@]}" || fail "the CMake consumer did not run"
+  (cd "$planted" && empty_env "$work/consumer/consumer" "${body_arg[@]}") || fail "the CMake consumer did not run"
 else
   cat "$work/consumer.log"; fail "the CMake consumer did not build"
 fi
@@ -59,12 +77,30 @@ export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 flags=$(pkg-config --cflags --libs qvb) || fail "pkg-config does not know qvb"
 plugin_dir=$(pkg-config --variable=plugindir qvb)
 [[ -d $plugin_dir || $have_plugin == no ]] || fail "pkg-config plugindir $plugin_dir is no folder"
+rm -f "$work/made.qvb"
 # shellcheck disable=SC2086 # the flags are words
 if ! "$c_compiler" $sanitizer_flags -o "$work/pc-consumer" "$consumer_source/consumer.c" $flags \
-       -Wl,-rpath,"$prefix/$libdir" -DQVB_PLUGIN_DIR="\"$plugin_dir\""; then
+       -Wl,-rpath,"$prefix/$libdir"; then
   fail "the pkg-config consumer did not build"
-elif ! clean_env "$work/pc-consumer"; then
+elif ! (cd "$planted" && empty_env "$work/pc-consumer" "${body_arg[@]}"); then
   fail "the pkg-config consumer did not run"
+fi
+
+if [[ -n $fortran_compiler ]]; then
+  step "Fortran consumer: find_package(qvb), target qvb::fortran"
+  [[ -f $prefix/include/qvb/qvb_binding.mod ]] || fail "not installed: include/qvb/qvb_binding.mod"
+  if cmake -S "$consumer_source/../fortran_consumer" -B "$work/fortran" -G "$generator" \
+        -DCMAKE_Fortran_COMPILER="$fortran_compiler" -DCMAKE_PREFIX_PATH="$prefix" \
+        -DCMAKE_Fortran_FLAGS="$sanitizer_flags" -DCMAKE_EXE_LINKER_FLAGS="$sanitizer_flags" \
+        >"$work/fortran.log" 2>&1 &&
+     cmake --build "$work/fortran" >>"$work/fortran.log" 2>&1; then
+    if [[ $have_plugin == yes ]]; then
+      (cd "$planted" && empty_env "$work/fortran/translator" "$work/fortran.qvb") ||
+        fail "the Fortran translator did not run"
+    fi
+  else
+    cat "$work/fortran.log"; fail "the Fortran consumer did not build"
+  fi
 fi
 
 if [[ $have_plugin == yes && -f $work/made.qvb ]]; then

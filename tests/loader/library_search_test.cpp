@@ -68,6 +68,27 @@ TEST_F(WindowsSearch, PluginDirectoryGoesBeforeThePathALauncherAddedThenThePlatf
   }
 }
 
+// The library's own plug-in folder comes after every place the environment
+// names (so those keep choosing) and before the current directory (so a file
+// planted there does not win over the installed plug-in); the message lists it.
+TEST_F(WindowsSearch, OwnPluginFolderAfterTheEnvironmentBeforeTheCurrentDirectory) {
+  trxLibrarySearch installed{kWindowsNaming, qvb::platform::isLoadableFile, "L"};
+  ScopedEnv path("PATH", "C:\\a");
+  ScopedEnv cpu("TRX_CPU", "win64");
+  ScopedEnv topDir("short_topdir", "T");
+  os_.setFiles({".\\n.dll", "L\\n.dll", "C:\\a\\m.dll", "T\\win64\\k.dll"});
+  os_.clearProbed();
+  EXPECT_EQ(installed.resolve("n"), "L\\n.dll");
+  EXPECT_EQ(probed(), (Paths{"C:\\a\\n.dll", "C:\\a\\n", "T\\win64\\n.dll", "T\\win64\\n", "L\\n.dll"}));
+  EXPECT_EQ(installed.resolve("m"), "C:\\a\\m.dll");
+  EXPECT_EQ(installed.resolve("k"), "T\\win64\\k.dll");
+
+  EXPECT_EQ(installed.resolve("q"), std::nullopt);
+  EXPECT_EQ(installed.notLocatedMessage(),
+            "The user library \"q\" could not be located. These name(s) were searched for: q, libq, q.dll, libq.dll."
+            " They were not located in the path list;C:\\a;T\\win64;L;.\\");
+}
+
 TEST_F(WindowsSearch, ExtensionRuleAndPathLikeNames) {
   ScopedEnv path("PATH", "C:\\a");
   // Names searched on the path: the first probe shows whether ".dll" was added.

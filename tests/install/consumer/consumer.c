@@ -1,14 +1,12 @@
 /* Uses an installed library: file queries that need no backend, and, when the
- * storage plug-in is installed, a body written and read back through it.
- * Usage: consumer [body-file-to-write] */
+ * storage plug-in is installed, a body written and read back through it and
+ * another body opened. Nothing tells the library where the plug-in is: it
+ * finds the one installed beside itself.
+ * Usage: consumer [body-file-to-write [body-file-to-open]] */
 #include <stdio.h>
 #include <stdlib.h>
 
 #include <qvb.h>
-
-#ifndef QVB_PLUGIN_DIR
-#define QVB_PLUGIN_DIR ""
-#endif
 
 static int fail(const char *what) {
   fprintf(stderr, "consumer: %s\n", what);
@@ -23,9 +21,6 @@ int main(int argc, char **argv) {
     return 0;
   }
 
-  /* A program outside the installation tells the library where plug-ins are;
-   * the folder comes from the package configuration. */
-  if (getenv("TRX_USER_PLUGIN_DIR") == NULL) setenv("TRX_USER_PLUGIN_DIR", QVB_PLUGIN_DIR, 1);
   QVB_Handle body = QVB_Create(0, 0);
   if (body == NULL) return fail("cannot create a body");
   /* Two nodes and one mode: enough for the commands to convert and compare. */
@@ -44,7 +39,14 @@ int main(int argc, char **argv) {
   QVB_NodeCoordinates(copy, index, xyz);
   if (QVB_NodeCount(copy) != 2 || xyz[0] != 4.0 || xyz[1] != 5.0 || xyz[2] != 6.0)
     return fail("the body read back differs from the body written");
-  QVB_Terminate();
   printf("consumer: wrote and read %s\n", argv[1]);
+
+  if (argc > 2) {
+    QVB_Handle opened = QVB_CreateFromQVB(argv[2]);
+    if (opened == NULL) return fail("cannot open the body named second");
+    if (QVB_NodeCount(opened) <= 0 || QVB_ModeCount(opened) <= 0) return fail("the body opened is empty");
+    printf("consumer: opened %s: %d nodes, %d modes\n", argv[2], QVB_NodeCount(opened), QVB_ModeCount(opened));
+  }
+  QVB_Terminate();
   return 0;
 }
