@@ -1,28 +1,44 @@
 """Python host for the flexible-body library.
 
+A flexible body is a finite-element part reduced to modal form: nodes, faces,
+eigenvalues and mode shapes, nodal masses, inertia invariants, generalized
+matrices. This package opens, creates, reads and writes bodies through the
+library (``libqvb.so``) and returns numpy arrays::
+
     import qvb
     with qvb.open("beam.qvb") as body:
         print(body.units, body.node_count, body.frequencies)
         shape = body.mode_shape(7)          # numpy array, one row per shape node
 
-The library's messages go to the "qvb" logger; failing calls raise QvbError
-carrying the library's own message. See docs/user-guide.md.
+Nodes are named by their IDs, modes by their mode numbers (see ``Body``).
+The library's messages go to the "qvb" logger. Failing calls raise
+``QvbError`` carrying the library's own message; a missing file is also a
+``FileNotFoundError``, a bad value a ``ValueError``, a wrong type (a float
+where an integer is meant) a ``TypeError``.
+
+``qvb.commands`` runs the commands (qvb2mtx, qvbcompare); ``qvb.plot`` draws
+mode shapes (it needs matplotlib). ``from qvb import *`` leaves the built-in
+``open`` alone: call ``qvb.open``. See docs/user-guide.md.
 """
 
 import ctypes
+from typing import Optional
 
 from . import commands
-from ._native import library
+from ._native import Library, library
+from ._version import __version__
 from .body import (ROTATION, SHAPE, STRAIN, STRESS, TRANSLATION, Body, Eigen, Header,
                    MassProperties, Units, create, open)
-from .errors import QvbError
+from .errors import BodyNotFoundError, QvbError, QvbTypeError, QvbValueError
 
-__all__ = ["Body", "Eigen", "Header", "MassProperties", "QvbError", "Units", "canonical_unit",
-           "commands", "create", "library", "open", "terminate", "SHAPE", "STRESS", "STRAIN",
-           "TRANSLATION", "ROTATION"]
+# "open" is left out on purpose: a star import must not hide the built-in.
+__all__ = ["Body", "BodyNotFoundError", "Eigen", "Header", "Library", "MassProperties",
+           "QvbError", "QvbTypeError", "QvbValueError", "Units", "canonical_unit", "commands",
+           "create", "library", "terminate", "SHAPE", "STRESS", "STRAIN", "TRANSLATION",
+           "ROTATION", "__version__"]
 
 
-def terminate():
+def terminate() -> None:
     """Shuts the storage backends down and closes every open body.
 
     Bodies opened before become unusable; the next open or create starts the
@@ -33,7 +49,7 @@ def terminate():
     lib.generation += 1
 
 
-def canonical_unit(label):
+def canonical_unit(label: str) -> Optional[str]:
     """The library's canonical name for a unit label ("kg" -> "KILOGRAM"), or None."""
     lib = library()
     if not lib.has("QVB_ConvertUnitsLabel"):

@@ -209,9 +209,13 @@ def _loaded_path(cdll):
 
 
 class Library:
-    """The loaded library: the ctypes handle plus where it came from."""
+    """The loaded library: the ctypes handle plus where it came from.
 
-    def __init__(self):
+    ``path`` is the library file, ``plugin_dir`` the folder of its storage
+    plug-ins (or None); the C functions are attributes (``QVB_NodeCount``).
+    """
+
+    def __init__(self) -> None:
         self.cdll, self.path = _open_library()
         _declare(self.cdll, PROTOTYPES, required=True)
         _declare(self.cdll, OPTIONAL_PROTOTYPES, required=False)
@@ -226,7 +230,8 @@ class Library:
     def __getattr__(self, name):
         return getattr(self.cdll, name)
 
-    def has(self, name):
+    def has(self, name: str) -> bool:
+        """Whether the library exports the function ``name``."""
         return hasattr(self.cdll, name)
 
 
@@ -234,8 +239,8 @@ _library = None
 _library_lock = threading.Lock()
 
 
-def library():
-    """The process-wide library, loaded on first use."""
+def library() -> Library:
+    """The process-wide library, loaded on first use (QvbError when it cannot be)."""
     global _library
     with _library_lock:
         if _library is None:

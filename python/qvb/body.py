@@ -1,38 +1,112 @@
-"""A flexible body opened or created through the library, with numpy views."""
+"""A flexible body opened or created through the library, with numpy views.
+
+Nodes are named by their IDs everywhere a caller names one (``set_node``,
+``add_face``, ``node_index``, ``faces``, ``mode_node_ids``); arrays with one
+row per node (``coordinates``, ``nodal_masses``, ``node_displacements``)
+follow the order of ``node_ids``. Modes are named by their mode numbers.
+"""
 
 import ctypes
+import operator
 import os
 import re
-from collections import namedtuple
+from typing import Any, Callable, List, NamedTuple, Optional, Sequence, Union
 
 import numpy as np
 
 from ._messages import capture
 from ._native import P_DOUBLE, P_INT, library
-from .errors import QvbError
+from .errors import BodyNotFoundError, QvbError, QvbTypeError, QvbValueError
 
-# Result kinds of the mode operations.
-SHAPE, STRESS, STRAIN = 0, 1, 2
-# Parts of a mode result: translations (or normal components) and rotations
-# (or shear components).
-TRANSLATION, ROTATION = 0, 1
+#: Result kind of the mode operations: mode shapes.
+SHAPE = 0
+#: Result kind of the mode operations: modal stresses.
+STRESS = 1
+#: Result kind of the mode operations: modal strains.
+STRAIN = 2
+#: Part of a mode result: translations (or normal components).
+TRANSLATION = 0
+#: Part of a mode result: rotations (or shear components).
+ROTATION = 1
 
-Units = namedtuple("Units", "mass length time force")
-Eigen = namedtuple("Eigen", "mode_number eigenvalue frequency radians "
-                            "generalized_mass generalized_stiffness")
-MassProperties = namedtuple("MassProperties", "mass inertia centre")
-Header = namedtuple("Header", "title text2 text3 file_type comment1 comment2 comment3")
+#: A file name, as text, bytes or a path object.
+PathLike = Union[str, bytes, "os.PathLike[str]"]
+
+
+class Units(NamedTuple):
+    """Unit names (or sizes in SI), in the library's order."""
+    mass: Any
+    length: Any
+    time: Any
+    force: Any
+
+
+class Eigen(NamedTuple):
+    """The eigen quantities of one mode (or, from ``eigen_table``, of all)."""
+    mode_number: Any
+    eigenvalue: Any
+    frequency: Any
+    radians: Any
+    generalized_mass: Any
+    generalized_stiffness: Any
+
+
+class MassProperties(NamedTuple):
+    """Total mass, 3 x 3 inertia tensor about the centre of mass, centre of mass."""
+    mass: float
+    inertia: np.ndarray
+    centre: np.ndarray
+
+
+class Header(NamedTuple):
+    """The texts of a body's header."""
+    title: str
+    text2: str
+    text3: str
+    file_type: str
+    comment1: str
+    comment2: str
+    comment3: str
 
 # Buffer sizes, NUL included, that the backends fill for the text queries.
 _UNIT_BUFFER = 64
 _HEADER_BUFFERS = (128, 64, 128, 16, 80, 80, 80)
 
 
-def _text(value):
+def _text(value: Any) -> bytes:
     """A C string argument from text, a path or bytes."""
     if isinstance(value, (bytes, str, os.PathLike)):
         return os.fsencode(value)
     return str(value).encode()
+
+
+def _integer(value: Any, what: str) -> int:
+    """An integer argument; a float (7.5, or even 7.0) is refused, not truncated."""
+    try:
+        return operator.index(value)
+    except TypeError:
+        raise QvbTypeError(f"{what} must be an integer, not {type(value).__name__} "
+                           f"{value!r}") from None
+
+
+def _values(values: Any, count: int, what: str) -> np.ndarray:
+    """Exactly `count` floats from any sequence or array, as C wants them."""
+    array = np.ascontiguousarray(values, dtype=np.float64).reshape(-1)
+    if array.size != count:
+        raise QvbValueError(f"{what} takes {count} values, not {array.size}")
+    return array
+
+
+def _body_file(file_name: PathLike) -> str:
+    """A file name to write a body to: a ".qvb" file or a ".master" database
+    (with "::name"). Anything else is refused rather than renamed, which the
+    library would do by appending ".qvb"."""
+    text = os.fsdecode(file_name)
+    extension = os.path.splitext(text.partition("::")[0])[1].lower()
+    if extension not in (".qvb", ".master"):
+        raise QvbValueError(f"cannot write a body to {text!r}: the file name must end in "
+                            f".qvb or .master")
+    return text
 
 
 def _call(summary, failed, function, *args):
@@ -61,38 +135,40 @@ def _take_array(summary, pointer, count, dtype=np.float64):
 
 
 class Body:
-    """One flexible body.
+    """One flexible body, opened with ``qvb.open`` or made with ``qvb.create``.
 
-    Node queries use node indices (0 to node_count - 1) and node IDs as the
-    library does; mode queries use mode numbers (see ``mode_numbers``). Every
-    array returned is a copy: changing it does not change the body.
+    Nodes are named by their IDs; arrays with a row per node follow the order
+    of ``node_ids``. Modes are named by their mode numbers (``mode_numbers``).
+    Every array returned is a copy: changing it does not change the body.
+    A body is a context manager that closes it at the end of the block.
     """
 
-    def __init__(self, handle, name):
+    def __init__(self, handle: int, name: str) -> None:
         lib = library()
         self._lib = lib
         self._handle = handle
         self._generation = lib.generation
         self.name = name
 
-    def __repr__(self):
+    def __repr__(self) -> str:
         state = "open" if self.is_open else "closed"
         return f"<qvb.Body {self.name!r} ({state})>"
 
     # -- life cycle ---------------------------------------------------------
 
     @property
-    def is_open(self):
+    def is_open(self) -> bool:
+        """Whether the body can still be used (not closed, library not terminated)."""
         return self._handle is not None and self._generation == self._lib.generation
 
     @property
-    def handle(self):
+    def handle(self) -> int:
         """The library's body handle (an int), for calls this class lacks."""
         if not self.is_open:
             raise QvbError(f"body {self.name!r} is closed")
         return self._handle
 
-    def close(self):
+    def close(self) -> None:
         """Releases the body; later calls on it raise QvbError."""
         if self.is_open:
             self._lib.QVB_Destroy(self._handle)
@@ -104,59 +180,67 @@ class Body:
         except Exception:  # interpreter shutdown: the library may be gone already
             pass
 
-    def __enter__(self):
+    def __enter__(self) -> "Body":
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, *exc: Any) -> bool:
         self.close()
         return False
 
-    def write(self, file_name):
-        """Writes the body to a file (".qvb", or "db.master::name")."""
-        _status(f"cannot write {self.name!r} to {file_name}",
-                self._lib.QVB_write_QVB, self.handle, _text(file_name))
+    def write(self, file_name: PathLike) -> None:
+        """Writes the body to a file: "part.qvb", or "db.master::name".
+
+        Any other extension raises ValueError (the file is not renamed).
+        """
+        target = _body_file(file_name)
+        _status(f"cannot write {self.name!r} to {target}",
+                self._lib.QVB_write_QVB, self.handle, _text(target))
 
     @property
-    def version(self):
+    def version(self) -> int:
+        """The body's format version code (1 for a new body)."""
         return self._lib.QVB_Version(self.handle)
 
-    def has_block(self, number):
+    def has_block(self, number: int) -> bool:
         """Whether block ``number`` (1 to 37) is present in the body."""
-        return bool(self._lib.QVB_Exists(self.handle, int(number) - 1))
+        return bool(self._lib.QVB_Exists(self.handle, _integer(number, "the block number") - 1))
 
     @property
-    def header(self):
+    def header(self) -> Header:
+        """The header texts (title, texts 2 and 3, file type, three comments)."""
         buffers = [ctypes.create_string_buffer(size) for size in _HEADER_BUFFERS]
         self._lib.QVB_Header(self.handle, *buffers)
         return Header(*(b.value.decode("utf-8", "replace") for b in buffers))
 
-    def set_header(self, title="", text2="", file_type="", comment1="", comment2="", comment3=""):
+    def set_header(self, title: str = "", text2: str = "", file_type: str = "",
+                   comment1: str = "", comment2: str = "", comment3: str = "") -> None:
+        """Sets the header texts (text 3 is kept from files and has no setter)."""
         _status("cannot set the header", self._lib.QVB_SetHeader, self.handle,
                 *(_text(t) for t in (title, text2, file_type, comment1, comment2, comment3)))
 
     # -- units --------------------------------------------------------------
 
     @property
-    def units(self):
+    def units(self) -> Units:
         """The body's unit names, in the order mass, length, time, force."""
         buffers = [ctypes.create_string_buffer(_UNIT_BUFFER) for _ in range(4)]
         self._lib.QVB_Units(self.handle, *buffers)
         return Units(*(b.value.decode("utf-8", "replace") for b in buffers))
 
-    def set_units(self, mass, length, time, force):
+    def set_units(self, mass: str, length: str, time: str, force: str) -> None:
         """Sets the units by name ("kg", "mm", "s", "n", ...); values are converted."""
         _status(f"cannot set units {mass}, {length}, {time}, {force}",
                 self._lib.QVB_SetUnits, self.handle,
                 _text(mass), _text(length), _text(time), _text(force))
 
     @property
-    def si_multipliers(self):
+    def si_multipliers(self) -> Units:
         """The size of each body unit in SI: kg, m, s and N per unit."""
         lib, h = self._lib, self.handle
         return Units(lib.QVB_Mass2Kilogram(h, 1.0), lib.QVB_Length2Meter(h, 1.0),
                      lib.QVB_Time2Second(h, 1.0), lib.QVB_Force2Newton(h, 1.0))
 
-    def set_units_si(self, mass, length, time, force):
+    def set_units_si(self, mass: float, length: float, time: float, force: float) -> None:
         """Sets the units by their size in SI (kg, m, s and N per unit)."""
         _status("cannot set units by SI multipliers", self._lib.QVB_SetUnitsByMultiplierOnSI,
                 self.handle, float(mass), float(length), float(time), float(force))
@@ -164,7 +248,8 @@ class Body:
     # -- nodes --------------------------------------------------------------
 
     @property
-    def node_count(self):
+    def node_count(self) -> int:
+        """The number of nodes."""
         return self._lib.QVB_NodeCount(self.handle)
 
     def _per_index(self, function, count, dtype, *leading):
@@ -173,16 +258,21 @@ class Body:
         return np.array([function(h, *leading, i) for i in range(max(count, 0))], dtype=dtype)
 
     @property
-    def node_ids(self):
+    def node_ids(self) -> np.ndarray:
+        """The node IDs, in node order (the order of every per-node array)."""
         return self._per_index(self._lib.QVB_NodeID, self.node_count, np.int32)
 
-    def node_index(self, node_id):
-        """The index of a node ID; QvbError when the body has no such node."""
-        return _call(f"no node {node_id} in {self.name!r}", lambda i: i < 0,
-                     self._lib.QVB_NodeIndex, self.handle, int(node_id))
+    def node_index(self, node_id: int) -> int:
+        """The position of a node ID in ``node_ids``; ValueError when the body
+        has no such node."""
+        node_id = _integer(node_id, "a node ID")
+        index = self._lib.QVB_NodeIndex(self.handle, node_id)
+        if index < 0:
+            raise QvbValueError(f"no node {node_id} in {self.name!r}")
+        return index
 
     @property
-    def coordinates(self):
+    def coordinates(self) -> np.ndarray:
         """Node coordinates, one row (x, y, z) per node index."""
         capacity = self.node_count
         if capacity <= 0:
@@ -194,36 +284,44 @@ class Body:
         return values[:max(0, min(count.value, capacity))].copy()
 
     @property
-    def nodal_masses(self):
+    def nodal_masses(self) -> np.ndarray:
+        """The nodal masses, in node order."""
         return self._per_index(self._lib.QVB_NodalMass, self.node_count, np.float64)
 
     @property
-    def interface_node_ids(self):
+    def interface_node_ids(self) -> np.ndarray:
+        """The IDs of the interface nodes."""
         count = ctypes.c_int(0)
         pointer = self._lib.QVB_InterfaceNodeIDs(self.handle, ctypes.byref(count))
         if not pointer:
             return np.zeros(0, dtype=np.int32)
         return _take_array("no interface nodes", pointer, max(count.value, 0), np.int32)
 
-    def set_node(self, node_id, xyz, mass=None):
-        x, y, z = (float(v) for v in xyz)
+    def set_node(self, node_id: int, xyz: Sequence[float], mass: Optional[float] = None) -> None:
+        """Adds a node (or moves an existing one) at xyz, with its mass if given."""
+        node_id = _integer(node_id, "a node ID")
+        x, y, z = _values(xyz, 3, "a node position")
         _status(f"cannot set node {node_id}", self._lib.QVB_SetNodeCoordinates,
-                self.handle, int(node_id), x, y, z)
+                self.handle, node_id, float(x), float(y), float(z))
         if mass is not None:
             self.set_nodal_mass(node_id, mass)
 
-    def set_nodal_mass(self, node_id, mass):
+    def set_nodal_mass(self, node_id: int, mass: float) -> None:
+        """Sets the mass of a node."""
+        node_id = _integer(node_id, "a node ID")
         _status(f"cannot set the mass of node {node_id}", self._lib.QVB_SetNodalMass,
-                self.handle, int(node_id), float(mass))
+                self.handle, node_id, float(mass))
 
-    def set_interface_node(self, node_id):
+    def set_interface_node(self, node_id: int) -> None:
+        """Makes a node an interface node."""
+        node_id = _integer(node_id, "a node ID")
         _status(f"cannot make node {node_id} an interface node", self._lib.QVB_SetInterfaceNode,
-                self.handle, int(node_id))
+                self.handle, node_id)
 
     # -- mass ---------------------------------------------------------------
 
     @property
-    def mass_properties(self):
+    def mass_properties(self) -> MassProperties:
         """Total mass, 3 x 3 inertia tensor and centre of mass."""
         mass = ctypes.c_double(0.0)
         inertia = np.zeros(9)
@@ -233,17 +331,33 @@ class Body:
                                        centre.ctypes.data_as(P_DOUBLE))
         return MassProperties(mass.value, inertia.reshape(3, 3), centre)
 
-    def set_global_mass(self, mass, inertia, centre):
-        inertia = np.ascontiguousarray(inertia, dtype=np.float64).reshape(9)
-        centre = np.ascontiguousarray(centre, dtype=np.float64).reshape(3)
+    def set_global_mass(self, mass: float, inertia: Any, centre: Sequence[float]) -> None:
+        """Sets the total mass, the 3 x 3 inertia tensor about the centre of mass
+        (nine values, row by row) and the centre of mass."""
+        inertia = _values(inertia, 9, "the inertia tensor")
+        centre = _values(centre, 3, "the centre of mass")
         _status("cannot set the global mass", self._lib.QVB_SetGlobalMass, self.handle,
                 float(mass), inertia.ctypes.data_as(P_DOUBLE), centre.ctypes.data_as(P_DOUBLE))
 
     # -- faces --------------------------------------------------------------
 
     @property
-    def faces(self):
-        """The surface faces, each an array of node indices."""
+    def faces(self) -> List[np.ndarray]:
+        """The surface faces, each an array of its corner node IDs, in order
+        (what ``add_face`` takes, so faces copy from body to body). A corner
+        that names no node of the body is -1."""
+        ids = self.node_ids
+        faces = []
+        for corners in self.face_node_indices():
+            known = (corners >= 0) & (corners < len(ids))
+            faces.append(np.where(known, ids[np.clip(corners, 0, max(len(ids) - 1, 0))], -1)
+                         .astype(np.int32) if len(ids) else np.full(len(corners), -1, np.int32))
+        return faces
+
+    def face_node_indices(self) -> List[np.ndarray]:
+        """The surface faces as positions in ``node_ids`` (rows of
+        ``coordinates``), the form drawing wants; -1 marks a corner that names
+        no node of the body."""
         face_count, list_size = ctypes.c_int(0), ctypes.c_int(0)
         self._lib.QVB_FaceListSize(self.handle, ctypes.byref(face_count), ctypes.byref(list_size))
         if face_count.value <= 0 or list_size.value <= 0:
@@ -252,60 +366,70 @@ class Body:
         self._lib.QVB_ElementFaces(self.handle, flat.ctypes.data_as(P_INT))
         return split_face_list(flat, face_count.value)
 
-    def add_face(self, node_ids):
+    def add_face(self, node_ids: Sequence[int]) -> None:
         """Adds one surface face through its corner node IDs, in order."""
-        array = np.ascontiguousarray(node_ids, dtype=np.int32)
+        values = np.asarray(node_ids)
+        if values.dtype.kind not in "iu":
+            raise QvbTypeError(f"face corners are node IDs (integers), not {values.dtype}")
+        array = np.ascontiguousarray(values, dtype=np.int32).reshape(-1)
         _status("cannot add a face", self._lib.QVB_SetFaceList, self.handle,
                 len(array), array.ctypes.data_as(P_INT))
 
     # -- modes --------------------------------------------------------------
 
     @property
-    def mode_count(self):
+    def mode_count(self) -> int:
+        """The number of modes."""
         return self._lib.QVB_ModeCount(self.handle)
 
     @property
-    def mode_numbers(self):
+    def mode_numbers(self) -> np.ndarray:
+        """The mode numbers, in mode order."""
         return self._per_index(self._lib.QVB_ModeNumber, self.mode_count, np.int32)
 
     @property
-    def rigid_body_mode_count(self):
+    def rigid_body_mode_count(self) -> int:
+        """The number of rigid-body modes."""
         return self._lib.QVB_RigidBodyModeCount(self.handle)
 
-    def _mode_index(self, mode_number):
-        index = self._lib.QVB_ModeIndex(self.handle, int(mode_number))
+    def _mode_index(self, mode_number: int) -> int:
+        mode_number = _integer(mode_number, "a mode number")
+        index = self._lib.QVB_ModeIndex(self.handle, mode_number)
         if index < 0:
-            raise QvbError(f"no mode number {mode_number} in {self.name!r}")
+            raise QvbValueError(f"no mode number {mode_number} in {self.name!r}")
         return index
 
-    def mode_node_ids(self, kind=SHAPE):
+    def mode_node_ids(self, kind: int = SHAPE) -> np.ndarray:
         """The IDs of the nodes that carry results of a kind, in result order."""
+        kind = _integer(kind, "the result kind")
         count = self._lib.QVB_ModeNodeCount(self.handle, kind)
-        return self._per_index(self._lib.QVB_ModeNodeID, count, np.int32, int(kind))
+        return self._per_index(self._lib.QVB_ModeNodeID, count, np.int32, kind)
 
-    def mode_shape(self, mode_number, kind=SHAPE, part=TRANSLATION):
+    def mode_shape(self, mode_number: int, kind: int = SHAPE, part: int = TRANSLATION) -> np.ndarray:
         """One mode's results, one row of three values per mode node.
 
         kind: SHAPE, STRESS or STRAIN; part: TRANSLATION (normal components)
         or ROTATION (shear components). Rows follow ``mode_node_ids(kind)``.
         """
         self._mode_index(mode_number)
+        kind = _integer(kind, "the result kind")
+        part = _integer(part, "the result part")
         count = self._lib.QVB_ModeNodeCount(self.handle, kind)
         values = np.zeros((max(count, 0), 3))
         if count > 0:
-            self._lib.QVB_Mode(self.handle, int(mode_number), int(kind),
-                               values.ctypes.data_as(P_DOUBLE), int(part))
+            self._lib.QVB_Mode(self.handle, mode_number, kind,
+                               values.ctypes.data_as(P_DOUBLE), part)
         return values
 
-    def eigen(self, mode_number):
+    def eigen(self, mode_number: int) -> Eigen:
         """Eigenvalue, frequency (Hz), circular frequency, generalized mass and stiffness."""
         self._mode_index(mode_number)
         out = [ctypes.c_double(0.0) for _ in range(5)]
-        self._lib.QVB_Eigenvalue(self.handle, int(mode_number), *(ctypes.byref(v) for v in out))
-        return Eigen(int(mode_number), *(v.value for v in out))
+        self._lib.QVB_Eigenvalue(self.handle, mode_number, *(ctypes.byref(v) for v in out))
+        return Eigen(mode_number, *(v.value for v in out))
 
     @property
-    def eigen_table(self):
+    def eigen_table(self) -> Eigen:
         """The eigen quantities of every mode, as an Eigen of arrays."""
         rows = [self.eigen(number) for number in self.mode_numbers]
         if not rows:
@@ -313,32 +437,34 @@ class Body:
         return Eigen(*(np.array(column) for column in zip(*rows)))
 
     @property
-    def frequencies(self):
+    def frequencies(self) -> np.ndarray:
         """Frequencies in Hz, in mode order."""
         return self.eigen_table.frequency
 
-    def set_mode(self, mode_number, node_id, values, kind=SHAPE):
+    def set_mode(self, mode_number: int, node_id: int, values: Sequence[float],
+                 kind: int = SHAPE) -> None:
         """Sets six values (translations then rotations) of one node of a mode."""
-        six = [float(v) for v in values]
-        if len(six) != 6:
-            raise ValueError("a mode entry has six values")
+        mode_number = _integer(mode_number, "a mode number")
+        node_id = _integer(node_id, "a node ID")
+        six = [float(v) for v in _values(values, 6, "a mode entry")]
         _status(f"cannot set mode {mode_number} at node {node_id}", self._lib.QVB_SetMode,
-                self.handle, int(mode_number), int(node_id), int(kind), *six)
+                self.handle, mode_number, node_id, _integer(kind, "the result kind"), *six)
 
-    def set_generalized(self, mode_number, mass, stiffness):
+    def set_generalized(self, mode_number: int, mass: float, stiffness: float) -> None:
         """Sets the diagonal generalized mass and stiffness of a mode."""
-        n = int(mode_number)
+        n = _integer(mode_number, "a mode number")
         _status(f"cannot set the generalized mass of mode {n}",
                 self._lib.QVB_SetGeneralizedMass, self.handle, n, n, float(mass))
         _status(f"cannot set the generalized stiffness of mode {n}",
                 self._lib.QVB_SetGeneralizedStiffness, self.handle, n, n, float(stiffness))
 
-    def rebuild_eigenvalues(self):
+    def rebuild_eigenvalues(self) -> None:
+        """Recomputes the eigenvalues from the generalized mass and stiffness."""
         self._lib.QVB_RebuildEigenvalues(self.handle)
 
     # -- inertia invariants -------------------------------------------------
 
-    def invariant(self, number, *modes):
+    def invariant(self, number: int, *modes: int) -> Union[float, np.ndarray]:
         """Inertia invariant 1 to 9.
 
         1: a float; 2: 3 values; 3 and 4: a 3 x M array (component, mode
@@ -349,13 +475,13 @@ class Body:
         shapes = {2: (3,), 3: (3, -1), 4: (3, -1), 5: (3, -1), 6: (-1, -1),
                   7: (3, 3), 8: (3, 3), 9: (3, 3)}
         arity = {5: 1, 8: 1, 9: 2}
-        number = int(number)
+        number = _integer(number, "the invariant number")
         if number == 1:
             return self._lib.QVB_Invar1(self.handle)
         if number not in shapes:
-            raise ValueError("inertia invariants are numbered 1 to 9")
+            raise QvbValueError("inertia invariants are numbered 1 to 9")
         if len(modes) != arity.get(number, 0):
-            raise TypeError(f"invariant {number} takes {arity.get(number, 0)} mode number(s)")
+            raise QvbTypeError(f"invariant {number} takes {arity.get(number, 0)} mode number(s)")
         m = self.mode_count
         shape = tuple(m if s == -1 else s for s in shapes[number])
         summary = f"no invariant {number} in {self.name!r}"
@@ -368,22 +494,35 @@ class Body:
             raise QvbError(summary, messages)
         return _take_array(summary, pointer, int(np.prod(shape))).reshape(shape)
 
-    def set_invariant1(self, value):
+    def set_invariant1(self, value: float) -> None:
+        """Sets inertia invariant 1 (the total mass)."""
         _status("cannot set invariant 1", self._lib.QVB_SetInvar1, self.handle, float(value))
 
-    def set_invariant2(self, values):
-        array = np.ascontiguousarray(values, dtype=np.float64).reshape(3)
+    def set_invariant2(self, values: Sequence[float]) -> None:
+        """Sets inertia invariant 2 (three values: the first mass moment)."""
+        array = _values(values, 3, "invariant 2")
         _status("cannot set invariant 2", self._lib.QVB_SetInvar2, self.handle,
                 array.ctypes.data_as(P_DOUBLE))
 
-    def set_invariant7(self, values):
-        array = np.ascontiguousarray(values, dtype=np.float64).reshape(9)
+    def set_invariant7(self, values: Any) -> None:
+        """Sets inertia invariant 7, the symmetric 3 x 3 inertia tensor.
+
+        Takes its six distinct values in the library's order xx, yy, zz, xy,
+        xz, yz, or the 3 x 3 matrix itself (which must be symmetric);
+        ``invariant(7)`` reads it back as the 3 x 3 matrix.
+        """
+        array = np.asarray(values, dtype=np.float64)
+        if array.shape == (3, 3):
+            if not np.allclose(array, array.T, rtol=1e-12, atol=0.0):
+                raise QvbValueError("invariant 7 is a symmetric matrix")
+            array = array[[0, 1, 2, 0, 0, 1], [0, 1, 2, 1, 2, 2]]
+        array = np.ascontiguousarray(_values(array, 6, "invariant 7 (xx yy zz xy xz yz)"))
         _status("cannot set invariant 7", self._lib.QVB_SetInvar7, self.handle,
                 array.ctypes.data_as(P_DOUBLE))
 
     # -- derived views ------------------------------------------------------
 
-    def node_displacements(self, mode_number):
+    def node_displacements(self, mode_number: int) -> np.ndarray:
         """The translational shape of a mode spread over all nodes (N x 3).
 
         Nodes that carry no shape value get zeros, so the result lines up with
@@ -399,7 +538,7 @@ class Body:
         return full
 
 
-def split_face_list(flat, face_count):
+def split_face_list(flat: Any, face_count: int) -> List[np.ndarray]:
     """Splits the library's flat face list (n, then n node indices, ...)."""
     faces = []
     position = 0
@@ -413,11 +552,14 @@ def split_face_list(flat, face_count):
     return faces
 
 
-def open(specification, surface_only=False):  # noqa: A001 - mirrors the builtin on purpose
+def open(specification: PathLike, surface_only: bool = False) -> Body:  # noqa: A001
     """Opens a body: "beam.qvb", "part.qvb::2" or "fleet.master::wing".
 
     surface_only reads just the surface mesh (nodes and faces), which is
-    faster for large bodies that are only to be drawn.
+    faster for large bodies that are only to be drawn. A file that does not
+    exist raises FileNotFoundError; one the library cannot read, QvbError.
+    (Not exported by ``from qvb import *``, which would hide the built-in
+    ``open``: call it as ``qvb.open``.)
     """
     lib = library()
     spec = os.fsdecode(specification)
@@ -440,15 +582,21 @@ def open(specification, surface_only=False):  # noqa: A001 - mirrors the builtin
             # the library does for QVB_CreateFromQVB; index 0 is no body.
             handle = create_by_index(spec.encode(), 0)
     if not handle:
+        if not os.path.exists(file_name):
+            raise BodyNotFoundError(f"cannot open {spec}: no such file", file_name, messages)
         raise QvbError(f"cannot open {spec}", messages)
     return Body(handle, spec)
 
 
-def create(node_capacity=0, mode_capacity=0):
-    """Creates an empty body in memory, to be filled and written."""
+def create(node_capacity: int = 0, mode_capacity: int = 0) -> Body:
+    """Creates an empty body in memory, to be filled and written.
+
+    The capacities are hints for the number of nodes and modes to come.
+    """
     lib = library()
     with capture() as messages:
-        handle = lib.QVB_Create(int(node_capacity), int(mode_capacity))
+        handle = lib.QVB_Create(_integer(node_capacity, "the node capacity"),
+                                _integer(mode_capacity, "the mode capacity"))
     if not handle:
         raise QvbError("cannot create a body", messages)
     return Body(handle, "<new body>")

@@ -1,9 +1,16 @@
 """Pictures of mode shapes: a body's surface, deformed by one mode.
 
-Drawing uses matplotlib's Agg canvas directly (no pyplot, no display), so it
-works on machines without a screen. Images are written at exactly the pixel
-size asked for, which keeps series of pictures comparable.
+``draw_body_mode(axes, body, 7)`` draws into 3D axes of the caller's own
+figure (``fig.add_subplot(projection="3d")``), for notebooks and composite
+figures. ``render_mode`` and ``render_strip`` write image files on their own
+figure, using matplotlib's Agg canvas directly (no pyplot, no display), so
+they work on machines without a screen; the format follows the file's
+extension (.png, .svg, .pdf, ...; PNG without one). Images are written at
+exactly the pixel size asked for, which keeps series of pictures comparable.
 """
+
+import os
+from typing import IO, Any, List, Optional, Sequence, Tuple, Union
 
 import numpy as np
 from matplotlib.backends.backend_agg import FigureCanvasAgg
@@ -13,7 +20,13 @@ from matplotlib.figure import Figure
 from matplotlib.ticker import MaxNLocator
 from mpl_toolkits.mplot3d.art3d import Poly3DCollection
 
-from .errors import QvbError
+from .errors import QvbError, QvbValueError
+
+__all__ = ["body_size", "deformation_scale", "draw_body_mode", "draw_mode", "flexible_modes",
+           "render_mode", "render_strip"]
+
+#: Where an image goes: a file name, or a binary file object (written as PNG).
+Output = Union[str, "os.PathLike[str]", IO[bytes]]
 
 DEFAULT_SCALE = 0.1
 COLOUR_MAP = "viridis"
@@ -23,7 +36,7 @@ COLOUR_MAP = "viridis"
 RIGID_FREQUENCY_SHARE = 1e-6
 
 
-def body_size(coordinates):
+def body_size(coordinates: np.ndarray) -> float:
     """The diagonal of the bounding box of the nodes (1.0 for a point or nothing)."""
     if len(coordinates) == 0:
         return 1.0
@@ -32,7 +45,8 @@ def body_size(coordinates):
     return size if size > 0.0 else 1.0
 
 
-def deformation_scale(coordinates, displacements, fraction=DEFAULT_SCALE):
+def deformation_scale(coordinates: np.ndarray, displacements: np.ndarray,
+                      fraction: float = DEFAULT_SCALE) -> float:
     """The factor that makes the largest displacement `fraction` of the body size."""
     largest = float(np.max(np.linalg.norm(displacements, axis=1))) if len(displacements) else 0.0
     if largest == 0.0:
@@ -40,7 +54,7 @@ def deformation_scale(coordinates, displacements, fraction=DEFAULT_SCALE):
     return fraction * body_size(coordinates) / largest
 
 
-def flexible_modes(body):
+def flexible_modes(body: Any) -> List[Tuple[int, float]]:
     """The mode numbers and frequencies of the modes that deform the body."""
     table = body.eigen_table
     if len(table.mode_number) == 0:
@@ -70,9 +84,13 @@ def _frame(axes, points):
     axes.set_box_aspect(tuple(span / largest))
 
 
-def draw_mode(axes, coordinates, faces, displacements, title, fraction=DEFAULT_SCALE,
-              show_undeformed=True, norm=None):
-    """Draws one deformed shape into 3D axes; returns the colour normalisation."""
+def draw_mode(axes: Any, coordinates: np.ndarray, faces: Sequence[np.ndarray],
+              displacements: np.ndarray, title: str, fraction: float = DEFAULT_SCALE,
+              show_undeformed: bool = True, norm: Optional[Normalize] = None) -> Normalize:
+    """Draws one deformed shape into 3D axes; returns the colour normalisation.
+
+    faces hold positions in ``coordinates`` (``Body.face_node_indices()``).
+    """
     magnitude = np.linalg.norm(displacements, axis=1)
     scale = deformation_scale(coordinates, displacements, fraction)
     deformed = coordinates + scale * displacements
@@ -104,7 +122,7 @@ def draw_mode(axes, coordinates, faces, displacements, title, fraction=DEFAULT_S
 def _drawable_faces(body, node_count):
     """The faces whose vertices are all nodes of the body (the library marks a
     vertex that is not a node with -1); a face needs two vertices to show."""
-    faces = [np.asarray(f, dtype=int) for f in body.faces]
+    faces = [np.asarray(f, dtype=int) for f in body.face_node_indices()]
     return [f for f in faces if len(f) >= 2 and f.min() >= 0 and f.max() < node_count]
 
 
@@ -127,28 +145,66 @@ def _colour_bar(figure, axes, norm):
     bar.set_label("displacement magnitude (mode shape)")
 
 
-def render_mode(body, mode_number, output, fraction=DEFAULT_SCALE, width=900, height=700,
-                dpi=100, show_undeformed=True, view=(25, -60)):
-    """Writes a PNG of one mode's deformed shape over the undeformed surface."""
+def _image_format(figure: Figure, output: Output) -> str:
+    """The image format for an output: its extension, PNG without one or for
+    a file object; an extension matplotlib cannot write is refused."""
+    if not isinstance(output, (str, os.PathLike)):
+        return "png"
+    extension = os.path.splitext(os.fspath(output))[1].lower().lstrip(".")
+    if not extension:
+        return "png"
+    supported = figure.canvas.get_supported_filetypes()
+    if extension not in supported:
+        raise QvbValueError(f"cannot write a .{extension} image; the formats are "
+                            + ", ".join(sorted(supported)))
+    return extension
+
+
+def _save(figure: Figure, output: Output, dpi: int) -> None:
+    figure.savefig(output, dpi=dpi, format=_image_format(figure, output))
+
+
+def draw_body_mode(axes: Any, body: Any, mode_number: int, fraction: float = DEFAULT_SCALE,
+                   show_undeformed: bool = True, colour_bar: bool = True) -> Normalize:
+    """Draws one mode of a body into the caller's 3D axes.
+
+    Example::
+
+        fig = matplotlib.pyplot.figure()
+        ax = fig.add_subplot(projection="3d")
+        qvb.plot.draw_body_mode(ax, body, 7)
+
+    Adds a colour bar to the axes' figure unless colour_bar is False; returns
+    the colour normalisation (displacement magnitude).
+    """
     coordinates = body.coordinates
     faces = _drawable_faces(body, len(coordinates))
-    displacements = body.node_displacements(mode_number)
+    norm = draw_mode(axes, coordinates, faces, body.node_displacements(mode_number),
+                     _mode_title(body, mode_number), fraction, show_undeformed)
+    if colour_bar:
+        _colour_bar(axes.figure, axes, norm)
+    return norm
+
+
+def render_mode(body: Any, mode_number: int, output: Output, fraction: float = DEFAULT_SCALE,
+                width: int = 900, height: int = 700, dpi: int = 100,
+                show_undeformed: bool = True, view: Tuple[float, float] = (25, -60)) -> Output:
+    """Writes an image of one mode's deformed shape over the undeformed surface."""
     figure = _new_figure(width, height, dpi)
     figure.subplots_adjust(left=0.0, right=0.9, bottom=0.04, top=0.96)
     axes = figure.add_subplot(1, 1, 1, projection="3d")
     axes.view_init(*view)
-    norm = draw_mode(axes, coordinates, faces, displacements, _mode_title(body, mode_number),
-                     fraction, show_undeformed)
-    _colour_bar(figure, axes, norm)
+    draw_body_mode(axes, body, mode_number, fraction, show_undeformed)
     figure.text(0.01, 0.01, f"{body.name}  (largest displacement drawn at "
                 f"{fraction:g} of the body size)", fontsize=8)
-    figure.savefig(output, dpi=dpi, format="png")
+    _save(figure, output, dpi)
     return output
 
 
-def render_strip(body, output, count=4, fraction=DEFAULT_SCALE, panel_width=360,
-                 panel_height=400, dpi=100, view=(25, -60)):
-    """Writes a PNG with the first `count` flexible modes side by side."""
+def render_strip(body: Any, output: Output, count: int = 4, fraction: float = DEFAULT_SCALE,
+                 panel_width: int = 360, panel_height: int = 400, dpi: int = 100,
+                 view: Tuple[float, float] = (25, -60)) -> Output:
+    """Writes an image with the first `count` flexible modes side by side."""
     modes = flexible_modes(body)[:max(int(count), 1)]
     if not modes:
         raise QvbError(f"{body.name} has no flexible modes to draw")
@@ -164,5 +220,5 @@ def render_strip(body, output, count=4, fraction=DEFAULT_SCALE, panel_width=360,
         # Small panels show the shapes only; the single-mode picture has the axes.
         axes.set_axis_off()
     figure.suptitle(f"{body.name}: first {len(modes)} flexible modes", fontsize=11)
-    figure.savefig(output, dpi=dpi, format="png")
+    _save(figure, output, dpi)
     return output

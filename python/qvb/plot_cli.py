@@ -3,6 +3,9 @@
     qvb-plot beam.qvb                      strip of the first 4 flexible modes
     qvb-plot beam.qvb --mode 7 -o m7.png   one mode, deformed over the surface
     qvb-plot beam.qvb --list               the modes and their frequencies
+
+Exit status: 0 done, 1 the body could not be read or the image not written,
+2 a usage error.
 """
 
 import argparse
@@ -11,7 +14,7 @@ import sys
 from pathlib import Path
 
 
-def _size(text):
+def _size(text: str) -> tuple:
     try:
         width, height = (int(v) for v in text.lower().split("x"))
     except ValueError:
@@ -21,20 +24,34 @@ def _size(text):
     return width, height
 
 
-def _fraction(text):
-    value = float(text)
+def _fraction(text: str) -> float:
+    try:
+        value = float(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"{text!r} is not a number") from None
     if not value > 0.0:
         raise argparse.ArgumentTypeError("the scale is a positive fraction of the body size")
     return value
 
 
-def parser():
+def _version() -> str:
+    from qvb._version import __version__
+    return f"qvb-plot {__version__}"
+
+
+def parser() -> argparse.ArgumentParser:
+    """The command line of qvb-plot."""
     p = argparse.ArgumentParser(
         prog="qvb-plot",
-        description="Draw the mode shapes of a flexible body into a PNG image.",
-        epilog="The deformation is scaled so that the largest displacement is SCALE times "
-               "the diagonal of the body's bounding box; colours show the displacement "
-               "magnitude. Rigid-body modes (frequency near zero) are left out of the strip.")
+        formatter_class=argparse.RawDescriptionHelpFormatter,
+        description="Draw the mode shapes of a flexible body into an image (PNG, or the "
+                    "format of the output's extension: .svg, .pdf, ...).",
+        epilog="The deformation is scaled so that the largest displacement is SCALE times\n"
+               "the diagonal of the body's bounding box; colours show the displacement\n"
+               "magnitude. Rigid-body modes (frequency near zero) are left out of the strip.\n\n"
+               "exit status: 0 done, 1 the body could not be read or the image not written,\n"
+               "2 a usage error")
+    p.add_argument("--version", action="version", version=_version())
     p.add_argument("body", help='body to draw: "beam.qvb", "part.qvb::2" or "db.master::wing"')
     what = p.add_mutually_exclusive_group()
     what.add_argument("-m", "--mode", type=int, metavar="N",
@@ -43,9 +60,9 @@ def parser():
                       help="draw the first COUNT flexible modes side by side (default 4)")
     what.add_argument("-l", "--list", action="store_true",
                       help="print the mode numbers and frequencies instead of drawing")
-    p.add_argument("-o", "--output", metavar="FILE.png",
-                   help="image to write (default: the body file's name with .png, "
-                        "or _modeN.png for one mode)")
+    p.add_argument("-o", "--output", metavar="FILE",
+                   help="image to write; its extension chooses the format (default: the "
+                        "body file's name with .png, or _modeN.png for one mode)")
     p.add_argument("--scale", type=_fraction, default=0.1, metavar="SCALE",
                    help="largest displacement as a fraction of the body size (default 0.1)")
     p.add_argument("--size", type=_size, metavar="WxH",
@@ -58,16 +75,19 @@ def parser():
     return p
 
 
-def _default_output(body_spec, mode):
+def _default_output(body_spec: str, mode: int) -> str:
     """beam.qvb -> beam.png; fleet.master::wing -> fleet_wing.png (in this folder)."""
     file_name, _, selector = body_spec.partition("::")
     stem = Path(file_name).stem + (f"_{selector}" if selector else "")
     return f"{stem}_mode{mode}.png" if mode is not None else f"{stem}.png"
 
 
-def main(argv=None):
+def main(argv: list = None) -> int:
+    """Runs qvb-plot; returns the exit status."""
     options = parser().parse_args(argv)
     logging.basicConfig(level=logging.WARNING, format="qvb-plot: %(message)s")
+    # The library's errors reach the user once, in the exception printed below.
+    logging.getLogger("qvb").addFilter(lambda record: record.levelno < logging.ERROR)
 
     # Imported here so that --help works even where the library is missing.
     import qvb
@@ -96,6 +116,10 @@ def main(argv=None):
             return 0
     except qvb.QvbError as error:
         print(f"qvb-plot: {error}", file=sys.stderr)
+        return 1
+    except OSError as error:  # the image cannot be written where asked
+        where = f" {error.filename}" if error.filename else ""
+        print(f"qvb-plot: cannot write{where}: {error.strerror or error}", file=sys.stderr)
         return 1
 
 

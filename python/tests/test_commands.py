@@ -14,9 +14,12 @@ def test_converter_writes_an_mtx_file(tube, command, tmp_path):
     assert (tmp_path / "tube.mtx").stat().st_size > 0
     with pytest.raises(qvb.QvbError, match="No such switch"):
         commands.qvb2mtx(tube.path, "-o", tmp_path / "other", "-bogus")
-    # A switch that ends the converter's process leaves this one running.
-    ended = commands.qvb2mtx(tube.path, "-d", tmp_path / "dump.txt", check=False)
-    assert ended.returncode == 1 and (tmp_path / "dump.txt").exists()
+    # A dump and a shell file alone end the converter with status 1 after
+    # writing their file, as documented: that is success, and this process runs on.
+    dump = commands.qvb2mtx(tube.path, "-d", tmp_path / "dump.txt")
+    assert dump.returncode == 1 and (tmp_path / "dump.txt").stat().st_size > 0
+    shell = commands.qvb2mtx(tube.path, "-s", tmp_path / "tube.shell")
+    assert shell.returncode == 1 and (tmp_path / "tube.shell").exists()
 
 
 def test_comparison_verdicts(tube, command, tmp_path):

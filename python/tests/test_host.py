@@ -18,9 +18,7 @@ def test_geometry_round_trip(tube):
         assert list(body.node_ids) == tube.node_ids
         np.testing.assert_allclose(body.coordinates, tube.coordinates, atol=1e-12)
         np.testing.assert_allclose(body.nodal_masses, tube.masses)
-        # Faces come back as node indices; as IDs they are the faces put in.
-        ids = body.node_ids
-        assert [[int(ids[i]) for i in face] for face in body.faces] == tube.faces
+        assert [list(face) for face in body.faces] == tube.faces
         assert body.node_index(tube.node_ids[5]) == 5
         assert sorted(body.interface_node_ids) == tube.interface_nodes
         assert body.header.title == "test tube"
@@ -110,18 +108,69 @@ def test_library_messages_reach_logging_and_exceptions(body_backend, tmp_path, c
     assert logged[0].getMessage() in str(error.value)
 
 
-def test_failures_become_exceptions(body_backend, tube, tmp_path):
+def test_failures_are_the_exceptions_python_users_expect(body_backend, tube, tmp_path):
+    with pytest.raises(FileNotFoundError) as missing:
+        qvb.open(tmp_path / "missing.qvb")
+    assert isinstance(missing.value, qvb.QvbError) and missing.value.filename.endswith("missing.qvb")
+    (tmp_path / "notes.txt").write_text("not a body")
     with pytest.raises(qvb.QvbError, match="cannot open"):
         qvb.open(str(tmp_path / "notes.txt"))
     body = qvb.open(tube.path)
-    with pytest.raises(qvb.QvbError, match="no node 7"):
+    with pytest.raises(ValueError, match="no node 7"):
         body.node_index(7)
+    with pytest.raises(ValueError, match="no mode number 99"):
+        body.mode_shape(99)
+    # A float is not taken for an integer, not even a whole one.
+    for call in (lambda: body.mode_shape(7.5), lambda: body.eigen(7.0),
+                 lambda: body.node_index(1000.0), lambda: body.add_face([1000.0, 1003.0])):
+        with pytest.raises(TypeError):
+            call()
+    assert body.eigen(np.int64(7)).mode_number == 7
+    # A file name the library would silently extend is refused.
+    with pytest.raises(ValueError, match="must end in"):
+        body.write(tmp_path / "copy.txt")
+    assert not list(tmp_path.glob("copy.txt*"))
     with pytest.raises(qvb.QvbError):
         body.write(str(tmp_path / "no-such-folder" / "copy.qvb"))
     body.close()
     with pytest.raises(qvb.QvbError, match="closed"):
         body.node_count
     body.close()  # closing twice is harmless
+
+
+def test_public_interface_reads_well():
+    namespace = {}
+    exec("from qvb import *", namespace)
+    assert "open" not in namespace, "a star import must not hide the built-in open"
+    assert set(qvb.__all__) <= set(namespace)
+    import inspect
+    from qvb import commands, errors
+    undocumented = []
+    for module in (qvb, commands, errors):
+        for name in module.__all__:
+            value = getattr(module, name)
+            if callable(value) and not inspect.getdoc(value):
+                undocumented.append(f"{module.__name__}.{name}")
+    for name, member in vars(qvb.Body).items():
+        if not name.startswith("_") and not inspect.getdoc(member):
+            undocumented.append(f"Body.{name}")
+        function = getattr(member, "fget", member)
+        if not name.startswith("_") and callable(function) and \
+                "return" not in function.__annotations__:
+            undocumented.append(f"Body.{name} (no type hints)")
+    assert not undocumented, undocumented
+    assert inspect.getdoc(qvb.open) and inspect.getdoc(qvb)
+
+
+def test_version_is_the_library_version():
+    import os
+    import re
+    source = os.environ.get("QVB_SOURCE_DIR")
+    if not source:
+        pytest.skip("QVB_SOURCE_DIR is not set")
+    with open(os.path.join(source, "CMakeLists.txt"), encoding="utf-8") as cmake:
+        version = re.search(r"project\(qvb VERSION ([0-9.]+)", cmake.read()).group(1)
+    assert qvb.__version__ == version
 
 
 def test_terminate_closes_every_body(tube):

@@ -59,6 +59,21 @@ def test_deformation_is_scaled_to_the_body(tube):
     assert plot.deformation_scale(tube.coordinates, np.zeros((3, 3))) == 0.0
 
 
+def test_drawing_into_the_callers_axes_and_formats_by_extension(tube, tmp_path):
+    from matplotlib.figure import Figure
+    figure = Figure()
+    axes = figure.add_subplot(1, 2, 2, projection="3d")
+    with qvb.open(tube.path) as body:
+        plot.draw_body_mode(axes, body, 7)
+        assert axes.collections and "Mode 7" in axes.get_title()
+        plot.render_mode(body, 7, tmp_path / "m7.svg", width=200, height=200)
+        plot.render_mode(body, 7, tmp_path / "m7.pdf", width=200, height=200)
+        with pytest.raises(ValueError, match="cannot write a .xyz image"):
+            plot.render_mode(body, 7, tmp_path / "m7.xyz")
+    assert (tmp_path / "m7.svg").read_text().lstrip().startswith("<?xml")
+    assert (tmp_path / "m7.pdf").read_bytes().startswith(b"%PDF")
+
+
 def test_strip_leaves_out_rigid_modes(tube, tmp_path):
     strip = tmp_path / "strip.png"
     with qvb.open(tube.path) as body:
@@ -90,3 +105,13 @@ def test_qvb_plot_command(tube, tmp_path):
     missing = _qvb_plot(tube.path, "--mode", 42, cwd=tmp_path)
     assert missing.returncode == 1 and "no mode number 42" in missing.stderr
     assert not (tmp_path / "tube_mode42.png").exists()
+
+    # User errors are one line on stderr, never a traceback.
+    for arguments in ((tube.path, "-o", tmp_path / "absent" / "x.png"),
+                      (tmp_path / "absent.qvb",), (tube.path, "--mode", "7.5")):
+        failed = _qvb_plot(*arguments, cwd=tmp_path)
+        assert failed.returncode in (1, 2) and "Traceback" not in failed.stderr, failed.stderr
+    unreadable = _qvb_plot(tmp_path / "absent.qvb", cwd=tmp_path)
+    assert len(unreadable.stderr.strip().splitlines()) == 1, unreadable.stderr
+    version = _qvb_plot("--version", cwd=tmp_path)
+    assert version.returncode == 0 and version.stdout.strip() == f"qvb-plot {qvb.__version__}"
