@@ -175,15 +175,24 @@ void Body::rebuildEigenvalues() {
 }
 
 int Body::rigidBodyModeCount() const {
-  // A fixed threshold in SI: rigid-body modes come out of eigen solvers with
-  // frequencies that are tiny but rarely exactly zero.
+  // Rigid-body modes come out of eigen solvers with frequencies that are tiny
+  // but rarely exactly zero. Two rules, the larger count wins: any mode below
+  // 0.01 rad/s; and the leading modes (at most six) that all lie below 1e-3 of
+  // the next mode's frequency, which catches solvers whose rigid modes reach
+  // 0.01 rad/s and more on a stiff part, whatever the body's time unit.
   double toSeconds = storedUnits.si[kTime];
-  int count = 0;
+  std::vector<double> omega(static_cast<size_t>(modeCount()));
+  int absolute = 0;
   for (int i = 0; i < modeCount(); ++i) {
-    double omega = std::sqrt(std::fabs(eigenvalue(i))) / toSeconds;
-    if (omega < 0.01) ++count;
+    omega[i] = std::sqrt(std::fabs(eigenvalue(i))) / toSeconds;
+    if (omega[i] < 0.01) ++absolute;
   }
-  return count;
+  int relative = std::min(6, modeCount() - 1);
+  for (; relative > 0; --relative) {
+    double below = 1e-3 * omega[relative];
+    if (std::all_of(omega.begin(), omega.begin() + relative, [below](double w) { return w < below; })) break;
+  }
+  return std::max(absolute, relative);
 }
 
 bool Body::holdsUnitData() const {

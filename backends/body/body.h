@@ -211,7 +211,7 @@ class Body {
   // (shapes, stresses, strains, invariants, loads, operators) by f, and the
   // quadratic data (generalized matrices, invariants 5, 6, 9) accordingly.
   void scaleMode(int modeIndex, double f);
-  // Modes whose circular frequency is below 0.01 rad/s.
+  // Modes below 0.01 rad/s, or the leading ones (at most six) below 1e-3 of the next.
   int rigidBodyModeCount() const;
   ModeStatistics statistics(int modeIndex) const;
 
