@@ -34,8 +34,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/invariants_5_9_blas.h"
-#include "convert/number_format.h"
+#include "kernels/gram_invariants.h"
+#include "kernels/number_format.h"
 #include "qvb.h"
 #include "reference_kernels.h"
 #include "synthetic_body.h"
@@ -262,7 +262,7 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
   Line("fetch masses + shapes", fetch, "", 0, "", 0);
 
   std::vector<double> i5, i9, ref5, ref9;
-  const Stat fast = Time(R, [&] { qvb::convert::ComputeInvariants5And9Fast(masses, shapes, size.modes, i5, i9); });
+  const Stat fast = Time(R, [&] { qvb::kernels::ComputeInvariants5And9Fast(masses, shapes, size.modes, i5, i9); });
   double per_pair = 0;
   std::string agreement;
   if (options.baseline) {
@@ -308,16 +308,16 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
   // to a file (page cache) the way each implementation writes.
   const Stat text = Time(R, [&] {
     std::FILE *out = std::fopen(text_path.c_str(), "w");
-    qvb::convert::WriteRealLines(out, shapes.data(), text_count, 3, 22, 14);
+    qvb::kernels::WriteRealLines(out, shapes.data(), text_count, 3, 22, 14);
     std::fclose(out);
   });
   // What the matrix writer gets by formatting each value and handing it to
   // the stream (one fwrite per value, the stream's own buffering).
   const Stat per_value = Time(R, [&] {
     std::FILE *out = std::fopen(text_path.c_str(), "w");
-    char piece[qvb::convert::kNumberTextMax];
+    char piece[qvb::kernels::kNumberTextMax];
     for (size_t i = 0; i < text_count; ++i) {
-      std::fwrite(piece, 1, qvb::convert::FormatScientific(piece, shapes[i], 22, 14), out);
+      std::fwrite(piece, 1, qvb::kernels::FormatScientific(piece, shapes[i], 22, 14), out);
       if (i % 3 == 2) std::fputc('\n', out);
     }
     std::fclose(out);
@@ -326,7 +326,7 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
   std::vector<char> finished(text_count * 23 + text_count / 3 + 1);
   size_t finished_size = 0;
   for (size_t i = 0; i < text_count; ++i) {
-    finished_size += qvb::convert::FormatScientific(finished.data() + finished_size, shapes[i], 22, 14);
+    finished_size += qvb::kernels::FormatScientific(finished.data() + finished_size, shapes[i], 22, 14);
     if (i % 3 == 2) finished[finished_size++] = '\n';
   }
   const Stat floor = Time(R, [&] {

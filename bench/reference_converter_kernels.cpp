@@ -1,14 +1,14 @@
-// The straightforward kernels behind src/convert/reference_kernels_seam.h:
+// The straightforward kernels behind src/kernels/reference_kernels_seam.h:
 // what the converter did before its fast kernels, kept as the baseline that
 // whole conversions and the invariant figures are measured against.
 #include <cstdio>
 #include <cstring>
 
-#include "convert/invariants_5_9.h"
-#include "convert/number_format.h"
-#include "convert/reference_kernels_seam.h"
+#include "kernels/invariants_5_9.h"
+#include "kernels/number_format.h"
+#include "kernels/reference_kernels_seam.h"
 
-namespace qvb::convert::reference {
+namespace qvb::kernels::reference {
 
 size_t FormatScientific(char *out, double value, int width, int precision) {
   // snprintf ends its text with a NUL that the caller has not made room for.
@@ -36,4 +36,4 @@ bool Invariants5And9(const std::vector<double> &masses, int mode_count, const Mo
   return true;
 }
 
-}  // namespace qvb::convert::reference
+}  // namespace qvb::kernels::reference

@@ -1,6 +1,6 @@
 #include "reference_kernels.h"
 
-#include "convert/reference_kernels_seam.h"
+#include "kernels/reference_kernels_seam.h"
 
 namespace qvbbench {
 
@@ -8,7 +8,7 @@ void PerPairInvariants(QVB_Handle body, int n, std::vector<double> &i5, std::vec
   const size_t nodes = static_cast<size_t>(QVB_NodeCount(body));
   std::vector<double> masses(nodes);
   for (size_t p = 0; p < nodes; ++p) masses[p] = QVB_NodalMass(body, static_cast<int>(p));
-  qvb::convert::reference::Invariants5And9(
+  qvb::kernels::reference::Invariants5And9(
       masses, n,
       [body](int j, double *shape) {
         QVB_Mode(body, j + 1, 0, shape, 0);

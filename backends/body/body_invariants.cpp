@@ -14,7 +14,7 @@
 #include <cmath>
 
 #include "body.h"
-#include "convert/invariants_5_9_blas.h"
+#include "kernels/gram_invariants.h"
 
 namespace qvb::body {
 namespace {
@@ -220,7 +220,7 @@ void Body::computeInvariants59() const {
     }
     return true;
   };
-  convert::ComputeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_);
+  kernels::ComputeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_);
   computed59Valid_ = true;
 }
 

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "block_codec.h"
-#include "crc32c.h"
+#include "kernels/crc32c.h"
 #include "sqlite_handle.h"
 
 namespace qvb::database {
@@ -171,7 +171,7 @@ std::unique_ptr<body::Body> readBody(const std::string &path, int index, const s
       if (surfaceOnly && !body::isSurfaceMeshBlock(block)) continue;
       const auto *data = static_cast<const uint8_t *>(st.blob(2));
       const size_t size = st.blobSize(2);
-      if (body::crc32c(0, data, size) != static_cast<uint32_t>(st.integer(1)))
+      if (kernels::crc32c(0, data, size) != static_cast<uint32_t>(st.integer(1)))
         throw DatabaseError(path + ": block " + std::to_string(block) + " fails its checksum");
       blocks.emplace_back(block, std::vector<uint8_t>(data, data + size));
     }
@@ -220,7 +220,7 @@ bool writeBody(const std::string &path, const body::Body &b, const std::string &
         throw DatabaseError(path + ": database or disk is full");
       }
       insertBlock.reset();
-      insertBlock.bind(1, id).bind(2, block).bind(3, body::crc32c(0, bytes.data(), bytes.size()));
+      insertBlock.bind(1, id).bind(2, block).bind(3, kernels::crc32c(0, bytes.data(), bytes.size()));
       insertBlock.bindBlob(4, bytes.data(), bytes.size());
       insertBlock.step();
       ++stored;

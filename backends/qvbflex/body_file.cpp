@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "block_codec.h"
-#include "crc32c.h"
+#include "kernels/crc32c.h"
 #include "platform/mapped_file.h"
 #include "platform/os.h"
 
@@ -93,8 +93,8 @@ class Reader {
     uint32_t count = loadLE<uint32_t>(header + 12);
     if (count > (size - kFileHeaderSize) / kDirectoryEntrySize) fail("is truncated");
     const unsigned char *entries = at(kFileHeaderSize);
-    uint32_t crc = body::crc32c(0, header, 20);
-    crc = body::crc32c(crc, entries, static_cast<size_t>(count) * kDirectoryEntrySize);
+    uint32_t crc = kernels::crc32c(0, header, 20);
+    crc = kernels::crc32c(crc, entries, static_cast<size_t>(count) * kDirectoryEntrySize);
     if (crc != loadLE<uint32_t>(header + 20)) fail("fails its header checksum");
     std::vector<std::pair<uint64_t, uint64_t>> bodies;
     for (uint32_t k = 0; k < count; ++k) {
@@ -142,7 +142,7 @@ std::unique_ptr<Body> readOneBody(const Reader &in, const std::string &path, int
   for (uint32_t c = 0; c < chunks; ++c) {
     if (left < kChunkHeaderSize) fail("is truncated");
     const unsigned char *chunk = in.at(position);
-    if (body::crc32c(0, chunk, 20) != loadLE<uint32_t>(chunk + 20))
+    if (kernels::crc32c(0, chunk, 20) != loadLE<uint32_t>(chunk + 20))
       fail("chunk " + std::to_string(c + 1) + " fails its header checksum");
     int block = static_cast<int>(loadLE<uint32_t>(chunk));
     uint32_t flags = loadLE<uint32_t>(chunk + 4);
@@ -166,7 +166,7 @@ std::unique_ptr<Body> readOneBody(const Reader &in, const std::string &path, int
     left -= stride - kChunkHeaderSize;
     if (surfaceOnly && !body::isSurfaceMeshBlock(block)) continue;
     in.file()->willRead(payload, size);  // the checksum reads it all: map it in one call
-    if (body::crc32c(0, payload, size) != expected) fail(blockName + " fails its checksum");
+    if (kernels::crc32c(0, payload, size) != expected) fail(blockName + " fails its checksum");
     try {
       body::MemorySource source(payload, size, keeper);
       body::decodeBlock(*result, block, source, size);
@@ -246,7 +246,7 @@ class ChecksummingSink : public body::ByteSink {
   explicit ChecksummingSink(Output &out) : out_(out) {}
   void write(const void *data, size_t size) override {
     out_.put(data, size);
-    crc_ = body::crc32c(crc_, data, size);
+    crc_ = kernels::crc32c(crc_, data, size);
     length_ += size;
   }
   uint32_t crc() const { return crc_; }
@@ -281,7 +281,7 @@ uint64_t writeOneBody(Output &out, const Body &b) {
     storeLE<uint32_t>(chunk + 4, lead);
     storeLE<uint64_t>(chunk + 8, sink.length());
     storeLE<uint32_t>(chunk + 16, sink.crc());
-    storeLE<uint32_t>(chunk + 20, body::crc32c(0, chunk, 20));
+    storeLE<uint32_t>(chunk + 20, kernels::crc32c(0, chunk, 20));
     out.patch(chunkStart, chunk, sizeof chunk);
   }
   return out.position() - start;
@@ -329,8 +329,8 @@ void writeFile(const std::string &path, const Body &b, int position) {
     std::memcpy(header.data(), kMagic, sizeof kMagic);
     storeLE<uint32_t>(&header[8], kFormatVersion);
     storeLE<uint32_t>(&header[12], static_cast<uint32_t>(total));
-    uint32_t crc = body::crc32c(0, header.data(), 20);
-    crc = body::crc32c(crc, header.data() + kFileHeaderSize, header.size() - kFileHeaderSize);
+    uint32_t crc = kernels::crc32c(0, header.data(), 20);
+    crc = kernels::crc32c(crc, header.data() + kFileHeaderSize, header.size() - kFileHeaderSize);
     storeLE<uint32_t>(&header[20], crc);
     out.patch(0, header.data(), header.size());
     out.flush();

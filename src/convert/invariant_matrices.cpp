@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "convert/body_blocks.h"
-#include "convert/invariants_5_9_blas.h"
+#include "kernels/gram_invariants.h"
 #include "convert/matrix_writers.h"
 #include "qvb.h"
 
@@ -100,7 +100,7 @@ bool BuildInvariants5And9(ConversionContext &context, std::vector<double> &i5, s
   for (int p = 0; p < node_count; ++p) masses[p] = QVB_NodalMass(body, p);
   SelectedShapes shapes(context, node_count);
   const bool progress = Run().progress;
-  return ComputeInvariants5And9Streamed(
+  return kernels::ComputeInvariants5And9Streamed(
       masses, n,
       [&shapes](int j, double *target) {
         shapes.Fetch(j, target);

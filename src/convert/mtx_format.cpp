@@ -97,7 +97,7 @@ void MtxWriter::RealLines(const std::vector<double> &values, int per_line, bool 
     for (double &v : zeroed_values) v = v < kTinyValue && v > -kTinyValue ? 0.0 : v;
   }
   const std::vector<double> &printed = zeroed ? zeroed_values : values;
-  WriteRealLines(out_, printed.data(), printed.size(), per_line, double_ ? 22 : 16, double_ ? 14 : 8);
+  kernels::WriteRealLines(out_, printed.data(), printed.size(), per_line, double_ ? 22 : 16, double_ ? 14 : 8);
 }
 
 void WriteNameList(std::FILE *out, const std::vector<int> &names, const std::vector<int> &edges) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/number_format.h"
+#include "kernels/number_format.h"
 
 namespace qvb::convert {
 
@@ -43,9 +43,9 @@ class MtxWriter {
                     int int_columns, int real_columns, int short_columns);
 
   // Record pieces; a record is the pieces of one line followed by EndLine().
-  void Int(int value) { Put(text_, FormatInteger(text_, value, 8)); }
-  void Short(int value) { Put(text_, FormatInteger(text_, value, 4)); }
-  void Real(double value) { Put(text_, FormatReal(text_, value, double_)); }
+  void Int(int value) { Put(text_, kernels::FormatInteger(text_, value, 8)); }
+  void Short(int value) { Put(text_, kernels::FormatInteger(text_, value, 4)); }
+  void Real(double value) { Put(text_, kernels::FormatReal(text_, value, double_)); }
   void Zeroed(double value) { Real(value < kTinyValue && value > -kTinyValue ? 0.0 : value); }
   void EndLine() { std::fputc('\n', out_); }
 
@@ -64,7 +64,7 @@ class MtxWriter {
 
   std::FILE *out_;
   bool double_;
-  char text_[kNumberTextMax];
+  char text_[kernels::kNumberTextMax];
 };
 
 // The header's name list: every entry 18 characters wide, four to a line.

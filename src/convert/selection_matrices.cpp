@@ -94,7 +94,7 @@ bool WriteShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
       for (int p = first; p < last; ++p)
         QVB_ModeByNodeWithoutCache(context.body, context.modes[k], 0, node_ids[p],
                                    block.data() + (static_cast<size_t>(p - first) * n + k) * 3, part);
-    WriteRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
+    kernels::WriteRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
   }
   return true;
 }

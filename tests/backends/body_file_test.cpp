@@ -12,7 +12,7 @@
 #include "backend_fixture.h"
 #include "block_codec.h"
 #include "body_file.h"
-#include "crc32c.h"
+#include "kernels/crc32c.h"
 #include "test_support.h"
 
 namespace qvbtest {
@@ -61,8 +61,8 @@ void putU32(std::string &s, size_t at, uint32_t v) { std::memcpy(&s[at], &v, 4);
 void putU64(std::string &s, size_t at, uint64_t v) { std::memcpy(&s[at], &v, 8); }
 void sealHeader(std::string &file, uint32_t version) {
   putU32(file, 8, version);
-  uint32_t crc = qvb::body::crc32c(0, file.data(), 20);
-  putU32(file, 20, qvb::body::crc32c(crc, file.data() + 24, 16));
+  uint32_t crc = qvb::kernels::crc32c(0, file.data(), 20);
+  putU32(file, 20, qvb::kernels::crc32c(crc, file.data() + 24, 16));
 }
 
 // The same one-body file as the first format wrote it: no leads, so mode
@@ -75,7 +75,7 @@ std::string asFormatOne(const std::string &file) {
     std::string chunk = file.substr(at, 24);
     size_t lead = u32(chunk, 4) & 7, length = static_cast<size_t>(u64(chunk, 8));
     putU32(chunk, 4, 0);
-    putU32(chunk, 20, qvb::body::crc32c(0, chunk.data(), 20));
+    putU32(chunk, 20, qvb::kernels::crc32c(0, chunk.data(), 20));
     body += chunk + file.substr(at + 24 + lead, length) + std::string(pad8(length), '\0');
     at += 24 + lead + length + pad8(lead + length);
   }
@@ -121,7 +121,7 @@ TEST(Crc32c, MatchesTheBitwiseDefinitionAtEveryJoinAndSplit) {
     }
     return ~c;
   };
-  EXPECT_EQ(qvb::body::crc32c(0, "123456789", 9), 0xE3069283u);
+  EXPECT_EQ(qvb::kernels::crc32c(0, "123456789", 9), 0xE3069283u);
   std::vector<unsigned char> data(3 * 3 * 8192 + 4099);
   uint64_t state = 7;
   for (unsigned char &b : data) b = static_cast<unsigned char>((state = state * 6364136223846793005u + 1) >> 56);
@@ -129,10 +129,10 @@ TEST(Crc32c, MatchesTheBitwiseDefinitionAtEveryJoinAndSplit) {
                    size_t{1536}, size_t{24575}, size_t{24576}, size_t{24577}, size_t{24583}, size_t{2 * 24576 + 9},
                    data.size()}) {
     const uint32_t want = bitwise(data.data(), n);
-    EXPECT_EQ(qvb::body::crc32c(0, data.data(), n), want) << n;
+    EXPECT_EQ(qvb::kernels::crc32c(0, data.data(), n), want) << n;
     for (size_t split : {std::min<size_t>(1, n), n / 3, n - n / 5}) {
-      const uint32_t head = qvb::body::crc32c(0, data.data(), split);
-      EXPECT_EQ(qvb::body::crc32c(head, data.data() + split, n - split), want) << n << " split at " << split;
+      const uint32_t head = qvb::kernels::crc32c(0, data.data(), split);
+      EXPECT_EQ(qvb::kernels::crc32c(head, data.data() + split, n - split), want) << n << " split at " << split;
     }
   }
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "convert/arg_tokens.h"
-#include "convert/invariants_5_9.h"
+#include "kernels/invariants_5_9.h"
 #include "convert/list_grammar.h"
 #include "convert/mtx_format.h"
 #include "expected_invariants.h"
@@ -183,7 +183,7 @@ TEST(Invariants59, PairFormulasSymmetryAndTransposition) {
   };
   std::vector<double> i5, i9;
   std::vector<int> seen;
-  ComputeInvariants5And9(masses, shapes, 3, i5, i9, [&](int j) { seen.push_back(j); });
+  kernels::ComputeInvariants5And9(masses, shapes, 3, i5, i9, [&](int j) { seen.push_back(j); });
   EXPECT_EQ(seen, (std::vector<int>{0, 1, 2}));
   ASSERT_EQ(i5.size(), 27u);
   ASSERT_EQ(i9.size(), 81u);

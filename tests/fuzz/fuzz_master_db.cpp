@@ -16,7 +16,7 @@
 
 #include "block_codec.h"
 #include "body_database.h"
-#include "crc32c.h"
+#include "kernels/crc32c.h"
 #include "support/fuzz_files.h"
 
 using namespace qvb;
@@ -65,7 +65,7 @@ void insertBlocks(const std::string &path, const uint8_t *data, size_t size) {
     at += 4;
     const size_t taken = length < size - at ? length : size - at;
     sqlite3_bind_int(insert, 1, block);
-    sqlite3_bind_int64(insert, 2, body::crc32c(0, data + at, taken));
+    sqlite3_bind_int64(insert, 2, kernels::crc32c(0, data + at, taken));
     static const uint8_t kNothing = 0;
     sqlite3_bind_blob(insert, 3, taken ? data + at : &kNothing, int(taken), SQLITE_TRANSIENT);
     sqlite3_step(insert);

@@ -11,7 +11,7 @@
 
 #include "block_codec.h"
 #include "body_file.h"
-#include "crc32c.h"
+#include "kernels/crc32c.h"
 #include "support/fuzz_files.h"
 
 using namespace qvb;
@@ -45,14 +45,14 @@ void fixChecksums(std::vector<uint8_t> &f) {
     for (uint64_t c = 0; c < chunks && end - at >= 24; ++c) {
       const uint64_t lead = load(f, at + 4, 4) & 7, payload = load(f, at + 8, 8);
       if (lead > end - at - 24 || payload > end - at - 24 - lead) break;
-      store32(f, at + 16, body::crc32c(0, &f[at + 24 + lead], payload));
-      store32(f, at + 20, body::crc32c(0, &f[at], 20));
+      store32(f, at + 16, kernels::crc32c(0, &f[at + 24 + lead], payload));
+      store32(f, at + 20, kernels::crc32c(0, &f[at], 20));
       at += 24 + lead + payload + (8 - (lead + payload) % 8) % 8;
       if (at > end) break;
     }
   }
-  uint32_t crc = body::crc32c(0, f.data(), 20);
-  crc = body::crc32c(crc, f.data() + 24, count * 16);
+  uint32_t crc = kernels::crc32c(0, f.data(), 20);
+  crc = kernels::crc32c(crc, f.data() + 24, count * 16);
   store32(f, 20, crc);
 }
 

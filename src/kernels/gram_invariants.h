@@ -12,9 +12,9 @@
 #include <functional>
 #include <vector>
 
-namespace qvb::convert {
+namespace qvb::kernels {
 
-// Same contract as ComputeInvariants5And9 (see invariants_5_9.h). on_mode(j)
+// Same contract as ComputeInvariants5And9 (see kernels/invariants_5_9.h). on_mode(j)
 // is called once per j, in ascending order, spread over the node passes in
 // proportion to the work done, and before row j is final.
 void ComputeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
@@ -36,4 +36,4 @@ bool ComputeInvariants5And9Streamed(const std::vector<double> &masses, int mode_
                                     std::vector<double> &i5, std::vector<double> &i9,
                                     const std::function<void(int)> &on_mode = {});
 
-}  // namespace qvb::convert
+}  // namespace qvb::kernels

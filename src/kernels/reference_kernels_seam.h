@@ -1,6 +1,6 @@
 // Where the benchmark swaps the converter's two fast kernels for the
 // straightforward ones. bench/ links a second copy of libqvb whose
-// number_format.cpp and invariants_5_9_blas.cpp are compiled with
+// number_format.cpp and gram_invariants.cpp are compiled with
 // QVB_REFERENCE_KERNELS: FormatScientific then asks snprintf for each number
 // and ComputeInvariants5And9Streamed goes pair of modes by pair of modes, so
 // whole conversions can be timed against the same conversion done the plain
@@ -13,9 +13,9 @@
 #include <functional>
 #include <vector>
 
-#include "convert/invariants_5_9_blas.h"
+#include "kernels/gram_invariants.h"
 
-namespace qvb::convert::reference {
+namespace qvb::kernels::reference {
 
 // snprintf("%*.*E") into out (not NUL-terminated); returns the length.
 size_t FormatScientific(char *out, double value, int width, int precision);
@@ -25,4 +25,4 @@ size_t FormatScientific(char *out, double value, int width, int precision);
 bool Invariants5And9(const std::vector<double> &masses, int mode_count, const ModeShapeFetcher &fetch,
                      std::vector<double> &i5, std::vector<double> &i9, const std::function<void(int)> &on_mode);
 
-}  // namespace qvb::convert::reference
+}  // namespace qvb::kernels::reference

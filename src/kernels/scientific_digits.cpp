@@ -1,10 +1,10 @@
-#include "convert/scientific_digits.h"
+#include "kernels/scientific_digits.h"
 
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-namespace qvb::convert {
+namespace qvb::kernels {
 
 namespace {
 
@@ -177,4 +177,4 @@ bool FastScientificDigits(double value, int precision, ScientificDigits *out) {
   return false;
 }
 
-}  // namespace qvb::convert
+}  // namespace qvb::kernels

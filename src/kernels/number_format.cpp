@@ -1,13 +1,13 @@
-#include "convert/number_format.h"
-#include "convert/reference_kernels_seam.h"
-#include "convert/scientific_digits.h"
+#include "kernels/number_format.h"
+#include "kernels/reference_kernels_seam.h"
+#include "kernels/scientific_digits.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
-namespace qvb::convert {
+namespace qvb::kernels {
 
 namespace {
 
@@ -190,4 +190,4 @@ bool WriteRealLines(std::FILE *out, const double *values, size_t count, int per_
   return ok;
 }
 
-}  // namespace qvb::convert
+}  // namespace qvb::kernels

@@ -1,4 +1,4 @@
-#include "crc32c.h"
+#include "kernels/crc32c.h"
 
 #include <cstring>
 
@@ -6,7 +6,7 @@
 #include <immintrin.h>
 #endif
 
-namespace qvb::body {
+namespace qvb::kernels {
 namespace {
 
 // Slicing-by-8 tables for the reflected polynomial 0x82F63B78.
@@ -164,4 +164,4 @@ uint32_t crc32c(uint32_t crc, const void *data, size_t size) {
   return ~crc;
 }
 
-}  // namespace qvb::body
+}  // namespace qvb::kernels

@@ -1,6 +1,6 @@
-#include "convert/invariants_5_9.h"
+#include "kernels/invariants_5_9.h"
 
-namespace qvb::convert {
+namespace qvb::kernels {
 
 void StorePairInvariants(const std::vector<double> &masses, const double *a, const double *b, size_t j, size_t k,
                          size_t n, std::vector<double> &i5, std::vector<double> &i9) {
@@ -44,4 +44,4 @@ void ComputeInvariants5And9(const std::vector<double> &masses, const std::vector
   }
 }
 
-}  // namespace qvb::convert
+}  // namespace qvb::kernels

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-namespace qvb::convert {
+namespace qvb::kernels {
 
 // Inputs, for N nodes and n selected modes:
 //   masses  N values (node-index order),
@@ -30,4 +30,4 @@ void ComputeInvariants5And9(const std::vector<double> &masses, const std::vector
 void StorePairInvariants(const std::vector<double> &masses, const double *a, const double *b, size_t j, size_t k,
                          size_t n, std::vector<double> &i5, std::vector<double> &i9);
 
-}  // namespace qvb::convert
+}  // namespace qvb::kernels

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "platform/large_array.h"
+#include "kernels/large_array.h"
 
-namespace qvb::platform {
+namespace qvb::kernels {
 namespace {
 
 TEST(LargeArray, HoldsWhatIsAskedAndReusesItsRoomWhenShrinking) {
@@ -42,4 +42,4 @@ TEST(LargeArray, AnImpossibleSizeIsRefusedWithBadAlloc) {
 }
 
 }  // namespace
-}  // namespace qvb::platform
+}  // namespace qvb::kernels

@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace qvb::body {
+namespace qvb::kernels {
 
 // Continues a checksum: crc32c(crc32c(0, a), b) == crc32c(0, a followed by b).
 uint32_t crc32c(uint32_t crc, const void *data, size_t size);
 
-}  // namespace qvb::body
+}  // namespace qvb::kernels

@@ -1,6 +1,6 @@
-#include "convert/invariants_5_9_blas.h"
-#include "convert/reference_kernels_seam.h"
-#include "platform/large_array.h"
+#include "kernels/gram_invariants.h"
+#include "kernels/reference_kernels_seam.h"
+#include "kernels/large_array.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +18,7 @@ void dgemm_(const char *transa, const char *transb, const int *m, const int *n, 
 }
 #endif
 
-namespace qvb::convert {
+namespace qvb::kernels {
 
 namespace {
 
@@ -270,11 +270,11 @@ bool ComputeInvariants5And9Streamed(const std::vector<double> &masses, int mode_
   Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, on_mode);
   // The shapes held are the largest arrays of a conversion: in large pages,
   // and not zeroed, since every value is fetched into them.
-  platform::LargeArray row_shapes, column_shapes;
+  LargeArray row_shapes, column_shapes;
   std::vector<double> block;
   std::vector<double> gram(9 * static_cast<size_t>(n) * n, 0.0);
   GramBuilder builder(nodes);
-  auto load = [&](int first, int count, platform::LargeArray &into) {
+  auto load = [&](int first, int count, LargeArray &into) {
     into.resize(static_cast<size_t>(count) * nodes * 3);
     for (int j = 0; j < count; ++j)
       if (!fetch(first + j, into.data() + static_cast<size_t>(j) * nodes * 3)) return false;
@@ -297,4 +297,4 @@ bool ComputeInvariants5And9Streamed(const std::vector<double> &masses, int mode_
   return true;
 }
 
-}  // namespace qvb::convert
+}  // namespace qvb::kernels

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "convert/number_format.h"
-#include "convert/scientific_digits.h"
+#include "kernels/number_format.h"
+#include "kernels/scientific_digits.h"
 
-namespace qvb::convert {
+namespace qvb::kernels {
 namespace {
 
 #ifdef QVB_SANITIZED_BUILD
@@ -176,4 +176,4 @@ TEST(NumberFormat, BufferedRecordsAndChunkedLinesKeepByteOrder) {
 }
 
 }  // namespace
-}  // namespace qvb::convert
+}  // namespace qvb::kernels

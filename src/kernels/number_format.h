@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace qvb::convert {
+namespace qvb::kernels {
 
 // Room enough for any text below with a width up to 40.
 constexpr size_t kNumberTextMax = 64;
@@ -74,4 +74,4 @@ class BufferedText {
 bool WriteRealLines(std::FILE *out, const double *values, size_t count, int per_line, int width,
                     int precision);
 
-}  // namespace qvb::convert
+}  // namespace qvb::kernels

@@ -7,10 +7,10 @@
 #include <random>
 #include <vector>
 
-#include "convert/invariants_5_9.h"
-#include "convert/invariants_5_9_blas.h"
+#include "kernels/invariants_5_9.h"
+#include "kernels/gram_invariants.h"
 
-namespace qvb::convert {
+namespace qvb::kernels {
 namespace {
 
 struct Body {
@@ -142,4 +142,4 @@ TEST(FastInvariantsEdges, NonFiniteMassPropagatesLikeReference) {
 }
 
 }  // namespace
-}  // namespace qvb::convert
+}  // namespace qvb::kernels

@@ -10,7 +10,9 @@
 
 #include <cstddef>
 
-namespace qvb::platform {
+#include "platform/page_memory.h"
+
+namespace qvb::kernels {
 
 class LargeArray {
  public:
@@ -23,17 +25,15 @@ class LargeArray {
   // grows. Throws std::bad_alloc when the system has no memory to give.
   void resize(size_t count);
 
-  double *data() { return data_; }
-  const double *data() const { return data_; }
+  double *data() { return static_cast<double *>(memory_.data); }
+  const double *data() const { return static_cast<const double *>(memory_.data); }
   size_t size() const { return size_; }
 
  private:
+  size_t capacity() const { return memory_.bytes / sizeof(double); }
   void release();
-  double *data_ = nullptr;
+  platform::PageMemory memory_;
   size_t size_ = 0;
-  size_t capacity_ = 0;
-  void *mapping_ = nullptr;
-  size_t mapping_bytes_ = 0;
 };
 
-}  // namespace qvb::platform
+}  // namespace qvb::kernels
