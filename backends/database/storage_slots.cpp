@@ -4,6 +4,7 @@
 
 #include "body_database.h"
 #include "body_file.h"
+#include "body_to_write.h"
 #include "slot_support.h"
 
 namespace qvb::storage {
@@ -17,8 +18,10 @@ int writeBodyFile(QVB_Handle h, const char *file) {
       return 0;
     }
     const qvbflex::FileSpec spec = qvbflex::parseFileSpec(file);
+    const coarsening::BodyToWrite target = coarsening::bodyToWrite(b, spec.path);
+    if (target.body == nullptr) return 0;
     std::string error;
-    if (!qvbflex::writeBody(spec.path, b, spec.index, &error)) {
+    if (!qvbflex::writeBody(spec.path, *target.body, spec.index, &error)) {
       reportError("%s", error.c_str());
       return 0;
     }
@@ -32,8 +35,10 @@ int writeDatabase(QVB_Handle h, const char *file, const char *bodyName) {
       reportError("QVB_write_QVB: no database name");
       return 0;
     }
+    const coarsening::BodyToWrite target = coarsening::bodyToWrite(b, file);
+    if (target.body == nullptr) return 0;
     std::string error;
-    if (!database::writeBody(file, b, bodyName ? bodyName : "*", &error)) {
+    if (!database::writeBody(file, *target.body, bodyName ? bodyName : "*", &error)) {
       reportError("Failed to write the body to %s", error.c_str());
       return 0;
     }
