@@ -157,7 +157,9 @@ TEST_F(CoarsenedWrite, UnusableSketchFailsTheWriteAndLeavesTheFileAlone) {
   QVB_Handle full = keep(qvbtest::buildFullBody("kg", "m", 1.0, 1.0));
   const std::string target = dir_.file("kept.qvb");
   ASSERT_NE(flex().QVB_write_QVB(full, target.c_str()), 0);
-  const std::string before = readFile(target);
+  const std::string database = dir_.file("kept.master");
+  ASSERT_NE(flex().QVB_write_QVB_DB(full, database.c_str(), "wing"), 0);
+  const std::string before = readFile(target), databaseBefore = readFile(database);
   const struct {
     const char *text;  // null: no such file
     const char *expected;
@@ -190,6 +192,13 @@ TEST_F(CoarsenedWrite, UnusableSketchFailsTheWriteAndLeavesTheFileAlone) {
     EXPECT_NE(message.find(file), std::string::npos) << message;
     EXPECT_NE(message.find(c.expected), std::string::npos) << message;
     EXPECT_EQ(readFile(target), before);
+    // The database writer refuses alike.
+    qvbtest::messages().clear();
+    EXPECT_EQ(flex().QVB_write_QVB_DB(full, database.c_str(), "wing"), 0);
+    ASSERT_EQ(qvbtest::messages().size(), 1u);
+    EXPECT_EQ(qvbtest::messages()[0].rfind("E: " + database + " was not written: " + (c.text ? file : "the sketch"), 0), 0u)
+        << qvbtest::messages()[0];
+    EXPECT_EQ(readFile(database), databaseBefore);
   }
 }
 
