@@ -16,6 +16,9 @@ namespace {
 
 using body::Body;
 
+// Cells are numbered along each axis in 64-bit integers, as the script does.
+constexpr double kMaxCells = 4611686018427387904.0;  // 2^62
+
 double keepFraction(int level) { return level < 0 ? 0.5 : level > 0 ? 0.1 : 0.25; }
 
 // The script sees coordinates as the library prints them for it, with ten
@@ -95,8 +98,13 @@ std::vector<std::vector<size_t>> cellsOf(const Surface &surface, double size, co
   std::vector<Keyed> keyed(surface.size());
   for (size_t s = 0; s < surface.size(); ++s) {
     keyed[s].member = s;
-    for (int r = 0; r < 3; ++r)
-      keyed[s].cell[r] = static_cast<long long>(std::floor((surface.at(s)[r] - origin[r]) / size));
+    for (int r = 0; r < 3; ++r) {
+      const double step = std::floor((surface.at(s)[r] - origin[r]) / size);
+      if (!(step < kMaxCells))
+        throw std::invalid_argument("the cell size " + std::to_string(size) +
+                                    " is too small to number the cells of this body");
+      keyed[s].cell[r] = static_cast<long long>(step);
+    }
   }
   std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
     return a.cell != b.cell ? a.cell < b.cell : a.member < b.member;

@@ -37,6 +37,10 @@ KEEP_FRACTION = {-1: 0.5, 0: 0.25, 1: 0.1}
 _FACE_VERTEX_COLUMN = 15
 _ID_WIDTH = 9
 
+# Cells are numbered along each axis in 64-bit integers (the writer's own
+# coarsening does the same); a cell size too small for that is refused.
+_MAX_CELLS = 2.0 ** 62
+
 
 class Surface:
     """Node ids in the body's order with their coordinates, faces (tuples of
@@ -144,10 +148,15 @@ class _Grid:
 
     def cells(self, size):
         """Cell number of each node, and the number of cells."""
-        key = np.floor((self.points - self.origin) / size).astype(np.int64)
+        steps = np.floor((self.points - self.origin) / size)
+        if steps.size and not steps.max() < _MAX_CELLS:
+            raise ValueError("the cell size %g is too small to number the cells of this body" % size)
+        key = steps.astype(np.int64)
         span = key.max(axis=0) + 1
-        flat = (key[:, 0] * span[1] + key[:, 1]) * span[2] + key[:, 2]
-        _, cell = np.unique(flat, return_inverse=True)
+        if float(span[0]) * float(span[1]) * float(span[2]) < _MAX_CELLS:
+            _, cell = np.unique((key[:, 0] * span[1] + key[:, 1]) * span[2] + key[:, 2], return_inverse=True)
+        else:
+            _, cell = np.unique(key, axis=0, return_inverse=True)
         return cell, int(cell.max()) + 1 if cell.size else 0
 
     def kept_count(self, size):

@@ -221,6 +221,7 @@ TEST_F(CoarsenedWrite, OptionsTheWriterCannotHonour) {
       {"coarsen(std)", "coarsen: unknown level std"},
       {"coarsen(light, -1)", "coarsen: the cell size -1 is not a length of 0 or more"},
       {"coarsen(light, 1, 2)", "takes a level and an optional cell size"},
+      {"coarsen(light, 1e-300)", "the body cannot be coarsened: the cell size"},
       {"sketch( )", "sketch() names no sketch file"},
       {"sketch(a.ske", "has no closing parenthesis"},
   };
