@@ -34,7 +34,7 @@ HANDLE = c_void_p
 
 # The subset of the C interface this package uses, as declared in the public
 # headers. A wrong declaration here corrupts arguments silently, so the test
-# suite compares this table with the header's slot list.
+# suite compares this table with the headers (tests/front/abi/check_declarations.py).
 PROTOTYPES = {
     # creation, file queries, release and teardown
     "QVB_Create": (HANDLE, [c_int, c_int]),

@@ -19,6 +19,10 @@
 ! status is the library's own result. Load cases, the component of
 ! QVB_SET_MODE_SHAPE_ENTRY and the indices of QVB_SET_ROTOR_DYNAMICS_MATRIX
 ! count from 1; everything else passes unchanged.
+!
+! Each interface repeats a declaration of qvb/qvb_fortran.h; the library's
+! test suite fails when the two disagree in name, argument count, an
+! argument's type or the result.
 module qvb_binding
   use, intrinsic :: iso_c_binding, only: c_int, c_double, c_char, c_ptr
   implicit none
