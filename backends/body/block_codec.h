@@ -2,10 +2,7 @@
 //
 // Both storage backends keep bodies as encoded blocks: the body file puts each
 // block in a checksummed chunk, the database keeps each block as one value.
-// Block payloads are little-endian; arrays are stored as a 64-bit count and
-// the raw values, so that decoding copies them straight into the body's
-// arrays without looking at single values. Values are in the body's stored
-// units (block 11 names them).
+// The payload of each block is laid out in block_table.cpp.
 //
 // Blocks are decoded in ascending block order: the content summary (block 3)
 // carries the mode numbers that the later per-mode blocks refer to.
@@ -92,6 +89,9 @@ std::unique_ptr<Body> decodeBody(const EncodedBlocks &blocks);
 // shapes, stresses and strains; 0 for other blocks). A file that puts this
 // offset on an 8-byte boundary lets readers use the values where they lie.
 uint64_t modeValuesOffset(const Body &body, int block);
+
+// Whether a number names a block (1..37 without 33).
+bool isBlock(int block);
 
 // Blocks that a surface-mesh reader needs: identity, units, nodes, faces and
 // interface nodes (no modes).

@@ -3,19 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace qvb::body {
+#include "block_table.h"
 
-const char *blockName(int block) {
-  static const char *const kNames[] = {
-      "", "version_code", "header", "content_summary", "nodal_coords", "element_topology",
-      "global_body_props", "eigenvalues", "mode_shapes", "nodal_masses", "nodal_inertias", "units",
-      "generalized_stiff", "generalized_mass", "element_faces", "generalized_damping",
-      "mode_shape_transformation", "interface_nodes", "modal_stress", "invar1", "invar2", "invar3",
-      "invar4", "invar5", "invar7", "invar8", "invar9", "preload", "modal_loads", "modal_strain",
-      "modal_statistics", "pre_stress", "pre_strain", "", "matrix_operator", "modal_load_nodal",
-      "monitor_point", "rotor_dynamics"};
-  return block >= 1 && block <= kLastBlock ? kNames[block] : "";
-}
+namespace qvb::body {
 
 int IdIndex::find(int id) const {
   // IDs are most often numbered on from the first one (1..N): then the
@@ -196,52 +186,14 @@ int Body::rigidBodyModeCount() const {
 }
 
 bool Body::holdsUnitData() const {
-  for (int b = kNodalCoords; b <= kLastBlock; ++b)
-    if (b != kUnitsBlock && b != kElementFaces && b != kInterfaceNodes && b != kModeShapeTransformation &&
-        b != kElementTopology && exists(b))
-      return true;
+  for (const BlockLayout &layout : kBlockTable)
+    if ((layout.traits & kUnitFree) == 0 && layout.present(*this)) return true;
   return false;
 }
 
 bool Body::exists(int block) const {
-  const Invariants &inv = invariants;
-  switch (block) {
-    case kVersionBlock: case kHeaderBlock: case kUnitsBlock: return true;
-    case kContentSummary: return nodeCount() > 0 || modeCount() > 0;
-    case kNodalCoords: return nodeCount() > 0;
-    case kElementTopology: return !elementTopology.empty();
-    case kGlobalBodyProps: return global.present;
-    case kEigenvalues: return hasEigenvalues();
-    case kModeShapes: return kinds[kShape].nodes.size() > 0 && kinds[kShape].hasModeValues();
-    case kNodalMasses: return !nodalMass.empty();
-    case kNodalInertias: return !nodalInertia.empty();
-    case kGeneralizedStiff: return !genStiffness.empty();
-    case kGeneralizedMass: return !genMass.empty();
-    case kElementFaces: return !faces.empty();
-    case kGeneralizedDamping: return !genDamping.empty();
-    case kModeShapeTransformation: return !transformation.empty();
-    case kInterfaceNodes: return !interfaceNodes.empty();
-    case kModalStress: return kinds[kStress].hasModeValues();
-    case kInvar1: return inv.has[1];
-    case kInvar2: return inv.has[2];
-    case kInvar3: return inv.has[3];
-    case kInvar4: return inv.has[4];
-    case kInvar5: return inv.has[5];
-    case kInvar7: return inv.has[7];
-    case kInvar8: return inv.has[8];
-    case kInvar9: return inv.has[9];
-    case kPreload: return hasPreload;
-    case kModalLoads: return !modalLoads.empty();
-    case kModalStrain: return kinds[kStrain].hasModeValues();
-    case kModalStatistics: return !modalStatistics.empty();
-    case kPreStress: return !kinds[kStress].initial.empty();
-    case kPreStrain: return !kinds[kStrain].initial.empty();
-    case kMatrixOperator: return !matrixOperators.empty();
-    case kModalLoadNodal: return !nodalLoads.empty();
-    case kMonitorPoint: return !monitorPoints.empty();
-    case kRotorDynamics: return rotor.present();
-    default: return false;
-  }
+  const BlockLayout *layout = findBlock(block);
+  return layout != nullptr && layout->present(*this);
 }
 
 }  // namespace qvb::body

@@ -37,7 +37,7 @@ enum Block {
 };
 constexpr int kLastBlock = 37;
 // The name of block n as reports print it ("nodal_coords"); "" for 33 and
-// numbers outside 1..37.
+// numbers outside 1..37. Everything else about a block: block_table.h.
 const char *blockName(int block);
 
 // Result kinds of the mode operations.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "block_table.h"
 #include "slot_support.h"
 
 namespace qvb::body {
@@ -201,8 +202,9 @@ int GetFreeEdge(QVB_Handle h, int edge, int *nodeIds) {
 int Contents(QVB_Handle h, int block, FILE *stream) {
   return withBody(h, "QVB_Contents", 0, [&](Body &b) {
     if (!notNull(stream, "QVB_Contents")) return 0;
-    if (block == 33) return 0;  // the one number without a block: dumps of 1..37 pass it quietly
-    if (block < 1 || block > kLastBlock) {
+    if (!findBlock(block)) {
+      // The numbering has one gap (33): dumps of 1..37 pass over it quietly.
+      if (block >= 1 && block <= kLastBlock) return 0;
       reportError("QVB_Contents: %d is not a block number (1 to 37, without 33)", block);
       return 0;
     }

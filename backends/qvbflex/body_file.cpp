@@ -148,7 +148,7 @@ std::unique_ptr<Body> readOneBody(const Reader &in, const std::string &path, int
     uint32_t flags = loadLE<uint32_t>(chunk + 4);
     uint64_t size = loadLE<uint64_t>(chunk + 8);
     uint32_t expected = loadLE<uint32_t>(chunk + 16);
-    if (block <= previous || block > body::kLastBlock || block == 33)
+    if (block <= previous || !body::isBlock(block))
       fail("chunk " + std::to_string(c + 1) + " holds an unknown or repeated block " + std::to_string(block));
     previous = block;
     const std::string blockName = "block " + std::to_string(block);
