@@ -104,13 +104,6 @@ int *handOut(const std::vector<int> &values) {
   return out;
 }
 
-void copyText(char *out, const std::string &text, size_t capacity) {
-  if (out == nullptr || capacity == 0) return;
-  size_t n = std::min(text.size(), capacity - 1);
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
-}
-
 void notSupported(const char *operation) {
   reportWarning("%s is not supported by this flexible body backend", operation);
 }

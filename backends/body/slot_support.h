@@ -17,8 +17,12 @@
 #include "body.h"
 #include "messages.h"
 #include "qvb/qvb_interface.h"
+#include "util/c_boundary.h"
 
 namespace qvb::body {
+
+using util::copyCut;
+using util::guarded;
 
 // The file kind this backend serves (0 body files, 1 databases), reported by
 // GetFlexType; set once by the plug-in.
@@ -36,26 +40,10 @@ QVB_Handle adoptReadBody(std::unique_ptr<Body> body, const std::string &error);
 void destroyBody(QVB_Handle handle);
 void destroyAllBodies();
 
-// Runs `work`; an exception becomes an error message naming the operation
-// and the failure value.
-template <typename R, typename F>
-R guarded(const char *operation, R failure, F &&work) {
-  try {
-    return work();
-  } catch (const std::bad_alloc &) {
-    reportError("%s: out of memory", operation);
-  } catch (const std::exception &e) {
-    reportError("%s: %s", operation, e.what());
-  } catch (...) {
-    reportError("%s: unexpected failure", operation);
-  }
-  return failure;
-}
-
 // Runs `work(body)` on the body behind the handle, guarded.
 template <typename R, typename F>
 R withBody(QVB_Handle handle, const char *operation, R failure, F &&work) {
-  return guarded(operation, failure, [&]() -> R {
+  return guarded(reportError, operation, failure, [&]() -> R {
     Body *body = findBody(handle, operation);
     if (body == nullptr) return failure;
     // Work that takes the body as const only reads it; anything else may
@@ -92,9 +80,6 @@ int *handOut(const std::vector<int> &values);
 void *keepWithBody(const Body &body, void *array);
 // Forgets an array before FreeMemory frees it.
 void forgetKept(void *array);
-
-// Copies text into a caller buffer of `capacity` bytes, cut to fit.
-void copyText(char *out, const std::string &text, size_t capacity);
 
 // The report of an operation this backend does not model.
 void notSupported(const char *operation);

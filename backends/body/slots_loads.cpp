@@ -76,7 +76,7 @@ int SetModalLoadLabel(QVB_Handle h, int loadCase, const char *label) {
 int GetModalLoadCaseLabel(QVB_Handle h, int loadCase, char *label) {
   return withBody(h, "QVB_GetModalLoadCaseLabel", 0, [&](Body &b) {
     if (!validCase(loadCase, static_cast<int>(b.modalLoads.size()), "QVB_GetModalLoadCaseLabel")) return 0;
-    copyText(label, b.modalLoads[loadCase].label, 256);
+    copyCut(label, b.modalLoads[loadCase].label, 256);
     return 1;
   });
 }

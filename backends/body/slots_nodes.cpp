@@ -52,7 +52,7 @@ int SetUnitsByMultiplierOnSI(QVB_Handle h, double mass, double length, double ti
 int Units(QVB_Handle h, char *mass, char *length, char *time, char *force) {
   return withBody(h, "QVB_Units", 0, [&](Body &b) {
     char *out[4] = {mass, length, time, force};
-    for (int q = 0; q < 4; ++q) copyText(out[q], b.currentUnits.names[q], 16);
+    for (int q = 0; q < 4; ++q) copyCut(out[q], b.currentUnits.names[q], 16);
     return 1;
   });
 }
@@ -87,13 +87,13 @@ int SetHeader(QVB_Handle h, const char *title, const char *text2, const char *fi
 int ReadHeader(QVB_Handle h, char *title, char *text2, char *text3, char *fileType, char *c1, char *c2, char *c3) {
   return withBody(h, "QVB_Header", 0, [&](Body &b) {
     // Sized for the smallest buffers that callers provide.
-    copyText(title, b.header.title, 128);
-    copyText(text2, b.header.text2, 32);
-    copyText(text3, b.header.text3, 128);
-    copyText(fileType, b.header.fileType, 16);
-    copyText(c1, b.header.comment1, 80);
-    copyText(c2, b.header.comment2, 80);
-    copyText(c3, b.header.comment3, 80);
+    copyCut(title, b.header.title, 128);
+    copyCut(text2, b.header.text2, 32);
+    copyCut(text3, b.header.text3, 128);
+    copyCut(fileType, b.header.fileType, 16);
+    copyCut(c1, b.header.comment1, 80);
+    copyCut(c2, b.header.comment2, 80);
+    copyCut(c3, b.header.comment3, 80);
     return 1;
   });
 }
@@ -295,7 +295,7 @@ int GetFlexType(QVB_Handle h) {
 int IsValid(QVB_Handle h) { return isLiveBody(h) ? 1 : 0; }
 
 int Destroy(QVB_Handle h) {
-  return guarded("QVB_Destroy", 0, [&] {
+  return guarded(reportError, "QVB_Destroy", 0, [&] {
     if (findBody(h, "QVB_Destroy") == nullptr) return 0;
     destroyBody(h);
     return 1;
@@ -303,7 +303,7 @@ int Destroy(QVB_Handle h) {
 }
 
 int DeReference(QVB_Handle h) {
-  return guarded("QVB_DeReference", 0, [&] {
+  return guarded(reportError, "QVB_DeReference", 0, [&] {
     if (findBody(h, "QVB_DeReference") == nullptr) return 0;
     destroyBody(h);
     return 1;

@@ -75,8 +75,8 @@ int GetMonitorPointNameLabel(QVB_Handle h, int index, char *name, char *label) {
   return withBody(h, "QVB_GetMonitorPointNameLabel", 0, [&](Body &b) {
     MonitorPoint *p = point(b, index, "QVB_GetMonitorPointNameLabel");
     if (!p) return 0;
-    copyText(name, p->name, 16);
-    copyText(label, p->label, 64);
+    copyCut(name, p->name, 16);
+    copyCut(label, p->label, 64);
     return 1;
   });
 }
@@ -190,7 +190,7 @@ int GetMatrixOperatorName(QVB_Handle h, int index, char *name) {
   return withBody(h, "QVB_GetMatrixOperatorName", 0, [&](Body &b) {
     MatrixOperator *op = matrixOperator(b, index, "QVB_GetMatrixOperatorName");
     if (!op) return 0;
-    copyText(name, op->name, 80);
+    copyCut(name, op->name, 80);
     return 1;
   });
 }
@@ -200,7 +200,7 @@ int GetMatrixOperatorLabels(QVB_Handle h, int index, char *labels) {
   return withBody(h, "QVB_GetMatrixOperatorLabels", 0, [&](Body &b) {
     MatrixOperator *op = matrixOperator(b, index, "QVB_GetMatrixOperatorLabels");
     if (!op || (!op->labels.empty() && !notNull(labels, "QVB_GetMatrixOperatorLabels"))) return 0;
-    for (size_t r = 0; r < op->labels.size(); ++r) copyText(labels + 80 * r, op->labels[r], 80);
+    for (size_t r = 0; r < op->labels.size(); ++r) copyCut(labels + 80 * r, op->labels[r], 80);
     return 1;
   });
 }
@@ -223,7 +223,7 @@ int GetMatrixOperatorSubTag(QVB_Handle h, int index, int sub, char *tag) {
   return withBody(h, "QVB_GetMatrixOperatorSubTag", 0, [&](Body &b) {
     SubOperator *s = subOperator(b, index, sub, "QVB_GetMatrixOperatorSubTag");
     if (!s) return 0;
-    copyText(tag, s->tag, 8);
+    copyCut(tag, s->tag, 8);
     return 1;
   });
 }

@@ -8,7 +8,7 @@ namespace {
 // The two integers are size hints (expected node and mode counts); an empty
 // body grows as it is filled, so only the node arrays are reserved.
 QVB_Handle Create(int nodes, int) {
-  return guarded("QVB_Create", static_cast<QVB_Handle>(nullptr), [&] {
+  return guarded(reportError, "QVB_Create", static_cast<QVB_Handle>(nullptr), [&] {
     auto body = std::make_unique<Body>();
     if (nodes > 0 && nodes <= 10000000) {
       body->coordinates.reserve(3 * static_cast<size_t>(nodes));

@@ -51,7 +51,7 @@ namespace {
 const Store *g_store = nullptr;
 
 QVB_Handle open(const char *name, int index, bool surfaceOnly, const char *operation) {
-  return body::guarded(operation, static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
+  return body::guarded(body::reportError, operation, static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
     if (name == nullptr) {
       reportError("%s: no file name", operation);
       return nullptr;
@@ -71,7 +71,7 @@ QVB_Handle CreateSurfaceMeshByIndex(const char *file, int index) {
 }
 
 int BodyCount(const char *file) {
-  return body::guarded("QVB_BodyCount", -1, [&] {
+  return body::guarded(body::reportError, "QVB_BodyCount", -1, [&] {
     std::string error;
     const int count = g_store->count(file, &error);
     if (count < 0) reportError("%s", error.c_str());

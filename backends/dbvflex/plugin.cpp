@@ -26,7 +26,7 @@ int count(const char *name, std::string *error) {
 
 // Fills a QVB_BodyInfo; 1 on success, 0 (with a message) otherwise.
 int GetBodyInfo(const char *file, int index, void *out) {
-  return guarded("QVB_GetBodyInfo", 0, [&] {
+  return guarded(body::reportError, "QVB_GetBodyInfo", 0, [&] {
     if (out == nullptr) {
       reportError("QVB_GetBodyInfo: no record to fill");
       return 0;
@@ -39,11 +39,11 @@ int GetBodyInfo(const char *file, int index, void *out) {
     }
     auto *record = static_cast<QVB_BodyInfo *>(out);
     std::memset(record, 0, sizeof *record);
-    body::copyText(record->name, info.name, sizeof record->name);
+    body::copyCut(record->name, info.name, sizeof record->name);
     record->node_count = info.nodeCount;
     record->mode_count = info.modeCount;
-    body::copyText(record->created, info.created, sizeof record->created);
-    body::copyText(record->modified, info.modified, sizeof record->modified);
+    body::copyCut(record->created, info.created, sizeof record->created);
+    body::copyCut(record->modified, info.modified, sizeof record->modified);
     return 1;
   });
 }
@@ -51,7 +51,7 @@ int GetBodyInfo(const char *file, int index, void *out) {
 // Not a body: a non-null token (the body's number) when the database holds
 // the body asked for, so that nothing needs releasing.
 QVB_Handle FindBody(const char *file) {
-  return guarded("QVB_FindQVB", static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
+  return guarded(body::reportError, "QVB_FindQVB", static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
     const DatabaseSelection selection = parseDatabaseSelection(file, 1);
     std::string error;
     const int number = selection.name.empty()

@@ -22,7 +22,7 @@ int count(const char *name, std::string *error) { return bodyCount(parseFileSpec
 // Not a body: a non-null token when the file holds at least one body, so that
 // nothing needs releasing.
 QVB_Handle FindQVB(const char *file) {
-  return body::guarded("QVB_FindQVB", static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
+  return body::guarded(body::reportError, "QVB_FindQVB", static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
     std::string error;
     const int bodies = count(file, &error);
     return bodies > 0 ? reinterpret_cast<QVB_Handle>(static_cast<intptr_t>(bodies)) : nullptr;

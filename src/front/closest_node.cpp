@@ -4,10 +4,11 @@
 
 #include "front/backend_binding.h"
 #include "front/body_registry.h"
-#include "front/guarded.h"
+#include "util/c_boundary.h"
 #include "qvb/qvb_interface.h"
 
 using namespace qvb::front;
+using qvb::util::guarded;
 
 namespace {
 
@@ -91,7 +92,7 @@ extern "C" {
 // Returns the node's index in the body's coordinate list, or -1 for a body
 // without nodes (or on failure, which is reported).
 QVB_API int QVB_ClosestNode(QVB_Handle h, double *point, int interface_only) {
-  return guarded(kFunction, kNoNode, [&] { return closestNode(h, point, interface_only); });
+  return guarded(QVB_Error, kFunction, kNoNode, [&] { return closestNode(h, point, interface_only); });
 }
 
 }  // extern "C"

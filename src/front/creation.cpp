@@ -5,10 +5,11 @@
 #include "front/body_registry.h"
 #include "front/file_kind.h"
 #include "front/file_selector.h"
-#include "front/guarded.h"
+#include "util/c_boundary.h"
 #include "qvb/qvb_interface.h"
 
 using namespace qvb::front;
+using qvb::util::guarded;
 
 namespace {
 
@@ -58,7 +59,7 @@ extern "C" {
 QVB_API QVB_Handle QVB_Create(int a, int b) { return QVB_CreateByType(a, b, kBodyFile); }
 
 QVB_API QVB_Handle QVB_CreateByType(int a, int b, int type) {
-  return guarded<QVB_Handle>("QVB_CreateByType", nullptr, [&]() -> QVB_Handle {
+  return guarded<QVB_Handle>(QVB_Error, "QVB_CreateByType", nullptr, [&]() -> QVB_Handle {
     if (type != kBodyFile && type != kDatabase) return nullptr;
     s_FLEX_INTERFACE *table = bindBackend(static_cast<FileKind>(type));
     if (table == nullptr || !provides(table->QVB_Create, "QVB_CreateByType")) return nullptr;
@@ -67,13 +68,13 @@ QVB_API QVB_Handle QVB_CreateByType(int a, int b, int type) {
 }
 
 QVB_API QVB_Handle QVB_CreateFromFileByIndex(const char *file, int index) {
-  return guarded<QVB_Handle>("QVB_CreateFromFileByIndex", nullptr, [&] {
+  return guarded<QVB_Handle>(QVB_Error, "QVB_CreateFromFileByIndex", nullptr, [&] {
     return createFromFile("QVB_CreateFromFileByIndex", file, index, false);
   });
 }
 
 QVB_API QVB_Handle QVB_CreateFromFileByIndex_SurfaceMesh(const char *file, int index) {
-  return guarded<QVB_Handle>("QVB_CreateFromFileByIndex_SurfaceMesh", nullptr, [&] {
+  return guarded<QVB_Handle>(QVB_Error, "QVB_CreateFromFileByIndex_SurfaceMesh", nullptr, [&] {
     return createFromFile("QVB_CreateFromFileByIndex_SurfaceMesh", file, index, true);
   });
 }
@@ -85,7 +86,7 @@ QVB_API QVB_Handle QVB_CreateFromFileByIndex_SurfaceMesh(const char *file, int i
 // backend splits such a name at its "::" the way QVB_ParseDBFileName does.
 QVB_API QVB_Handle QVB_CreateFromQVB(const char *specification) {
   static const char *const function = "QVB_CreateFromQVB";
-  return guarded<QVB_Handle>(function, nullptr, [&]() -> QVB_Handle {
+  return guarded<QVB_Handle>(QVB_Error, function, nullptr, [&]() -> QVB_Handle {
     if (!acceptText(function, "file specification", specification, kFileNameBufferSize))
       return nullptr;
     const FileSpec spec = splitFileSpec(specification);
@@ -109,7 +110,7 @@ QVB_API QVB_Handle QVB_CreateFromQVB(const char *specification) {
 // to "is it there", not a body this library will forward calls for.
 QVB_API QVB_Handle QVB_FindQVB(const char *file, int index) {
   static const char *const function = "QVB_FindQVB";
-  return guarded<QVB_Handle>(function, nullptr, [&]() -> QVB_Handle {
+  return guarded<QVB_Handle>(QVB_Error, function, nullptr, [&]() -> QVB_Handle {
     if (!haveFileName(file, function)) return nullptr;
     const FileKind kind = fileKindOf(file);
     s_FLEX_INTERFACE *table = bindBackend(kind);
@@ -126,7 +127,7 @@ QVB_API QVB_Handle QVB_FindQVB(const char *file, int index) {
 // be counted even where their backend is not installed.
 QVB_API int QVB_BodyCount(const char *file) {
   static const char *const function = "QVB_BodyCount";
-  return guarded(function, -1, [&] {
+  return guarded(QVB_Error, function, -1, [&] {
     if (!haveFileName(file, function)) return -1;
     const FileKind kind = fileKindOf(file);
     if (kind == kBodyFile) return 1;
@@ -139,7 +140,7 @@ QVB_API int QVB_BodyCount(const char *file) {
 
 QVB_API int QVB_GetBodyInfo(const char *file, int index, void *info) {
   static const char *const function = "QVB_GetBodyInfo";
-  return guarded(function, 0, [&] {
+  return guarded(QVB_Error, function, 0, [&] {
     if (!haveFileName(file, function)) return 0;
     const FileKind kind = fileKindOf(file);
     if (kind == kBodyFile) return 1;
@@ -161,7 +162,7 @@ QVB_API int QVB_IsValid(QVB_Handle h) {
 QVB_API void QVB_FreeMemory(void *memory) { releaseBackendMemory(memory); }
 
 QVB_API void QVB_Terminate(void) {
-  guarded("QVB_Terminate", 0, [] {
+  guarded(QVB_Error, "QVB_Terminate", 0, [] {
     unbindAll();
     clearRegistry();
     return 0;

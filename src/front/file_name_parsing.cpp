@@ -7,10 +7,12 @@
 #include <cstring>
 
 #include "front/file_selector.h"
-#include "front/guarded.h"
+#include "util/c_boundary.h"
 #include "qvb/qvb_interface.h"
 
 using namespace qvb::front;
+using qvb::util::copyCut;
+using qvb::util::guarded;
 
 namespace {
 
@@ -27,10 +29,6 @@ bool acceptSpecification(const char *function, const char *specification, char *
   return true;
 }
 
-void copyText(char *target, const std::string &text) {
-  std::memcpy(target, text.c_str(), text.size() + 1);
-}
-
 }  // namespace
 
 extern "C" {
@@ -39,15 +37,16 @@ extern "C" {
 // starts with a digit), or, for any other suffix, the suffix text itself.
 QVB_API void QVB_ParseFileName(const char *specification, char *file, void *selector) {
   static const char *const function = "QVB_ParseFileName";
-  guarded(function, 0, [&] {
+  guarded(QVB_Error, function, 0, [&] {
     if (!acceptSpecification(function, specification, file, selector)) return 0;
     const FileSpec spec = splitFileSpec(specification);
-    copyText(file, spec.file);
+    // Both parts are shorter than the accepted specification: nothing is cut.
+    copyCut(file, spec.file, kFileNameBufferSize);
     if (!spec.hasSelector || spec.selectorIsIndex()) {
       const int index = spec.index();
       std::memcpy(selector, &index, sizeof index);
     } else {
-      copyText(static_cast<char *>(selector), spec.selector);
+      copyCut(static_cast<char *>(selector), spec.selector, kFileNameBufferSize);
     }
     return 0;
   });
@@ -56,11 +55,11 @@ QVB_API void QVB_ParseFileName(const char *specification, char *file, void *sele
 // body receives the text after "::", or "*" (every body) without one.
 QVB_API void QVB_ParseDBFileName(const char *specification, char *file, char *body) {
   static const char *const function = "QVB_ParseDBFileName";
-  guarded(function, 0, [&] {
+  guarded(QVB_Error, function, 0, [&] {
     if (!acceptSpecification(function, specification, file, body)) return 0;
     const FileSpec spec = splitFileSpec(specification);
-    copyText(file, spec.file);
-    copyText(body, spec.hasSelector ? spec.selector : std::string("*"));
+    copyCut(file, spec.file, kFileNameBufferSize);
+    copyCut(body, spec.hasSelector ? spec.selector : std::string("*"), kFileNameBufferSize);
     return 0;
   });
 }

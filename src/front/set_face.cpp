@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "front/body_registry.h"
-#include "front/guarded.h"
+#include "util/c_boundary.h"
 #include "qvb/qvb_interface.h"
 
 extern "C" {
@@ -20,7 +20,7 @@ QVB_API int QVB_SetFace(QVB_Handle h, int count, ...) {
     return 0;
   }
   std::vector<int> nodes;
-  const bool built = qvb::front::guarded(function, false, [&] {
+  const bool built = qvb::util::guarded(QVB_Error, function, false, [&] {
     nodes.resize(static_cast<std::size_t>(count));
     return true;
   });

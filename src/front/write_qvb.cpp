@@ -5,10 +5,11 @@
 #include "front/body_registry.h"
 #include "front/file_kind.h"
 #include "front/file_selector.h"
-#include "front/guarded.h"
+#include "util/c_boundary.h"
 #include "qvb/qvb_interface.h"
 
 using namespace qvb::front;
+using qvb::util::guarded;
 
 namespace {
 
@@ -44,7 +45,7 @@ extern "C" {
 
 // Every path uses the table of the body's own backend, whatever the file kind.
 QVB_API int QVB_write_QVB(QVB_Handle h, const char *file) {
-  return guarded(kFunction, 0, [&] {
+  return guarded(QVB_Error, kFunction, 0, [&] {
     if (file == nullptr) {
       QVB_Error("%s: no file name given", kFunction);
       return 0;

@@ -2,7 +2,7 @@
 #include "qvb/qvb_util.h"
 
 #include "platform/os.h"
-#include "util/copy_cut.h"
+#include "util/c_boundary.h"
 
 #include <cstdio>
 #include <string>
