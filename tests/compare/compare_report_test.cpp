@@ -11,9 +11,6 @@
 #include <functional>
 #include <unistd.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#endif
-
 namespace comparetest {
 
 Outcome CompareTest::compare(const std::string &base, const std::string &newer, int level, double tolerance) {
