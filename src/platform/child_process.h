@@ -1,0 +1,32 @@
+// Running another program and the scratch folders it works in.
+//
+// Commands that drive an external solver start it here, wait for it and
+// clean up after it; nothing else in the project spawns processes or makes
+// temporary folders.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qvb::platform {
+
+// The full path of a program: a name with a slash is taken as it is when it
+// is an executable file; a bare name is searched in PATH. Empty when there is
+// no such executable.
+std::string findProgram(const std::string &name);
+
+// Runs argv[0] (a path, see findProgram) with the arguments in folder
+// workDir, its standard output and error appended to logFile, and waits for
+// it. Returns the exit status (0..255), or -1 with *error set when it could
+// not be started or ended by a signal.
+int runProgram(const std::vector<std::string> &argv, const std::string &workDir, const std::string &logFile,
+               std::string *error);
+
+// Makes a fresh folder named after prefix in the system's temporary folder
+// (TMPDIR, else /tmp). Empty with *error set on failure.
+std::string makeTemporaryFolder(const std::string &prefix, std::string *error);
+
+// Removes a folder and everything in it; false when something remained.
+bool removeFolder(const std::string &path);
+
+}  // namespace qvb::platform

@@ -1,0 +1,24 @@
+// Structured meshes of a rectangular bar, written as solver decks, so that
+// the translator's tests need no mesher.
+#pragma once
+
+#include <string>
+
+namespace ccxtest {
+
+struct Bar {
+  double length = 1.0, width = 0.04, height = 0.02;  // x, y, z; the bar spans y, z in [-w/2, w/2], [-h/2, h/2]
+  int nx = 10, ny = 2, nz = 1;                       // bricks along each side
+  std::string type = "C3D20R";                       // C3D8, C3D8R, C3D20, C3D20R, C3D4, C3D10 (6 tets a brick)
+  double young = 2.1e11, poisson = 0.3, density = 7850.0;
+};
+
+// The model: nodes, elements (ELSET=EALL), node sets END0 and END1 (the faces
+// x = 0 and x = length) and EDGE0 (the nodes of the end face's edge z = -h/2:
+// collinear), one material STEEL and its section.
+std::string barModel(const Bar &bar);
+
+// Writes text to path; aborts the test binary when it cannot.
+void writeText(const std::string &path, const std::string &text);
+
+}  // namespace ccxtest

@@ -1,0 +1,112 @@
+#include "analysis_decks.h"
+
+#include <cstdio>
+#include <map>
+#include <stdexcept>
+
+namespace ccx2qvb {
+namespace {
+
+// A buffered file that reports every failed write, closing included.
+class DeckFile {
+ public:
+  explicit DeckFile(const std::string &path) : path_(path), file_(std::fopen(path.c_str(), "w")) {
+    if (file_ == nullptr) throw std::runtime_error("cannot write " + path);
+  }
+  ~DeckFile() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  template <typename... Args>
+  void print(const char *format, Args... args) {
+    if (std::fprintf(file_, format, args...) < 0) throw std::runtime_error("cannot write " + path_);
+  }
+  void close() {
+    FILE *f = file_;
+    file_ = nullptr;
+    if (std::fclose(f) != 0) throw std::runtime_error("cannot write " + path_);
+  }
+
+ private:
+  std::string path_;
+  FILE *file_;
+};
+
+// Writes a list of IDs, 16 to a line (the solver's line length limit).
+void writeIdList(DeckFile &out, const std::vector<int> &ids) {
+  for (size_t i = 0; i < ids.size(); ++i) out.print(i % 16 == 15 || i + 1 == ids.size() ? "%d,\n" : "%d,", ids[i]);
+}
+
+void writeInterfaces(DeckFile &out, const std::vector<Interface> &interfaces) {
+  if (interfaces.empty()) return;
+  out.print("*NODE\n");
+  for (const Interface &i : interfaces) {
+    out.print("%d, %.17g, %.17g, %.17g\n", i.refNode, i.centre[0], i.centre[1], i.centre[2]);
+    out.print("%d, %.17g, %.17g, %.17g\n", i.rotNode, i.centre[0], i.centre[1], i.centre[2]);
+  }
+  for (size_t k = 0; k < interfaces.size(); ++k)
+    out.print("*RIGID BODY, NSET=QVBI%zu, REF NODE=%d, ROT NODE=%d\n", k + 1, interfaces[k].refNode,
+              interfaces[k].rotNode);
+}
+
+}  // namespace
+
+void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path) {
+  DeckFile out(path);
+  out.print("** Written by ccx2qvb from the parsed model\n*NODE, NSET=QVBNALL\n");
+  for (size_t n = 0; n < model.nodeIds.size(); ++n)
+    out.print("%d, %.17g, %.17g, %.17g\n", model.nodeIds[n], model.coordinates[3 * n], model.coordinates[3 * n + 1],
+              model.coordinates[3 * n + 2]);
+  // One block per (material, type): the solver's *ELEMENT takes one type.
+  std::map<std::pair<int, std::string>, std::vector<size_t>> blocks;
+  for (size_t e = 0; e < model.elementIds.size(); ++e)
+    blocks[{model.elementMaterial[e], model.elementTypes[e]->name}].push_back(e);
+  for (const auto &[key, elements] : blocks) {
+    out.print("*ELEMENT, TYPE=%s, ELSET=QVBM%d\n", key.second.c_str(), key.first + 1);
+    for (size_t e : elements) {
+      out.print("%d", model.elementIds[e]);
+      const int64_t first = model.elementStart[e], last = model.elementStart[e + 1];
+      for (int64_t k = first; k < last; ++k)  // 16 entries on the first line, as the solver reads them
+        out.print((k - first) % 15 == 0 && k > first ? ",\n%d" : ", %d", model.connectivity[static_cast<size_t>(k)]);
+      out.print("\n");
+    }
+  }
+  for (size_t m = 0; m < model.materials.size(); ++m) {
+    const Material &material = model.materials[m];
+    bool used = false;
+    for (int em : model.elementMaterial) used = used || em == static_cast<int>(m);
+    if (!used) continue;
+    out.print("*MATERIAL, NAME=QVBMAT%zu\n*ELASTIC\n%.17g, %.17g\n*DENSITY\n%.17g\n", m + 1, material.youngsModulus,
+              material.poissonRatio, material.density);
+    out.print("*SOLID SECTION, ELSET=QVBM%zu, MATERIAL=QVBMAT%zu\n", m + 1, m + 1);
+  }
+  for (size_t k = 0; k < interfaces.size(); ++k) {
+    out.print("*NSET, NSET=QVBI%zu\n", k + 1);
+    writeIdList(out, model.nodeSets.at(interfaces[k].nodeSet));
+  }
+  out.close();
+}
+
+void writeModesDeck(const std::vector<Interface> &interfaces, int modeCount, bool withResults,
+                    const std::string &path) {
+  DeckFile out(path);
+  out.print("*INCLUDE, INPUT=model.inp\n");
+  writeInterfaces(out, interfaces);
+  if (!interfaces.empty()) {
+    out.print("*BOUNDARY\n");
+    for (const Interface &i : interfaces) out.print("%d, 1, 3\n%d, 1, 3\n", i.refNode, i.rotNode);
+  }
+  out.print("*STEP\n*FREQUENCY, STORAGE=YES\n%d\n", modeCount);
+  if (withResults) out.print("*EL FILE\nS, E\n");
+  out.print("*END STEP\n");
+  out.close();
+}
+
+void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path) {
+  DeckFile out(path);
+  out.print("*INCLUDE, INPUT=model.inp\n");
+  writeInterfaces(out, interfaces);
+  out.print("*STEP\n*FREQUENCY, SOLVER=MATRIXSTORAGE\n*END STEP\n");
+  out.close();
+}
+
+}  // namespace ccx2qvb

@@ -1,0 +1,37 @@
+// The decks the translator hands to the solver.
+//
+// The model is written back from what was parsed (full precision, one
+// element block per material and type), so the solver sees exactly the
+// model the body describes, and the analyses include it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model.h"
+
+namespace ccx2qvb {
+
+// An interface: a node set tied rigidly to a reference node at its centroid,
+// whose rotations are carried by a separate rotation node.
+struct Interface {
+  std::string nodeSet;
+  int refNode = 0;
+  int rotNode = 0;
+  double centre[3] = {0, 0, 0};
+};
+
+// Writes model.inp (nodes, elements, materials, sections, the interface sets).
+void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path);
+
+// A *FREQUENCY run keeping its modes in the binary .eig file. With
+// interfaces, they are tied and their reference and rotation nodes held.
+// withResults adds modal stresses and strains to the .frd file.
+void writeModesDeck(const std::vector<Interface> &interfaces, int modeCount, bool withResults,
+                    const std::string &path);
+
+// A run that only stores the stiffness and mass matrices (.sti, .mas, .dof),
+// with the interfaces tied when there are any.
+void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path);
+
+}  // namespace ccx2qvb

@@ -1,0 +1,48 @@
+// Filling a flexible body through the library's public interface.
+//
+// A thin wrapper over the QVB_* setters that turns a refused call into an
+// exception naming the setter, so the translator stops at the first failure
+// and never writes a half-filled body.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "mass_properties.h"
+#include "qvb.h"
+
+namespace ccx2qvb {
+
+class BodyBuilder {
+ public:
+  BodyBuilder(int nodeCount, int modeCount);
+  ~BodyBuilder();
+  BodyBuilder(const BodyBuilder &) = delete;
+  BodyBuilder &operator=(const BodyBuilder &) = delete;
+
+  void setHeader(const std::string &title, const std::string &text2, const std::string &comment1,
+                 const std::string &comment2, const std::string &comment3);
+  // Mass, length, time, force unit names of the deck.
+  void setUnits(const std::string units[4]);
+  void setNode(int id, const double *xyz);
+  void setNodalMass(int id, double mass);
+  void addFace(const std::vector<int> &nodeIds);
+  void setInterfaceNode(int id);
+  // kind 0 shape (ux uy uz rx ry rz), 1 stress, 2 strain (xx yy zz xy yz zx).
+  void setModeValues(int mode, int node, int kind, const double *six);
+  // Unit generalized mass, diagonal generalized stiffness = eigenvalues; the
+  // body's eigenvalue block is rebuilt from them.
+  void setModalMatrices(const std::vector<double> &eigenvalues);
+  // Global mass and every invariant, so nothing is recomputed from the
+  // lumped nodal masses.
+  void setMassProperties(const MassProperties &p);
+  // Writes the body file (atomically: the name appears only when complete).
+  void write(const std::string &path);
+  QVB_Handle handle() const { return handle_; }
+
+ private:
+  void check(int status, const char *setter) const;
+  QVB_Handle handle_;
+};
+
+}  // namespace ccx2qvb

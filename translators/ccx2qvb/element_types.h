@@ -1,0 +1,33 @@
+// The solid element types the translator accepts and their local topology.
+//
+// Node order is the solver's input order: corners first, then one midside
+// node per edge in the order of the edge table. Faces are listed by their
+// corners; a second-order face's midside nodes follow from the edge table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ccx2qvb {
+
+struct ElementType {
+  const char *name;                              // as written in decks, upper case
+  int nodeCount;                                 // corners + midside nodes
+  int cornerCount;
+  std::vector<std::pair<int, int>> edges;        // corner pairs; midside node of edge e is cornerCount + e
+  std::vector<std::vector<int>> faces;           // corner cycles (3 or 4)
+  bool quadratic() const { return nodeCount > cornerCount; }
+};
+
+// The type named (case-insensitive), or null for a type the translator does
+// not handle.
+const ElementType *findElementType(const std::string &name);
+
+// The names accepted, for messages.
+std::string acceptedElementTypes();
+
+// The element-local indices of one face in perimeter order: corners only for
+// first-order elements, corner, midside, corner, ... for second-order ones.
+std::vector<int> facePerimeter(const ElementType &type, int face);
+
+}  // namespace ccx2qvb

@@ -1,0 +1,78 @@
+#include "frd_results.h"
+
+#include <stdexcept>
+
+#include "platform/mapped_file.h"
+#include "text_scan.h"
+
+namespace ccx2qvb {
+
+int readFrdResults(const std::string &path, const FrdConsumer &take) {
+  std::string error;
+  auto file = qvb::platform::MappedFile::open(path, &error);
+  if (!file) throw std::runtime_error("cannot read " + path + ": " + error);
+  file->willRead(file->data(), file->size());
+  const char *begin = reinterpret_cast<const char *>(file->data());
+  LineCursor cursor(begin, begin + file->size());
+  std::string_view line;
+  int mode = 0, blocks = 0;
+  enum { Outside, Header, Values } state = Outside;
+  FrdResult kind = FrdResult::Stress;
+  auto fail = [&](const char *what) {
+    throw std::runtime_error(path + ":" + std::to_string(cursor.lineNumber()) + ": " + what);
+  };
+  while (cursor.next(&line)) {
+    if (state == Values) {
+      if (line.size() >= 3 && line.compare(0, 3, " -1") == 0) {
+        if (line.size() < 13 + 6 * 12) fail("short result line");
+        double node = 0, v[6];
+        if (!fieldDouble(line.data() + 3, 10, &node)) fail("bad node number");
+        for (int c = 0; c < 6; ++c)
+          if (!fieldDouble(line.data() + 13 + 12 * c, 12, &v[c])) fail("bad result value");
+        take(kind, mode, static_cast<int>(node), v);
+        continue;
+      }
+      if (line.size() >= 3 && line.compare(0, 3, " -3") == 0) {
+        state = Outside;
+        ++blocks;
+        continue;
+      }
+      fail("unexpected line in a result block");
+    }
+    if (state == Header) {  // component descriptions, then values
+      if (line.size() >= 3 && line.compare(0, 3, " -5") == 0) continue;
+      state = Values;
+      if (line.size() >= 3 && line.compare(0, 3, " -1") == 0) {
+        // reprocess this line as a value line
+        if (line.size() < 13 + 6 * 12) fail("short result line");
+        double node = 0, v[6];
+        if (!fieldDouble(line.data() + 3, 10, &node)) fail("bad node number");
+        for (int c = 0; c < 6; ++c)
+          if (!fieldDouble(line.data() + 13 + 12 * c, 12, &v[c])) fail("bad result value");
+        take(kind, mode, static_cast<int>(node), v);
+      } else if (line.size() >= 3 && line.compare(0, 3, " -3") == 0) {
+        state = Outside;
+        ++blocks;
+      }
+      continue;
+    }
+    const std::string_view t = trim(line);
+    if (t.size() > 6 && t.compare(0, 6, "1PMODE") == 0) {
+      double m = 0;
+      if (!fieldDouble(t.data() + 6, t.size() - 6, &m)) fail("bad mode number");
+      mode = static_cast<int>(m);
+    } else if (t.size() > 2 && t.compare(0, 2, "-4") == 0) {
+      const std::string_view name = trim(t.substr(2, 10));
+      if (name == "STRESS") {
+        kind = FrdResult::Stress;
+        state = Header;
+      } else if (name == "TOSTRAIN" || name == "STRAIN") {
+        kind = FrdResult::Strain;
+        state = Header;
+      }
+    }
+  }
+  return blocks;
+}
+
+}  // namespace ccx2qvb

@@ -1,0 +1,65 @@
+#include "interfaces.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <set>
+#include <stdexcept>
+
+namespace ccx2qvb {
+
+std::vector<Interface> defineInterfaces(const Model &model, const std::vector<std::string> &names) {
+  std::vector<Interface> interfaces;
+  int next = model.highestNodeId() + 1;
+  std::set<int> tied;
+  for (const std::string &given : names) {
+    std::string name = given;
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+    auto set = model.nodeSets.find(name);
+    if (set == model.nodeSets.end()) throw std::runtime_error("interface node set " + given + " does not exist in the deck");
+    std::vector<int> nodes = set->second;
+    std::sort(nodes.begin(), nodes.end());
+    nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+    if (nodes.empty()) throw std::runtime_error("interface node set " + given + " is empty");
+    Interface i;
+    i.nodeSet = name;
+    for (int id : nodes) {
+      if (model.nodeIndex.count(id) == 0)
+        throw std::runtime_error("interface node set " + given + " holds node " + std::to_string(id) + ", which is not defined");
+      if (!tied.insert(id).second)
+        throw std::runtime_error("node " + std::to_string(id) + " belongs to two interfaces (" + given + " and an earlier one)");
+      const double *x = model.position(id);
+      for (int c = 0; c < 3; ++c) i.centre[c] += x[c] / static_cast<double>(nodes.size());
+    }
+    // Singular when every node lies on one line through the centroid: find
+    // the farthest node, then the largest distance from that line.
+    double farthest = 0, axis[3] = {0, 0, 0};
+    for (int id : nodes) {
+      const double *x = model.position(id);
+      const double d[3] = {x[0] - i.centre[0], x[1] - i.centre[1], x[2] - i.centre[2]};
+      const double r = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+      if (r > farthest) {
+        farthest = r;
+        for (int c = 0; c < 3; ++c) axis[c] = d[c] / r;
+      }
+    }
+    double offLine = 0;
+    for (int id : nodes) {
+      const double *x = model.position(id);
+      const double d[3] = {x[0] - i.centre[0], x[1] - i.centre[1], x[2] - i.centre[2]};
+      const double along = d[0] * axis[0] + d[1] * axis[1] + d[2] * axis[2];
+      double rest = 0;
+      for (int c = 0; c < 3; ++c) rest += (d[c] - along * axis[c]) * (d[c] - along * axis[c]);
+      offLine = std::max(offLine, std::sqrt(rest));
+    }
+    if (!(offLine > 1e-9 * farthest) || !(farthest > 0))
+      throw std::runtime_error("interface node set " + given + " is singular: its " + std::to_string(nodes.size()) +
+                               " node(s) lie on one line, so a rigid tie cannot carry rotations");
+    i.refNode = next++;
+    i.rotNode = next++;
+    interfaces.push_back(i);
+  }
+  return interfaces;
+}
+
+}  // namespace ccx2qvb

@@ -1,0 +1,107 @@
+// ccx2qvb: a flexible body from a solid finite-element model in a solver deck.
+//
+//   ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i NSET]... [--units M L T F] [--keep DIR]
+//
+// Exit status 0 when the body was written, 1 otherwise (the body file is then
+// not written at all).
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tool_support.h"
+#include "translate.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i NSET]... [--units MASS LENGTH TIME FORCE]\n"
+    "               [--keep DIR] [--timing]\n"
+    "\n"
+    "Makes a flexible body from the solid model in DECK.inp (nodes, elements C3D4, C3D10,\n"
+    "C3D8, C3D8R, C3D20, C3D20R, C3D6, C3D15, sets, isotropic materials with density,\n"
+    "solid sections, includes; the deck's steps are ignored). Runs the solver (the CCX\n"
+    "environment variable, else ccx on PATH) for the mass matrix and the modes.\n"
+    "\n"
+    "  -o BODY.qvb       the body file to write\n"
+    "  -n MODES          flexible modes to keep (default 20); 6 rigid-body modes come in addition\n"
+    "  -i NSET           an interface: the node set is tied rigidly to a new reference node at\n"
+    "                    its centroid, which becomes an interface node of the body (6 degrees\n"
+    "                    of freedom); repeatable. With interfaces the body's modes are a\n"
+    "                    Craig-Bampton basis (static constraint modes plus MODES normal modes\n"
+    "                    with the interfaces held), orthonormalised.\n"
+    "  --units M L T F   the deck's units (default KILOGRAM METER SECOND NEWTON)\n"
+    "  --keep DIR        keep the solver's work files in DIR (default: a temporary folder)\n"
+    "  --timing          print where the time went\n"
+    "  -h, --help        print this text\n"
+    "  --version         print the version\n";
+
+[[noreturn]] void usageError(const std::string &message) {
+  std::fprintf(stderr, "ccx2qvb: %s\n\n%s", message.c_str(), kUsage);
+  std::exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  ccx2qvb::Options options;
+  bool timing = false;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string &a = args[i];
+    auto value = [&](const char *what) -> std::string {
+      if (i + 1 >= args.size()) usageError(a + " needs " + what);
+      return args[++i];
+    };
+    if (a == "-h" || a == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (a == "--version") {
+      std::printf("ccx2qvb %s\n", CCX2QVB_VERSION);
+      return 0;
+    } else if (a == "-o") {
+      options.output = value("a body file name");
+    } else if (a == "-n") {
+      const std::string n = value("a mode count");
+      char *end = nullptr;
+      const long count = std::strtol(n.c_str(), &end, 10);
+      if (end == n.c_str() || *end != '\0' || count < 1 || count > 100000) usageError("bad mode count " + n);
+      options.modes = static_cast<int>(count);
+    } else if (a == "-i") {
+      options.interfaces.push_back(value("a node set name"));
+    } else if (a == "--units") {
+      for (int k = 0; k < 4; ++k) options.units[k] = value("four unit names (mass, length, time, force)");
+    } else if (a == "--keep") {
+      options.keep = value("a folder");
+    } else if (a == "--timing") {
+      timing = true;
+    } else if (!a.empty() && a[0] == '-') {
+      usageError("unknown option " + a);
+    } else if (options.deck.empty()) {
+      options.deck = a;
+    } else {
+      usageError("more than one deck given (" + options.deck + ", " + a + ")");
+    }
+  }
+  if (options.deck.empty()) usageError("no deck given");
+  if (options.output.empty()) usageError("no body file given (-o BODY.qvb)");
+
+  qvb_tool_default_plugin_dir();
+  try {
+    std::vector<std::string> warnings;
+    const ccx2qvb::Timing t = ccx2qvb::translate(options, &warnings);
+    for (const std::string &w : warnings) std::fprintf(stderr, "ccx2qvb: warning: %s\n", w.c_str());
+    if (timing)
+      std::fprintf(stderr,
+                   "ccx2qvb: solver %.3f s, own %.3f s (%.1f %% of the solver), of which reading %.3f s "
+                   "(%.1f MB of solver files)\n",
+                   t.solver, t.own, t.solver > 0 ? 100.0 * t.own / t.solver : 0.0, t.parse, t.bytesRead / 1e6);
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "ccx2qvb: error: %s\n", e.what());
+    QVB_Terminate();
+    return 1;
+  }
+  QVB_Terminate();
+  return 0;
+}

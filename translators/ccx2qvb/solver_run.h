@@ -1,0 +1,17 @@
+// Running the solver on a job in a work folder.
+#pragma once
+
+#include <string>
+
+namespace ccx2qvb {
+
+// The solver program: the CCX environment variable, else ccx on PATH.
+// Throws with a clear message when there is none.
+std::string findSolver();
+
+// Runs "solver -i job" in folder; the solver's output goes to job.out. Throws
+// when it cannot start, fails, or reports an error (the message quotes the
+// solver's first error line). Returns the seconds it took.
+double runSolver(const std::string &solver, const std::string &folder, const std::string &job);
+
+}  // namespace ccx2qvb

@@ -1,0 +1,31 @@
+// From a solver deck to a flexible body: the whole translation.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ccx2qvb {
+
+struct Options {
+  std::string deck;
+  std::string output;
+  int modes = 20;                       // flexible modes kept
+  std::vector<std::string> interfaces;  // node set names, in order
+  std::string units[4] = {"KILOGRAM", "METER", "SECOND", "NEWTON"};
+  std::string keep;                     // folder for the solver's files; empty: a temporary one
+};
+
+// Where the time went, in seconds.
+struct Timing {
+  double solver = 0;      // in the solver's runs
+  double own = 0;         // everything else
+  double parse = 0;       // reading the deck and the solver's files
+  double bytesRead = 0;   // of the solver's files (.sti, .mas, .eig, .frd)
+};
+
+// Translates; throws std::runtime_error with the cause on any failure. The
+// output file is written last and only when everything else succeeded.
+// Warnings (ignored keywords, steps) go to warn.
+Timing translate(const Options &options, std::vector<std::string> *warnings);
+
+}  // namespace ccx2qvb
