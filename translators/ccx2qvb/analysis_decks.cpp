@@ -1,5 +1,6 @@
 #include "analysis_decks.h"
 
+#include <charconv>
 #include <cstdio>
 #include <map>
 #include <stdexcept>
@@ -31,6 +32,21 @@ class DeckFile {
   FILE *file_;
 };
 
+// A number as the solver reads it: it takes at most 20 characters per
+// field, so the shortest text that reads back exactly, or, when that is
+// longer, the most digits that fit.
+struct Number {
+  char text[32];
+  explicit Number(double v) {
+    auto r = std::to_chars(text, text + sizeof text - 1, v);
+    *r.ptr = '\0';
+    for (int digits = 16; r.ptr - text > 20 && digits > 6; --digits) {
+      const int length = std::snprintf(text, sizeof text, "%.*g", digits, v);
+      r.ptr = text + length;
+    }
+  }
+};
+
 // Writes a list of IDs, 16 to a line (the solver's line length limit).
 void writeIdList(DeckFile &out, const std::vector<int> &ids) {
   for (size_t i = 0; i < ids.size(); ++i) out.print(i % 16 == 15 || i + 1 == ids.size() ? "%d,\n" : "%d,", ids[i]);
@@ -40,8 +56,9 @@ void writeInterfaces(DeckFile &out, const std::vector<Interface> &interfaces) {
   if (interfaces.empty()) return;
   out.print("*NODE\n");
   for (const Interface &i : interfaces) {
-    out.print("%d, %.17g, %.17g, %.17g\n", i.refNode, i.centre[0], i.centre[1], i.centre[2]);
-    out.print("%d, %.17g, %.17g, %.17g\n", i.rotNode, i.centre[0], i.centre[1], i.centre[2]);
+    const Number x(i.centre[0]), y(i.centre[1]), z(i.centre[2]);
+    out.print("%d, %s, %s, %s\n", i.refNode, x.text, y.text, z.text);
+    out.print("%d, %s, %s, %s\n", i.rotNode, x.text, y.text, z.text);
   }
   for (size_t k = 0; k < interfaces.size(); ++k)
     out.print("*RIGID BODY, NSET=QVBI%zu, REF NODE=%d, ROT NODE=%d\n", k + 1, interfaces[k].refNode,
@@ -54,8 +71,8 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
   DeckFile out(path);
   out.print("** Written by ccx2qvb from the parsed model\n*NODE, NSET=QVBNALL\n");
   for (size_t n = 0; n < model.nodeIds.size(); ++n)
-    out.print("%d, %.17g, %.17g, %.17g\n", model.nodeIds[n], model.coordinates[3 * n], model.coordinates[3 * n + 1],
-              model.coordinates[3 * n + 2]);
+    out.print("%d, %s, %s, %s\n", model.nodeIds[n], Number(model.coordinates[3 * n]).text,
+              Number(model.coordinates[3 * n + 1]).text, Number(model.coordinates[3 * n + 2]).text);
   // One block per (material, type): the solver's *ELEMENT takes one type.
   std::map<std::pair<int, std::string>, std::vector<size_t>> blocks;
   for (size_t e = 0; e < model.elementIds.size(); ++e)
@@ -75,8 +92,8 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
     bool used = false;
     for (int em : model.elementMaterial) used = used || em == static_cast<int>(m);
     if (!used) continue;
-    out.print("*MATERIAL, NAME=QVBMAT%zu\n*ELASTIC\n%.17g, %.17g\n*DENSITY\n%.17g\n", m + 1, material.youngsModulus,
-              material.poissonRatio, material.density);
+    out.print("*MATERIAL, NAME=QVBMAT%zu\n*ELASTIC\n%s, %s\n*DENSITY\n%s\n", m + 1, Number(material.youngsModulus).text,
+              Number(material.poissonRatio).text, Number(material.density).text);
     out.print("*SOLID SECTION, ELSET=QVBM%zu, MATERIAL=QVBMAT%zu\n", m + 1, m + 1);
   }
   for (size_t k = 0; k < interfaces.size(); ++k) {

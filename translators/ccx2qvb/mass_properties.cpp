@@ -16,11 +16,11 @@ void axial(const double *s, double *out) {
 
 }  // namespace
 
-MassProperties computeMassProperties(const Model &model, const SymmetricSparse &mass, const std::vector<Dof> &dofs,
+MassProperties computeMassProperties(const Model &model, const SymmetricTriplets &mass, const std::vector<Dof> &dofs,
                                      const std::vector<double> &shapes, int modeCount) {
   const size_t nodes = model.nodeIds.size();
   const size_t nm = static_cast<size_t>(modeCount);
-  if (static_cast<int64_t>(dofs.size()) != mass.n) throw std::runtime_error("mass matrix and equation map differ in size");
+  if (dofs.size() != mass.order) throw std::runtime_error("mass matrix and equation map differ in size");
   // Equation -> model node index, direction.
   std::vector<int32_t> nodeOf(dofs.size());
   for (size_t p = 0; p < dofs.size(); ++p) {
@@ -45,26 +45,23 @@ MassProperties computeMassProperties(const Model &model, const SymmetricSparse &
   // and the diagonal come out of one pass over the matrix.
   std::vector<double> rowSum(nodes, 0.0), diagonal(nodes, 0.0);
   double blockTotal[3] = {0, 0, 0};
-  for (int64_t q = 0; q < mass.n; ++q) {
-    const int dq = dofs[static_cast<size_t>(q)].direction;
-    const size_t b = static_cast<size_t>(nodeOf[static_cast<size_t>(q)]);
-    for (int64_t k = mass.colStart[static_cast<size_t>(q)]; k < mass.colStart[static_cast<size_t>(q) + 1]; ++k) {
-      const size_t p = static_cast<size_t>(mass.rowIndex[static_cast<size_t>(k)]);
-      if (dofs[p].direction != dq) continue;
-      const double v = mass.value[static_cast<size_t>(k)];
-      const size_t a = static_cast<size_t>(nodeOf[p]);
-      blockTotal[dq - 1] += p == static_cast<size_t>(q) ? v : 2 * v;
-      if (dq != 1) continue;
-      const double *fa = &field[a * width], *fb = &field[b * width];
-      double *wa = &weighted[a * width], *wb = &weighted[b * width];
-      for (size_t u = 0; u < width; ++u) wa[u] += v * fb[u];
-      rowSum[a] += v;
-      if (a != b) {
-        for (size_t u = 0; u < width; ++u) wb[u] += v * fa[u];
-        rowSum[b] += v;
-      } else {
-        diagonal[a] += v;
-      }
+  for (size_t k = 0; k < mass.value.size(); ++k) {
+    const size_t p = mass.row[k], q = mass.col[k];
+    const int dq = dofs[q].direction;
+    if (dofs[p].direction != dq) continue;
+    const double v = mass.value[k];
+    const size_t a = static_cast<size_t>(nodeOf[p]), b = static_cast<size_t>(nodeOf[q]);
+    blockTotal[dq - 1] += p == q ? v : 2 * v;
+    if (dq != 1) continue;
+    const double *fa = &field[a * width], *fb = &field[b * width];
+    double *wa = &weighted[a * width], *wb = &weighted[b * width];
+    for (size_t u = 0; u < width; ++u) wa[u] += v * fb[u];
+    rowSum[a] += v;
+    if (p != q) {
+      for (size_t u = 0; u < width; ++u) wb[u] += v * fa[u];
+      rowSum[b] += v;
+    } else {
+      diagonal[a] += v;
     }
   }
   const double scale = std::max(std::fabs(blockTotal[0]), 1e-300);

@@ -14,7 +14,6 @@
 
 #include "matrix_files.h"
 #include "model.h"
-#include "sparse_matrix.h"
 
 namespace ccx2qvb {
 
@@ -37,7 +36,7 @@ struct MassProperties {
 // mass: the mesh's mass matrix without ties, equations as in dofs (three
 // translations per node). shapes: modeCount blocks of 3 values per model
 // node (translations, node-major).
-MassProperties computeMassProperties(const Model &model, const SymmetricSparse &mass, const std::vector<Dof> &dofs,
+MassProperties computeMassProperties(const Model &model, const SymmetricTriplets &mass, const std::vector<Dof> &dofs,
                                      const std::vector<double> &shapes, int modeCount);
 
 }  // namespace ccx2qvb

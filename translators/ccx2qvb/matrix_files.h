@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sparse_matrix.h"
+#include "craig_bampton.h"
 
 namespace ccx2qvb {
 
@@ -20,7 +20,7 @@ struct Dof {
 std::vector<Dof> readDofs(const std::string &path);
 
 // A .sti or .mas file: "row column value" per line, 1-based, upper triangle
-// column by column. n is the equation count (from the .dof file).
-SymmetricSparse readSymmetric(const std::string &path, int64_t n);
+// column by column. order is the equation count (from the .dof file).
+SymmetricTriplets readSymmetric(const std::string &path, std::size_t order);
 
 }  // namespace ccx2qvb

@@ -3,24 +3,22 @@
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "analysis_decks.h"
 #include "body_builder.h"
+#include "craig_bampton.h"
 #include "deck_parser.h"
 #include "eig_file.h"
 #include "frd_results.h"
 #include "interfaces.h"
 #include "mass_properties.h"
 #include "matrix_files.h"
+#include "nodal_modes.h"
 #include "platform/child_process.h"
 #include "platform/os.h"
 #include "skin.h"
 #include "solver_run.h"
-#if __has_include("craig_bampton.h")
-#include "craig_bampton.h"
-#define CCX2QVB_HAS_CRAIG_BAMPTON 1
-#endif
 
 namespace ccx2qvb {
 namespace {
@@ -67,47 +65,47 @@ std::string baseName(const std::string &path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The body's modes at the equations of a run, spread onto nodes: 6 values
-// (translations, rotations) per body node and mode.
-struct NodalModes {
-  int modeCount = 0;
-  std::vector<double> eigenvalues;
-  std::vector<double> values;  // modeCount x bodyNodes x 6
-};
-
-// Translations of a run's equations, node-major per model node (the layout
-// computeMassProperties takes): modeCount x nodes x 3.
-std::vector<double> translations(const Model &model, const NodalModes &modes) {
-  const size_t nodes = model.nodeIds.size();
-  std::vector<double> out(static_cast<size_t>(modes.modeCount) * nodes * 3);
-  const size_t bodyNodes = modes.values.size() / (6 * static_cast<size_t>(std::max(modes.modeCount, 1)));
-  for (size_t j = 0; j < static_cast<size_t>(modes.modeCount); ++j)
-    for (size_t a = 0; a < nodes; ++a)
-      for (int c = 0; c < 3; ++c)
-        out[(j * nodes + a) * 3 + static_cast<size_t>(c)] = modes.values[(j * bodyNodes + a) * 6 + static_cast<size_t>(c)];
-  return out;
-}
-
-// Free-free: the solver's modes, equations mapped to nodes through the
-// matrix run's .dof (the same model, so the same numbering).
-NodalModes freeModes(const Model &model, const EigenSolution &eig, const std::vector<Dof> &dofs) {
-  NodalModes m;
-  m.modeCount = eig.modeCount;
-  m.eigenvalues = eig.eigenvalues;
-  const size_t nodes = model.nodeIds.size();
-  m.values.assign(static_cast<size_t>(m.modeCount) * nodes * 6, 0.0);
-  for (size_t p = 0; p < dofs.size(); ++p) {
-    const size_t a = static_cast<size_t>(model.nodeIndex.at(dofs[p].node));
-    for (size_t j = 0; j < static_cast<size_t>(m.modeCount); ++j)
-      m.values[(j * nodes + a) * 6 + static_cast<size_t>(dofs[p].direction - 1)] =
-          eig.modes[j * static_cast<size_t>(eig.equations) + p];
+// Reads the tied model's matrices and the held run's modes and reduces them.
+CraigBamptonBasis reduce(const std::vector<Interface> &interfaces, const std::vector<Dof> &dofs,
+                         const WorkFolder &work, Timing *timing) {
+  double t = now();
+  const SymmetricTriplets stiffness = readSymmetric(work.file("tied.sti"), dofs.size());
+  const SymmetricTriplets mass = readSymmetric(work.file("tied.mas"), dofs.size());
+  timing->bytesRead += fileSize(work.file("tied.sti")) + fileSize(work.file("tied.mas"));
+  std::unordered_map<int64_t, size_t> equation;
+  for (size_t p = 0; p < dofs.size(); ++p) equation[static_cast<int64_t>(dofs[p].node) * 4 + dofs[p].direction] = p;
+  std::vector<size_t> boundary;
+  std::vector<bool> isBoundary(dofs.size(), false);
+  for (const Interface &i : interfaces)
+    for (int node : {i.refNode, i.rotNode})
+      for (int direction = 1; direction <= 3; ++direction) {
+        auto it = equation.find(static_cast<int64_t>(node) * 4 + direction);
+        if (it == equation.end())
+          throw std::runtime_error("the tied model has no equation for node " + std::to_string(node) + " direction " +
+                                   std::to_string(direction) + " of interface " + i.nodeSet);
+        boundary.push_back(it->second);
+        isBoundary[it->second] = true;
+      }
+  // The held run numbers the remaining equations in the same order; its
+  // stiffness diagonal must match the tied matrix's there, or the modes would
+  // land on the wrong equations.
+  const EigenSolution held = readEigenSolution(work.file("modes.eig"), static_cast<int64_t>(dofs.size() - boundary.size()));
+  timing->bytesRead += fileSize(work.file("modes.eig"));
+  std::vector<double> diagonal(dofs.size(), 0.0);
+  for (size_t k = 0; k < stiffness.value.size(); ++k)
+    if (stiffness.row[k] == stiffness.col[k]) diagonal[stiffness.row[k]] += stiffness.value[k];
+  for (size_t p = 0, i = 0; p < dofs.size(); ++p) {
+    if (isBoundary[p]) continue;
+    const double a = diagonal[p], b = held.stiffnessDiagonal[i++];
+    if (std::fabs(a - b) > 1e-8 * std::max(std::fabs(a), std::fabs(b)))
+      throw std::runtime_error("the held run's equations do not line up with the tied matrices (equation " +
+                               std::to_string(p + 1) + ")");
   }
-  return m;
-}
-
-void checkEquationCount(const std::vector<Dof> &dofs, const EigenSolution &eig, const std::string &what) {
-  if (static_cast<int64_t>(dofs.size()) != eig.equations)
-    throw std::runtime_error(what + ": equation counts differ between the runs");
+  timing->parse += now() - t;
+  t = now();
+  CraigBamptonBasis basis = craigBampton(stiffness, mass, boundary, FixedInterfaceModes{held.eigenvalues, held.modes});
+  timing->reduction += now() - t;
+  return basis;
 }
 
 }  // namespace
@@ -119,71 +117,73 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   Model model = readDeck(options.deck);
   *warnings = model.warnings;
   const std::vector<Interface> interfaces = defineInterfaces(model, options.interfaces);
-#ifndef CCX2QVB_HAS_CRAIG_BAMPTON
-  if (!interfaces.empty())
-    throw std::runtime_error("interfaces (-i) need the Craig-Bampton reduction, which this build does not have");
-#endif
   const std::string solver = findSolver();
   timing.parse += now() - start;
 
+  // Solver runs: the mesh's own mass matrix (no ties) for the exact mass
+  // properties; with interfaces the tied matrices; the modes (free, or with
+  // the interfaces held).
   WorkFolder work(options.keep);
+  const bool freeFree = interfaces.empty();
   writeModelDeck(model, interfaces, work.file("model.inp"));
-  // The mesh's own mass matrix (no ties) for the exact mass properties.
   writeMatrixDeck({}, work.file("mass.inp"));
   timing.solver += runSolver(solver, work.path(), "mass");
-  const bool freeFree = interfaces.empty();
-  const int solverModes = freeFree ? options.modes + 6 : options.modes;
-  writeModesDeck(interfaces, solverModes, freeFree, work.file("modes.inp"));
+  if (!freeFree) {
+    writeMatrixDeck(interfaces, work.file("tied.inp"));
+    timing.solver += runSolver(solver, work.path(), "tied");
+  }
+  writeModesDeck(interfaces, freeFree ? options.modes + 6 : options.modes, freeFree, work.file("modes.inp"));
   timing.solver += runSolver(solver, work.path(), "modes");
 
   double t = now();
   const std::vector<Dof> massDofs = readDofs(work.file("mass.dof"));
-  const SymmetricSparse mass = readSymmetric(work.file("mass.mas"), static_cast<int64_t>(massDofs.size()));
+  const SymmetricTriplets mass = readSymmetric(work.file("mass.mas"), massDofs.size());
   timing.bytesRead += fileSize(work.file("mass.mas"));
+  timing.parse += now() - t;
   NodalModes modes;
-  std::vector<int> bodyExtraIds;
-  std::vector<double> bodyExtraXyz;
   if (freeFree) {
+    t = now();
     const EigenSolution eig = readEigenSolution(work.file("modes.eig"), static_cast<int64_t>(massDofs.size()));
     timing.bytesRead += fileSize(work.file("modes.eig"));
-    checkEquationCount(massDofs, eig, "modes");
     modes = freeModes(model, eig, massDofs);
+    timing.parse += now() - t;
   } else {
-#ifdef CCX2QVB_HAS_CRAIG_BAMPTON
-    // reduction: see the tied matrices below
-#endif
+    const std::vector<Dof> tiedDofs = readDofs(work.file("tied.dof"));
+    const CraigBamptonBasis basis = reduce(interfaces, tiedDofs, work, &timing);
+    if (basis.orthonormalityError > 1e-6)
+      warnings->push_back("the reduced modes are orthonormal only to " + std::to_string(basis.orthonormalityError));
+    modes = interfaceModes(model, interfaces, tiedDofs, basis);
   }
-  timing.parse += now() - t;
-  if (modes.modeCount == 0) throw std::runtime_error("no modes");
 
-  const MassProperties properties = computeMassProperties(model, mass, massDofs, translations(model, modes), modes.modeCount);
+  t = now();
+  const MassProperties properties =
+      computeMassProperties(model, mass, massDofs, modelTranslations(model, modes), modes.modeCount);
+  timing.mass += now() - t;
 
   // The body.
+  t = now();
   const size_t nodes = model.nodeIds.size();
-  BodyBuilder body(static_cast<int>(nodes + bodyExtraIds.size()), modes.modeCount);
+  BodyBuilder body(static_cast<int>(modes.bodyNodes), modes.modeCount);
   const std::string deckName = baseName(options.deck);
-  body.setHeader("ccx2qvb: " + deckName,
-                 freeFree ? "free-free normal modes" : "Craig-Bampton modes",
+  body.setHeader("ccx2qvb: " + deckName, freeFree ? "free-free normal modes" : "Craig-Bampton modes",
                  "from solver deck " + deckName,
                  std::to_string(nodes) + " nodes, " + std::to_string(model.elementIds.size()) + " elements, " +
                      std::to_string(modes.modeCount) + " modes",
                  "written by ccx2qvb");
   body.setUnits(options.units);
-  for (size_t a = 0; a < nodes; ++a) body.setNode(model.nodeIds[a], &model.coordinates[3 * a]);
-  for (size_t k = 0; k < bodyExtraIds.size(); ++k) body.setNode(bodyExtraIds[k], &bodyExtraXyz[3 * k]);
+  std::vector<int> ids = model.nodeIds;
+  for (const Interface &i : interfaces) ids.push_back(i.refNode);
+  for (size_t a = 0; a < nodes; ++a) body.setNode(ids[a], &model.coordinates[3 * a]);
+  for (size_t k = 0; k < interfaces.size(); ++k) body.setNode(interfaces[k].refNode, interfaces[k].centre);
   for (size_t a = 0; a < nodes; ++a)
-    if (properties.nodalMass[a] > 0) body.setNodalMass(model.nodeIds[a], properties.nodalMass[a]);
+    if (properties.nodalMass[a] > 0) body.setNodalMass(ids[a], properties.nodalMass[a]);
   for (const std::vector<int> &face : skinFaces(model)) body.addFace(face);
-  for (int id : bodyExtraIds) body.setInterfaceNode(id);
-
-  const size_t bodyNodes = nodes + bodyExtraIds.size();
+  for (const Interface &i : interfaces) body.setInterfaceNode(i.refNode);
   for (int j = 0; j < modes.modeCount; ++j)
-    for (size_t a = 0; a < bodyNodes; ++a) {
-      const int id = a < nodes ? model.nodeIds[a] : bodyExtraIds[a - nodes];
-      body.setModeValues(j + 1, id, 0, &modes.values[(static_cast<size_t>(j) * bodyNodes + a) * 6]);
-    }
+    for (size_t a = 0; a < modes.bodyNodes; ++a) body.setModeValues(j + 1, ids[a], 0, modes.at(j, a));
   body.setModalMatrices(modes.eigenvalues);
   body.setMassProperties(properties);
+  timing.body += now() - t;
 
   if (freeFree) {
     // Modal stresses and strains at the nodes; the solver's strain shears are
@@ -197,9 +197,11 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
       body.setModeValues(mode, node, kind == FrdResult::Stress ? 1 : 2, six);
     });
     timing.bytesRead += fileSize(work.file("modes.frd"));
-    timing.parse += now() - t;
+    timing.results += now() - t;
   }
+  t = now();
   body.write(options.output);
+  timing.body += now() - t;
   timing.own = now() - start - timing.solver;
   return timing;
 }

@@ -17,10 +17,14 @@ struct Options {
 
 // Where the time went, in seconds.
 struct Timing {
-  double solver = 0;      // in the solver's runs
-  double own = 0;         // everything else
-  double parse = 0;       // reading the deck and the solver's files
-  double bytesRead = 0;   // of the solver's files (.sti, .mas, .eig, .frd)
+  double solver = 0;     // in the solver's runs
+  double parse = 0;      // reading the deck and the solver's matrices and modes
+  double reduction = 0;  // the Craig-Bampton reduction
+  double mass = 0;       // lumping, global mass and invariants
+  double results = 0;    // reading modal stresses and strains into the body
+  double body = 0;       // filling and writing the body
+  double own = 0;        // all but the solver
+  double bytesRead = 0;  // of the solver's files
 };
 
 // Translates; throws std::runtime_error with the cause on any failure. The

@@ -1,0 +1,38 @@
+// The body's modes spread onto its nodes, from the solver's equations.
+#pragma once
+
+#include <vector>
+
+#include "analysis_decks.h"
+#include "craig_bampton.h"
+#include "eig_file.h"
+#include "matrix_files.h"
+#include "model.h"
+
+namespace ccx2qvb {
+
+// Body nodes are the model's nodes, then one reference node per interface.
+struct NodalModes {
+  int modeCount = 0;
+  size_t bodyNodes = 0;
+  std::vector<double> eigenvalues;
+  std::vector<double> values;  // modeCount x bodyNodes x 6 (ux uy uz rx ry rz)
+  double *at(int mode, size_t node) { return &values[(static_cast<size_t>(mode) * bodyNodes + node) * 6]; }
+  const double *at(int mode, size_t node) const { return &values[(static_cast<size_t>(mode) * bodyNodes + node) * 6]; }
+};
+
+// Free-free: the solver's modes, its equations mapped to nodes through the
+// matrix run's .dof (the same model, so the same numbering).
+NodalModes freeModes(const Model &model, const EigenSolution &eig, const std::vector<Dof> &dofs);
+
+// Craig-Bampton: the reduced basis on the tied model's equations. Reference
+// nodes take the translations of their node and the rotations of the
+// rotation node; the tied face nodes, which the tie removed from the
+// equations, move rigidly with their reference node: u = u_ref + theta x (x - x_ref).
+NodalModes interfaceModes(const Model &model, const std::vector<Interface> &interfaces, const std::vector<Dof> &dofs,
+                          const CraigBamptonBasis &basis);
+
+// The translations at the model's nodes, modeCount x nodes x 3.
+std::vector<double> modelTranslations(const Model &model, const NodalModes &modes);
+
+}  // namespace ccx2qvb
