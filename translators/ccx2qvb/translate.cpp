@@ -118,6 +118,15 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   *warnings = model.warnings;
   const std::vector<Interface> interfaces = defineInterfaces(model, options.interfaces);
   const std::string solver = findSolver();
+  // The body first: its units are checked before any solver time is spent.
+  BodyBuilder body(static_cast<int>(model.nodeIds.size() + interfaces.size()), options.modes + 6 * std::max<int>(1, static_cast<int>(interfaces.size())));
+  body.setUnits(options.units);
+  const std::string deckName = baseName(options.deck);
+  body.setHeader("ccx2qvb: " + deckName, interfaces.empty() ? "free-free normal modes" : "Craig-Bampton modes",
+                 "from solver deck " + deckName,
+                 std::to_string(model.nodeIds.size()) + " nodes, " + std::to_string(model.elementIds.size()) +
+                     " elements",
+                 "written by ccx2qvb");
   timing.parse += now() - start;
 
   // Solver runs: the mesh's own mass matrix (no ties) for the exact mass
@@ -163,14 +172,6 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   // The body.
   t = now();
   const size_t nodes = model.nodeIds.size();
-  BodyBuilder body(static_cast<int>(modes.bodyNodes), modes.modeCount);
-  const std::string deckName = baseName(options.deck);
-  body.setHeader("ccx2qvb: " + deckName, freeFree ? "free-free normal modes" : "Craig-Bampton modes",
-                 "from solver deck " + deckName,
-                 std::to_string(nodes) + " nodes, " + std::to_string(model.elementIds.size()) + " elements, " +
-                     std::to_string(modes.modeCount) + " modes",
-                 "written by ccx2qvb");
-  body.setUnits(options.units);
   std::vector<int> ids = model.nodeIds;
   for (const Interface &i : interfaces) ids.push_back(i.refNode);
   for (size_t a = 0; a < nodes; ++a) body.setNode(ids[a], &model.coordinates[3 * a]);
