@@ -18,9 +18,11 @@ std::string findProgram(const std::string &name);
 // Runs argv[0] (a path, see findProgram) with the arguments in folder
 // workDir, its standard output and error appended to logFile, and waits for
 // it. Returns the exit status (0..255), or -1 with *error set when it could
-// not be started or ended by a signal.
+// not be started or ended by a signal. *processorSeconds (when not null)
+// receives the processor time the program used (user and system, all its
+// threads): on a shared machine a fairer measure than the wall clock.
 int runProgram(const std::vector<std::string> &argv, const std::string &workDir, const std::string &logFile,
-               std::string *error);
+               std::string *error, double *processorSeconds = nullptr);
 
 // Makes a fresh folder named after prefix in the system's temporary folder
 // (TMPDIR, else /tmp). Empty with *error set on failure.

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,7 +45,7 @@ std::string findProgram(const std::string &name) {
 }
 
 int runProgram(const std::vector<std::string> &argv, const std::string &workDir, const std::string &logFile,
-               std::string *error) {
+               std::string *error, double *processorSeconds) {
   if (argv.empty()) {
     *error = "no program to run";
     return -1;
@@ -69,12 +70,16 @@ int runProgram(const std::vector<std::string> &argv, const std::string &workDir,
     return -1;
   }
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
+  struct rusage usage {};
+  while (::wait4(pid, &status, 0, &usage) < 0) {
     if (errno != EINTR) {
       *error = std::string("cannot wait for ") + argv[0] + ": " + std::strerror(errno);
       return -1;
     }
   }
+  if (processorSeconds != nullptr)
+    *processorSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   *error = argv[0] + std::string(" ended by signal ") + std::to_string(WIFSIGNALED(status) ? WTERMSIG(status) : 0);
   return -1;

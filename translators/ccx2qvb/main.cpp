@@ -98,10 +98,13 @@ int main(int argc, char **argv) {
     if (timing) {  // one line per phase, for the benchmark
       const std::pair<const char *, double> phases[] = {
           {"ccx", t.solver}, {"parse", t.parse},     {"reduction", t.reduction}, {"mass", t.mass},
-          {"results", t.results}, {"body", t.body}, {"own", t.own}, {"total", t.solver + t.own}};
+          {"results", t.results}, {"body", t.body}, {"own", t.own}, {"total", t.solver + t.own},
+          {"ccx-processor", t.solverProcessor}, {"own-processor", t.ownProcessor}};
       for (const auto &[name, seconds] : phases) std::fprintf(stderr, "ccx2qvb: time %s %.3f s\n", name, seconds);
-      std::fprintf(stderr, "ccx2qvb: read %.1f MB of solver files; own time %.1f %% of the solver's\n",
-                   t.bytesRead / 1e6, t.solver > 0 ? 100.0 * t.own / t.solver : 0.0);
+      std::fprintf(stderr,
+                   "ccx2qvb: read %.1f MB of solver files; own time %.1f %% of the solver's (processor time %.1f %%)\n",
+                   t.bytesRead / 1e6, t.solver > 0 ? 100.0 * t.own / t.solver : 0.0,
+                   t.solverProcessor > 0 ? 100.0 * t.ownProcessor / t.solverProcessor : 0.0);
     }
   } catch (const std::exception &e) {
     warn();

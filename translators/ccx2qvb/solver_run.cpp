@@ -37,11 +37,14 @@ std::string firstErrorLine(const std::string &log) {
 
 }  // namespace
 
-double runSolver(const std::string &solver, const std::string &folder, const std::string &job) {
+double runSolver(const std::string &solver, const std::string &folder, const std::string &job,
+                 double *processorSeconds) {
   const std::string log = folder + "/" + job + ".out";
   std::string error;
   const double start = qvb::platform::wallClock();
-  const int status = qvb::platform::runProgram({solver, "-i", job}, folder, log, &error);
+  double processor = 0;
+  const int status = qvb::platform::runProgram({solver, "-i", job}, folder, log, &error, &processor);
+  *processorSeconds += processor;
   const double seconds = qvb::platform::wallClock() - start;
   if (status < 0) throw std::runtime_error("solver run " + job + ": " + error + "; its output is in " + log);
   const std::string complaint = firstErrorLine(log);

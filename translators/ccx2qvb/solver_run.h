@@ -11,7 +11,9 @@ std::string findSolver();
 
 // Runs "solver -i job" in folder; the solver's output goes to job.out. Throws
 // when it cannot start, fails, or reports an error (the message quotes the
-// solver's first error line). Returns the seconds it took.
-double runSolver(const std::string &solver, const std::string &folder, const std::string &job);
+// solver's first error line). Returns the seconds it took; adds the
+// processor seconds it used to *processorSeconds.
+double runSolver(const std::string &solver, const std::string &folder, const std::string &job,
+                 double *processorSeconds);
 
 }  // namespace ccx2qvb

@@ -1,6 +1,7 @@
 #include "translate.h"
 
 #include <cmath>
+#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 #include <unordered_map>
@@ -113,6 +114,7 @@ CraigBamptonBasis reduce(const std::vector<Interface> &interfaces, const std::ve
 Timing translate(const Options &options, std::vector<std::string> *warnings) {
   Timing timing;
   const double start = now();
+  const std::clock_t processorStart = std::clock();
   if (options.modes < 1) throw std::runtime_error("the mode count must be at least 1");
   Model model = readDeck(options.deck);
   *warnings = model.warnings;
@@ -136,13 +138,13 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   const bool freeFree = interfaces.empty();
   writeModelDeck(model, interfaces, work.file("model.inp"));
   writeMatrixDeck({}, work.file("mass.inp"));
-  timing.solver += runSolver(solver, work.path(), "mass");
+  timing.solver += runSolver(solver, work.path(), "mass", &timing.solverProcessor);
   if (!freeFree) {
     writeMatrixDeck(interfaces, work.file("tied.inp"));
-    timing.solver += runSolver(solver, work.path(), "tied");
+    timing.solver += runSolver(solver, work.path(), "tied", &timing.solverProcessor);
   }
   writeModesDeck(interfaces, freeFree ? options.modes + 6 : options.modes, freeFree, work.file("modes.inp"));
-  timing.solver += runSolver(solver, work.path(), "modes");
+  timing.solver += runSolver(solver, work.path(), "modes", &timing.solverProcessor);
 
   double t = now();
   const std::vector<Dof> massDofs = readDofs(work.file("mass.dof"));
@@ -204,6 +206,7 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   body.write(options.output);
   timing.body += now() - t;
   timing.own = now() - start - timing.solver;
+  timing.ownProcessor = static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC;
   return timing;
 }
 

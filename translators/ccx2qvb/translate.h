@@ -24,6 +24,10 @@ struct Timing {
   double results = 0;    // reading modal stresses and strains into the body
   double body = 0;       // filling and writing the body
   double own = 0;        // all but the solver
+  // Processor seconds (user and system): on a shared machine the fair
+  // measure of the solver's and our own share.
+  double solverProcessor = 0;
+  double ownProcessor = 0;
   double bytesRead = 0;  // of the solver's files
 };
 
