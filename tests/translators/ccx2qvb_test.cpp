@@ -170,6 +170,7 @@ TEST_F(Ccx2qvbTest, ModesAreThoseOfAFreeBar) {
   const std::vector<double> f = frequencies(h);
   ASSERT_EQ(f.size(), static_cast<size_t>(kModes + 6));
   for (int i = 0; i < 6; ++i) EXPECT_LT(std::fabs(f[static_cast<size_t>(i)]), 1e-3 * f[6]) << "mode " << i + 1;
+  EXPECT_EQ(QVB_RigidBodyModeCount(h), 6);
   const ccxtest::Bar bar = testBar();
   const double bending = timoshenkoFirstBending(bar.young, bar.poisson, bar.density, bar.width, bar.height, bar.length);
   EXPECT_NEAR(f[6], bending, 1e-3 * bending);
@@ -325,6 +326,7 @@ TEST_F(Ccx2qvbTest, CraigBamptonBodyKeepsTheFreeBarsFrequencies) {
   const std::vector<double> f = frequencies(h);
   ASSERT_EQ(f.size(), static_cast<size_t>(12 + kModes));
   for (size_t i = 0; i < 6; ++i) EXPECT_LT(std::fabs(f[i]), 1e-3 * f[6]) << "mode " << i + 1;
+  EXPECT_EQ(QVB_RigidBodyModeCount(h), 6);
   QVB_Handle free = QVB_CreateFromQVB(folder_->file("bar.qvb").c_str());
   ASSERT_NE(free, nullptr);
   const std::vector<double> reference = frequencies(free);
