@@ -52,30 +52,37 @@ std::string nowIso8601() {
   return text;
 }
 
+// What a file opened as a database holds.
+enum class Contents {
+  kNothing,  // no table at all: an empty file, or one whose first write never committed
+  kOurs,
+};
+
 // Refuses a file that is not one of our databases (checked before anything
-// is read from it or written to it).
-void requireOurSchema(Connection &db, const std::string &path) {
-  int64_t version = -1;
-  try {
-    Statement id(db, "PRAGMA application_id");
-    if (!id.step() || id.integer(0) != kApplicationId) throw DatabaseError("foreign");
-    Statement schema(db, "SELECT version FROM qvb_schema");
-    if (schema.step()) version = schema.integer(0);
-  } catch (const DatabaseError &) {
-    // A file SQLite cannot read as a database is foreign; any other failure
-    // (a full disk, an unreadable file) is reported as it is.
-    if (db.errorCode() != SQLITE_NOTADB && db.errorCode() != SQLITE_ERROR) throw;
-    version = -1;
-  }
-  if (version < 1) throw DatabaseError(path + " is not a body database");
+// is read from it or written to it). A file without any table is a new
+// database, whatever an interrupted first write left in its header.
+Contents examine(Connection &db, const std::string &path) {
+  const auto notOurs = [&](const std::string &why) { return DatabaseError(path + " is not a body database (" + why + ")"); };
+  Statement id(db, "PRAGMA application_id");
+  const int64_t applicationId = id.step() ? id.integer(0) : 0;
+  Statement tables(db, "SELECT COUNT(*), SUM(name IN ('qvb_schema', 'bodies', 'blocks')) FROM sqlite_master WHERE type = 'table'");
+  tables.step();
+  if (tables.integer(0) == 0 && (applicationId == 0 || applicationId == kApplicationId)) return Contents::kNothing;
+  if (applicationId != kApplicationId) throw notOurs("another program's database");
+  if (tables.integer(1) != 3) throw notOurs("tables are missing");
+  Statement schema(db, "SELECT version FROM qvb_schema");
+  const int64_t version = schema.step() ? schema.integer(0) : -1;
+  if (version < 1) throw notOurs("no schema version");
   if (version > kSchemaVersion) throw DatabaseError(path + " was written by a newer version of this library");
+  return Contents::kOurs;
 }
 
-// Opens an existing database of ours for reading.
-std::unique_ptr<Connection> openForReading(const std::string &path) {
+// Opens an existing database for reading; false when it holds no tables yet
+// (a new database: no bodies).
+std::unique_ptr<Connection> openForReading(const std::string &path, bool *holdsBodies) {
   if (!fileExists(path)) throw DatabaseError(path + ": no such database file");
-  auto db = std::make_unique<Connection>(path, true);
-  requireOurSchema(*db, path);
+  auto db = std::make_unique<Connection>(path, false);
+  *holdsBodies = examine(*db, path) == Contents::kOurs;
   return db;
 }
 
@@ -89,6 +96,16 @@ auto reporting(std::string *error, decltype(std::declval<F>()()) failure, F &&wo
     if (error) *error = e.what();
   }
   return failure;
+}
+
+// Databases written by earlier versions kept a write-ahead log, whose
+// readers need a -shm file beside the database. Leaving it needs the only
+// connection; when others are open it is left for a later write, and the
+// committed body is not affected either way.
+void leaveWriteAheadLog(Connection &db) {
+  Statement mode(db, "PRAGMA journal_mode");
+  if (!mode.step() || mode.text(0) != "wal") return;
+  sqlite3_exec(db.get(), "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
 }
 
 int64_t bodyIdAt(Connection &db, int index) {
@@ -116,7 +133,9 @@ void failWriteAfterBlocksForTesting(int blocks) { g_failAfterBlocks = blocks; }
 
 int bodyCount(const std::string &path, std::string *error) {
   return reporting(error, -1, [&] {
-    auto db = openForReading(path);
+    bool holdsBodies = false;
+    auto db = openForReading(path, &holdsBodies);
+    if (!holdsBodies) return 0;
     Statement st(*db, "SELECT COUNT(*) FROM bodies");
     st.step();
     return static_cast<int>(st.integer(0));
@@ -125,7 +144,9 @@ int bodyCount(const std::string &path, std::string *error) {
 
 int bodyNumber(const std::string &path, const std::string &name, std::string *error) {
   return reporting(error, -1, [&] {
-    auto db = openForReading(path);
+    bool holdsBodies = false;
+    auto db = openForReading(path, &holdsBodies);
+    if (!holdsBodies) return 0;
     Statement st(*db,
                  "SELECT (SELECT COUNT(*) FROM bodies AS earlier WHERE earlier.id <= body.id) "
                  "FROM bodies AS body WHERE body.name = ?");
@@ -136,13 +157,15 @@ int bodyNumber(const std::string &path, const std::string &name, std::string *er
 
 bool bodyInfo(const std::string &path, int index, BodyInfo *info, std::string *error) {
   return reporting(error, false, [&] {
-    auto db = openForReading(path);
+    bool holdsBodies = false;
+    auto db = openForReading(path, &holdsBodies);
+    if (!holdsBodies) throw DatabaseError(path + " holds no bodies; there is no body " + std::to_string(index));
     Statement st(*db,
                  "SELECT name, node_count, mode_count, created, modified FROM bodies "
                  "ORDER BY id LIMIT 1 OFFSET ?");
     st.bind(1, index - 1);
     if (index < 1 || !st.step())
-      throw DatabaseError(path + ": there is no body " + std::to_string(index));
+      throw DatabaseError(path + " has no body " + std::to_string(index));
     info->name = st.text(0);
     info->nodeCount = static_cast<int>(st.integer(1));
     info->modeCount = static_cast<int>(st.integer(2));
@@ -155,28 +178,48 @@ bool bodyInfo(const std::string &path, int index, BodyInfo *info, std::string *e
 std::unique_ptr<body::Body> readBody(const std::string &path, int index, const std::string &name,
                                      bool surfaceOnly, std::string *error) {
   return reporting(error, std::unique_ptr<body::Body>(), [&] {
-    auto db = openForReading(path);
+    const std::string wanted = name.empty() ? std::to_string(index) : "named \"" + name + "\"";
+    bool holdsBodies = false;
+    auto db = openForReading(path, &holdsBodies);
+    if (!holdsBodies) throw DatabaseError(path + " holds no bodies; there is no body " + wanted);
     // One read transaction, so a concurrent writer cannot hand us half of
     // an old body and half of a new one.
     db->exec("BEGIN");
     const int64_t id = name.empty() ? bodyIdAt(*db, index) : bodyIdNamed(*db, name);
-    if (id < 0)
-      throw DatabaseError(path + ": there is no body " +
-                          (name.empty() ? std::to_string(index) : "named \"" + name + "\""));
+    if (id < 0) throw DatabaseError(path + " has no body " + wanted);
     Statement st(*db, "SELECT block, crc32c, data FROM blocks WHERE body_id = ? ORDER BY block");
     st.bind(1, id);
     body::EncodedBlocks blocks;
+    int rows = 0;
     while (st.step()) {
+      ++rows;
       const int block = static_cast<int>(st.integer(0));
       if (surfaceOnly && !body::isSurfaceMeshBlock(block)) continue;
       const auto *data = static_cast<const uint8_t *>(st.blob(2));
       const size_t size = st.blobSize(2);
       if (kernels::crc32c(0, data, size) != static_cast<uint32_t>(st.integer(1)))
-        throw DatabaseError(path + ": block " + std::to_string(block) + " fails its checksum");
+        throw DatabaseError(path + ", body " + wanted + ": block " + std::to_string(block) + " fails its checksum");
       blocks.emplace_back(block, std::vector<uint8_t>(data, data + size));
     }
+    // Every body we write has blocks and the counts of its row; rows deleted
+    // behind our back must not read as a smaller (or empty) valid body.
+    if (rows == 0) throw DatabaseError(path + ", body " + wanted + ": its blocks are missing");
+    Statement record(*db, "SELECT node_count, mode_count FROM bodies WHERE id = ?");
+    record.bind(1, id);
+    record.step();
+    const int64_t nodes = record.integer(0), modes = record.integer(1);
     db->exec("COMMIT");
-    return body::decodeBody(blocks);
+    std::unique_ptr<body::Body> b;
+    try {
+      b = body::decodeBody(blocks);
+    } catch (const body::CodecError &e) {
+      throw DatabaseError(path + ", body " + wanted + ": " + e.what());
+    }
+    if (!surfaceOnly && (b->nodeCount() != nodes || b->modeCount() != modes))
+      throw DatabaseError(path + ", body " + wanted + ": its blocks hold " + std::to_string(b->nodeCount()) +
+                          " nodes and " + std::to_string(b->modeCount()) + " modes, its record " +
+                          std::to_string(nodes) + " and " + std::to_string(modes) + " (blocks are missing)");
+    return b;
   });
 }
 
@@ -186,13 +229,16 @@ bool writeBody(const std::string &path, const body::Body &b, const std::string &
     const std::string name = requestedName.empty() || requestedName == "*" ? defaultBodyName(b) : requestedName;
     // Encode first: a body that cannot be encoded never touches the file.
     const body::EncodedBlocks blocks = body::encodeBody(b);
-    const bool isNew = !fileExists(path);
-    Connection db(path, false);
-    if (!isNew) requireOurSchema(db, path);
-    db.exec("PRAGMA journal_mode=WAL");
+    Connection db(path, true);
     db.exec("PRAGMA foreign_keys=ON");
+    // The schema, the application id and the body go in one transaction in
+    // the rollback journal, which SQLite writes before the file itself: a
+    // first write that is killed or fails leaves a file with no table (a new
+    // database again), and a second first writer waits for the lock, then
+    // finds the schema. Readers need no -shm file in this journal mode, so
+    // they read where they cannot write.
     Transaction transaction(db);
-    if (isNew) {
+    if (examine(db, path) == Contents::kNothing) {
       db.exec(kCreateSchema);
       db.exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str());
       Statement(db, "INSERT INTO qvb_schema(version) VALUES (1)").step();
@@ -226,6 +272,7 @@ bool writeBody(const std::string &path, const body::Body &b, const std::string &
       ++stored;
     }
     transaction.commit();
+    leaveWriteAheadLog(db);
     return true;
   });
 }

@@ -18,14 +18,19 @@ class DatabaseError : public std::runtime_error {
 
 class Connection {
  public:
-  // readOnly: open an existing file only; otherwise create it when missing.
-  Connection(const std::string &path, bool readOnly);
+  // Opens with write access where the system grants it (so that a reader
+  // can roll back the journal of a killed writer), read-only otherwise;
+  // `create` makes a missing file.
+  Connection(const std::string &path, bool create);
   ~Connection();
   Connection(const Connection &) = delete;
   Connection &operator=(const Connection &) = delete;
 
   sqlite3 *get() const { return db_; }
+  const std::string &path() const { return path_; }
   void exec(const char *sql);
+  // Throws "<file> <what> (<SQLite's and the system's cause>)", or "<file> is
+  // not a body database" for a file SQLite cannot read as a database.
   [[noreturn]] void fail(const std::string &what) const;
   // SQLite's result code of the last call (SQLITE_NOTADB, ...).
   int errorCode() const;

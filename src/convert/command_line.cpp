@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -9,6 +10,7 @@
 
 #include "convert/arg_tokens.h"
 #include "convert/list_grammar.h"
+#include "platform/os.h"
 #include "qvb.h"
 
 namespace qvb::convert {
@@ -94,8 +96,18 @@ class SwitchReader {
     return use(argument);
   }
 
+  // A selection file is a short text of switches. Anything else (a device
+  // such as /dev/zero, a pipe, binary data, a huge file) is refused before
+  // it can fill memory or keep the converter reading forever.
+  static constexpr size_t kMaxSelectionFileSize = 1 << 20;
+
   bool SelectionFile() {
     return Argument("Please specify Selection file", [&](const std::string &name) {
+      // Checked before opening: opening a pipe would wait for a writer.
+      if (platform::isLoadableFile(name.c_str()) && !platform::isRegularFile(name.c_str())) {
+        PrintError("Selection file %s is not a plain file", name.c_str());
+        return false;
+      }
       FilePtr file(std::fopen(name.c_str(), "r"));
       if (!file) {
         PrintError("Unable to open Selection file");
@@ -107,8 +119,28 @@ class SwitchReader {
         PrintError("Selection file %s is read more than once", name.c_str());
         return false;
       }
-      char word[kMaxArgumentLength + 1];
-      while (std::fscanf(file.get(), "%999s\n", word) == 1) AppendCommaTokens(word, tokens_);
+      std::string text(kMaxSelectionFileSize + 1, '\0');
+      text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+      if (std::ferror(file.get())) {
+        PrintError("Selection file %s cannot be read", name.c_str());
+        return false;
+      }
+      if (text.size() > kMaxSelectionFileSize) {
+        PrintError("Selection file %s is larger than %zu bytes", name.c_str(), kMaxSelectionFileSize);
+        return false;
+      }
+      if (text.find('\0') != std::string::npos) {
+        PrintError("Selection file %s holds NUL bytes: it is not a text", name.c_str());
+        return false;
+      }
+      for (size_t at = 0; (at = text.find_first_not_of(" \t\r\n\v\f", at)) != std::string::npos;) {
+        const size_t end = std::min(text.find_first_of(" \t\r\n\v\f", at), text.size());
+        if (!AppendCommaTokens(text.substr(at, end - at).c_str(), tokens_)) {
+          PrintError("Selection file %s holds a word longer than %zu characters", name.c_str(), kMaxArgumentLength);
+          return false;
+        }
+        at = end;
+      }
       return true;
     });
   }

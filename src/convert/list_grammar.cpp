@@ -9,13 +9,14 @@ namespace qvb::convert {
 
 namespace {
 
-// A range wider than this is refused rather than exhausting memory: no body
-// has that many nodes or modes.
-constexpr long long kMaxRangeLength = 10'000'000;
+// A list longer than this is refused rather than exhausting memory: no body
+// has that many nodes or modes. It bounds a whole list, not one range, since
+// a selection file can repeat a range thousands of times.
+constexpr long long kMaxListLength = 10'000'000;
 
 bool AppendRange(long long first, long long last, std::vector<int> &values) {
   if (last < first) return true;
-  if (last - first >= kMaxRangeLength) return false;
+  if (last - first >= kMaxListLength - static_cast<long long>(values.size())) return false;
   for (long long v = first; v <= last; ++v) values.push_back(static_cast<int>(v));
   return true;
 }
@@ -42,6 +43,7 @@ bool ReadIntegerList(const std::vector<std::string> &tokens, size_t &pos, RangeC
     }
     const size_t split = colon == RangeColon::kFirst ? token.find(':') : token.rfind(':');
     if (split == std::string::npos) {
+      if (values.size() >= static_cast<size_t>(kMaxListLength)) return false;
       values.push_back(std::atoi(token.c_str()));
       continue;
     }

@@ -59,6 +59,7 @@ QVB_API void QVB_CREATE_FROM_QVB(const char *name, int name_len, int *status) {
 }
 
 QVB_API void QVB_TERMINATE(int *status) {
+  if (!RequireCurrentBody(status)) return;
   EndLibrary();
   SetStatus(status, 0);
 }

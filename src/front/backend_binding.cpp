@@ -62,13 +62,16 @@ Binding *bindingOf(FileKind kind) {
   return nullptr;
 }
 
+// The binding is emptied before the plug-in's code runs: whatever that code
+// calls back (QVB_Terminate itself) finds nothing left to end.
 void unbind(Binding &binding) {
-  if (binding.table == nullptr) return;
-  if (binding.table->QVB_Terminate != nullptr) binding.table->QVB_Terminate();
-  delete binding.library;  // unloads; the plug-in's "_terminate" runs when the last reference goes
-  binding.library = nullptr;
-  delete binding.table;
+  std::unique_ptr<s_FLEX_INTERFACE> table(binding.table);
+  std::unique_ptr<trxDynamicLibrary> library(binding.library);
   binding.table = nullptr;
+  binding.library = nullptr;
+  if (table == nullptr) return;
+  if (table->QVB_Terminate != nullptr) table->QVB_Terminate();
+  library.reset();  // unloads; the plug-in's "_terminate" runs when the last reference goes
 }
 
 }  // namespace

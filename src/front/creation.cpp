@@ -162,11 +162,16 @@ QVB_API int QVB_IsValid(QVB_Handle h) {
 QVB_API void QVB_FreeMemory(void *memory) { releaseBackendMemory(memory); }
 
 QVB_API void QVB_Terminate(void) {
+  // A plug-in's terminate code may call back in; the outer call finishes the job.
+  static bool ending = false;
+  if (ending) return;
+  ending = true;
   guarded(QVB_Error, "QVB_Terminate", 0, [] {
     unbindAll();
     clearRegistry();
     return 0;
   });
+  ending = false;
 }
 
 // Kept for hosts that still call them; there is nothing left for them to do.

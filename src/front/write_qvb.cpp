@@ -18,7 +18,6 @@ constexpr const char *kFunction = "QVB_write_QVB";
 // "db.master::wing" writes the body as "wing"; without a name the database
 // decides ("*"). Names that would not fit the fixed buffers are refused.
 int writeToDatabase(s_FLEX_INTERFACE *table, QVB_Handle h, const char *file) {
-  if (!acceptText(kFunction, "file name", file, kFileNameBufferSize)) return 0;
   const FileSpec spec = splitFileSpec(file);
   const std::string body = spec.hasSelector ? spec.selector : "*";
   if (!acceptText(kFunction, "body name", body.c_str(), kBodyNameBufferSize)) return 0;
@@ -46,10 +45,8 @@ extern "C" {
 // Every path uses the table of the body's own backend, whatever the file kind.
 QVB_API int QVB_write_QVB(QVB_Handle h, const char *file) {
   return guarded(QVB_Error, kFunction, 0, [&] {
-    if (file == nullptr) {
-      QVB_Error("%s: no file name given", kFunction);
-      return 0;
-    }
+    // The limit of every reader too: nothing is written that cannot be read.
+    if (!acceptText(kFunction, "file name", file, kFileNameBufferSize)) return 0;
     const FileKind kind = fileKindOf(file);
     s_FLEX_INTERFACE *table = tableForCall(h, kind == kDatabase ? 102 : 101, kFunction);
     if (table == nullptr) return 0;

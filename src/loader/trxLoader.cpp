@@ -114,11 +114,12 @@ trxLoader::~trxLoader() {
 }
 
 // Entry points are optional: "_initialize" / "_terminate", or the same
-// prefixed with the base name. Probing must not leave a "symbol not found"
-// text behind, since a library without them is perfectly normal.
+// prefixed with the base name, defined in the library itself (never one of
+// its dependencies'). Probing must not leave a "symbol not found" text
+// behind, since a library without them is perfectly normal.
 void trxLoader::callEntryPoint(const char *suffix) const {
-  void *entry = qvb::platform::probeSymbol(handle_, suffix);
-  if (entry == nullptr) entry = qvb::platform::probeSymbol(handle_, (baseNameOf(path_) + suffix).c_str());
+  void *entry = qvb::platform::probeOwnSymbol(handle_, suffix);
+  if (entry == nullptr) entry = qvb::platform::probeOwnSymbol(handle_, (baseNameOf(path_) + suffix).c_str());
   if (entry != nullptr) reinterpret_cast<void (*)()>(entry)();
 }
 

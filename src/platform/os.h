@@ -24,6 +24,9 @@ struct OsInterface {
   void *(*openLibrary)(const char *path);
   // Address of an exported symbol, or null.
   void *(*findSymbol)(void *handle, const char *name);
+  // As findSymbol, but only a symbol the library defines itself: null for
+  // one that the lookup finds in a library it depends on.
+  void *(*findOwnSymbol)(void *handle, const char *name);
   void (*closeLibrary)(void *handle);
   // The loader's text for the last failure since the previous call, or null
   // when there was none. Reading it clears it, like dlerror.
@@ -63,14 +66,19 @@ class ScopedOs {
 // forgets the previous text, then records its own failure, if any.
 void *openLibrary(const char *path);
 void *findSymbol(void *handle, const char *name);
-// Looks a symbol up without touching the kept failure text: for optional
-// entry points whose absence is normal and must not read as an error.
-void *probeSymbol(void *handle, const char *name);
+// Looks up a symbol the library defines itself, without touching the kept
+// failure text: for optional entry points, whose absence is normal and must
+// not read as an error, and which must never be a dependency's function of
+// the same name (a plug-in linked with this library would otherwise run the
+// library's own "_terminate" as its own).
+void *probeOwnSymbol(void *handle, const char *name);
 void closeLibrary(void *handle);
 // The kept failure text, or null when the last operation succeeded.
 const char *lastLibraryError();
 
 bool isLoadableFile(const char *path);
+// True for a plain file (not a folder, device, pipe or socket).
+bool isRegularFile(const char *path);
 const char *getEnv(const char *name);
 bool identifySystem(SystemIdentity *identity);
 double wallClock();

@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <elf.h>
+#include <link.h>
 #include <fcntl.h>
 #include <unistd.h>
 #include <sys/stat.h>
@@ -57,6 +58,18 @@ void *hostOpen(const char *path) {
   return ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
 }
 void *hostSymbol(void *handle, const char *name) { return ::dlsym(handle, name); }
+// dlsym searches the library's dependencies too; the object that defines the
+// symbol must be the library itself.
+void *hostOwnSymbol(void *handle, const char *name) {
+  void *address = ::dlsym(handle, name);
+  if (address == nullptr) return nullptr;
+  link_map *library = nullptr, *owner = nullptr;
+  Dl_info info;
+  if (::dlinfo(handle, RTLD_DI_LINKMAP, &library) != 0 ||
+      ::dladdr1(address, &info, reinterpret_cast<void **>(&owner), RTLD_DL_LINKMAP) == 0 || owner != library)
+    return nullptr;
+  return address;
+}
 void hostClose(void *handle) { ::dlclose(handle); }
 const char *hostTakeError() {
   if (g_truncatedMessage != nullptr) {
@@ -87,8 +100,8 @@ double hostWallClock() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() / 1000.0;
 }
 
-const OsInterface kHost = {hostOpen,   hostSymbol,   hostClose,    hostTakeError, hostIsLoadableFile,
-                           hostGetEnv, hostIdentify, hostWallClock};
+const OsInterface kHost = {hostOpen,           hostSymbol, hostOwnSymbol, hostClose,    hostTakeError,
+                           hostIsLoadableFile, hostGetEnv, hostIdentify,  hostWallClock};
 
 const OsInterface *g_current = &kHost;
 
@@ -131,9 +144,9 @@ void *findSymbol(void *handle, const char *name) {
   return address;
 }
 
-void *probeSymbol(void *handle, const char *name) {
+void *probeOwnSymbol(void *handle, const char *name) {
   if (handle == nullptr || name == nullptr) return nullptr;
-  void *address = os().findSymbol(handle, name);
+  void *address = os().findOwnSymbol(handle, name);
   if (address == nullptr) os().takeLibraryError();
   return address;
 }
@@ -145,6 +158,11 @@ void closeLibrary(void *handle) {
 const char *lastLibraryError() { return g_hasLastError ? g_lastError : nullptr; }
 
 bool isLoadableFile(const char *path) { return path != nullptr && *path != '\0' && os().isLoadableFile(path); }
+
+bool isRegularFile(const char *path) {
+  struct stat status;
+  return path != nullptr && ::stat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
 
 const char *getEnv(const char *name) { return name != nullptr ? os().getEnv(name) : nullptr; }
 

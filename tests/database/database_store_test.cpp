@@ -4,10 +4,14 @@
 
 #include <sqlite3.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 
 #include "block_codec.h"
 #include "body_database.h"
@@ -33,6 +37,24 @@ std::unique_ptr<Body> makeBody(const std::string &title, int nodes) {
 
 void expectSameBlocks(const Body &a, const Body &b) {
   EXPECT_EQ(encodeBody(a), encodeBody(b));
+}
+
+// Runs `work` in a child process and returns its wait status.
+int inChild(const std::function<int()> &work) {
+  const pid_t child = fork();
+  if (child == 0) _exit(work());
+  int status = -1;
+  waitpid(child, &status, 0);
+  return status;
+}
+
+bool exitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+
+void runSql(const std::string &path, const char *sql) {
+  sqlite3 *raw = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+  sqlite3_close(raw);
 }
 
 TEST(DatabaseStore, WritesCountsAndReadsBackByIndexAndName) {
@@ -116,44 +138,157 @@ TEST(DatabaseStore, ReadersSeeWholeBodiesWhileAnotherProcessWrites) {
   EXPECT_EQ(db::bodyCount(path, &error), 1);
 }
 
-TEST(DatabaseStore, RefusesWhatIsNotOneOfOurDatabases) {
+// Every refusal names the file and says what is wrong with it, in the
+// same words for reading and writing.
+TEST(DatabaseStore, RefusesWhatIsNotOneOfOurDatabasesByName) {
   qvbtest::TempDir dir;
   std::string error;
   EXPECT_EQ(db::bodyCount(dir.file("missing.master"), &error), -1);
-  EXPECT_NE(error.find("no such"), std::string::npos);
+  EXPECT_EQ(error, dir.file("missing.master") + ": no such database file");
 
-  const std::string text = dir.file("text.master");
+  const std::string text = dir.file("text.master"), other = dir.file("other.master");
   std::ofstream(text) << "not a database at all, just some text that is long enough";
-  EXPECT_EQ(db::bodyCount(text, &error), -1);
-  EXPECT_FALSE(db::readBody(text, 1, "", false, &error));
-  // Writing must not turn a foreign file into a database either.
-  EXPECT_FALSE(db::writeBody(text, *makeBody("x", 1), "x", &error));
+  runSql(other, "CREATE TABLE parts(x); INSERT INTO parts VALUES (1)");
+  for (const std::string &path : {text, other}) {
+    const std::string refusal = path + " is not a body database";
+    EXPECT_EQ(db::bodyCount(path, &error), -1);
+    EXPECT_EQ(error.rfind(refusal, 0), 0u) << error;
+    EXPECT_FALSE(db::readBody(path, 1, "", false, &error));
+    EXPECT_EQ(error.rfind(refusal, 0), 0u) << error;
+    // Writing must not turn another program's file into a database either.
+    EXPECT_FALSE(db::writeBody(path, *makeBody("x", 1), "x", &error));
+    EXPECT_EQ(error.rfind(refusal, 0), 0u) << error;
+  }
   std::ifstream in(text);
   std::string first;
   in >> first;
   EXPECT_EQ(first, "not");
 
   EXPECT_EQ(db::bodyCount(dir.path().string(), &error), -1);  // a directory
+  EXPECT_NE(error.find(dir.path().string()), std::string::npos) << error;
 }
 
-TEST(DatabaseStore, DetectsACorruptBlock) {
+// A first write that fails, or whose process dies at any byte, leaves a file
+// that later readers and writers take as a new, empty database.
+TEST(DatabaseStore, AnInterruptedFirstWriteLeavesANewDatabase) {
+  qvbtest::TempDir dir;
+  auto large = makeBody("wing", 3000);  // about 100 KB of blocks
+  std::string error;
+  const auto expectNewAndWritable = [&](const std::string &path, const std::string &trial) {
+    EXPECT_EQ(db::bodyCount(path, &error), 0) << trial << ": " << error;
+    ASSERT_TRUE(db::writeBody(path, *large, "wing", &error)) << trial << ": " << error;
+    auto back = db::readBody(path, 1, "", false, &error);
+    ASSERT_TRUE(back) << trial << ": " << error;
+    expectSameBlocks(*large, *back);
+  };
+
+  // The process meets a file size limit: its write fails there (SIGXFSZ
+  // ignored), or it is killed there (SIGKILL): on the first byte, in the
+  // journal, on the first page of the database and inside the body.
+  for (bool killed : {false, true}) {
+    for (rlim_t limit : {0, 100, 600, 4096, 4200, 8192, 40000}) {
+      const std::string trial = (killed ? "killed at " : "failed at ") + std::to_string(limit);
+      const std::string path = dir.file(trial + ".master");
+      const int status = inChild([&] {
+        if (killed) signal(SIGXFSZ, [](int) { raise(SIGKILL); });
+        else signal(SIGXFSZ, SIG_IGN);
+        const rlimit bytes{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &bytes);
+        std::string ignored;
+        return db::writeBody(path, *large, "wing", &ignored) ? 0 : 1;
+      });
+      const bool ended = killed ? WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL : exitedWith(status, 1);
+      ASSERT_TRUE(ended) << trial << ": status " << status;
+      expectNewAndWritable(path, trial);
+    }
+  }
+
+  // An empty file is a new database too.
+  const std::string empty = dir.file("empty.master");
+  std::ofstream{empty};
+  expectNewAndWritable(empty, "empty file");
+}
+
+// Two processes writing the first bodies of one new database at once: both
+// succeed and both bodies are there.
+TEST(DatabaseStore, ConcurrentFirstWritersBothLand) {
+  qvbtest::TempDir dir;
+  for (int trial = 0; trial < 8; ++trial) {
+    const std::string path = dir.file("race-" + std::to_string(trial) + ".master");
+    int gate[2];
+    ASSERT_EQ(pipe(gate), 0);
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w) {
+      writers[w] = fork();
+      ASSERT_GE(writers[w], 0);
+      if (writers[w] == 0) {
+        close(gate[1]);
+        char go;
+        if (read(gate[0], &go, 1) < 0) _exit(2);  // all start when the gate closes
+        std::string error;
+        _exit(db::writeBody(path, *makeBody(w ? "right" : "left", 200 + w), "*", &error) ? 0 : 1);
+      }
+    }
+    close(gate[0]);
+    close(gate[1]);
+    for (pid_t writer : writers) {
+      int status = -1;
+      waitpid(writer, &status, 0);
+      EXPECT_TRUE(exitedWith(status, 0)) << "trial " << trial << ": status " << status;
+    }
+    std::string error;
+    EXPECT_EQ(db::bodyCount(path, &error), 2) << "trial " << trial << ": " << error;
+    for (const char *name : {"left", "right"}) EXPECT_TRUE(db::readBody(path, 0, name, false, &error)) << error;
+  }
+}
+
+// A reader that may not write in the folder or the file (another user's
+// folder, a read-only mount) still reads; writing there fails by name. Run
+// as another user in a child, since the superuser ignores permissions.
+TEST(DatabaseStore, ReadsWhereItCannotWrite) {
+  qvbtest::TempDir dir;
+  const std::string folder = dir.file("shared");
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  const std::string path = folder + "/fleet.master";
+  std::string error;
+  ASSERT_TRUE(db::writeBody(path, *makeBody("wing", 3), "*", &error)) << error;
+  ASSERT_TRUE(db::writeBody(path, *makeBody("tail", 4), "*", &error)) << error;
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+  const int status = inChild([&] {
+    if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 77;
+    std::string why;
+    if (db::bodyCount(path, &why) != 2) return 1;
+    auto tail = db::readBody(path, 0, "tail", false, &why);
+    if (!tail || tail->nodeCount() != 4) return 2;
+    if (db::writeBody(path, *makeBody("nose", 1), "*", &why) || why.find(path) == std::string::npos) return 3;
+    return 0;
+  });
+  chmod(folder.c_str(), 0755);
+  if (exitedWith(status, 77)) GTEST_SKIP() << "cannot run as another user here";
+  EXPECT_TRUE(exitedWith(status, 0)) << "status " << status;
+}
+
+// Blocks changed or deleted behind the library's back never read as a
+// valid body.
+TEST(DatabaseStore, DetectsCorruptAndMissingBlocks) {
   qvbtest::TempDir dir;
   const std::string path = dir.file("fleet.master");
   std::string error;
-  ASSERT_TRUE(db::writeBody(path, *makeBody("wing", 4), "wing", &error));
-  {
-    // Flip a byte of one stored block behind the library's back.
-    sqlite3 *raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "UPDATE blocks SET data = CAST(zeroblob(length(data)) AS BLOB) "
-                           "WHERE block = (SELECT MAX(block) FROM blocks)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+  for (const char *name : {"wing", "tail", "nose"}) ASSERT_TRUE(db::writeBody(path, *makeBody(name, 4), name, &error));
+  runSql(path,
+         "UPDATE blocks SET data = CAST(zeroblob(length(data)) AS BLOB) "
+         "WHERE body_id = 1 AND block = (SELECT MAX(block) FROM blocks)");
+  runSql(path, "DELETE FROM blocks WHERE body_id = 2 AND block IN (4, 9)");  // the nodes and their masses
+  runSql(path, "DELETE FROM blocks WHERE body_id = 3");
+  const std::pair<const char *, const char *> cases[] = {
+      {"wing", "checksum"}, {"tail", "blocks are missing"}, {"nose", "blocks are missing"}};
+  for (const auto &[name, cause] : cases) {
+    EXPECT_FALSE(db::readBody(path, 0, name, false, &error)) << name;
+    EXPECT_EQ(error.rfind(path, 0), 0u) << error;
+    EXPECT_NE(error.find(cause), std::string::npos) << error;
   }
-  EXPECT_FALSE(db::readBody(path, 1, "", false, &error));
-  EXPECT_NE(error.find("checksum"), std::string::npos) << error;
 }
 
 }  // namespace

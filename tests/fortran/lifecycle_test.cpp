@@ -33,6 +33,7 @@ TEST_F(BindingTest, EveryBodyFunctionNeedsACurrentBody) {
       {"SET_MONITOR_POINT_INFO", [&] { QVB_SET_MONITOR_POINT_INFO(&i, &i, &i, &i, &i, text, 4, text, 4, &status); }},
       {"SET_MATRIX_OPERATOR_INFO", [&] { QVB_SET_MATRIX_OPERATOR_INFO(text, 4, text, 4, &i, &status); }},
       {"SET_MATRIX_OPERATOR_DATA", [&] { QVB_SET_MATRIX_OPERATOR_DATA(&i, text, 4, &i, v, &status); }},
+      {"TERMINATE", [&] { QVB_TERMINATE(&status); }},
   };
   // Before any body, and after the body was ended: both must refuse.
   for (bool after_terminate : {false, true}) {

@@ -129,8 +129,10 @@ TEST_F(OwnExportsTest, WriteChoosesSlotAndNameByFileKind) {
 TEST_F(OwnExportsTest, WriteRefusesNamesBeyondItsBuffers) {
   const std::string longest = std::string(1023 - 7, 'd') + ".master";
   const std::string longestPlain = std::string(1023 - 4, 'p');
+  const std::string longestFile = std::string(1023 - 4, 'f') + ".qvb";  // as long as a read accepts
   const std::string longestBody = std::string(255, 'b');
   EXPECT_EQ(QVB_write_QVB(body_, longest.c_str()), 1);
+  EXPECT_EQ(QVB_write_QVB(body_, longestFile.c_str()), 1);
   EXPECT_EQ(QVB_write_QVB(body_, longestPlain.c_str()), 1);
   EXPECT_EQ(QVB_write_QVB(body_, ("d.master::" + longestBody).c_str()), 1);
   EXPECT_TRUE(errors().empty());
@@ -139,7 +141,8 @@ TEST_F(OwnExportsTest, WriteRefusesNamesBeyondItsBuffers) {
   EXPECT_EQ(QVB_write_QVB(body_, ("d" + longest).c_str()), 0);
   EXPECT_EQ(QVB_write_QVB(body_, (longestPlain + "p").c_str()), 0);
   EXPECT_EQ(QVB_write_QVB(body_, ("d.master::b" + longestBody).c_str()), 0);
-  EXPECT_EQ(errors().size(), 3u);
+  EXPECT_EQ(QVB_write_QVB(body_, ("f" + longestFile).c_str()), 0);
+  EXPECT_EQ(errors().size(), 4u);
   EXPECT_TRUE(qvbfake::calls().empty());
 }
 

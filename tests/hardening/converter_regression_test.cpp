@@ -110,6 +110,34 @@ TEST_F(ConverterRegressionTest, ASelectionFileThatNamesItselfStops) {
   EXPECT_TRUE(failsCleanlyInLimitedChild([&] { return convert({"panel.qvb", "-S", "loop.sel"}); }));
 }
 
+// Selection files that are no text of switches: refused with a message that
+// names the file, in bounded memory and time (a device was read forever, a
+// 250 KB file of repeated ranges took 1.9 GB).
+TEST_F(ConverterRegressionTest, HostileSelectionFilesAreRefused) {
+  std::string nul("+N 1\0 2\n", 8), repeated;
+  for (int k = 0; k < 12000; ++k) repeated += "+N 1:9999999\n";  // about 160 KB
+  std::ofstream("nul.sel", std::ios::binary) << nul;
+  std::ofstream("big.sel") << std::string(2 << 20, ' ') << "-L\n";
+  std::ofstream("ranges.sel") << repeated;
+  const std::pair<std::string, std::string> cases[] = {{"/dev/zero", "not a plain file"},
+                                                       {"/dev/urandom", "not a plain file"},
+                                                       {"nul.sel", "NUL"},
+                                                       {"big.sel", "larger than"},
+                                                       {"ranges.sel", "Incorrect argument to +N"}};
+  for (const auto &[file, cause] : cases) {
+    // In-process only once it is known to end.
+    if (!failsCleanlyInLimitedChild([&] { return convert({"panel.qvb", "-S", file}); })) {
+      ADD_FAILURE() << file << " was not refused in bounded memory and time";
+      continue;
+    }
+    EXPECT_EQ(convert({"panel.qvb", "-S", file}), -1) << file;
+    EXPECT_NE(printed_.find(cause), std::string::npos) << file << ": " << printed_;
+    if (cause != "Incorrect argument to +N") {
+      EXPECT_NE(printed_.find(file), std::string::npos) << printed_;
+    }
+  }
+}
+
 // Bodies whose modes are not numbered 1..M, or that have fewer than six
 // modes, are ordinary; converting them must not read outside any array.
 TEST_F(ConverterRegressionTest, BodiesWithGapsInTheModeNumbersConvert) {

@@ -86,6 +86,24 @@ TEST_F(HardeningTest, ATruncatedPluginFailsToBindWithoutKillingTheHost) {
       testing::ExitedWithCode(0), "");
 }
 
+// A backend linked with the library and without a "_terminate" of its own:
+// ending the library must not take the library's "_terminate" for the
+// plug-in's (it called QVB_Terminate again inside QVB_Terminate, which
+// freed the binding twice). In a child: the failure was an abort.
+TEST_F(HardeningTest, APluginLinkedWithTheLibraryEndsOnce) {
+  qvbtest::ScopedEnv only("TRX_USER_PLUGIN_DIR", QVB_HARDENING_LINKED_PLUGIN_DIR);
+  EXPECT_EXIT(
+      {
+        for (int round = 0; round < 2; ++round) {
+          QVB_Handle body = QVB_Create(1, 1);  // binds the plug-in; its empty table makes no body
+          if (body != nullptr) std::exit(2);
+          QVB_Terminate();
+        }
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
 // The current directory is searched last, so a stray "qvbflex.so" there is
 // only picked up when nothing else is configured.
 TEST_F(HardeningTest, TheConfiguredPluginFolderWinsOverTheCurrentDirectory) {

@@ -31,8 +31,12 @@ TEST(LibraryErrors, TheLastFailureIsKeptUntilTheNextLoaderOperation) {
   void *libm = platform::openLibrary("libm.so.6");
   ASSERT_NE(libm, nullptr);
   EXPECT_EQ(platform::lastLibraryError(), nullptr) << "a success forgets the previous failure";
-  EXPECT_EQ(platform::probeSymbol(libm, "no_such_symbol"), nullptr);
+  EXPECT_EQ(platform::probeOwnSymbol(libm, "no_such_symbol"), nullptr);
   EXPECT_EQ(platform::lastLibraryError(), nullptr) << "probing optional symbols leaves no failure behind";
+  // Probing takes only what the library defines, not its dependencies'.
+  EXPECT_NE(platform::findSymbol(libm, "malloc"), nullptr);
+  EXPECT_EQ(platform::probeOwnSymbol(libm, "malloc"), nullptr);
+  EXPECT_NE(platform::probeOwnSymbol(libm, "cos"), nullptr);
   EXPECT_EQ(platform::findSymbol(libm, "no_such_symbol"), nullptr);
   EXPECT_NE(lastError().find("no_such_symbol"), std::string::npos) << lastError();
   EXPECT_NE(platform::findSymbol(libm, "cos"), nullptr);
