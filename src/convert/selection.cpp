@@ -41,6 +41,15 @@ bool SelectNodes(const CommandLine &line, ConversionContext &context) {
 
 bool SelectModes(const CommandLine &line, ConversionContext &context) {
   context.modes.clear();
+  // Mode shapes are independent vectors of six values per node, so no body
+  // has more modes than six times its nodes. A body that claims more (a
+  // damaged or hostile file: 20,000 modes in 118 KB) would make the
+  // mode-by-mode matrices take memory out of all proportion to the file.
+  const int modes = QVB_ModeCount(context.body), nodes = QVB_NodeCount(context.body);
+  if (modes > 6 * static_cast<long long>(nodes)) {
+    PrintError("The body declares %d modes for %d nodes (at most six modes a node): it is damaged", modes, nodes);
+    return false;
+  }
   if (!line.keep_modes.empty()) {
     context.modes = line.keep_modes;
     return true;

@@ -138,6 +138,27 @@ TEST_F(ConverterRegressionTest, HostileSelectionFilesAreRefused) {
   }
 }
 
+// A small body that declares far more modes than its nodes can carry fails
+// at once, before the mode-by-mode matrices are allocated (it took 9.4 GB).
+TEST_F(ConverterRegressionTest, ABodyDeclaringMoreModesThanItsNodesCarryIsRefused) {
+  QVB_Destroy(body_);
+  body_ = QVB_Create(4, 20000);
+  for (int node = 1; node <= 4; ++node) QVB_SetNodeCoordinates(body_, node, node, 0, 0);
+  for (int mode = 1; mode <= 20000; ++mode) QVB_SetMode(body_, mode, 1, 0, 1, 0, 0, 0, 0, 0);
+  ASSERT_EQ(QVB_ModeCount(body_), 20000);
+  const pid_t child = fork();
+  if (child == 0) {
+    const rlimit memory{1ul << 30, 1ul << 30};
+    setrlimit(RLIMIT_AS, &memory);
+    alarm(20);
+    const bool refused = convert({"panel.qvb"}) == -1 && printed_.find("20000 modes for 4 nodes") != std::string::npos;
+    _exit(refused ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
 // Bodies whose modes are not numbered 1..M, or that have fewer than six
 // modes, are ordinary; converting them must not read outside any array.
 TEST_F(ConverterRegressionTest, BodiesWithGapsInTheModeNumbersConvert) {
