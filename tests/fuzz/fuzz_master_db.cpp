@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,7 @@ void insertBlocks(const std::string &path, const uint8_t *data, size_t size) {
   sqlite3_stmt *insert = nullptr;
   sqlite3_prepare_v2(db, "INSERT OR REPLACE INTO blocks(body_id, block, crc32c, data) VALUES (1, ?, ?, ?)", -1,
                      &insert, nullptr);
+  std::map<int, std::vector<uint8_t>> rows;  // what the table holds afterwards
   size_t at = 0;
   while (size - at >= 4) {
     const int block = int16_t(data[at] | (data[at + 1] << 8));
@@ -68,11 +71,24 @@ void insertBlocks(const std::string &path, const uint8_t *data, size_t size) {
     sqlite3_bind_int64(insert, 2, kernels::crc32c(0, data + at, taken));
     static const uint8_t kNothing = 0;
     sqlite3_bind_blob(insert, 3, taken ? data + at : &kNothing, int(taken), SQLITE_TRANSIENT);
-    sqlite3_step(insert);
+    if (sqlite3_step(insert) == SQLITE_DONE) rows[block].assign(data + at, data + at + taken);
     sqlite3_reset(insert);
     at += taken;
   }
   sqlite3_finalize(insert);
+  // The body's row gives the counts its blocks decode to, as for a body the
+  // library wrote, so that the blocks (not a stale row) decide how it reads.
+  try {
+    const auto decoded = body::decodeBody(body::EncodedBlocks(rows.begin(), rows.end()));
+    sqlite3_stmt *counts = nullptr;
+    sqlite3_prepare_v2(db, "UPDATE bodies SET node_count = ?, mode_count = ? WHERE id = 1", -1, &counts, nullptr);
+    sqlite3_bind_int(counts, 1, decoded->nodeCount());
+    sqlite3_bind_int(counts, 2, decoded->modeCount());
+    sqlite3_step(counts);
+    sqlite3_finalize(counts);
+  } catch (const std::exception &) {
+    // Blocks that do not decode are refused by the reader as well.
+  }
   sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
   sqlite3_close(db);
 }
