@@ -119,14 +119,17 @@ class SwitchReader {
         PrintError("Selection file %s is read more than once", name.c_str());
         return false;
       }
-      std::string text(kMaxSelectionFileSize + 1, '\0');
-      text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+      std::string text;
+      char piece[4096];
+      for (size_t got; (got = std::fread(piece, 1, sizeof piece, file.get())) > 0;) {
+        if (text.size() + got > kMaxSelectionFileSize) {
+          PrintError("Selection file %s is larger than %zu bytes", name.c_str(), kMaxSelectionFileSize);
+          return false;
+        }
+        text.append(piece, got);
+      }
       if (std::ferror(file.get())) {
         PrintError("Selection file %s cannot be read", name.c_str());
-        return false;
-      }
-      if (text.size() > kMaxSelectionFileSize) {
-        PrintError("Selection file %s is larger than %zu bytes", name.c_str(), kMaxSelectionFileSize);
         return false;
       }
       if (text.find('\0') != std::string::npos) {
