@@ -3,14 +3,15 @@
 # (ccx2qvb_bar.geo) at each element size given (default 0.01 m, about 10^4
 # nodes; 0.004 m gives about 10^5), then ccx2qvb translates it free-free and
 # with its two end faces as interfaces, and one table row per run is printed
-# from the command's --times lines. Work files go to BUILD/bench-ccx2qvb.
+# from the command's --times lines. Work files go to $QVB_BENCH_OUT (default
+# BUILD/bench-ccx2qvb).
 #   sh bench/ccx2qvb_bar.sh BUILD_DIR [SIZE...]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?usage: ccx2qvb_bar.sh BUILD_DIR [SIZE...]}" && pwd)
 shift
 [ $# -gt 0 ] || set -- 0.01
-out="$build/bench-ccx2qvb"
+out=${QVB_BENCH_OUT:-$build/bench-ccx2qvb}
 mkdir -p "$out"
 cd "$out"
 
