@@ -373,10 +373,12 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
       {"node set", "bar.inp -i HOLE", "", "interface node set HOLE does not exist"},
       {"collinear", "bar.inp -i EDGE0", "", "lie on one line"},
       {"solver missing", "bar.inp", "CCX=/nonexistent/ccx ", "was not found"},
-      {"solver failing", "bar.inp", "CCX=/bin/false ", "the solver failed on job mass (exit status 1)"},
+      {"solver failing", "bar.inp", "CCX=/bin/false ",
+       "the solver failed on job mass (exit status 1) (run again with --keep DIR"},
       {"no deck", "missing.inp", "", "cannot read deck"},
       {"bad units", "bar.inp --units KILOGRAM PARSEC SECOND NEWTON", "", "unknown unit"},
       {"too many modes", "bar.inp -n 500", "", "the solver failed on job modes"},
+      {"failure kept", "bar.inp -n 500 --keep kept", "", "its output is in "},
   };
   for (const Case &c : cases) {
     const int status = run(dir.path(), c.environment + "'" CCX2QVB "' " + c.arguments + " -o out.qvb", "refusal.log");

@@ -55,6 +55,7 @@ class WorkFolder {
   }
   const std::string &path() const { return path_; }
   std::string file(const std::string &name) const { return path_ + "/" + name; }
+  bool temporary() const { return temporary_; }
 
  private:
   std::string path_;
@@ -136,15 +137,27 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   // the interfaces held).
   WorkFolder work(options.keep);
   const bool freeFree = interfaces.empty();
+  // A failed run's output is gone with a temporary folder: say how to keep it.
+  auto solve = [&](const char *job) {
+    try {
+      timing.solver += runSolver(solver, work.path(), job, &timing.solverProcessor);
+    } catch (const std::runtime_error &e) {
+      if (!work.temporary()) throw;
+      std::string message = e.what();
+      const size_t at = message.find("; its output is in ");
+      if (at != std::string::npos) message.erase(at);
+      throw std::runtime_error(message + " (run again with --keep DIR to keep the solver's files)");
+    }
+  };
   writeModelDeck(model, interfaces, work.file("model.inp"));
   writeMatrixDeck({}, work.file("mass.inp"));
-  timing.solver += runSolver(solver, work.path(), "mass", &timing.solverProcessor);
+  solve("mass");
   if (!freeFree) {
     writeMatrixDeck(interfaces, work.file("tied.inp"));
-    timing.solver += runSolver(solver, work.path(), "tied", &timing.solverProcessor);
+    solve("tied");
   }
   writeModesDeck(interfaces, freeFree ? options.modes + 6 : options.modes, freeFree, work.file("modes.inp"));
-  timing.solver += runSolver(solver, work.path(), "modes", &timing.solverProcessor);
+  solve("modes");
 
   double t = now();
   const std::vector<Dof> massDofs = readDofs(work.file("mass.dof"));
