@@ -144,10 +144,9 @@ class FileSizeLimitTest : public WriteFaultTest, public testing::WithParamInterf
  protected:
   // Runs QVB_write_QVB of a grown, retitled body in a child whose files may
   // not grow past the case's limit. 40,000 bytes is more than the stores
-  // hold now and than the database's shared-memory index needs, and less
-  // than the grown body, so the write stops part-way (inside the
-  // transaction, for a database); 1,024 bytes stops the database before
-  // its transaction. Returns the child's wait status; the messages it
+  // hold now, and less than the grown body, so the write stops part-way
+  // (inside the transaction, for a database); 1,024 bytes stops the
+  // database at the first page its journal saves. Returns the child's wait status; the messages it
   // reported arrive in `reported`.
   int writeInLimitedChild(const std::string &target, std::string *reported) {
     int channel[2];
