@@ -1,6 +1,7 @@
 #include "translate.h"
 
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
@@ -176,6 +177,14 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
     const CraigBamptonBasis basis = reduce(interfaces, tiedDofs, work, &timing);
     if (basis.orthonormalityError > 1e-6)
       warnings->push_back("the reduced modes are orthonormal only to " + std::to_string(basis.orthonormalityError));
+    // A free part held nowhere must keep exactly the six rigid motions, and
+    // they must be a null space of K; anything else is a mechanism or a bad tie.
+    if (basis.rigidCount != 6 || basis.rigidResidual > 1e-6) {
+      char text[160];
+      std::snprintf(text, sizeof text, "the reduced basis has %zu rigid-body modes (expected 6), null-space residual %.2g",
+                    basis.rigidCount, basis.rigidResidual);
+      warnings->push_back(text);
+    }
     modes = interfaceModes(model, interfaces, tiedDofs, basis);
   }
 
