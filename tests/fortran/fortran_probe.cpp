@@ -46,16 +46,9 @@ int slotNamed(const char *name) {
 
 extern "C" {
 
-void probe_reset(void) { qvbfake::reset(); }
-
 int probe_int(const char *name, int index) {
   const qvbfake::Value *value = argument(name, index);
   return value != nullptr ? value->i : -999999;
-}
-
-double probe_double(const char *name, int index) {
-  const qvbfake::Value *value = argument(name, index);
-  return value != nullptr ? value->d : -999999.0;
 }
 
 // Copies the recorded text into a blank-padded Fortran buffer; returns its
