@@ -69,60 +69,60 @@ void cross(const double *a, const double *b, double *out) {
   out[2] = a[0] * b[1] - a[1] * b[0];
 }
 
-}  // namespace
+double dot(const double *a, const double *b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
-void Body::transform(const double R[9], const double t[3]) {
-  const double det = R[0] * (R[4] * R[8] - R[5] * R[7]) - R[1] * (R[3] * R[8] - R[5] * R[6]) +
-                     R[2] * (R[3] * R[7] - R[4] * R[6]);
-  const Frame f{R, t, det};
-  // Values the stored invariants need from before the motion.
-  const double i1 = invariant1();
-  const std::array<double, 3> i2 = invariant2();
-  const std::vector<double> i3 = invariant34(3);
-  const int modes = modeCount();
+// A point: x' = R x + t.
+void movePoint(const Frame &f, double *x) {
+  rotate(f.R, x, x);
+  for (int r = 0; r < 3; ++r) x[r] += f.t[r];
+}
 
-  for (size_t p = 0; p + 3 <= coordinates.size(); p += 3) {
-    double *x = &coordinates[p];
-    rotate(R, x, x);
-    for (int r = 0; r < 3; ++r) x[r] += t[r];
-  }
-  transformKind(kinds[kShape], kShape, f);
-  transformKind(kinds[kStress], kStress, f);
-  transformKind(kinds[kStrain], kStrain, f);
-  for (size_t p = 0; p + 6 <= nodalInertia.size(); p += 6) rotateInertia(R, &nodalInertia[p]);
-  if (global.present) {
-    rotate(R, global.centre.data(), global.centre.data());
-    for (int r = 0; r < 3; ++r) global.centre[r] += t[r];
-    congruence(R, global.inertia.data());
-  }
+// What the invariants' translation terms need from before the motion (stored
+// or, when absent, computed from the positions that are about to move).
+struct Moments {
+  double i1;
+  std::array<double, 3> i2;
+  std::vector<double> i3;  // component-major, 3 x modes
+  int modes;
+};
 
-  Invariants &inv = invariants;
+// The stored invariants, from their definitions (docs/backend.md) with
+// x' = R x + t, phi' = R phi, psi' = det R (R psi), J' = R J R':
+//   I2' = R I2 + I1 t                      I3' = R I3
+//   I4' = det R (R I4) + t x (R I3)        since (R a) x (R b) = det R R (a x b)
+//   I5' = det R (R I5)                     I9' = R I9 R'
+//   I7' = R I7 R' + (2 t.(R I2) + I1 |t|^2) 1 - (R I2) t' - t (R I2)' - I1 t t'
+//   I8' = R I8 R' + (R I3) t' - (t.(R I3)) 1
+// (I7 and I8 by expanding |x'|^2 1 - x' x' and phi' x' - (x'.phi') 1).
+void moveInvariants(Invariants &inv, const Frame &f, const Moments &before) {
+  const double *R = f.R, *t = f.t;
   double ri2[3];
-  rotate(R, i2.data(), ri2);
+  rotate(R, before.i2.data(), ri2);
   if (inv.has[2])
-    for (int r = 0; r < 3; ++r) inv.i2[r] = ri2[r] + i1 * t[r];
+    for (int r = 0; r < 3; ++r) inv.i2[r] = ri2[r] + before.i1 * t[r];
   if (inv.has[7]) {
     congruence(R, inv.i7.data());
-    double tt = t[0] * t[0] + t[1] * t[1] + t[2] * t[2];
-    double tri2 = t[0] * ri2[0] + t[1] * ri2[1] + t[2] * ri2[2];
+    const double tt = dot(t, t), tri2 = dot(t, ri2);
     for (int r = 0; r < 3; ++r)
       for (int c = 0; c < 3; ++c)
-        inv.i7[3 * r + c] += (r == c ? 2.0 * tri2 + i1 * tt : 0.0) - ri2[r] * t[c] - t[r] * ri2[c] - i1 * t[r] * t[c];
+        inv.i7[3 * r + c] +=
+            (r == c ? 2.0 * tri2 + before.i1 * tt : 0.0) - ri2[r] * t[c] - t[r] * ri2[c] - before.i1 * t[r] * t[c];
   }
+  const int modes = before.modes;
   for (int j = 0; j < modes; ++j) {
-    double ri3[3], a[3] = {i3[j], i3[modes + j], i3[2 * modes + j]};
+    double ri3[3], a[3] = {before.i3[j], before.i3[modes + j], before.i3[2 * modes + j]};
     rotate(R, a, ri3);
     if (inv.has[3] && j < inv.i3.size()) std::copy(ri3, ri3 + 3, inv.i3.at(j));
     if (inv.has[4] && j < inv.i4.size()) {
       double *v = inv.i4.at(j), shift[3];
       rotate(R, v, v);
       cross(t, ri3, shift);
-      for (int r = 0; r < 3; ++r) v[r] = det * v[r] + shift[r];
+      for (int r = 0; r < 3; ++r) v[r] = f.det * v[r] + shift[r];
     }
     if (inv.has[8] && j < inv.i8.size()) {
       double *m = inv.i8.at(j);
       congruence(R, m);
-      double tri3 = t[0] * ri3[0] + t[1] * ri3[1] + t[2] * ri3[2];
+      const double tri3 = dot(t, ri3);
       for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) m[3 * r + c] += ri3[r] * t[c] - (r == c ? tri3 : 0.0);
     }
@@ -130,25 +130,49 @@ void Body::transform(const double R[9], const double t[3]) {
   for (size_t k = 0; inv.has[5] && k + 3 <= inv.i5.values.size(); k += 3) {
     double *v = &inv.i5.values[k];
     rotate(R, v, v);
-    for (int r = 0; r < 3; ++r) v[r] *= det;
+    for (int r = 0; r < 3; ++r) v[r] *= f.det;
   }
   for (size_t k = 0; inv.has[9] && k + 9 <= inv.i9.values.size(); k += 9) congruence(R, &inv.i9.values[k]);
+}
 
+// A reflection turns every face inside out; reversing the vertex order keeps
+// the normals pointing outward.
+void reverseFaces(std::vector<int> &faces) {
+  for (size_t i = 0; i < faces.size();) {
+    int count = std::max(faces[i], 0);
+    if (i + 1 + count > faces.size()) break;
+    std::reverse(faces.begin() + i + 1, faces.begin() + i + 1 + count);
+    i += 1 + count;
+  }
+}
+
+}  // namespace
+
+// x' = R x + t applied to every geometric quantity: positions move, vectors
+// and tensors turn, axial vectors (rotations) also change sign under a
+// reflection (det R = -1), and the stored invariants follow from their
+// definitions (moveInvariants).
+void Body::transform(const double R[9], const double t[3]) {
+  const double det = R[0] * (R[4] * R[8] - R[5] * R[7]) - R[1] * (R[3] * R[8] - R[5] * R[6]) +
+                     R[2] * (R[3] * R[7] - R[4] * R[6]);
+  const Frame f{R, t, det};
+  const Moments before{invariant1(), invariant2(), invariant34(3), modeCount()};
+
+  for (size_t p = 0; p + 3 <= coordinates.size(); p += 3) movePoint(f, &coordinates[p]);
+  transformKind(kinds[kShape], kShape, f);
+  transformKind(kinds[kStress], kStress, f);
+  transformKind(kinds[kStrain], kStrain, f);
+  for (size_t p = 0; p + 6 <= nodalInertia.size(); p += 6) rotateInertia(R, &nodalInertia[p]);
+  if (global.present) {
+    movePoint(f, global.centre.data());
+    congruence(R, global.inertia.data());
+  }
+  moveInvariants(invariants, f, before);
   if (rotor.hasAxis) {
-    rotate(R, rotor.centre.data(), rotor.centre.data());
-    for (int r = 0; r < 3; ++r) rotor.centre[r] += t[r];
+    movePoint(f, rotor.centre.data());
     rotate(R, rotor.direction.data(), rotor.direction.data());
   }
-  if (det < 0.0) {
-    // A reflection turns every face inside out; reversing the vertex order
-    // keeps the normals pointing outward.
-    for (size_t i = 0; i < faces.size();) {
-      int count = std::max(faces[i], 0);
-      if (i + 1 + count > faces.size()) break;
-      std::reverse(faces.begin() + i + 1, faces.begin() + i + 1 + count);
-      i += 1 + count;
-    }
-  }
+  if (det < 0.0) reverseFaces(faces);
   freeEdgesValid_ = false;
 }
 

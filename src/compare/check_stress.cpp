@@ -11,8 +11,8 @@ namespace qvbcompare {
 namespace {
 
 // Normal and shear components of one mode of one body, three per mode node.
-// One per body for all modes: fresh buffers per mode would cost a page fault
-// per 4 KiB page of every mode on large bodies.
+// One per body for all modes, reused: fresh buffers per mode would fault in
+// every page of every mode on large bodies (page faults: bench/README.md).
 struct ModeComponents {
   std::vector<double> normal;
   std::vector<double> shear;

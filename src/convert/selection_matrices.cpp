@@ -76,7 +76,7 @@ namespace {
 // and written a block of nodes at a time into one reused buffer: the text
 // goes out in large writes (this is the largest matrix of the file) and no
 // array of the whole matrix is ever allocated, whose fresh pages would cost
-// more than the fetching.
+// more than the fetching (page faults: bench/README.md).
 bool WriteShapePart(ConversionContext &context, MtxWriter &mtx, int name, int part,
                     const std::vector<int> &node_ids) {
   const int n = static_cast<int>(context.modes.size());

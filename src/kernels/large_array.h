@@ -1,11 +1,7 @@
-// Scratch arrays of doubles too large for the ordinary heap to serve well.
-//
-// Every fresh page costs a fault on its first touch, and on virtual machines
-// with shadow paging a fault costs about ten microseconds: filling 500 MB of
-// new 4 KiB pages takes over a second, several times the arithmetic done on
-// them. These arrays are asked for in 2 MiB pages where the system grants
-// them (one fault per 2 MiB), else they get ordinary pages. Contents are
-// uninitialised.
+// Scratch arrays of doubles too large for the ordinary heap to serve well:
+// asked for in 2 MiB pages where the system grants them (one fault per
+// 2 MiB instead of one per 4 KiB; page faults: bench/README.md), else in
+// ordinary pages. Contents are uninitialised.
 #pragma once
 
 #include <cstddef>

@@ -33,8 +33,8 @@ class MappedFile {
 
   // Announces that the bytes [at, at + size) of the mapping are about to be
   // read through: their pages are mapped in one call where the system can,
-  // instead of one fault per few pages on first touch (on virtual machines
-  // a fault costs microseconds). Only a hint; nothing changes if refused.
+  // instead of one fault per few pages on first touch (page faults:
+  // bench/README.md). Only a hint; nothing changes if refused.
   void willRead(const unsigned char *at, size_t size) const;
 
  private:

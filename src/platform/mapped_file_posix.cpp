@@ -19,7 +19,7 @@ constexpr size_t kHugePage = size_t{2} << 20;
 // Where the file cache holds a file in 2 MiB pieces (as it does for files
 // written in large writes, or read ahead through such a mapping), each piece
 // is then mapped by one entry instead of 512, and the first read of each
-// entry is what costs most on virtual machines. Small files, or a refused
+// entry is what costs (page faults: bench/README.md). Small files, or a refused
 // reservation, get an ordinary mapping. MAP_FAILED on failure, as mmap.
 void *mapAligned(int fd, size_t size) {
   void *reserved = size < kHugePage ? MAP_FAILED

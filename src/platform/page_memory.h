@@ -1,5 +1,5 @@
 // Fresh anonymous memory in whole pages, for scratch arrays too large for
-// the ordinary heap (kernels/large_array.h says why huge pages pay off).
+// the ordinary heap (why huge pages pay off: page faults, bench/README.md).
 #pragma once
 
 #include <cstddef>
