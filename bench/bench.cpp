@@ -41,7 +41,7 @@
 #include "synthetic_body.h"
 
 namespace fs = std::filesystem;
-using qvbbench::BodySize;
+using qvb::bench::BodySize;
 
 namespace {
 
@@ -58,14 +58,14 @@ const char *const kReferenceLibraryDir = nullptr;
 struct Options {
   fs::path dir = "bench-data";
   int repeat = 3;      // in-process figures
-  int run_repeat = 1;  // whole command runs (tens of seconds each at 10^5 nodes)
+  int runRepeat = 1;  // whole command runs (tens of seconds each at 10^5 nodes)
   // Whole commands take minutes at 2 x 10^5 nodes; that size times the
   // kernels only unless it is asked for with --sizes.
   std::vector<BodySize> sizes = {{10000, 50, true}, {100000, 100, true}, {200000, 100, true, false}};
   bool baseline = true, numpy = true;
 };
 
-double Now() {
+double now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
@@ -74,7 +74,7 @@ struct Stat {
   size_t runs = 0;
 };
 
-Stat Summarise(std::vector<double> t) {
+Stat summarise(std::vector<double> t) {
   std::sort(t.begin(), t.end());
   Stat s;
   s.median = t[t.size() / 2];
@@ -83,25 +83,25 @@ Stat Summarise(std::vector<double> t) {
   return s;
 }
 
-Stat Time(int repeat, const std::function<void()> &work) {
+Stat time(int repeat, const std::function<void()> &work) {
   std::vector<double> t;
   for (int i = 0; i < repeat; ++i) {
-    const double start = Now();
+    const double start = now();
     work();
-    t.push_back(Now() - start);
+    t.push_back(now() - start);
   }
-  return Summarise(t);
+  return summarise(t);
 }
 
 struct ChildRun {
   double seconds = -1;
-  double peak_mb = 0;
+  double peakMb = 0;
   int status = -1;
 };
 
 // Runs a command with its output discarded; wall time, peak resident size.
-// library_dir, when given, goes first on the child's LD_LIBRARY_PATH.
-ChildRun Run(const std::vector<std::string> &args, const std::string &library_dir = "") {
+// libraryDir, when given, goes first on the child's LD_LIBRARY_PATH.
+ChildRun runState(const std::vector<std::string> &args, const std::string &libraryDir = "") {
   ChildRun run;
   std::fflush(nullptr);  // or the child would print our pending output again
   // A child's peak size starts from the size it is forked at: give memory
@@ -111,14 +111,14 @@ ChildRun Run(const std::vector<std::string> &args, const std::string &library_di
     std::fputs("5", refs);
     std::fclose(refs);
   }
-  const double start = Now();
+  const double start = now();
   const pid_t pid = fork();
   if (pid == 0) {
     std::FILE *sink = std::freopen("/dev/null", "w", stdout);
     (void)sink;
-    if (!library_dir.empty()) {
+    if (!libraryDir.empty()) {
       const char *old = std::getenv("LD_LIBRARY_PATH");
-      setenv("LD_LIBRARY_PATH", (library_dir + (old != nullptr && *old != '\0' ? ":" + std::string(old) : "")).c_str(), 1);
+      setenv("LD_LIBRARY_PATH", (libraryDir + (old != nullptr && *old != '\0' ? ":" + std::string(old) : "")).c_str(), 1);
     }
     std::vector<char *> argv;
     for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
@@ -129,23 +129,23 @@ ChildRun Run(const std::vector<std::string> &args, const std::string &library_di
   int status = 0;
   rusage usage{};
   if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
-    run.seconds = Now() - start;
-    run.peak_mb = usage.ru_maxrss / 1024.0;
+    run.seconds = now() - start;
+    run.peakMb = usage.ru_maxrss / 1024.0;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   return run;
 }
 
-Stat TimeChild(int repeat, const std::vector<std::string> &args, double &peak_mb, int &status,
-               const std::string &library_dir = "") {
+Stat timeChild(int repeat, const std::vector<std::string> &args, double &peakMb, int &status,
+               const std::string &libraryDir = "") {
   std::vector<double> t;
   for (int i = 0; i < repeat; ++i) {
-    const ChildRun run = Run(args, library_dir);
+    const ChildRun run = runState(args, libraryDir);
     t.push_back(run.seconds);
-    peak_mb = std::max(peak_mb, run.peak_mb);
+    peakMb = std::max(peakMb, run.peakMb);
     status = run.status;
   }
-  return Summarise(t);
+  return summarise(t);
 }
 
 // Compares two MTX files made from the same body. Invariants 5 and 9 are
@@ -153,33 +153,33 @@ Stat TimeChild(int repeat, const std::vector<std::string> &args, double &peak_mb
 // their last digits may differ; every other byte must be the same. Returns
 // the note for the table: "same bytes", "bytes equal but" the matrices whose
 // numbers differ with the largest difference, or where the files part.
-std::string CompareMtx(const fs::path &a, const fs::path &b) {
-  std::ifstream in_a(a), in_b(b);
-  if (!in_a || !in_b) return "OUTPUT MISSING";
-  std::string line_a, line_b, matrix;
+std::string compareMtx(const fs::path &a, const fs::path &b) {
+  std::ifstream inA(a), inB(b);
+  if (!inA || !inB) return "OUTPUT MISSING";
+  std::string lineA, lineB, matrix;
   std::vector<std::string> differing;  // matrices with differing numbers
   double diff = 0, largest = 0;
   for (size_t number = 1;; ++number) {
-    const bool more_a = static_cast<bool>(std::getline(in_a, line_a));
-    const bool more_b = static_cast<bool>(std::getline(in_b, line_b));
-    if (more_a != more_b) return "OUTPUT DIFFERS (length)";
-    if (!more_a) break;
+    const bool moreA = static_cast<bool>(std::getline(inA, lineA));
+    const bool moreB = static_cast<bool>(std::getline(inB, lineB));
+    if (moreA != moreB) return "OUTPUT DIFFERS (length)";
+    if (!moreA) break;
     // A matrix header starts with its name; the value lines with blanks.
-    if (!line_a.empty() && std::isalpha(static_cast<unsigned char>(line_a[0])))
-      matrix = line_a.substr(0, line_a.find(' '));
-    if (line_a == line_b) continue;
-    std::istringstream words_a(line_a), words_b(line_b);
-    std::string word_a, word_b;
+    if (!lineA.empty() && std::isalpha(static_cast<unsigned char>(lineA[0])))
+      matrix = lineA.substr(0, lineA.find(' '));
+    if (lineA == lineB) continue;
+    std::istringstream wordsA(lineA), wordsB(lineB);
+    std::string wordA, wordB;
     while (true) {
-      const bool word_in_a = static_cast<bool>(words_a >> word_a), word_in_b = static_cast<bool>(words_b >> word_b);
-      if (word_in_a != word_in_b) return "OUTPUT DIFFERS (line " + std::to_string(number) + ")";
-      if (!word_in_a) break;
-      if (word_a == word_b) continue;
-      char *end_a = nullptr, *end_b = nullptr;
-      const double value_a = std::strtod(word_a.c_str(), &end_a), value_b = std::strtod(word_b.c_str(), &end_b);
-      if (*end_a != '\0' || *end_b != '\0') return "OUTPUT DIFFERS (line " + std::to_string(number) + ")";
-      diff = std::max(diff, std::fabs(value_a - value_b));
-      largest = std::max(largest, std::fabs(value_b));
+      const bool wordInA = static_cast<bool>(wordsA >> wordA), wordInB = static_cast<bool>(wordsB >> wordB);
+      if (wordInA != wordInB) return "OUTPUT DIFFERS (line " + std::to_string(number) + ")";
+      if (!wordInA) break;
+      if (wordA == wordB) continue;
+      char *endA = nullptr, *endB = nullptr;
+      const double valueA = std::strtod(wordA.c_str(), &endA), valueB = std::strtod(wordB.c_str(), &endB);
+      if (*endA != '\0' || *endB != '\0') return "OUTPUT DIFFERS (line " + std::to_string(number) + ")";
+      diff = std::max(diff, std::fabs(valueA - valueB));
+      largest = std::max(largest, std::fabs(valueB));
     }
     if (std::find(differing.begin(), differing.end(), matrix) == differing.end()) differing.push_back(matrix);
   }
@@ -191,7 +191,7 @@ std::string CompareMtx(const fs::path &a, const fs::path &b) {
   return note + text;
 }
 
-size_t ReadAllBytes(const fs::path &path) {
+size_t readAllBytes(const fs::path &path) {
   std::FILE *in = std::fopen(path.c_str(), "rb");
   if (in == nullptr) return 0;
   static std::vector<char> buffer(size_t{8} << 20);  // reused: fresh pages cost more than the copy
@@ -201,17 +201,17 @@ size_t ReadAllBytes(const fs::path &path) {
   return total;
 }
 
-void Line(const char *what, Stat fast, const char *base_name, double base, const char *peer_name,
+void Line(const char *what, Stat fast, const char *baseName, double base, const char *peerName,
           double peer, const char *note = "") {
   if (fast.runs > 1) std::printf("  %-26s %9.3f s  ±%3.0f%%", what, fast.median, 100 * fast.spread / 2);
   else std::printf("  %-26s %9.3f s   once", what, fast.median);
-  if (base > 0) std::printf("  | %-9s %9.3f s %7.3gx", base_name, base, base / fast.median);
+  if (base > 0) std::printf("  | %-9s %9.3f s %7.3gx", baseName, base, base / fast.median);
   else std::printf("  | %-9s %11s %8s", "", "", "");
-  if (peer > 0) std::printf("  | %-8s %8.3f s %6.3gx", peer_name, peer, peer / fast.median);
+  if (peer > 0) std::printf("  | %-8s %8.3f s %6.3gx", peerName, peer, peer / fast.median);
   std::printf("%s\n", note);
 }
 
-double MaxAbsDifference(const std::vector<double> &a, const std::vector<double> &b, double &largest) {
+double maxAbsDifference(const std::vector<double> &a, const std::vector<double> &b, double &largest) {
   double diff = 0;
   largest = 0;
   for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
@@ -221,33 +221,33 @@ double MaxAbsDifference(const std::vector<double> &a, const std::vector<double> 
   return diff;
 }
 
-void BenchSize(const Options &options, const BodySize &size, const fs::path &bin) {
+void benchSize(const Options &options, const BodySize &size, const fs::path &bin) {
   const std::string tag = std::to_string(size.nodes) + "x" + std::to_string(size.modes);
-  const fs::path body_path = options.dir / ("body_" + tag + ".qvb");
-  const fs::path copy_path = options.dir / ("copy_" + tag + ".qvb");
-  if (!fs::exists(body_path)) {
-    const double start = Now();
-    if (!qvbbench::WriteSyntheticBody(body_path, size)) return;
-    std::printf("  (made %s in %.1f s)\n", body_path.c_str(), Now() - start);
-    fs::remove(copy_path);
+  const fs::path bodyPath = options.dir / ("body_" + tag + ".qvb");
+  const fs::path copyPath = options.dir / ("copy_" + tag + ".qvb");
+  if (!fs::exists(bodyPath)) {
+    const double start = now();
+    if (!qvb::bench::writeSyntheticBody(bodyPath, size)) return;
+    std::printf("  (made %s in %.1f s)\n", bodyPath.c_str(), now() - start);
+    fs::remove(copyPath);
   }
-  if (!fs::exists(copy_path)) fs::copy_file(body_path, copy_path);
-  const double body_mb = static_cast<double>(fs::file_size(body_path)) / 1e6;
+  if (!fs::exists(copyPath)) fs::copy_file(bodyPath, copyPath);
+  const double bodyMb = static_cast<double>(fs::file_size(bodyPath)) / 1e6;
   std::printf("N = %d nodes, n = %d modes%s, body file %.0f MB\n", size.nodes, size.modes,
-              size.stresses ? " (with stresses)" : "", body_mb);
+              size.stresses ? " (with stresses)" : "", bodyMb);
   const int R = options.repeat;
 
-  ReadAllBytes(body_path);  // into the page cache
-  size_t read_bytes = 0;
-  const Stat bytes = Time(R, [&] { read_bytes = ReadAllBytes(body_path); });
-  if (read_bytes != fs::file_size(body_path)) std::printf("  (read %zu bytes only)\n", read_bytes);
+  readAllBytes(bodyPath);  // into the page cache
+  size_t readBytes = 0;
+  const Stat bytes = time(R, [&] { readBytes = readAllBytes(bodyPath); });
+  if (readBytes != fs::file_size(bodyPath)) std::printf("  (read %zu bytes only)\n", readBytes);
   QVB_Handle body = nullptr;
-  const Stat open = Time(R, [&] {
+  const Stat open = time(R, [&] {
     if (body != nullptr) QVB_Destroy(body);
-    body = QVB_CreateFromQVB(body_path.c_str());
+    body = QVB_CreateFromQVB(bodyPath.c_str());
   });
   if (body == nullptr) {
-    std::printf("  cannot open %s\n", body_path.c_str());
+    std::printf("  cannot open %s\n", bodyPath.c_str());
     return;
   }
   Line("open .qvb (vs read bytes)", open, "bytes", bytes.median, "", 0, "  (ratio < 1: opening is slower than reading)");
@@ -255,21 +255,21 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
   // The converter's path: masses and each selected mode's shapes once.
   const size_t nodes = static_cast<size_t>(size.nodes), n = static_cast<size_t>(size.modes);
   std::vector<double> masses(nodes), shapes(n * nodes * 3);
-  const Stat fetch = Time(R, [&] {
+  const Stat fetch = time(R, [&] {
     for (size_t p = 0; p < nodes; ++p) masses[p] = QVB_NodalMass(body, static_cast<int>(p));
     for (size_t j = 0; j < n; ++j) QVB_Mode(body, static_cast<int>(j) + 1, 0, shapes.data() + j * nodes * 3, 0);
   });
   Line("fetch masses + shapes", fetch, "", 0, "", 0);
 
   std::vector<double> i5, i9, ref5, ref9;
-  const Stat fast = Time(R, [&] { qvb::kernels::ComputeInvariants5And9Fast(masses, shapes, size.modes, i5, i9); });
-  double per_pair = 0;
+  const Stat fast = time(R, [&] { qvb::kernels::computeInvariants5And9Fast(masses, shapes, size.modes, i5, i9); });
+  double perPair = 0;
   std::string agreement;
   if (options.baseline) {
-    per_pair = Time(1, [&] { qvbbench::PerPairInvariants(body, size.modes, ref5, ref9); }).median;
+    perPair = time(1, [&] { qvb::bench::perPairInvariants(body, size.modes, ref5, ref9); }).median;
     // In sequence: the order of evaluation of two arguments is unspecified.
     double largest5 = 0, largest9 = 0;
-    const double diff5 = MaxAbsDifference(i5, ref5, largest5), diff9 = MaxAbsDifference(i9, ref9, largest9);
+    const double diff5 = maxAbsDifference(i5, ref5, largest5), diff9 = maxAbsDifference(i9, ref9, largest9);
     char text[96];
     std::snprintf(text, sizeof text, "  (max |diff| %.1e of max |I9| %.1e)", std::max(diff5, diff9), largest9);
     agreement = text;
@@ -280,9 +280,9 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
   QVB_Destroy(body);
 
   // numpy peer on the same arrays.
-  double numpy_invariants = 0, numpy_text = 0;
-  const size_t text_count = std::min(kTextValues, shapes.size());
-  const fs::path text_path = options.dir / "text.out";
+  double numpyInvariants = 0, numpyText = 0;
+  const size_t textCount = std::min(kTextValues, shapes.size());
+  const fs::path textPath = options.dir / "text.out";
   if (options.numpy) {
     const fs::path arrays = options.dir / "arrays.f64";
     std::FILE *out = std::fopen(arrays.c_str(), "wb");
@@ -292,9 +292,9 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
       std::fclose(out);
       const std::string command = std::string("/usr/bin/python3 ") + QVB_BENCH_SOURCE_DIR + "/numpy_peer.py " +
                                   arrays.string() + " " + std::to_string(nodes) + " " + std::to_string(n) + " " +
-                                  std::to_string(text_count) + " " + text_path.string();
+                                  std::to_string(textCount) + " " + textPath.string();
       if (std::FILE *pipe = popen(command.c_str(), "r")) {
-        if (std::fscanf(pipe, "%lf %lf", &numpy_invariants, &numpy_text) != 2) numpy_invariants = numpy_text = 0;
+        if (std::fscanf(pipe, "%lf %lf", &numpyInvariants, &numpyText) != 2) numpyInvariants = numpyText = 0;
         while (std::fgetc(pipe) != EOF) {
         }  // the rest of its line, or the script dies of a broken pipe
         pclose(pipe);
@@ -302,87 +302,87 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
       fs::remove(arrays);
     }
   }
-  Line("invariants 5+9", fast, "per-pair", per_pair, "numpy", numpy_invariants, agreement.c_str());
+  Line("invariants 5+9", fast, "per-pair", perPair, "numpy", numpyInvariants, agreement.c_str());
 
   // Matrix text: the first values of the shapes, three to a line, written
   // to a file (page cache) the way each implementation writes.
-  const Stat text = Time(R, [&] {
-    std::FILE *out = std::fopen(text_path.c_str(), "w");
-    qvb::kernels::WriteRealLines(out, shapes.data(), text_count, 3, 22, 14);
+  const Stat text = time(R, [&] {
+    std::FILE *out = std::fopen(textPath.c_str(), "w");
+    qvb::kernels::writeRealLines(out, shapes.data(), textCount, 3, 22, 14);
     std::fclose(out);
   });
   // What the matrix writer gets by formatting each value and handing it to
   // the stream (one fwrite per value, the stream's own buffering).
-  const Stat per_value = Time(R, [&] {
-    std::FILE *out = std::fopen(text_path.c_str(), "w");
+  const Stat perValue = time(R, [&] {
+    std::FILE *out = std::fopen(textPath.c_str(), "w");
     char piece[qvb::kernels::kNumberTextMax];
-    for (size_t i = 0; i < text_count; ++i) {
-      std::fwrite(piece, 1, qvb::kernels::FormatScientific(piece, shapes[i], 22, 14), out);
+    for (size_t i = 0; i < textCount; ++i) {
+      std::fwrite(piece, 1, qvb::kernels::formatScientific(piece, shapes[i], 22, 14), out);
       if (i % 3 == 2) std::fputc('\n', out);
     }
     std::fclose(out);
   });
   // The floor both sides stand on: writing the finished bytes.
-  std::vector<char> finished(text_count * 23 + text_count / 3 + 1);
-  size_t finished_size = 0;
-  for (size_t i = 0; i < text_count; ++i) {
-    finished_size += qvb::kernels::FormatScientific(finished.data() + finished_size, shapes[i], 22, 14);
-    if (i % 3 == 2) finished[finished_size++] = '\n';
+  std::vector<char> finished(textCount * 23 + textCount / 3 + 1);
+  size_t finishedSize = 0;
+  for (size_t i = 0; i < textCount; ++i) {
+    finishedSize += qvb::kernels::formatScientific(finished.data() + finishedSize, shapes[i], 22, 14);
+    if (i % 3 == 2) finished[finishedSize++] = '\n';
   }
-  const Stat floor = Time(R, [&] {
-    std::FILE *out = std::fopen(text_path.c_str(), "w");
-    std::fwrite(finished.data(), 1, finished_size, out);
+  const Stat floor = time(R, [&] {
+    std::FILE *out = std::fopen(textPath.c_str(), "w");
+    std::fwrite(finished.data(), 1, finishedSize, out);
     std::fclose(out);
   });
-  double printf_text = 0;
+  double printfText = 0;
   if (options.baseline)
-    printf_text = Time(1, [&] {
-      std::FILE *out = std::fopen(text_path.c_str(), "w");
-      qvbbench::PrintfRealLines(out, shapes.data(), text_count, 3, 22, 14);
+    printfText = time(1, [&] {
+      std::FILE *out = std::fopen(textPath.c_str(), "w");
+      qvb::bench::printfRealLines(out, shapes.data(), textCount, 3, 22, 14);
       std::fclose(out);
     }).median;
   char what[64];
-  std::snprintf(what, sizeof what, "MTX text, %.1fM values", text_count / 1e6);
-  Line(what, text, "fprintf", printf_text, "savetxt", numpy_text, "  (chunked)");
-  Line("  same, fwrite per value", per_value, "fprintf", printf_text, "", 0);
+  std::snprintf(what, sizeof what, "MTX text, %.1fM values", textCount / 1e6);
+  Line(what, text, "fprintf", printfText, "savetxt", numpyText, "  (chunked)");
+  Line("  same, fwrite per value", perValue, "fprintf", printfText, "", 0);
   Line("  writing the bytes alone", floor, "", 0, "", 0);
-  fs::remove(text_path);
+  fs::remove(textPath);
   shapes = std::vector<double>();
 
   if (!size.commands) return;
   const std::string qvb2mtx = (bin / "qvb2mtx").string(), qvbcompare = (bin / "qvbcompare").string();
-  const fs::path mtx = options.dir / ("out_" + tag), reference_mtx = options.dir / ("ref_" + tag);
+  const fs::path mtx = options.dir / ("out_" + tag), referenceMtx = options.dir / ("ref_" + tag);
   struct Whole {
     const char *what;
     std::vector<std::string> args;
-    std::vector<std::string> reference_args;  // empty: no reference run
+    std::vector<std::string> referenceArgs;  // empty: no reference run
   } runs[] = {
       {"qvb2mtx (all nodes)",
-       {qvb2mtx, "-Q", body_path.string(), "-o", mtx.string()},
-       {qvb2mtx, "-Q", body_path.string(), "-o", reference_mtx.string()}},
+       {qvb2mtx, "-Q", bodyPath.string(), "-o", mtx.string()},
+       {qvb2mtx, "-Q", bodyPath.string(), "-o", referenceMtx.string()}},
       {"qvb2mtx +N interface",
-       {qvb2mtx, "-Q", body_path.string(), "+N", "1:20", "-o", mtx.string()},
-       {qvb2mtx, "-Q", body_path.string(), "+N", "1:20", "-o", reference_mtx.string()}},
-      {"qvbcompare body copy", {qvbcompare, body_path.string(), copy_path.string()}, {}},
+       {qvb2mtx, "-Q", bodyPath.string(), "+N", "1:20", "-o", mtx.string()},
+       {qvb2mtx, "-Q", bodyPath.string(), "+N", "1:20", "-o", referenceMtx.string()}},
+      {"qvbcompare body copy", {qvbcompare, bodyPath.string(), copyPath.string()}, {}},
   };
   for (const Whole &whole : runs) {
     double peak = 0;
     int status = 0;
-    const Stat t = TimeChild(options.run_repeat, whole.args, peak, status);
+    const Stat t = timeChild(options.runRepeat, whole.args, peak, status);
     std::string note = "";
     double reference = 0;
-    if (options.baseline && kReferenceLibraryDir != nullptr && !whole.reference_args.empty()) {
+    if (options.baseline && kReferenceLibraryDir != nullptr && !whole.referenceArgs.empty()) {
       // The same command on the reference library: once, and its output
       // checked byte for byte against the fast one's.
-      double reference_peak = 0;
-      int reference_status = 0;
-      reference = TimeChild(1, whole.reference_args, reference_peak, reference_status, kReferenceLibraryDir).median;
-      note = "  " + CompareMtx(mtx.string() + ".mtx", reference_mtx.string() + ".mtx") + ",";
-      if (reference_status != 0) note += " (reference exit status not 0)";
-      fs::remove(reference_mtx.string() + ".mtx");
+      double referencePeak = 0;
+      int referenceStatus = 0;
+      reference = timeChild(1, whole.referenceArgs, referencePeak, referenceStatus, kReferenceLibraryDir).median;
+      note = "  " + compareMtx(mtx.string() + ".mtx", referenceMtx.string() + ".mtx") + ",";
+      if (referenceStatus != 0) note += " (reference exit status not 0)";
+      fs::remove(referenceMtx.string() + ".mtx");
     }
     char text[96];
-    std::snprintf(text, sizeof text, "  peak %.0f MB = %.2f x body%s", peak, peak / body_mb,
+    std::snprintf(text, sizeof text, "  peak %.0f MB = %.2f x body%s", peak, peak / bodyMb,
                   status == 0 ? "" : "  (exit status not 0)");
     note += text;
     Line(whole.what, t, "reference", reference, "", 0, note.c_str());
@@ -390,7 +390,7 @@ void BenchSize(const Options &options, const BodySize &size, const fs::path &bin
   fs::remove(mtx.string() + ".mtx");
 }
 
-bool ParseSizes(const char *text, std::vector<BodySize> &sizes) {
+bool parseSizes(const char *text, std::vector<BodySize> &sizes) {
   sizes.clear();
   std::string list = text;
   size_t at = 0;
@@ -414,8 +414,8 @@ int main(int argc, char **argv) {
     const std::string a = argv[i];
     if (a == "--dir" && i + 1 < argc) options.dir = argv[++i];
     else if (a == "--repeat" && i + 1 < argc) options.repeat = std::max(1, std::atoi(argv[++i]));
-    else if (a == "--run-repeat" && i + 1 < argc) options.run_repeat = std::max(1, std::atoi(argv[++i]));
-    else if (a == "--sizes" && i + 1 < argc && ParseSizes(argv[++i], options.sizes)) continue;
+    else if (a == "--run-repeat" && i + 1 < argc) options.runRepeat = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--sizes" && i + 1 < argc && parseSizes(argv[++i], options.sizes)) continue;
     else if (a == "--large") options.sizes.push_back({1000000, 200, false});
     else if (a == "--no-baseline") options.baseline = false;
     else if (a == "--no-numpy") options.numpy = false;
@@ -434,9 +434,9 @@ int main(int argc, char **argv) {
   double load[3] = {0, 0, 0};
   getloadavg(load, 3);
   std::printf("qvb_bench: %d repeats (commands %d), load average %.1f at start\n", options.repeat,
-              options.run_repeat, load[0]);
+              options.runRepeat, load[0]);
   for (const BodySize &size : options.sizes) {
-    BenchSize(options, size, bin);
+    benchSize(options, size, bin);
     std::fflush(stdout);
   }
   getloadavg(load, 3);

@@ -13,7 +13,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "usage: %s OUT.qvb NODES MODES [--no-stress]\n", argv[0]);
     return 2;
   }
-  const qvbbench::BodySize size{std::atoi(argv[2]), std::atoi(argv[3]),
+  const qvb::bench::BodySize size{std::atoi(argv[2]), std::atoi(argv[3]),
                                 !(argc > 4 && std::strcmp(argv[4], "--no-stress") == 0)};
   if (size.nodes <= 0 || size.modes <= 0) {
     std::fprintf(stderr, "NODES and MODES must be positive\n");
@@ -23,7 +23,7 @@ int main(int argc, char **argv) {
   if (std::getenv("TRX_USER_PLUGIN_DIR") == nullptr)
     setenv("TRX_USER_PLUGIN_DIR",
            (std::filesystem::canonical("/proc/self/exe").parent_path().parent_path() / "plugins").c_str(), 1);
-  const bool ok = qvbbench::WriteSyntheticBody(argv[1], size);
+  const bool ok = qvb::bench::writeSyntheticBody(argv[1], size);
   QVB_Terminate();
   return ok ? 0 : 1;
 }

@@ -2,13 +2,13 @@
 
 #include "kernels/reference_kernels_seam.h"
 
-namespace qvbbench {
+namespace qvb::bench {
 
-void PerPairInvariants(QVB_Handle body, int n, std::vector<double> &i5, std::vector<double> &i9) {
+void perPairInvariants(QVB_Handle body, int n, std::vector<double> &i5, std::vector<double> &i9) {
   const size_t nodes = static_cast<size_t>(QVB_NodeCount(body));
   std::vector<double> masses(nodes);
   for (size_t p = 0; p < nodes; ++p) masses[p] = QVB_NodalMass(body, static_cast<int>(p));
-  qvb::kernels::reference::Invariants5And9(
+  qvb::kernels::reference::invariants5And9(
       masses, n,
       [body](int j, double *shape) {
         QVB_Mode(body, j + 1, 0, shape, 0);
@@ -17,12 +17,12 @@ void PerPairInvariants(QVB_Handle body, int n, std::vector<double> &i5, std::vec
       i5, i9, {});
 }
 
-void PrintfRealLines(std::FILE *out, const double *values, size_t count, int per_line, int width,
+void printfRealLines(std::FILE *out, const double *values, size_t count, int perLine, int width,
                      int precision) {
   for (size_t i = 0; i < count; ++i) {
     std::fprintf(out, "%*.*E", width, precision, values[i]);
-    if ((i + 1) % static_cast<size_t>(per_line) == 0) std::fputc('\n', out);
+    if ((i + 1) % static_cast<size_t>(perLine) == 0) std::fputc('\n', out);
   }
 }
 
-}  // namespace qvbbench
+}  // namespace qvb::bench

@@ -9,15 +9,15 @@
 
 #include "qvb.h"
 
-namespace qvbbench {
+namespace qvb::bench {
 
 // Modes 1..n of the body (mode numbers), I5 and I9 in the converter's layout;
 // the same per-pair sums as the reference build of the converter
 // (reference_converter_kernels.cpp).
-void PerPairInvariants(QVB_Handle body, int n, std::vector<double> &i5, std::vector<double> &i9);
+void perPairInvariants(QVB_Handle body, int n, std::vector<double> &i5, std::vector<double> &i9);
 
-// fprintf("%*.*E") per value, a line end after every per_line values.
-void PrintfRealLines(std::FILE *out, const double *values, size_t count, int per_line, int width,
+// fprintf("%*.*E") per value, a line end after every perLine values.
+void printfRealLines(std::FILE *out, const double *values, size_t count, int perLine, int width,
                      int precision);
 
-}  // namespace qvbbench
+}  // namespace qvb::bench

@@ -6,7 +6,7 @@
 
 #include "qvb.h"
 
-namespace qvbbench {
+namespace qvb::bench {
 
 namespace {
 
@@ -14,7 +14,7 @@ namespace {
 class Values {
  public:
   explicit Values(uint64_t seed) : state_(seed | 1) {}
-  double Next() {  // in [-1, 1)
+  double next() {  // in [-1, 1)
     state_ ^= state_ << 13;
     state_ ^= state_ >> 7;
     state_ ^= state_ << 17;
@@ -27,7 +27,7 @@ class Values {
 
 }  // namespace
 
-bool WriteSyntheticBody(const std::string &path, const BodySize &size) {
+bool writeSyntheticBody(const std::string &path, const BodySize &size) {
   QVB_Handle body = QVB_Create(size.nodes, size.modes);
   if (body == nullptr) {
     std::fprintf(stderr, "cannot create a body (is TRX_USER_PLUGIN_DIR set?)\n");
@@ -40,18 +40,18 @@ bool WriteSyntheticBody(const std::string &path, const BodySize &size) {
   for (int id = 1; id <= size.nodes; ++id) {
     const int i = id - 1;
     QVB_SetNodeCoordinates(body, id, 0.01 * (i % 100), 0.01 * (i / 100 % 100), 0.01 * (i / 10000));
-    QVB_SetNodalMass(body, id, 1e-3 * (1.5 + values.Next()));
-    const double j = 1e-8 * (1.5 + values.Next());
+    QVB_SetNodalMass(body, id, 1e-3 * (1.5 + values.next()));
+    const double j = 1e-8 * (1.5 + values.next());
     QVB_SetNodalInertia(body, id, j, j, j, 0.0, 0.0, 0.0);
   }
   for (int id = 1; id <= kInterfaceNodes && id <= size.nodes; ++id) QVB_SetInterfaceNode(body, id);
   double six[6];
   for (int mode = 1; mode <= size.modes; ++mode) {
     for (int id = 1; id <= size.nodes; ++id) {
-      for (double &v : six) v = values.Next();
+      for (double &v : six) v = values.next();
       QVB_SetModeVec(body, mode, id, 0, six);
       if (size.stresses) {
-        for (double &v : six) v = 1e6 * values.Next();
+        for (double &v : six) v = 1e6 * values.next();
         QVB_SetModeVec(body, mode, id, 1, six);
       }
     }
@@ -66,4 +66,4 @@ bool WriteSyntheticBody(const std::string &path, const BodySize &size) {
   return written;
 }
 
-}  // namespace qvbbench
+}  // namespace qvb::bench

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace qvbbench {
+namespace qvb::bench {
 
 struct BodySize {
   int nodes;
@@ -20,6 +20,6 @@ constexpr int kInterfaceNodes = 20;
 // translational and rotational shapes, diagonal generalized mass and
 // stiffness, no invariant 5 or 9 blocks) and writes it to path. Same size,
 // same bytes. Returns false after printing why.
-bool WriteSyntheticBody(const std::string &path, const BodySize &size);
+bool writeSyntheticBody(const std::string &path, const BodySize &size);
 
-}  // namespace qvbbench
+}  // namespace qvb::bench

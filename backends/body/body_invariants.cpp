@@ -220,7 +220,7 @@ void Body::computeInvariants59() const {
     }
     return true;
   };
-  kernels::ComputeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_);
+  kernels::computeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_);
   computed59Valid_ = true;
 }
 

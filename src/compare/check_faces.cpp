@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-namespace qvbcompare {
+namespace qvb::compare {
 namespace {
 
 // One body's faces, each as the IDs of its nodes.
@@ -102,4 +102,4 @@ int checkFaces(QVB_Handle newer, QVB_Handle base) {
   return 0;
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

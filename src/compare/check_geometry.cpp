@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace qvbcompare {
+namespace qvb::compare {
 
 int checkNodes(QVB_Handle newer, QVB_Handle base) {
   const int baseCount = QVB_NodeCount(base);
@@ -191,4 +191,4 @@ int checkNodalInertias(QVB_Handle newer, QVB_Handle base) {
   return reportDeltaTest("->Fail NodalI", "  Pass NodalI", measure.delta()) ? -1 : 0;
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

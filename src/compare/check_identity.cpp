@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace qvbcompare {
+namespace qvb::compare {
 
 void checkVersion(QVB_Handle newer, QVB_Handle base) {
   const int newVersion = QVB_Version(newer);
@@ -213,4 +213,4 @@ int checkInterfaceNodes(QVB_Handle newer, QVB_Handle base) {
   return 0;
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace qvbcompare {
+namespace qvb::compare {
 namespace {
 
 bool isolated(const std::vector<int> &flags, int mode) { return flags[static_cast<std::size_t>(mode)] == 1; }
@@ -178,4 +178,4 @@ int checkInvariants(QVB_Handle newer, QVB_Handle base, const std::vector<int> &i
   return failed ? -1 : 0;
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

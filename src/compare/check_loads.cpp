@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-namespace qvbcompare {
+namespace qvb::compare {
 namespace {
 
 int comparedModes(QVB_Handle newer, QVB_Handle base) {
@@ -302,4 +302,4 @@ int checkModalLoadNodal(QVB_Handle newer, QVB_Handle base) {
   return 0;
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

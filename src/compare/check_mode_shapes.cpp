@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace qvbcompare {
+namespace qvb::compare {
 namespace {
 
 // A run of consecutive modes whose base eigenvalues are within the tolerance
@@ -169,4 +169,4 @@ int checkModeShapes(QVB_Handle newer, QVB_Handle base, const std::vector<double>
   return -failures;
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace qvbcompare {
+namespace qvb::compare {
 namespace {
 
 struct OperatorKind {
@@ -175,4 +175,4 @@ int checkRotorDynamics(QVB_Handle newer, QVB_Handle base) {
   return failed ? -1 : 0;
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace qvbcompare {
+namespace qvb::compare {
 namespace {
 
 // Normal and shear components of one mode of one body, three per mode node.
@@ -192,4 +192,4 @@ int checkPreStrain(QVB_Handle newer, QVB_Handle base) {
   return checkInitialState(newer, base, kPreStrain);
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-namespace qvbcompare {
+namespace qvb::compare {
 
 // Mode kinds as the mode queries number them.
 enum ModeKind { kShapeKind = 0, kStressKind = 1, kStrainKind = 2 };
@@ -94,4 +94,4 @@ int checkModalLoadNodal(QVB_Handle newer, QVB_Handle base);
 int checkMonitorPoints(QVB_Handle newer, QVB_Handle base);
 int checkRotorDynamics(QVB_Handle newer, QVB_Handle base);
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

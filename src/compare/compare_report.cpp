@@ -7,22 +7,22 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace qvbcompare {
+namespace qvb::compare {
 namespace {
 
 // Process-wide on purpose: they start at level 1 and tolerance 0.0 and keep
 // the values of the last comparison.
 int g_reportLevel = 1;
-double g_tolerance = 0.0;
+double gTolerance = 0.0;
 
 }  // namespace
 
 int reportLevel() { return g_reportLevel; }
-double tolerance() { return g_tolerance; }
+double tolerance() { return gTolerance; }
 
 void setSettings(int level, double toleranceValue) {
   g_reportLevel = level;
-  g_tolerance = toleranceValue;
+  gTolerance = toleranceValue;
 }
 
 void report(int threshold, const char *format, ...) {
@@ -36,7 +36,7 @@ void report(int threshold, const char *format, ...) {
 void reportDelta(int threshold, double delta) { report(threshold, "  Delta: %e\n", delta); }
 
 bool reportDeltaTest(const char *failLabel, const char *passLabel, double delta, int failThreshold) {
-  if (delta > g_tolerance) {
+  if (delta > gTolerance) {
     report(failThreshold, "%s", failLabel);
     reportDelta(failThreshold, delta);
     return true;
@@ -52,4 +52,4 @@ void terminateComparison() {
   std::exit(-1);
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-namespace qvbcompare {
+namespace qvb::compare {
 
 // Thresholds of the report lines: a line prints when the report level is at
 // least its threshold, so a negative level silences the whole report.
@@ -75,4 +75,4 @@ inline double vonMises(const double *normal, const double *shear) {
   return std::sqrt(squared);
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare

@@ -13,10 +13,10 @@
 #include <exception>
 #include <new>
 
-namespace qvbcompare {
+namespace qvb::compare {
 namespace {
 
-NodeMaps g_maps;
+NodeMaps gMaps;
 
 const char *const kKindWords[3] = {"shape", "stress", "strain"};
 
@@ -25,18 +25,18 @@ const char *const kKindWords[3] = {"shape", "stress", "strain"};
 // reasons, but the process goes on).
 bool buildNodeMaps(QVB_Handle newer, QVB_Handle base) {
   report(kPassLine, "->Building node map for nodes.\n");
-  for (std::size_t i = 0; i < g_maps.nodes.size(); ++i) {
+  for (std::size_t i = 0; i < gMaps.nodes.size(); ++i) {
     const int id = QVB_NodeID(newer, static_cast<int>(i));
     const int baseIndex = QVB_NodeIndex(base, id);
     if (baseIndex < 0) {
       report(kFailLine, "->Fail Node %d does not exist in base file (Exit)\n\n", id);
       return false;
     }
-    g_maps.nodes[i] = baseIndex;
+    gMaps.nodes[i] = baseIndex;
   }
   for (int kind = kShapeKind; kind <= kStrainKind; ++kind) {
     report(kPassLine, "->Building node map for %s modes. \n", kKindWords[kind]);
-    std::vector<int> &map = g_maps.modeNodes[kind];
+    std::vector<int> &map = gMaps.modeNodes[kind];
     for (std::size_t j = 0; j < map.size(); ++j) {
       const int id = QVB_ModeNodeID(newer, kind, static_cast<int>(j));
       map[j] = QVB_ModeNodeIndex(base, kind, id);
@@ -52,8 +52,8 @@ bool buildNodeMaps(QVB_Handle newer, QVB_Handle base) {
 }
 
 void releaseNodeMaps() {
-  g_maps.nodes = std::vector<int>();
-  for (std::vector<int> &map : g_maps.modeNodes) map = std::vector<int>();
+  gMaps.nodes = std::vector<int>();
+  for (std::vector<int> &map : gMaps.modeNodes) map = std::vector<int>();
 }
 
 int runChecks(QVB_Handle newer, QVB_Handle base) {
@@ -101,9 +101,9 @@ int compareBodies(QVB_Handle base, QVB_Handle newer, int verbosity, double toler
   QVB_NodeIndex(newer, 0);
   QVB_NodeIndex(base, 0);
 
-  g_maps.nodes.assign(static_cast<std::size_t>(countOrZero(QVB_NodeCount(newer))), 0);
+  gMaps.nodes.assign(static_cast<std::size_t>(countOrZero(QVB_NodeCount(newer))), 0);
   for (int kind = kShapeKind; kind <= kStrainKind; ++kind)
-    g_maps.modeNodes[kind].assign(static_cast<std::size_t>(countOrZero(QVB_ModeNodeCount(newer, kind))), 0);
+    gMaps.modeNodes[kind].assign(static_cast<std::size_t>(countOrZero(QVB_ModeNodeCount(newer, kind))), 0);
 
   int verdict = -1;
   if (buildNodeMaps(newer, base)) verdict = runChecks(newer, base);
@@ -116,8 +116,8 @@ int compareBodies(QVB_Handle base, QVB_Handle newer, int verbosity, double toler
 
 }  // namespace
 
-const NodeMaps &nodeMaps() { return g_maps; }
-NodeMaps &mutableNodeMaps() { return g_maps; }
+const NodeMaps &nodeMaps() { return gMaps; }
+NodeMaps &mutableNodeMaps() { return gMaps; }
 
 bool bothHaveOptionalBlock(QVB_Handle newer, QVB_Handle base, int blockNumber, const char *warning) {
   const bool inNew = blockExists(newer, blockNumber);
@@ -175,7 +175,7 @@ void checkBlockExistence(QVB_Handle newer, QVB_Handle base) {
   }
 }
 
-}  // namespace qvbcompare
+}  // namespace qvb::compare
 
 extern "C" {
 
@@ -189,12 +189,12 @@ QVB_API int QVB_Compare(QVB_Handle base, QVB_Handle newer, int verbosity, double
   // Running out of memory for the maps or working arrays abandons the
   // comparison with a message and the verdict "differ", never a crash.
   try {
-    return qvbcompare::compareBodies(base, newer, verbosity, tolerance);
+    return qvb::compare::compareBodies(base, newer, verbosity, tolerance);
   } catch (const std::bad_alloc &) {
-    qvbcompare::releaseNodeMaps();
+    qvb::compare::releaseNodeMaps();
     QVB_Error("Body comparison: out of memory; the bodies were not compared.");
   } catch (const std::exception &error) {
-    qvbcompare::releaseNodeMaps();
+    qvb::compare::releaseNodeMaps();
     QVB_Error("Body comparison failed: %s", error.what());
   }
   return -1;
@@ -202,7 +202,7 @@ QVB_API int QVB_Compare(QVB_Handle base, QVB_Handle newer, int verbosity, double
 
 QVB_API int block_6__global_body_props(QVB_Handle newer, QVB_Handle base) {
   try {
-    return qvbcompare::checkGlobalBodyProps(newer, base);
+    return qvb::compare::checkGlobalBodyProps(newer, base);
   } catch (const std::exception &error) {
     QVB_Error("Global body properties comparison failed: %s", error.what());
   }

@@ -4,7 +4,7 @@
 
 namespace qvb::convert {
 
-bool AppendCommaTokens(const char *text, std::vector<std::string> &tokens) {
+bool appendCommaTokens(const char *text, std::vector<std::string> &tokens) {
   if (text == nullptr) return true;
   if (std::strlen(text) > kMaxArgumentLength) return false;
   const char *piece = text;

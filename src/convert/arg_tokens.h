@@ -13,10 +13,10 @@ constexpr size_t kMaxArgumentLength = 999;
 
 // Appends the comma-separated pieces of `text` to `tokens`; empty pieces
 // vanish. Returns false (and appends nothing) when `text` is too long.
-bool AppendCommaTokens(const char *text, std::vector<std::string> &tokens);
+bool appendCommaTokens(const char *text, std::vector<std::string> &tokens);
 
 // True for a token that starts a switch and so ends any list before it.
-inline bool StartsSwitch(const std::string &token) {
+inline bool startsSwitch(const std::string &token) {
   return !token.empty() && (token[0] == '+' || token[0] == '-');
 }
 

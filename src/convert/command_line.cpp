@@ -15,7 +15,7 @@
 
 namespace qvb::convert {
 
-FilePtr &ShellStream() {
+FilePtr &shellStream() {
   static FilePtr stream;
   return stream;
 }
@@ -28,67 +28,67 @@ class SwitchReader {
                CommandLine &line)
       : tokens_(tokens), pos_(first), context_(context), line_(line) {}
 
-  bool ReadAll() {
+  bool readAll() {
     while (pos_ < tokens_.size()) {
       const std::string token = tokens_[pos_++];
-      if (!ReadOne(token)) return false;
+      if (!readOne(token)) return false;
     }
-    if (line_.interface_edits_given && line_.interface_edits.empty()) return InterfaceError();
+    if (line_.interfaceEditsGiven && line_.interfaceEdits.empty()) return interfaceError();
     return true;
   }
 
  private:
-  bool ReadOne(const std::string &s) {
-    if (s == "-S") return SelectionFile();
-    if (s == "-s") return ShellFile();
-    if (s == "-O") return Argument("Please specify output file for FLEX optimization",
+  bool readOne(const std::string &s) {
+    if (s == "-S") return selectionFile();
+    if (s == "-s") return shellFile();
+    if (s == "-O") return argument("Please specify output file for FLEX optimization",
                                    [&](const std::string &a) {
                                      line_.optimize = true;
-                                     line_.optimized_file = a;
+                                     line_.optimizedFile = a;
                                      return true;
                                    });
-    if (s == "-o") return Argument("Please specify output file", [&](const std::string &a) {
+    if (s == "-o") return argument("Please specify output file", [&](const std::string &a) {
       std::string base = a;
       if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".mtx") == 0) base.resize(base.size() - 4);
-      context_.output_base = base;
-      line_.output_given = true;
-      line_.exit_after_shell = false;
+      context_.outputBase = base;
+      line_.outputGiven = true;
+      line_.exitAfterShell = false;
       return true;
     });
-    if (s == "-l") return UnitLabel("length", context_.length_label);
-    if (s == "-m") return UnitLabel("mass", context_.mass_label);
-    if (s == "-t") return UnitLabel("time", context_.time_label);
-    if (s == "-f") return UnitLabel("force", context_.force_label);
-    if (s == "-b") return Argument("Please specify number of block to dump", [&](const std::string &a) {
-      line_.dump_block = std::atoi(a.c_str());
+    if (s == "-l") return UnitLabel("length", context_.lengthLabel);
+    if (s == "-m") return UnitLabel("mass", context_.massLabel);
+    if (s == "-t") return UnitLabel("time", context_.timeLabel);
+    if (s == "-f") return UnitLabel("force", context_.forceLabel);
+    if (s == "-b") return argument("Please specify number of block to dump", [&](const std::string &a) {
+      line_.dumpBlock = std::atoi(a.c_str());
       return true;
     });
-    if (s == "-d") return DumpFile();
-    if (s == "-N") return List(s, RangeColon::kFirst, line_.drop_nodes);
-    if (s == "+N") return List(s, RangeColon::kFirst, line_.keep_nodes);
-    if (s == "-M") return List(s, RangeColon::kFirst, line_.drop_modes) && ModesExist(line_.drop_modes);
-    if (s == "+M") return List(s, RangeColon::kFirst, line_.keep_modes) && ModesExist(line_.keep_modes);
-    if (s == "-L") return (Run().progress = true);
-    if (s == "-F") return (context_.skip_invariants_5_9 = true);
-    if (s == "-E") return (context_.rigid_only = true);
-    if (s == "-sscale") return Scale("stiffness", context_.stiffness_scale);
-    if (s == "-mscale") return Scale("mass", context_.mass_scale);
-    if (s == "-C") return UserEdge();
-    if (s == "-c") return FreeEdges();
-    if (s == "-H") return Argument("Please specify the high frequency threshold", [&](const std::string &a) {
-      HighFrequency(std::atof(a.c_str()));
+    if (s == "-d") return dumpFile();
+    if (s == "-N") return list(s, RangeColon::kFirst, line_.dropNodes);
+    if (s == "+N") return list(s, RangeColon::kFirst, line_.keepNodes);
+    if (s == "-M") return list(s, RangeColon::kFirst, line_.dropModes) && modesExist(line_.dropModes);
+    if (s == "+M") return list(s, RangeColon::kFirst, line_.keepModes) && modesExist(line_.keepModes);
+    if (s == "-L") return (runState().progress = true);
+    if (s == "-F") return (context_.skipInvariants59 = true);
+    if (s == "-E") return (context_.rigidOnly = true);
+    if (s == "-sscale") return scale("stiffness", context_.stiffnessScale);
+    if (s == "-mscale") return scale("mass", context_.massScale);
+    if (s == "-C") return userEdge();
+    if (s == "-c") return freeEdges();
+    if (s == "-H") return argument("Please specify the high frequency threshold", [&](const std::string &a) {
+      highFrequency(std::atof(a.c_str()));
       return true;
     });
-    if (s == "-I") return InterfaceEdits();
-    PrintError("No such switch %s", s.c_str());
+    if (s == "-I") return interfaceEdits();
+    printError("No such switch %s", s.c_str());
     return false;
   }
 
   // A switch with one argument: the next token, whatever it looks like.
   template <typename Use>
-  bool Argument(const char *missing, Use use) {
+  bool argument(const char *missing, Use use) {
     if (pos_ >= tokens_.size()) {
-      PrintError("%s", missing);
+      printError("%s", missing);
       return false;
     }
     // A copy: reading a selection file grows the token list.
@@ -101,45 +101,45 @@ class SwitchReader {
   // it can fill memory or keep the converter reading forever.
   static constexpr size_t kMaxSelectionFileSize = 1 << 20;
 
-  bool SelectionFile() {
-    return Argument("Please specify Selection file", [&](const std::string &name) {
+  bool selectionFile() {
+    return argument("Please specify Selection file", [&](const std::string &name) {
       // Checked before opening: opening a pipe would wait for a writer.
       if (platform::isLoadableFile(name.c_str()) && !platform::isRegularFile(name.c_str())) {
-        PrintError("Selection file %s is not a plain file", name.c_str());
+        printError("Selection file %s is not a plain file", name.c_str());
         return false;
       }
       FilePtr file(std::fopen(name.c_str(), "r"));
       if (!file) {
-        PrintError("Unable to open Selection file");
+        printError("Unable to open Selection file");
         return false;
       }
       // A selection file that names itself (directly or through another)
       // would be read without end.
-      if (!selection_files_.insert(name).second) {
-        PrintError("Selection file %s is read more than once", name.c_str());
+      if (!selectionFiles_.insert(name).second) {
+        printError("Selection file %s is read more than once", name.c_str());
         return false;
       }
       std::string text;
       char piece[4096];
       for (size_t got; (got = std::fread(piece, 1, sizeof piece, file.get())) > 0;) {
         if (text.size() + got > kMaxSelectionFileSize) {
-          PrintError("Selection file %s is larger than %zu bytes", name.c_str(), kMaxSelectionFileSize);
+          printError("Selection file %s is larger than %zu bytes", name.c_str(), kMaxSelectionFileSize);
           return false;
         }
         text.append(piece, got);
       }
       if (std::ferror(file.get())) {
-        PrintError("Selection file %s cannot be read", name.c_str());
+        printError("Selection file %s cannot be read", name.c_str());
         return false;
       }
       if (text.find('\0') != std::string::npos) {
-        PrintError("Selection file %s holds NUL bytes: it is not a text", name.c_str());
+        printError("Selection file %s holds NUL bytes: it is not a text", name.c_str());
         return false;
       }
       for (size_t at = 0; (at = text.find_first_not_of(" \t\r\n\v\f", at)) != std::string::npos;) {
         const size_t end = std::min(text.find_first_of(" \t\r\n\v\f", at), text.size());
-        if (!AppendCommaTokens(text.substr(at, end - at).c_str(), tokens_)) {
-          PrintError("Selection file %s holds a word longer than %zu characters", name.c_str(), kMaxArgumentLength);
+        if (!appendCommaTokens(text.substr(at, end - at).c_str(), tokens_)) {
+          printError("Selection file %s holds a word longer than %zu characters", name.c_str(), kMaxArgumentLength);
           return false;
         }
         at = end;
@@ -148,38 +148,38 @@ class SwitchReader {
     });
   }
 
-  bool ShellFile() {
-    return Argument("Please specify a shell file name", [&](const std::string &name) {
+  bool shellFile() {
+    return argument("Please specify a shell file name", [&](const std::string &name) {
       FilePtr file(std::fopen(name.c_str(), "w"));
       if (!file) {
-        PrintError("Please specify a shell file name");
+        printError("Please specify a shell file name");
         return false;
       }
-      ShellStream() = std::move(file);
+      shellStream() = std::move(file);
       return true;
     });
   }
 
-  bool DumpFile() {
-    return Argument("Please specify dumpfile or - for STDOUT", [&](const std::string &name) {
+  bool dumpFile() {
+    return argument("Please specify dumpfile or - for STDOUT", [&](const std::string &name) {
       FilePtr file(name == "-" ? stdout : std::fopen(name.c_str(), "w"));
       if (!file) {
-        PrintError("Unable to open Dump file");
+        printError("Unable to open Dump file");
         return false;
       }
-      line_.dump_stream = std::move(file);
+      line_.dumpStream = std::move(file);
       line_.dump = true;
-      line_.exit_after_shell = false;
+      line_.exitAfterShell = false;
       return true;
     });
   }
 
   bool UnitLabel(const char *quantity, std::string &label) {
     std::string missing = std::string("Please specify ") + quantity + " units string";
-    return Argument(missing.c_str(), [&](const std::string &a) {
+    return argument(missing.c_str(), [&](const std::string &a) {
       // The label is normalised in place in a 16-byte field later on.
       if (a.size() >= kUnitLabelSize) {
-        PrintError("The %s units string %s is longer than %zu characters", quantity, a.c_str(),
+        printError("The %s units string %s is longer than %zu characters", quantity, a.c_str(),
                    kUnitLabelSize - 1);
         return false;
       }
@@ -188,12 +188,12 @@ class SwitchReader {
     });
   }
 
-  bool Scale(const char *matrix, double &scale) {
+  bool scale(const char *matrix, double &scale) {
     std::string missing = std::string("Please specify the scale factor for generalized ") + matrix;
-    return Argument(missing.c_str(), [&](const std::string &a) {
+    return argument(missing.c_str(), [&](const std::string &a) {
       const double value = std::atof(a.c_str());
       if (!(value > 0.0)) {
-        PrintError("The scale factor for generalized %s have to be positive.", matrix);
+        printError("The scale factor for generalized %s have to be positive.", matrix);
         return false;
       }
       scale = value;
@@ -201,29 +201,29 @@ class SwitchReader {
     });
   }
 
-  void HighFrequency(double hz) {
+  void highFrequency(double hz) {
     if (hz > 0.0) {
-      context_.high_frequency = true;
-      context_.high_frequency_hz = hz;
+      context_.highFrequency = true;
+      context_.highFrequencyHz = hz;
       std::printf("\n**INFO\a** The generalized mass of modes higher than %f Hz will be zeroed out.\n\n", hz);
     } else {
       std::printf("\n**WARNING\a** Invalid high frequency threshold specified.\n\n");
     }
   }
 
-  bool ListError(const std::string &name) {
-    PrintError("Incorrect argument to %s", name.c_str());
+  bool listError(const std::string &name) {
+    printError("Incorrect argument to %s", name.c_str());
     return false;
   }
 
-  bool List(const std::string &name, RangeColon colon, std::vector<int> &values) {
-    return ReadIntegerList(tokens_, pos_, colon, values) || ListError(name);
+  bool list(const std::string &name, RangeColon colon, std::vector<int> &values) {
+    return readIntegerList(tokens_, pos_, colon, values) || listError(name);
   }
 
-  bool ModesExist(const std::vector<int> &modes) {
+  bool modesExist(const std::vector<int> &modes) {
     for (int mode : modes) {
       if (QVB_ModeIndex(context_.body, mode) < 0) {
-        PrintError("No mode number %d", mode);
+        printError("No mode number %d", mode);
         return false;
       }
     }
@@ -233,29 +233,29 @@ class SwitchReader {
   // An edge needs its number and at least one entry; -C without them, and -c
   // with nothing after it or with an index the body does not have, fail with
   // the list message rather than writing an empty or undefined edge.
-  bool UserEdge() {
-    if (pos_ >= tokens_.size() || StartsSwitch(tokens_[pos_])) return ListError("-C");
+  bool userEdge() {
+    if (pos_ >= tokens_.size() || startsSwitch(tokens_[pos_])) return listError("-C");
     Edge edge;
     edge.number = std::atoi(tokens_[pos_++].c_str());
-    if (!ReadIntegerList(tokens_, pos_, RangeColon::kLast, edge.entries) || edge.entries.empty())
-      return ListError("-C");
+    if (!readIntegerList(tokens_, pos_, RangeColon::kLast, edge.entries) || edge.entries.empty())
+      return listError("-C");
     context_.edges.push_back(std::move(edge));
     return true;
   }
 
-  bool FreeEdges() {
-    if (pos_ >= tokens_.size()) return ListError("-c");
+  bool freeEdges() {
+    if (pos_ >= tokens_.size()) return listError("-c");
     const int count = QVB_GetFreeEdgeCount(context_.body);
     std::vector<int> indices;
     const std::string &next = tokens_[pos_];
     if (next.size() >= 3 && strncasecmp(next.c_str(), "ALL", 3) == 0) {
       ++pos_;
       for (int e = 0; e < count; ++e) indices.push_back(e);
-    } else if (!ReadIntegerList(tokens_, pos_, RangeColon::kLast, indices)) {
-      return ListError("-c");
+    } else if (!readIntegerList(tokens_, pos_, RangeColon::kLast, indices)) {
+      return listError("-c");
     }
     for (int e : indices)
-      if (e < 0 || e >= count) return ListError("-c");
+      if (e < 0 || e >= count) return listError("-c");
     for (int e : indices) {
       Edge edge;
       edge.number = e;
@@ -269,32 +269,32 @@ class SwitchReader {
     return true;
   }
 
-  static bool IsNumber(const std::string &token) {
+  static bool isNumber(const std::string &token) {
     if (token.empty()) return false;
     char *end = nullptr;
     std::strtod(token.c_str(), &end);
     return *end == '\0';
   }
 
-  bool InterfaceError() {
-    PrintError("Please specify interface node coordinates correctly.");
+  bool interfaceError() {
+    printError("Please specify interface node coordinates correctly.");
     return false;
   }
 
-  bool InterfaceEdits() {
-    line_.interface_edits_given = true;
+  bool interfaceEdits() {
+    line_.interfaceEditsGiven = true;
     std::vector<std::string> numbers;
-    while (pos_ < tokens_.size() && IsNumber(tokens_[pos_])) numbers.push_back(tokens_[pos_++]);
-    if (numbers.size() % 4 != 0) return InterfaceError();
+    while (pos_ < tokens_.size() && isNumber(tokens_[pos_])) numbers.push_back(tokens_[pos_++]);
+    if (numbers.size() % 4 != 0) return interfaceError();
     for (size_t i = 0; i < numbers.size(); i += 4) {
-      line_.interface_edits.push_back({std::atoi(numbers[i].c_str()), std::atof(numbers[i + 1].c_str()),
+      line_.interfaceEdits.push_back({std::atoi(numbers[i].c_str()), std::atof(numbers[i + 1].c_str()),
                                        std::atof(numbers[i + 2].c_str()), std::atof(numbers[i + 3].c_str())});
     }
     return true;
   }
 
   std::vector<std::string> &tokens_;
-  std::set<std::string> selection_files_;
+  std::set<std::string> selectionFiles_;
   size_t pos_;
   ConversionContext &context_;
   CommandLine &line_;
@@ -302,9 +302,9 @@ class SwitchReader {
 
 }  // namespace
 
-bool ReadSwitches(std::vector<std::string> &tokens, size_t first, ConversionContext &context,
+bool readSwitches(std::vector<std::string> &tokens, size_t first, ConversionContext &context,
                   CommandLine &line) {
-  return SwitchReader(tokens, first, context, line).ReadAll();
+  return SwitchReader(tokens, first, context, line).readAll();
 }
 
 }  // namespace qvb::convert

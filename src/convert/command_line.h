@@ -10,26 +10,26 @@
 namespace qvb::convert {
 
 struct CommandLine {
-  std::vector<int> drop_nodes, keep_nodes;  // -N, +N (node IDs)
-  std::vector<int> drop_modes, keep_modes;  // -M, +M (mode numbers)
-  bool interface_edits_given = false;       // any -I
-  std::vector<InterfaceNodeEdit> interface_edits;
+  std::vector<int> dropNodes, keepNodes;  // -N, +N (node IDs)
+  std::vector<int> dropModes, keepModes;  // -M, +M (mode numbers)
+  bool interfaceEditsGiven = false;       // any -I
+  std::vector<InterfaceNodeEdit> interfaceEdits;
   bool optimize = false;                    // -O
-  std::string optimized_file;
+  std::string optimizedFile;
   bool dump = false;                        // -d
-  FilePtr dump_stream;
-  int dump_block = 0;                       // -b
-  bool output_given = false;                // -o
-  bool exit_after_shell = true;             // cleared by -o and -d
+  FilePtr dumpStream;
+  int dumpBlock = 0;                       // -b
+  bool outputGiven = false;                // -o
+  bool exitAfterShell = true;             // cleared by -o and -d
 };
 
 // The shell file opened by -s: process-wide until it has been written.
-FilePtr &ShellStream();
+FilePtr &shellStream();
 
 // Reads every switch from tokens[first] on; the list grows when a selection
 // file is read. Prints the failing switch's message and returns false on
 // the first error.
-bool ReadSwitches(std::vector<std::string> &tokens, size_t first, ConversionContext &context,
+bool readSwitches(std::vector<std::string> &tokens, size_t first, ConversionContext &context,
                   CommandLine &line);
 
 }  // namespace qvb::convert

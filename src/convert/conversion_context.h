@@ -30,24 +30,24 @@ struct Edge {
 };
 
 struct InterfaceNodeEdit {
-  int node_id = 0;
+  int nodeId = 0;
   double x = 0.0, y = 0.0, z = 0.0;
 };
 
 struct ConversionContext {
   QVB_Handle body = nullptr;
-  std::string output_base;
-  std::string name_argument;
+  std::string outputBase;
+  std::string nameArgument;
   FilePtr output;
   // Empty means "not given": the default is filled in just before use.
-  std::string mass_label, length_label, time_label, force_label;
-  bool skip_invariants_5_9 = false;  // -F
-  bool rigid_only = false;           // -E
-  bool double_precision = true;
-  double mass_scale = 1.0;
-  double stiffness_scale = 1.0;
-  bool high_frequency = false;       // -H: recorded, read by no writer
-  double high_frequency_hz = 0.0;
+  std::string massLabel, lengthLabel, timeLabel, forceLabel;
+  bool skipInvariants59 = false;  // -F
+  bool rigidOnly = false;           // -E
+  bool doublePrecision = true;
+  double massScale = 1.0;
+  double stiffnessScale = 1.0;
+  bool highFrequency = false;       // -H: recorded, read by no writer
+  double highFrequencyHz = 0.0;
   std::vector<int> nodes;  // selected node indices
   std::vector<int> modes;  // selected mode numbers, ascending
   std::vector<Edge> edges;
@@ -59,12 +59,12 @@ struct RunState {
   bool quiet = false;     // -Q
   bool progress = false;  // -L
 };
-RunState &Run();
+RunState &runState();
 
 // The source name that allocation and data messages quote.
 constexpr const char *kSourceName = "flex2mtx";
 
 // Messages of the converter itself go to standard output in this shape.
-void PrintError(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void printError(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace qvb::convert

@@ -5,41 +5,41 @@
 
 namespace qvb::convert {
 
-bool WriteEdges(ConversionContext &context, MtxWriter &mtx) {
+bool writeEdges(ConversionContext &context, MtxWriter &mtx) {
   if (context.plan.edges.empty()) return true;  // rigid-body data only
   for (const Edge &edge : context.edges) {
-    if (!mtx.MatrixHeader(kEdge, edge.number, "FULL", "RORDER", static_cast<int>(edge.entries.size()), 1, 0, 0))
+    if (!mtx.matrixHeader(kEdge, edge.number, "FULL", "RORDER", static_cast<int>(edge.entries.size()), 1, 0, 0))
       return false;
     for (int entry : edge.entries) {
-      mtx.Int(entry);
-      mtx.EndLine();
+      mtx.integer(entry);
+      mtx.endLine();
     }
   }
   return true;
 }
 
-bool WriteRotorDynamics(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kRdAxis)) return true;
+bool writeRotorDynamics(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kRdAxis)) return true;
   QVB_Handle body = context.body;
   double first[3] = {0.0, 0.0, 0.0}, second[3] = {0.0, 0.0, 0.0};
   if (QVB_RotorDynamicsAxis(body, first, second) == 0) return false;
-  if (!mtx.MatrixHeader(kRdAxis, -1, "FULL", "RORDER", 2, 0, 3, 0)) return false;
-  mtx.RealLines({first[0], first[1], first[2], second[0], second[1], second[2]}, 3, false);
+  if (!mtx.matrixHeader(kRdAxis, -1, "FULL", "RORDER", 2, 0, 3, 0)) return false;
+  mtx.realLines({first[0], first[1], first[2], second[0], second[1], second[2]}, 3, false);
 
-  const size_t mode_count = static_cast<size_t>(QVB_ModeCount(body));
-  const std::vector<int> idx = SelectedModeIndices(context);
+  const size_t modeCount = static_cast<size_t>(QVB_ModeCount(body));
+  const std::vector<int> idx = selectedModeIndices(context);
   const int n = static_cast<int>(idx.size());
   const int names[3] = {kRdGyro, kRdCirc, kRdDiff};
   for (int kind = 0; kind < 3; ++kind) {
-    if (!context.plan.Has(names[kind])) continue;
+    if (!context.plan.has(names[kind])) continue;
     double *matrix = QVB_RotorDynamicsMatrix(body, kind);
-    if (matrix == nullptr) return AnnouncedMatrixMissing(names[kind]);
+    if (matrix == nullptr) return announcedMatrixMissing(names[kind]);
     std::vector<double> selected(static_cast<size_t>(n) * n);
     for (int j = 0; j < n; ++j)
-      for (int c = 0; c < n; ++c) selected[static_cast<size_t>(j) * n + c] = matrix[idx[j] * mode_count + idx[c]];
+      for (int c = 0; c < n; ++c) selected[static_cast<size_t>(j) * n + c] = matrix[idx[j] * modeCount + idx[c]];
     QVB_FreeMemory(matrix);
-    if (!mtx.MatrixHeader(names[kind], -1, "FULL", "RORDER", n, 0, n, 0)) return false;
-    mtx.RealLines(selected, n, false);
+    if (!mtx.matrixHeader(names[kind], -1, "FULL", "RORDER", n, 0, n, 0)) return false;
+    mtx.realLines(selected, n, false);
   }
   return true;
 }

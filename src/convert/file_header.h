@@ -7,9 +7,9 @@
 namespace qvb::convert {
 
 // Asks the body which optional matrices it can provide.
-BodyOffer AskBodyOffer(QVB_Handle body);
+BodyOffer askBodyOffer(QVB_Handle body);
 
 // Plans the matrices (stored in context.plan) and writes the header.
-void WriteFileHeader(ConversionContext &context);
+void writeFileHeader(ConversionContext &context);
 
 }  // namespace qvb::convert

@@ -19,12 +19,12 @@
 
 namespace qvb::convert {
 
-RunState &Run() {
+RunState &runState() {
   static RunState state;
   return state;
 }
 
-void PrintError(const char *format, ...) {
+void printError(const char *format, ...) {
   std::va_list args;
   va_start(args, format);
   std::printf("\n**ERROR\a** ");
@@ -38,11 +38,11 @@ namespace {
 // The MTX file name is formed in a buffer of this size.
 constexpr size_t kFileNameBuffer = 1000;
 
-bool SetConversionUnits(ConversionContext &context) {
+bool setConversionUnits(ConversionContext &context) {
   // Normalised in place in 16-byte fields, as the label table expects.
   char labels[4][kUnitLabelSize] = {};
-  std::string *fields[4] = {&context.mass_label, &context.length_label, &context.time_label,
-                            &context.force_label};
+  std::string *fields[4] = {&context.massLabel, &context.lengthLabel, &context.timeLabel,
+                            &context.forceLabel};
   const char *defaults[4] = {"KILOGRAM", "METER", "SECOND", "NEWTON"};
   for (int q = 0; q < 4; ++q) {
     if (fields[q]->empty()) *fields[q] = defaults[q];
@@ -51,22 +51,22 @@ bool SetConversionUnits(ConversionContext &context) {
     *fields[q] = labels[q];
   }
   if (QVB_SetUnits(context.body, labels[0], labels[1], labels[2], labels[3]) == 0) {
-    PrintError("Unable to set units to:\n\tMASS   = %s\n\tLENGHT = %s\n\tTIME   = %s\n\tFORCE  = %s",
+    printError("Unable to set units to:\n\tMASS   = %s\n\tLENGHT = %s\n\tTIME   = %s\n\tFORCE  = %s",
                labels[0], labels[1], labels[2], labels[3]);
     return false;
   }
   return true;
 }
 
-bool OpenOutput(ConversionContext &context, const CommandLine &line) {
-  if (!line.output_given) {
-    const size_t dot = context.name_argument.find('.');
-    context.output_base = context.name_argument.substr(0, dot);
+bool openOutput(ConversionContext &context, const CommandLine &line) {
+  if (!line.outputGiven) {
+    const size_t dot = context.nameArgument.find('.');
+    context.outputBase = context.nameArgument.substr(0, dot);
   }
-  const std::string file = context.output_base + ".mtx";
+  const std::string file = context.outputBase + ".mtx";
   if (file.size() < kFileNameBuffer) context.output.reset(std::fopen(file.c_str(), "w"));
   if (!context.output) {
-    PrintError("Unable to open %s.  Consider using -o ", file.c_str());
+    printError("Unable to open %s.  Consider using -o ", file.c_str());
     return false;
   }
   return true;
@@ -74,77 +74,77 @@ bool OpenOutput(ConversionContext &context, const CommandLine &line) {
 
 // Everything up to an open MTX file. On a failure the message has been
 // printed and nothing has been written to the MTX file.
-bool Drive(int argc, char **argv, ConversionContext &context) {
+bool drive(int argc, char **argv, ConversionContext &context) {
   if (argc < 2 || argv == nullptr) return false;
   std::vector<std::string> tokens;
   for (int i = 0; i < argc; ++i) {
-    if (!AppendCommaTokens(argv[i], tokens)) {
-      PrintError("Argument longer than %zu characters: %.40s...", kMaxArgumentLength, argv[i]);
+    if (!appendCommaTokens(argv[i], tokens)) {
+      printError("Argument longer than %zu characters: %.40s...", kMaxArgumentLength, argv[i]);
       return false;
     }
   }
-  Run() = RunState{};
+  runState() = RunState{};
   CommandLine line;
 
-  size_t name_at = 1;
+  size_t nameAt = 1;
   if (tokens.size() > 1 && tokens[1] == "-Q") {
-    Run().quiet = true;
-    name_at = 2;
+    runState().quiet = true;
+    nameAt = 2;
   }
-  if (tokens.size() <= name_at) {
-    PrintError("Please specify the flexible body");
+  if (tokens.size() <= nameAt) {
+    printError("Please specify the flexible body");
     return false;
   }
-  context.name_argument = tokens[name_at];
-  context.double_precision = QVB_Double_Prec(context.body, 0) != 0;
+  context.nameArgument = tokens[nameAt];
+  context.doublePrecision = QVB_Double_Prec(context.body, 0) != 0;
 
-  if (!ReadSwitches(tokens, name_at + 1, context, line)) return false;
-  if (line.optimize && !WriteOptimizedBody(context, line)) return false;
-  if (Run().quiet || context.skip_invariants_5_9 || context.rigid_only) Run().progress = false;
+  if (!readSwitches(tokens, nameAt + 1, context, line)) return false;
+  if (line.optimize && !writeOptimizedBody(context, line)) return false;
+  if (runState().quiet || context.skipInvariants59 || context.rigidOnly) runState().progress = false;
 
-  if (ShellStream()) {
-    const bool written = WriteShellFile(context.body, ShellStream().get());
-    ShellStream().reset();
+  if (shellStream()) {
+    const bool written = writeShellFile(context.body, shellStream().get());
+    shellStream().reset();
     if (!written) return false;
-    if (line.exit_after_shell) TerminateAndExit(1);
+    if (line.exitAfterShell) terminateAndExit(1);
   }
 
-  if (!line.drop_nodes.empty() && !line.keep_nodes.empty()) {
-    PrintError("-N and +N are mutually exclusive");
+  if (!line.dropNodes.empty() && !line.keepNodes.empty()) {
+    printError("-N and +N are mutually exclusive");
     return false;
   }
-  if (!line.drop_modes.empty() && !line.keep_modes.empty()) {
-    PrintError("-M and +M are mutually exclusive");
+  if (!line.dropModes.empty() && !line.keepModes.empty()) {
+    printError("-M and +M are mutually exclusive");
     return false;
   }
-  for (std::vector<int> *list : {&line.drop_nodes, &line.keep_nodes, &line.drop_modes, &line.keep_modes})
-    SortUnique(*list);
-  if (!SelectNodes(line, context) || !SelectModes(line, context)) return false;
+  for (std::vector<int> *list : {&line.dropNodes, &line.keepNodes, &line.dropModes, &line.keepModes})
+    sortUnique(*list);
+  if (!selectNodes(line, context) || !selectModes(line, context)) return false;
 
-  if (line.dump && line.dump_stream) {
-    WriteDump(context.body, line.dump_block, line.dump_stream.get());
-    line.dump_stream.reset();
-    TerminateAndExit(1);
+  if (line.dump && line.dumpStream) {
+    writeDump(context.body, line.dumpBlock, line.dumpStream.get());
+    line.dumpStream.reset();
+    terminateAndExit(1);
   }
-  return SetConversionUnits(context) && OpenOutput(context, line);
+  return setConversionUnits(context) && openOutput(context, line);
 }
 
-bool WriteMatrices(ConversionContext &context) {
-  WriteFileHeader(context);
-  if (Run().progress) {
+bool writeMatrices(ConversionContext &context) {
+  writeFileHeader(context);
+  if (runState().progress) {
     std::printf("Calculating Inertia Invariants\n");
     std::fflush(stdout);
   }
   QVB_RigidBodyForcesOnPrincipalAxes(context.body);
   QVB_DampingOnPrincipalAxes(context.body);
-  MtxWriter mtx(context.output.get(), context.double_precision);
+  MtxWriter mtx(context.output.get(), context.doublePrecision);
   using Writer = bool (*)(ConversionContext &, MtxWriter &);
   static const Writer kWriteOrder[] = {
-      WriteSelectedNodes, WriteSelectedModes, WriteInvariant1,   WriteInvariant2,
-      WriteInvariant3,    WriteInvariant4,    WriteInvariants5And9, WriteInvariant6,
-      WriteInvariant7,    WriteInvariant8,    WriteGeneralizedStiffness, WriteModeShapes,
-      WritePreload,       WriteModalLoads,    WriteGeneralizedDamping, WriteEdges,
-      WriteRotorDynamics};
+      writeSelectedNodes, writeSelectedModes, writeInvariant1,   writeInvariant2,
+      writeInvariant3,    writeInvariant4,    writeInvariants5And9, writeInvariant6,
+      writeInvariant7,    writeInvariant8,    writeGeneralizedStiffness, writeModeShapes,
+      writePreload,       writeModalLoads,    writeGeneralizedDamping, writeEdges,
+      writeRotorDynamics};
   for (Writer write : kWriteOrder)
     if (!write(context, mtx)) return false;
   return std::fclose(context.output.release()) == 0;
@@ -164,14 +164,14 @@ extern "C" QVB_API int QVB_QVB2MTX(int argc, char **argv, QVB_Handle body) {
   try {
     ConversionContext context;
     context.body = body;
-    if (Drive(argc, argv, context) && WriteMatrices(context)) result = 0;
+    if (drive(argc, argv, context) && writeMatrices(context)) result = 0;
   } catch (const std::bad_alloc &) {
     QVB_Error("Failed to allocate memory at line %d in file %s.\n", __LINE__, kSourceName);
   } catch (const std::exception &e) {
     QVB_Error("The conversion stopped: %s", e.what());
   }
   // A failed run must not leave a half-read shell file open.
-  ShellStream().reset();
+  shellStream().reset();
   QVB_SetUnitsByMultiplierOnSI(body, mass, length, time, force);
   return result;
 }

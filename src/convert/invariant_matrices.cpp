@@ -22,26 +22,26 @@ struct BodyArray {
   BodyArray &operator=(const BodyArray &) = delete;
 };
 
-std::vector<double> Scaled(const double *values, size_t count, double scale) {
+std::vector<double> scaledValues(const double *values, size_t count, double scale) {
   std::vector<double> out(values, values + count);
   for (double &v : out) v *= scale;
   return out;
 }
 
 // Invariants 3 and 4: 3 x M component-major arrays, read at the selected modes.
-bool WriteModalVectorInvariant(ConversionContext &context, MtxWriter &mtx, int name,
+bool writeModalVectorInvariant(ConversionContext &context, MtxWriter &mtx, int name,
                                double *(*fetch)(QVB_Handle)) {
-  if (!context.plan.Has(name)) return true;
+  if (!context.plan.has(name)) return true;
   BodyArray values(fetch(context.body));
   if (values.data == nullptr) return false;
-  const int mode_count = QVB_ModeCount(context.body);
-  const std::vector<int> idx = SelectedModeIndices(context);
+  const int modeCount = QVB_ModeCount(context.body);
+  const std::vector<int> idx = selectedModeIndices(context);
   const int n = static_cast<int>(idx.size());
   std::vector<double> dense(3 * static_cast<size_t>(n));
   for (int r = 0; r < 3; ++r)
     for (int k = 0; k < n; ++k)
       dense[static_cast<size_t>(r) * n + k] =
-          values.data[static_cast<size_t>(r) * mode_count + idx[k]] * context.mass_scale;
+          values.data[static_cast<size_t>(r) * modeCount + idx[k]] * context.massScale;
   return mtx.Sparse(name, 3, n, dense);
 }
 
@@ -55,17 +55,17 @@ constexpr size_t kShapeBudgetBytes = size_t{4} << 30;
 // placed by node ID and the others stay zero (they then add nothing).
 class SelectedShapes {
  public:
-  SelectedShapes(const ConversionContext &context, int node_count) : context_(context), node_count_(node_count) {
-    const int shape_nodes = QVB_ModeNodeCount(context.body, 0);
-    if (shape_nodes > 0 && shape_nodes != node_count) {
-      for (int i = 0; i < shape_nodes; ++i)
+  SelectedShapes(const ConversionContext &context, int nodeCount) : context_(context), nodeCount_(nodeCount) {
+    const int shapeNodes = QVB_ModeNodeCount(context.body, 0);
+    if (shapeNodes > 0 && shapeNodes != nodeCount) {
+      for (int i = 0; i < shapeNodes; ++i)
         position_.push_back(QVB_NodeIndex(context.body, QVB_ModeNodeID(context.body, 0, i)));
-      buffer_.resize(static_cast<size_t>(shape_nodes) * 3);
+      buffer_.resize(static_cast<size_t>(shapeNodes) * 3);
     }
   }
 
-  void Fetch(int j, double *target) {
-    const size_t values = static_cast<size_t>(node_count_) * 3;
+  void fetch(int j, double *target) {
+    const size_t values = static_cast<size_t>(nodeCount_) * 3;
     std::fill(target, target + values, 0.0);
     if (position_.empty()) {
       QVB_Mode(context_.body, context_.modes[j], 0, target, 0);
@@ -75,35 +75,35 @@ class SelectedShapes {
     QVB_Mode(context_.body, context_.modes[j], 0, buffer_.data(), 0);
     for (size_t i = 0; i < position_.size(); ++i) {
       const int p = position_[i];
-      if (p >= 0 && p < node_count_) std::copy_n(&buffer_[i * 3], 3, target + static_cast<size_t>(p) * 3);
+      if (p >= 0 && p < nodeCount_) std::copy_n(&buffer_[i * 3], 3, target + static_cast<size_t>(p) * 3);
     }
   }
 
  private:
   const ConversionContext &context_;
-  int node_count_;
+  int nodeCount_;
   std::vector<int> position_;  // node index of each shape node, when not in node order
   std::vector<double> buffer_;
 };
 
 // Fills i5 and i9 from the body's nodal masses; false on a body without nodes.
-bool BuildInvariants5And9(ConversionContext &context, std::vector<double> &i5, std::vector<double> &i9) {
+bool buildInvariants5And9(ConversionContext &context, std::vector<double> &i5, std::vector<double> &i9) {
   QVB_Handle body = context.body;
-  const int node_count = QVB_NodeCount(body);
-  if (node_count <= 0) {
+  const int nodeCount = QVB_NodeCount(body);
+  if (nodeCount <= 0) {
     QVB_Error("Failed to allocate memory for Invars 5 and 9 at line %d in file %s.\n", __LINE__, kSourceName);
     return false;
   }
   const int n = static_cast<int>(context.modes.size());
   QVB_TimeMonitor(n);
-  std::vector<double> masses(node_count);
-  for (int p = 0; p < node_count; ++p) masses[p] = QVB_NodalMass(body, p);
-  SelectedShapes shapes(context, node_count);
-  const bool progress = Run().progress;
-  return kernels::ComputeInvariants5And9Streamed(
+  std::vector<double> masses(nodeCount);
+  for (int p = 0; p < nodeCount; ++p) masses[p] = QVB_NodalMass(body, p);
+  SelectedShapes shapes(context, nodeCount);
+  const bool progress = runState().progress;
+  return kernels::computeInvariants5And9Streamed(
       masses, n,
       [&shapes](int j, double *target) {
-        shapes.Fetch(j, target);
+        shapes.fetch(j, target);
         return true;
       },
       kShapeBudgetBytes, i5, i9, [progress](int) {
@@ -113,33 +113,33 @@ bool BuildInvariants5And9(ConversionContext &context, std::vector<double> &i5, s
 
 }  // namespace
 
-bool WriteInvariant1(ConversionContext &context, MtxWriter &mtx) {
-  const double value = QVB_Invar1(context.body) * context.mass_scale;
-  if (!mtx.MatrixHeader(kInvar1, -1, "FULL", "RORDER", 1, 0, 1, 0)) return false;
-  mtx.Zeroed(value);
+bool writeInvariant1(ConversionContext &context, MtxWriter &mtx) {
+  const double value = QVB_Invar1(context.body) * context.massScale;
+  if (!mtx.matrixHeader(kInvar1, -1, "FULL", "RORDER", 1, 0, 1, 0)) return false;
+  mtx.zeroed(value);
   std::fputc(' ', mtx.stream());
-  mtx.EndLine();
+  mtx.endLine();
   return true;
 }
 
-bool WriteInvariant2(ConversionContext &context, MtxWriter &mtx) {
+bool writeInvariant2(ConversionContext &context, MtxWriter &mtx) {
   BodyArray values(QVB_Invar2(context.body));
   if (values.data == nullptr) return false;
-  if (!mtx.MatrixHeader(kInvar2, -1, "FULL", "RORDER", 1, 0, 3, 0)) return false;
-  mtx.RealLines(Scaled(values.data, 3, context.mass_scale), 3, true);
+  if (!mtx.matrixHeader(kInvar2, -1, "FULL", "RORDER", 1, 0, 3, 0)) return false;
+  mtx.realLines(scaledValues(values.data, 3, context.massScale), 3, true);
   return true;
 }
 
-bool WriteInvariant3(ConversionContext &context, MtxWriter &mtx) {
-  return WriteModalVectorInvariant(context, mtx, kInvar3, &QVB_Invar3);
+bool writeInvariant3(ConversionContext &context, MtxWriter &mtx) {
+  return writeModalVectorInvariant(context, mtx, kInvar3, &QVB_Invar3);
 }
 
-bool WriteInvariant4(ConversionContext &context, MtxWriter &mtx) {
-  return WriteModalVectorInvariant(context, mtx, kInvar4, &QVB_Invar4);
+bool writeInvariant4(ConversionContext &context, MtxWriter &mtx) {
+  return writeModalVectorInvariant(context, mtx, kInvar4, &QVB_Invar4);
 }
 
-bool WriteInvariants5And9(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kInvar5)) return true;
+bool writeInvariants5And9(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kInvar5)) return true;
   QVB_Handle body = context.body;
   const int n = static_cast<int>(context.modes.size());
   if (n == 0) {
@@ -149,68 +149,68 @@ bool WriteInvariants5And9(ConversionContext &context, MtxWriter &mtx) {
   const size_t nn = static_cast<size_t>(n);
   std::vector<double> i5(nn * 3 * nn, 0.0), i9(nn * nn * 9, 0.0);
   if (QVB_Exists(body, block::kInvariant5) && QVB_Exists(body, block::kInvariant9)) {
-    const int mode_count = QVB_ModeCount(body);
-    const std::vector<int> idx = SelectedModeIndices(context);
+    const int modeCount = QVB_ModeCount(body);
+    const std::vector<int> idx = selectedModeIndices(context);
     for (size_t j = 0; j < nn; ++j) {
       BodyArray row(QVB_Invar5(body, idx[j]));
       for (size_t k = 0; k < nn; ++k) {
         BodyArray block(QVB_Invar9(body, idx[j], idx[k]));
-        if (row.data == nullptr || block.data == nullptr) return AnnouncedMatrixMissing(kInvar5);
+        if (row.data == nullptr || block.data == nullptr) return announcedMatrixMissing(kInvar5);
         for (int r = 0; r < 3; ++r)
-          i5[(j * 3 + r) * nn + k] = row.data[static_cast<size_t>(r) * mode_count + idx[k]];
+          i5[(j * 3 + r) * nn + k] = row.data[static_cast<size_t>(r) * modeCount + idx[k]];
         for (int e = 0; e < 9; ++e) i9[(j * nn + k) * 9 + e] = block.data[e];
       }
     }
   } else if (QVB_Exists(body, block::kNodalMasses)) {
-    if (!BuildInvariants5And9(context, i5, i9)) return false;
+    if (!buildInvariants5And9(context, i5, i9)) return false;
   } else {
     QVB_Warning("Attempting to build Invars 5 and 9 from a node-stripped QVB ");
   }
-  for (double &v : i5) v *= context.mass_scale;
-  for (double &v : i9) v *= context.mass_scale;
-  if (!mtx.MatrixHeader(kInvar5, -1, "FULL", "RORDER", 3 * n, 0, n, 0)) return false;
-  mtx.RealLines(i5, n, true);
-  if (!mtx.MatrixHeader(kInvar9, -1, "FULL", "RORDER", 3 * n * n, 0, 3, 0)) return false;
-  mtx.RealLines(i9, 3, true);
+  for (double &v : i5) v *= context.massScale;
+  for (double &v : i9) v *= context.massScale;
+  if (!mtx.matrixHeader(kInvar5, -1, "FULL", "RORDER", 3 * n, 0, n, 0)) return false;
+  mtx.realLines(i5, n, true);
+  if (!mtx.matrixHeader(kInvar9, -1, "FULL", "RORDER", 3 * n * n, 0, 3, 0)) return false;
+  mtx.realLines(i9, 3, true);
   return true;
 }
 
-bool WriteInvariant6(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kInvar6)) return true;
+bool writeInvariant6(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kInvar6)) return true;
   BodyArray values(QVB_Invar6(context.body));
   if (values.data == nullptr) return false;
-  const size_t mode_count = static_cast<size_t>(QVB_ModeCount(context.body));
-  const std::vector<int> idx = SelectedModeIndices(context);
+  const size_t modeCount = static_cast<size_t>(QVB_ModeCount(context.body));
+  const std::vector<int> idx = selectedModeIndices(context);
   const int n = static_cast<int>(idx.size());
   std::vector<double> dense(static_cast<size_t>(n) * n);
   for (int j = 0; j < n; ++j)
     for (int k = 0; k < n; ++k)
-      dense[static_cast<size_t>(j) * n + k] = values.data[idx[j] * mode_count + idx[k]] * context.mass_scale;
+      dense[static_cast<size_t>(j) * n + k] = values.data[idx[j] * modeCount + idx[k]] * context.massScale;
   return mtx.Sparse(kInvar6, n, n, dense);
 }
 
-bool WriteInvariant7(ConversionContext &context, MtxWriter &mtx) {
+bool writeInvariant7(ConversionContext &context, MtxWriter &mtx) {
   BodyArray values(QVB_Invar7(context.body));
   if (values.data == nullptr) return false;
-  if (!mtx.MatrixHeader(kInvar7, -1, "FULL", "RORDER", 3, 0, 3, 0)) return false;
-  mtx.RealLines(Scaled(values.data, 9, context.mass_scale), 3, true);
+  if (!mtx.matrixHeader(kInvar7, -1, "FULL", "RORDER", 3, 0, 3, 0)) return false;
+  mtx.realLines(scaledValues(values.data, 9, context.massScale), 3, true);
   return true;
 }
 
-bool WriteInvariant8(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kInvar8)) return true;
-  const std::vector<int> idx = SelectedModeIndices(context);
+bool writeInvariant8(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kInvar8)) return true;
+  const std::vector<int> idx = selectedModeIndices(context);
   std::vector<double> all;
   for (int index : idx) {
     BodyArray values(QVB_Invar8(context.body, index));
     if (values.data == nullptr) return false;
-    const std::vector<double> scaled = Scaled(values.data, 9, context.mass_scale);
+    const std::vector<double> scaled = scaledValues(values.data, 9, context.massScale);
     all.insert(all.end(), scaled.begin(), scaled.end());
   }
   const int n = static_cast<int>(idx.size());
-  if (!mtx.MatrixHeader(kInvar8, -1, "FULL", "RORDER", n, 0, 9, 0)) return false;
+  if (!mtx.matrixHeader(kInvar8, -1, "FULL", "RORDER", n, 0, 9, 0)) return false;
   // Nine values per mode, written as a 3 x 3 block.
-  mtx.RealLines(all, 3, true);
+  mtx.realLines(all, 3, true);
   return true;
 }
 

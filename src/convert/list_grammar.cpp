@@ -14,7 +14,7 @@ namespace {
 // a selection file can repeat a range thousands of times.
 constexpr long long kMaxListLength = 10'000'000;
 
-bool AppendRange(long long first, long long last, std::vector<int> &values) {
+bool appendRange(long long first, long long last, std::vector<int> &values) {
   if (last < first) return true;
   if (last - first >= kMaxListLength - static_cast<long long>(values.size())) return false;
   for (long long v = first; v <= last; ++v) values.push_back(static_cast<int>(v));
@@ -23,22 +23,22 @@ bool AppendRange(long long first, long long last, std::vector<int> &values) {
 
 // The token after a colon form supplies the range end; it must exist and
 // must not start a switch.
-bool TakeRangeEnd(const std::vector<std::string> &tokens, size_t &pos, int &end) {
-  if (pos >= tokens.size() || StartsSwitch(tokens[pos])) return false;
+bool takeRangeEnd(const std::vector<std::string> &tokens, size_t &pos, int &end) {
+  if (pos >= tokens.size() || startsSwitch(tokens[pos])) return false;
   end = std::atoi(tokens[pos++].c_str());
   return true;
 }
 
 }  // namespace
 
-bool ReadIntegerList(const std::vector<std::string> &tokens, size_t &pos, RangeColon colon,
+bool readIntegerList(const std::vector<std::string> &tokens, size_t &pos, RangeColon colon,
                      std::vector<int> &values) {
-  while (pos < tokens.size() && !StartsSwitch(tokens[pos])) {
+  while (pos < tokens.size() && !startsSwitch(tokens[pos])) {
     const std::string &token = tokens[pos++];
     if (token == ":") {
       int end = 0;
-      if (values.empty() || !TakeRangeEnd(tokens, pos, end)) return false;
-      if (!AppendRange(values.back(), end, values)) return false;
+      if (values.empty() || !takeRangeEnd(tokens, pos, end)) return false;
+      if (!appendRange(values.back(), end, values)) return false;
       continue;
     }
     const size_t split = colon == RangeColon::kFirst ? token.find(':') : token.rfind(':');
@@ -47,27 +47,27 @@ bool ReadIntegerList(const std::vector<std::string> &tokens, size_t &pos, RangeC
       values.push_back(std::atoi(token.c_str()));
       continue;
     }
-    const std::string first_text = token.substr(0, split);
-    const std::string last_text = token.substr(split + 1);
+    const std::string firstText = token.substr(0, split);
+    const std::string lastText = token.substr(split + 1);
     int first = 0;
-    if (first_text.empty()) {
+    if (firstText.empty()) {
       if (values.empty()) return false;
       first = values.back();
     } else {
-      first = std::atoi(first_text.c_str());
+      first = std::atoi(firstText.c_str());
     }
     int last = 0;
-    if (last_text.empty()) {
-      if (!TakeRangeEnd(tokens, pos, last)) return false;
+    if (lastText.empty()) {
+      if (!takeRangeEnd(tokens, pos, last)) return false;
     } else {
-      last = std::atoi(last_text.c_str());
+      last = std::atoi(lastText.c_str());
     }
-    if (!AppendRange(first, last, values)) return false;
+    if (!appendRange(first, last, values)) return false;
   }
   return true;
 }
 
-void SortUnique(std::vector<int> &values) {
+void sortUnique(std::vector<int> &values) {
   std::sort(values.begin(), values.end());
   values.erase(std::unique(values.begin(), values.end()), values.end());
 }

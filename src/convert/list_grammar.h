@@ -19,10 +19,10 @@ enum class RangeColon { kFirst, kLast };
 // `values` (which may already hold values of earlier switches of the same
 // kind). On return `pos` is the first token not read. Returns false on a
 // malformed list; `values` may then hold part of it.
-bool ReadIntegerList(const std::vector<std::string> &tokens, size_t &pos, RangeColon colon,
+bool readIntegerList(const std::vector<std::string> &tokens, size_t &pos, RangeColon colon,
                      std::vector<int> &values);
 
 // Sorts ascending and drops repeated values.
-void SortUnique(std::vector<int> &values);
+void sortUnique(std::vector<int> &values);
 
 }  // namespace qvb::convert

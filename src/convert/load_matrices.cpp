@@ -20,29 +20,29 @@ struct HeapArray {
 
 }  // namespace
 
-bool WritePreload(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kPreload)) return true;
+bool writePreload(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kPreload)) return true;
   int ignored = 0;
   HeapArray preload(QVB_GetModalPreload(context.body, &ignored));
-  if (preload.data == nullptr) return AnnouncedMatrixMissing(kPreload);
-  const std::vector<int> idx = SelectedModeIndices(context);
-  if (!mtx.MatrixHeader(kPreload, -1, "FULL", "CORDER", static_cast<int>(idx.size()), 0, 1, 0)) return false;
+  if (preload.data == nullptr) return announcedMatrixMissing(kPreload);
+  const std::vector<int> idx = selectedModeIndices(context);
+  if (!mtx.matrixHeader(kPreload, -1, "FULL", "CORDER", static_cast<int>(idx.size()), 0, 1, 0)) return false;
   for (int index : idx) {
-    mtx.Zeroed(preload.data[index]);
-    mtx.EndLine();
+    mtx.zeroed(preload.data[index]);
+    mtx.endLine();
   }
   return true;
 }
 
-bool WriteModalLoads(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kModLoad)) return true;
+bool writeModalLoads(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kModLoad)) return true;
   QVB_Handle body = context.body;
   const int cases = QVB_GetModalLoadCaseCount(body);
-  if (cases <= 0) return AnnouncedMatrixMissing(kModLoad);
-  const std::vector<int> idx = SelectedModeIndices(context);
+  if (cases <= 0) return announcedMatrixMissing(kModLoad);
+  const std::vector<int> idx = selectedModeIndices(context);
   const int n = static_cast<int>(idx.size());
   const int rows = n + 6;
-  if (!mtx.MatrixHeader(kModLoad, -1, "FULL", "CORDER", rows, 0, cases, 0)) return false;
+  if (!mtx.matrixHeader(kModLoad, -1, "FULL", "CORDER", rows, 0, cases, 0)) return false;
 
   // The first six entries of a load vector are its rigid-body part only when
   // the body has exactly six rigid-body modes ahead of the flexible ones.
@@ -55,7 +55,7 @@ bool WriteModalLoads(ConversionContext &context, MtxWriter &mtx) {
   for (int c = 0; c < cases; ++c) {
     int count = 0;
     HeapArray load(QVB_GetModalLoad(body, c, &count));
-    if (load.data == nullptr) return AnnouncedMatrixMissing(kModLoad);
+    if (load.data == nullptr) return announcedMatrixMissing(kModLoad);
     // A body with fewer than six modes hands out a shorter vector; what it
     // does not hold is zero, never read past its end.
     const auto value = [&](int i) { return i >= 0 && i < count ? load.data[i] : 0.0; };
@@ -65,12 +65,12 @@ bool WriteModalLoads(ConversionContext &context, MtxWriter &mtx) {
       if (idx[k] < rigid) QVB_Warning("A suspected rigid body mode detected among the selected modes");
     }
   }
-  mtx.RealLines(table, cases, true);
+  mtx.realLines(table, cases, true);
   return true;
 }
 
-bool WriteGeneralizedDamping(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kGenDamp)) return true;
+bool writeGeneralizedDamping(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kGenDamp)) return true;
   const int n = static_cast<int>(context.modes.size());
   const int size = n + 6;
   std::vector<double> dense(static_cast<size_t>(size) * size, 0.0);

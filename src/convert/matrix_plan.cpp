@@ -9,33 +9,33 @@ std::vector<int> MatrixPlan::Names() const {
   return names;
 }
 
-MatrixPlan PlanMatrices(bool skip_invariants_5_9, bool rigid_only, const BodyOffer &offer,
-                        const std::vector<int> &edge_numbers) {
+MatrixPlan planMatrices(bool skipInvariants59, bool rigidOnly, const BodyOffer &offer,
+                        const std::vector<int> &edgeNumbers) {
   MatrixPlan plan;
   plan.present.fill(true);
   plan.present[kEdge] = false;
-  if (rigid_only) {
+  if (rigidOnly) {
     for (int name : {kSelMod, kGenStiff, kInvar3, kInvar4, kInvar5, kInvar6, kInvar8, kInvar9,
                      kTMode, kRMode, kPreload, kModLoad, kGenDamp, kRdAxis, kRdGyro, kRdCirc,
                      kRdDiff})
       plan.present[name] = false;
-    plan.invariant_flags = "TTFFFFTFF ";
+    plan.invariantFlags = "TTFFFFTFF ";
     return plan;
   }
-  if (skip_invariants_5_9) {
+  if (skipInvariants59) {
     plan.present[kInvar5] = plan.present[kInvar9] = false;
-    plan.invariant_flags = "TTTTFTTTF ";
+    plan.invariantFlags = "TTTTFTTTF ";
   } else {
-    plan.invariant_flags = "TTTTTTTTT ";
+    plan.invariantFlags = "TTTTTTTTT ";
   }
   plan.present[kPreload] = offer.preload;
-  plan.present[kModLoad] = offer.load_cases > 0;
-  plan.present[kGenDamp] = offer.damping_entries != 0;
-  plan.present[kRdAxis] = offer.rotor_dynamics;
-  plan.present[kRdGyro] = offer.rotor_dynamics && offer.rotor_matrix[0];
-  plan.present[kRdCirc] = offer.rotor_dynamics && offer.rotor_matrix[1];
-  plan.present[kRdDiff] = offer.rotor_dynamics && offer.rotor_matrix[2];
-  plan.edges = edge_numbers;
+  plan.present[kModLoad] = offer.loadCases > 0;
+  plan.present[kGenDamp] = offer.dampingEntries != 0;
+  plan.present[kRdAxis] = offer.rotorDynamics;
+  plan.present[kRdGyro] = offer.rotorDynamics && offer.rotorMatrix[0];
+  plan.present[kRdCirc] = offer.rotorDynamics && offer.rotorMatrix[1];
+  plan.present[kRdDiff] = offer.rotorDynamics && offer.rotorMatrix[2];
+  plan.edges = edgeNumbers;
   return plan;
 }
 

@@ -14,27 +14,27 @@ namespace qvb::convert {
 // What the body offers, asked once before the header is written.
 struct BodyOffer {
   bool preload = false;
-  int load_cases = 0;
-  bool rotor_dynamics = false;
-  std::array<bool, 3> rotor_matrix{};  // RDGYRO, RDCIRC, RDDIFF
-  int damping_entries = 0;
+  int loadCases = 0;
+  bool rotorDynamics = false;
+  std::array<bool, 3> rotorMatrix{};  // RDGYRO, RDCIRC, RDDIFF
+  int dampingEntries = 0;
 };
 
 struct MatrixPlan {
   std::array<bool, kMatrixNameCount> present{};
   std::vector<int> edges;        // edge numbers, in the order of definition
-  std::string invariant_flags;   // nine letters and a blank
+  std::string invariantFlags;   // nine letters and a blank
 
-  bool Has(int name) const { return present[name]; }
+  bool has(int name) const { return present[name]; }
   // Named matrices in table order (the order of the header's name list).
   std::vector<int> Names() const;
-  int Count() const { return static_cast<int>(Names().size() + edges.size()); }
+  int count() const { return static_cast<int>(Names().size() + edges.size()); }
 };
 
 // -E (rigid-body data only) wins over -F: both ask for less, and -E already
 // leaves out invariants 5 and 9, so the result is the rigid-body set with its
 // own flags word. Edges belong to the flexible data and go with -E too.
-MatrixPlan PlanMatrices(bool skip_invariants_5_9, bool rigid_only, const BodyOffer &offer,
-                        const std::vector<int> &edge_numbers);
+MatrixPlan planMatrices(bool skipInvariants59, bool rigidOnly, const BodyOffer &offer,
+                        const std::vector<int> &edgeNumbers);
 
 }  // namespace qvb::convert

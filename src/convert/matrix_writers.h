@@ -8,29 +8,29 @@
 
 namespace qvb::convert {
 
-bool WriteSelectedNodes(ConversionContext &context, MtxWriter &mtx);
-bool WriteSelectedModes(ConversionContext &context, MtxWriter &mtx);
-bool WriteInvariant1(ConversionContext &context, MtxWriter &mtx);
-bool WriteInvariant2(ConversionContext &context, MtxWriter &mtx);
-bool WriteInvariant3(ConversionContext &context, MtxWriter &mtx);
-bool WriteInvariant4(ConversionContext &context, MtxWriter &mtx);
-bool WriteInvariants5And9(ConversionContext &context, MtxWriter &mtx);
-bool WriteInvariant6(ConversionContext &context, MtxWriter &mtx);
-bool WriteInvariant7(ConversionContext &context, MtxWriter &mtx);
-bool WriteInvariant8(ConversionContext &context, MtxWriter &mtx);
-bool WriteGeneralizedStiffness(ConversionContext &context, MtxWriter &mtx);
-bool WriteModeShapes(ConversionContext &context, MtxWriter &mtx);
-bool WritePreload(ConversionContext &context, MtxWriter &mtx);
-bool WriteModalLoads(ConversionContext &context, MtxWriter &mtx);
-bool WriteGeneralizedDamping(ConversionContext &context, MtxWriter &mtx);
-bool WriteEdges(ConversionContext &context, MtxWriter &mtx);
-bool WriteRotorDynamics(ConversionContext &context, MtxWriter &mtx);
+bool writeSelectedNodes(ConversionContext &context, MtxWriter &mtx);
+bool writeSelectedModes(ConversionContext &context, MtxWriter &mtx);
+bool writeInvariant1(ConversionContext &context, MtxWriter &mtx);
+bool writeInvariant2(ConversionContext &context, MtxWriter &mtx);
+bool writeInvariant3(ConversionContext &context, MtxWriter &mtx);
+bool writeInvariant4(ConversionContext &context, MtxWriter &mtx);
+bool writeInvariants5And9(ConversionContext &context, MtxWriter &mtx);
+bool writeInvariant6(ConversionContext &context, MtxWriter &mtx);
+bool writeInvariant7(ConversionContext &context, MtxWriter &mtx);
+bool writeInvariant8(ConversionContext &context, MtxWriter &mtx);
+bool writeGeneralizedStiffness(ConversionContext &context, MtxWriter &mtx);
+bool writeModeShapes(ConversionContext &context, MtxWriter &mtx);
+bool writePreload(ConversionContext &context, MtxWriter &mtx);
+bool writeModalLoads(ConversionContext &context, MtxWriter &mtx);
+bool writeGeneralizedDamping(ConversionContext &context, MtxWriter &mtx);
+bool writeEdges(ConversionContext &context, MtxWriter &mtx);
+bool writeRotorDynamics(ConversionContext &context, MtxWriter &mtx);
 
 // Position of each selected mode in the body's mode order.
-std::vector<int> SelectedModeIndices(const ConversionContext &context);
+std::vector<int> selectedModeIndices(const ConversionContext &context);
 
 // Reports, through the message channel, that a matrix the header already
 // announced can no longer be read, and fails the conversion.
-bool AnnouncedMatrixMissing(int name);
+bool announcedMatrixMissing(int name);
 
 }  // namespace qvb::convert

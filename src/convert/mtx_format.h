@@ -22,7 +22,7 @@ enum MatrixName {
 };
 
 // The stored name, trailing blanks included (they are printed).
-const char *StoredMatrixName(int index);
+const char *storedMatrixName(int index);
 
 // Values whose magnitude is at or below this are dropped from sparse
 // matrices; in "zeroed" full matrices values strictly below it print as 0.0.
@@ -30,37 +30,37 @@ constexpr double kTinyValue = 1e-10;
 
 class MtxWriter {
  public:
-  MtxWriter(std::FILE *out, bool double_precision) : out_(out), double_(double_precision) {}
+  MtxWriter(std::FILE *out, bool doublePrecision) : out_(out), double_(doublePrecision) {}
 
   std::FILE *stream() const { return out_; }
-  bool double_precision() const { return double_; }
+  bool doublePrecision() const { return double_; }
 
   // One matrix header line. seq < 0 means no sequence number (only edges
   // carry one). storage is "SPARSE" or "FULL"; order "RORDER" or "CORDER"
   // (ignored for SPARSE). Returns false, after printing the reason on
   // standard output, when the words or counts do not make a valid header.
-  bool MatrixHeader(int name, int seq, const char *storage, const char *order, int rows,
-                    int int_columns, int real_columns, int short_columns);
+  bool matrixHeader(int name, int seq, const char *storage, const char *order, int rows,
+                    int intColumns, int realColumns, int shortColumns);
 
-  // Record pieces; a record is the pieces of one line followed by EndLine().
-  void Int(int value) { Put(text_, kernels::FormatInteger(text_, value, 8)); }
-  void Short(int value) { Put(text_, kernels::FormatInteger(text_, value, 4)); }
-  void Real(double value) { Put(text_, kernels::FormatReal(text_, value, double_)); }
-  void Zeroed(double value) { Real(value < kTinyValue && value > -kTinyValue ? 0.0 : value); }
-  void EndLine() { std::fputc('\n', out_); }
+  // Record pieces; a record is the pieces of one line followed by endLine().
+  void integer(int value) { put(text_, kernels::formatInteger(text_, value, 8)); }
+  void shortInteger(int value) { put(text_, kernels::formatInteger(text_, value, 4)); }
+  void real(double value) { put(text_, kernels::formatReal(text_, value, double_)); }
+  void zeroed(double value) { real(value < kTinyValue && value > -kTinyValue ? 0.0 : value); }
+  void endLine() { std::fputc('\n', out_); }
 
   // A sparse matrix from a dense row-major rows x columns array: the header
   // counts exactly the entries that the records then list, and an empty
   // matrix is written as the single entry (1, 1, 0.0).
   bool Sparse(int name, int rows, int columns, const std::vector<double> &dense);
 
-  // A full row-major matrix of reals, `per_line` values a line, zeroed or not.
+  // A full row-major matrix of reals, `perLine` values a line, zeroed or not.
   // The header's counts are given by the caller (some matrices declare a row
   // shape that differs from their line shape).
-  void RealLines(const std::vector<double> &values, int per_line, bool zeroed);
+  void realLines(const std::vector<double> &values, int perLine, bool zeroed);
 
  private:
-  void Put(const char *text, size_t length) { std::fwrite(text, 1, length, out_); }
+  void put(const char *text, size_t length) { std::fwrite(text, 1, length, out_); }
 
   std::FILE *out_;
   bool double_;
@@ -69,6 +69,6 @@ class MtxWriter {
 
 // The header's name list: every entry 18 characters wide, four to a line.
 // Named matrices are given by table index, edges by their numbers.
-void WriteNameList(std::FILE *out, const std::vector<int> &names, const std::vector<int> &edges);
+void writeNameList(std::FILE *out, const std::vector<int> &names, const std::vector<int> &edges);
 
 }  // namespace qvb::convert

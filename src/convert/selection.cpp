@@ -7,26 +7,26 @@
 
 namespace qvb::convert {
 
-bool SelectNodes(const CommandLine &line, ConversionContext &context) {
+bool selectNodes(const CommandLine &line, ConversionContext &context) {
   context.nodes.clear();
   QVB_Handle body = context.body;
-  if (line.keep_nodes.empty()) {
+  if (line.keepNodes.empty()) {
     const int count = QVB_NodeCount(body);
     // Leaving out every node leaves nothing to write.
-    if (static_cast<int>(line.drop_nodes.size()) == count) {
+    if (static_cast<int>(line.dropNodes.size()) == count) {
       std::printf("\n**ERROR^G** Failed to allocate memory for selected nodes at line %d in file %s.\n\n",
                   __LINE__, kSourceName);
       return false;
     }
     for (int i = 0; i < count; ++i) {
       const int id = QVB_NodeID(body, i);
-      if (!std::binary_search(line.drop_nodes.begin(), line.drop_nodes.end(), id))
+      if (!std::binary_search(line.dropNodes.begin(), line.dropNodes.end(), id))
         context.nodes.push_back(i);
     }
-  } else if (line.keep_nodes.size() == 1 && line.keep_nodes[0] == 0) {
+  } else if (line.keepNodes.size() == 1 && line.keepNodes[0] == 0) {
     context.nodes.push_back(0);
   } else {
-    for (int id : line.keep_nodes) {
+    for (int id : line.keepNodes) {
       const int index = QVB_NodeIndex(body, id);
       if (index < 0) {
         std::printf("\n**WARNING\a** The QVB or KT DB does not have Node %d, skip.\n\n", id);
@@ -39,7 +39,7 @@ bool SelectNodes(const CommandLine &line, ConversionContext &context) {
   return true;
 }
 
-bool SelectModes(const CommandLine &line, ConversionContext &context) {
+bool selectModes(const CommandLine &line, ConversionContext &context) {
   context.modes.clear();
   // Mode shapes are independent vectors of six values per node, so no body
   // has more modes than six times its nodes. A body that claims more (a
@@ -47,15 +47,15 @@ bool SelectModes(const CommandLine &line, ConversionContext &context) {
   // mode-by-mode matrices take memory out of all proportion to the file.
   const int modes = QVB_ModeCount(context.body), nodes = QVB_NodeCount(context.body);
   if (modes > 6 * static_cast<long long>(nodes)) {
-    PrintError("The body declares %d modes for %d nodes (at most six modes a node): it is damaged", modes, nodes);
+    printError("The body declares %d modes for %d nodes (at most six modes a node): it is damaged", modes, nodes);
     return false;
   }
-  if (!line.keep_modes.empty()) {
-    context.modes = line.keep_modes;
+  if (!line.keepModes.empty()) {
+    context.modes = line.keepModes;
     return true;
   }
   const int count = QVB_ModeCount(context.body);
-  if (count > 0 && static_cast<int>(line.drop_modes.size()) == count) {
+  if (count > 0 && static_cast<int>(line.dropModes.size()) == count) {
     std::printf("\n**ERROR^G** Failed to allocate memory for selected modes at line %d in file %s.\n\n",
                 __LINE__, kSourceName);
     return false;
@@ -65,7 +65,7 @@ bool SelectModes(const CommandLine &line, ConversionContext &context) {
   // never a number without a mode when the numbering has gaps (1, 2, 7).
   for (int index = 0; index < count; ++index) {
     const int mode = QVB_ModeNumber(context.body, index);
-    if (!std::binary_search(line.drop_modes.begin(), line.drop_modes.end(), mode))
+    if (!std::binary_search(line.dropModes.begin(), line.dropModes.end(), mode))
       context.modes.push_back(mode);
   }
   std::sort(context.modes.begin(), context.modes.end());

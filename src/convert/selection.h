@@ -9,7 +9,7 @@ namespace qvb::convert {
 // Fill context.nodes (node indices) and context.modes (mode numbers) from
 // the sorted -N/+N and -M/+M lists. False, after a message, when nothing
 // would be left.
-bool SelectNodes(const CommandLine &line, ConversionContext &context);
-bool SelectModes(const CommandLine &line, ConversionContext &context);
+bool selectNodes(const CommandLine &line, ConversionContext &context);
+bool selectModes(const CommandLine &line, ConversionContext &context);
 
 }  // namespace qvb::convert

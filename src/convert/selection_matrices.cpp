@@ -7,55 +7,55 @@
 
 namespace qvb::convert {
 
-std::vector<int> SelectedModeIndices(const ConversionContext &context) {
+std::vector<int> selectedModeIndices(const ConversionContext &context) {
   std::vector<int> indices;
   for (int mode : context.modes) indices.push_back(QVB_ModeIndex(context.body, mode));
   return indices;
 }
 
-bool AnnouncedMatrixMissing(int name) {
-  QVB_Error("The body no longer provides %s although the file header lists it", StoredMatrixName(name));
+bool announcedMatrixMissing(int name) {
+  QVB_Error("The body no longer provides %s although the file header lists it", storedMatrixName(name));
   return false;
 }
 
-bool WriteSelectedNodes(ConversionContext &context, MtxWriter &mtx) {
+bool writeSelectedNodes(ConversionContext &context, MtxWriter &mtx) {
   QVB_Handle body = context.body;
-  int interface_count = 0;
-  int *interface_nodes = QVB_InterfaceNodes(body, &interface_count);
+  int interfaceCount = 0;
+  int *interfaceNodes = QVB_InterfaceNodes(body, &interfaceCount);
   std::vector<int> interface;
-  if (interface_nodes != nullptr) {
-    interface.assign(interface_nodes, interface_nodes + std::max(interface_count, 0));
-    QVB_FreeMemory(interface_nodes);
+  if (interfaceNodes != nullptr) {
+    interface.assign(interfaceNodes, interfaceNodes + std::max(interfaceCount, 0));
+    QVB_FreeMemory(interfaceNodes);
   }
   const int s = static_cast<int>(context.nodes.size());
-  if (!mtx.MatrixHeader(kSelNod, -1, "FULL", "RORDER", s, 1, 3, 1)) return false;
+  if (!mtx.matrixHeader(kSelNod, -1, "FULL", "RORDER", s, 1, 3, 1)) return false;
   for (int index : context.nodes) {
     double xyz[3] = {0.0, 0.0, 0.0};
     QVB_NodeCoordinates(body, index, xyz);
-    mtx.Int(QVB_NodeID(body, index));
-    for (double v : xyz) mtx.Real(v);
-    mtx.Short(std::find(interface.begin(), interface.end(), index) != interface.end() ? 1 : 0);
-    mtx.EndLine();
+    mtx.integer(QVB_NodeID(body, index));
+    for (double v : xyz) mtx.real(v);
+    mtx.shortInteger(std::find(interface.begin(), interface.end(), index) != interface.end() ? 1 : 0);
+    mtx.endLine();
   }
   return true;
 }
 
-bool WriteSelectedModes(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kSelMod)) return true;
+bool writeSelectedModes(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kSelMod)) return true;
   const int n = static_cast<int>(context.modes.size());
-  if (!mtx.MatrixHeader(kSelMod, -1, "FULL", "RORDER", n, 1, 1, 0)) return false;
+  if (!mtx.matrixHeader(kSelMod, -1, "FULL", "RORDER", n, 1, 1, 0)) return false;
   for (int mode : context.modes) {
     double value = 0.0;
     QVB_Eigenvalue(context.body, mode, nullptr, &value, nullptr, nullptr, nullptr);
-    mtx.Int(mode);
-    mtx.Zeroed(value);
-    mtx.EndLine();
+    mtx.integer(mode);
+    mtx.zeroed(value);
+    mtx.endLine();
   }
   return true;
 }
 
-bool WriteGeneralizedStiffness(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kGenStiff)) return true;
+bool writeGeneralizedStiffness(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kGenStiff)) return true;
   const int n = static_cast<int>(context.modes.size());
   if (n == 0) {
     QVB_Error("Failed to allocate memory for GENSTIFF at line %d in file %s.\n", __LINE__, kSourceName);
@@ -65,7 +65,7 @@ bool WriteGeneralizedStiffness(ConversionContext &context, MtxWriter &mtx) {
   std::vector<double *> rows(n);
   for (int j = 0; j < n; ++j) rows[j] = dense.data() + static_cast<size_t>(j) * n;
   QVB_GenStiffSelected(context.body, rows.data(), n, context.modes.data());
-  for (double &v : dense) v *= context.stiffness_scale;
+  for (double &v : dense) v *= context.stiffnessScale;
   return mtx.Sparse(kGenStiff, n, n, dense);
 }
 
@@ -77,12 +77,12 @@ namespace {
 // goes out in large writes (this is the largest matrix of the file) and no
 // array of the whole matrix is ever allocated, whose fresh pages would cost
 // more than the fetching (page faults: bench/README.md).
-bool WriteShapePart(ConversionContext &context, MtxWriter &mtx, int name, int part,
-                    const std::vector<int> &node_ids) {
+bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int part,
+                    const std::vector<int> &nodeIds) {
   const int n = static_cast<int>(context.modes.size());
-  const int s = static_cast<int>(node_ids.size());
-  if (!mtx.MatrixHeader(name, -1, "FULL", "CORDER", s * n, 0, 3, 0)) return false;
-  const int width = mtx.double_precision() ? 22 : 16, precision = mtx.double_precision() ? 14 : 8;
+  const int s = static_cast<int>(nodeIds.size());
+  if (!mtx.matrixHeader(name, -1, "FULL", "CORDER", s * n, 0, 3, 0)) return false;
+  const int width = mtx.doublePrecision() ? 22 : 16, precision = mtx.doublePrecision() ? 14 : 8;
   constexpr int kNodesPerBlock = 1024;
   std::vector<double> block;
   for (int first = 0; first < s; first += kNodesPerBlock) {
@@ -92,25 +92,25 @@ bool WriteShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
     // Mode outer here: each call reads on in the same mode's values.
     for (int k = 0; k < n; ++k)
       for (int p = first; p < last; ++p)
-        QVB_ModeByNodeWithoutCache(context.body, context.modes[k], 0, node_ids[p],
+        QVB_ModeByNodeWithoutCache(context.body, context.modes[k], 0, nodeIds[p],
                                    block.data() + (static_cast<size_t>(p - first) * n + k) * 3, part);
-    kernels::WriteRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
+    kernels::writeRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
   }
   return true;
 }
 
 }  // namespace
 
-bool WriteModeShapes(ConversionContext &context, MtxWriter &mtx) {
-  if (!context.plan.Has(kTMode)) return true;
+bool writeModeShapes(ConversionContext &context, MtxWriter &mtx) {
+  if (!context.plan.has(kTMode)) return true;
   if (context.modes.empty() || context.nodes.empty() || QVB_NodeCount(context.body) == 0) {
     QVB_Error("Failed to allocate memory at line %d in file %s.\n", __LINE__, kSourceName);
     return false;
   }
-  std::vector<int> node_ids;
-  for (int index : context.nodes) node_ids.push_back(QVB_NodeID(context.body, index));
-  return WriteShapePart(context, mtx, kTMode, 0, node_ids) &&
-         WriteShapePart(context, mtx, kRMode, 1, node_ids);
+  std::vector<int> nodeIds;
+  for (int index : context.nodes) nodeIds.push_back(QVB_NodeID(context.body, index));
+  return writeShapePart(context, mtx, kTMode, 0, nodeIds) &&
+         writeShapePart(context, mtx, kRMode, 1, nodeIds);
 }
 
 }  // namespace qvb::convert

@@ -8,16 +8,16 @@
 
 namespace qvb::convert {
 
-bool WriteShellFile(QVB_Handle body, std::FILE *out) {
-  const int node_count = QVB_NodeCount(body);
-  int face_count = 0, list_size = 0;
-  QVB_FaceListSize(body, &face_count, &list_size);
-  if (list_size <= 0) {
+bool writeShellFile(QVB_Handle body, std::FILE *out) {
+  const int nodeCount = QVB_NodeCount(body);
+  int faceCount = 0, listSize = 0;
+  QVB_FaceListSize(body, &faceCount, &listSize);
+  if (listSize <= 0) {
     std::printf("\n**ERROR^G** Failed to allocate memory for faces in shell file at line %d in file %s.\n\n",
                 __LINE__, kSourceName);
     return false;
   }
-  std::vector<int> list(static_cast<size_t>(list_size), 0);
+  std::vector<int> list(static_cast<size_t>(listSize), 0);
   QVB_ElementFaces(body, list.data());
 
   // Each group is a vertex count and that many node indices. A negative
@@ -35,8 +35,8 @@ bool WriteShellFile(QVB_Handle body, std::FILE *out) {
     i += 1 + static_cast<size_t>(count);
   }
 
-  std::fprintf(out, "%0d %0d %6.6f\n", node_count, static_cast<int>(faces.size()), QVB_Length2Meter(body, 1.0));
-  for (int i = 0; i < node_count; ++i) {
+  std::fprintf(out, "%0d %0d %6.6f\n", nodeCount, static_cast<int>(faces.size()), QVB_Length2Meter(body, 1.0));
+  for (int i = 0; i < nodeCount; ++i) {
     double xyz[3] = {0.0, 0.0, 0.0};
     QVB_NodeCoordinates(body, i, xyz);
     std::fprintf(out, "%6.6lf %6.6lf %6.6lf\n", xyz[0], xyz[1], xyz[2]);
@@ -49,7 +49,7 @@ bool WriteShellFile(QVB_Handle body, std::FILE *out) {
   return true;
 }
 
-void WriteDump(QVB_Handle body, int block, std::FILE *out) {
+void writeDump(QVB_Handle body, int block, std::FILE *out) {
   if (block < 1) {
     for (int b = 1; b <= 37; ++b) QVB_Contents(body, b, out);
   } else {
@@ -58,7 +58,7 @@ void WriteDump(QVB_Handle body, int block, std::FILE *out) {
   std::fflush(out);
 }
 
-[[noreturn]] void TerminateAndExit(int status) {
+[[noreturn]] void terminateAndExit(int status) {
   std::fflush(stdout);
   QVB_Terminate();
   std::exit(status);

@@ -7,19 +7,19 @@
 
 namespace qvb::convert {
 
-// Edits and rescales the body, writes it to line.optimized_file and ends the
+// Edits and rescales the body, writes it to line.optimizedFile and ends the
 // process. Returns (false) only when an interface-node edit names a node that
 // is not an interface node.
-bool WriteOptimizedBody(ConversionContext &context, const CommandLine &line);
+bool writeOptimizedBody(ConversionContext &context, const CommandLine &line);
 
 // Writes and closes the shell stream. False, after a message, when the body
 // has no faces.
-bool WriteShellFile(QVB_Handle body, std::FILE *out);
+bool writeShellFile(QVB_Handle body, std::FILE *out);
 
 // Writes one block (block >= 1) or every block to the dump stream.
-void WriteDump(QVB_Handle body, int block, std::FILE *out);
+void writeDump(QVB_Handle body, int block, std::FILE *out);
 
 // Ends the process after shutting the library down.
-[[noreturn]] void TerminateAndExit(int status);
+[[noreturn]] void terminateAndExit(int status);
 
 }  // namespace qvb::convert

@@ -26,58 +26,58 @@ namespace {
 // to run at full speed, small enough to stay in cache while packing.
 constexpr size_t kChunkBytes = size_t{4} << 20;
 
-// C += alpha * A^T B with A (rows x a_cols) and B (rows x b_cols) column-major
-// and C a_cols x b_cols column-major. With a == b only the upper triangle of
+// C += alpha * A^T B with A (rows x aCols) and B (rows x bCols) column-major
+// and C aCols x bCols column-major. With a == b only the upper triangle of
 // C is updated (the symmetric case, half the work).
-void ProductUpdate(int rows, int a_cols, int b_cols, double alpha, const double *a, const double *b,
+void productUpdate(int rows, int aCols, int bCols, double alpha, const double *a, const double *b,
                    double *c) {
   if (rows == 0) return;
 #ifdef QVB_HAVE_BLAS
   const double one = 1.0;
   if (a == b)
-    dsyrk_("U", "T", &a_cols, &rows, &alpha, a, &rows, &one, c, &a_cols, 1, 1);
+    dsyrk_("U", "T", &aCols, &rows, &alpha, a, &rows, &one, c, &aCols, 1, 1);
   else
-    dgemm_("T", "N", &a_cols, &b_cols, &rows, &alpha, a, &rows, b, &rows, &one, c, &a_cols, 1, 1);
+    dgemm_("T", "N", &aCols, &bCols, &rows, &alpha, a, &rows, b, &rows, &one, c, &aCols, 1, 1);
 #else
-  for (int j = 0; j < b_cols; ++j) {
+  for (int j = 0; j < bCols; ++j) {
     const double *bj = b + static_cast<size_t>(j) * rows;
-    const int last = a == b ? j + 1 : a_cols;
+    const int last = a == b ? j + 1 : aCols;
     for (int i = 0; i < last; ++i) {
       const double *ai = a + static_cast<size_t>(i) * rows;
       double sum = 0.0;
       for (int q = 0; q < rows; ++q) sum += ai[q] * bj[q];
-      c[i + static_cast<size_t>(j) * a_cols] += alpha * sum;
+      c[i + static_cast<size_t>(j) * aCols] += alpha * sum;
     }
   }
 #endif
 }
 
-// Calls on_mode(j) for every j whose share of the work has started, so the
+// Calls onMode(j) for every j whose share of the work has started, so the
 // progress output keeps pace with the node passes.
 class Progress {
  public:
-  Progress(int modes, double total_work, const std::function<void(int)> &on_mode)
-      : modes_(modes), total_(total_work > 0 ? total_work : 1.0), on_mode_(on_mode) {}
-  void Advance(double work) {
+  Progress(int modes, double totalWork, const std::function<void(int)> &onMode)
+      : modes_(modes), total_(totalWork > 0 ? totalWork : 1.0), onMode_(onMode) {}
+  void advance(double work) {
     done_ += work;
     const double share = std::min(1.0, done_ / total_);
     const int due = std::min(modes_, static_cast<int>(share * modes_) + 1);
-    while (next_ < due) Report();
+    while (next_ < due) report();
   }
-  void Finish() {
-    while (next_ < modes_) Report();
+  void finish() {
+    while (next_ < modes_) report();
   }
 
  private:
-  void Report() {
-    if (on_mode_) on_mode_(next_);
+  void report() {
+    if (onMode_) onMode_(next_);
     ++next_;
   }
   int modes_;
   double total_;
   double done_ = 0.0;
   int next_ = 0;
-  const std::function<void(int)> &on_mode_;
+  const std::function<void(int)> &onMode_;
 };
 
 // The component Gram matrices of one or two groups of modes. A group is g
@@ -91,28 +91,28 @@ class GramBuilder {
   // out (3g x 3g, column-major, full) = sum_p m_p y(p) y(p)^T. Negative
   // masses go through a second update with alpha = -1, so a mixed-sign
   // body keeps the symmetric (half-cost) update.
-  void Symmetric(const std::vector<double> &masses, const double *shapes, int g,
+  void symmetric(const std::vector<double> &masses, const double *shapes, int g,
                  std::vector<double> &out, Progress &progress) {
     const int cols = 3 * g;
     out.assign(static_cast<size_t>(cols) * cols, 0.0);
-    const size_t chunk = ChunkNodes(cols);
+    const size_t chunk = chunkNodes(cols);
     for (size_t first = 0; first < nodes_; first += chunk) {
       const size_t count = std::min(chunk, nodes_ - first);
-      plus_.Clear();
-      minus_.Clear();
+      plus_.clear();
+      minus_.clear();
       for (size_t p = first; p < first + count; ++p) {
         const double m = masses[p];
         if (m == 0.0) continue;  // adds nothing; NaN stays in, as it should
-        if (m < 0.0) minus_.Add(p, std::sqrt(-m));
-        else plus_.Add(p, std::sqrt(m));
+        if (m < 0.0) minus_.add(p, std::sqrt(-m));
+        else plus_.add(p, std::sqrt(m));
       }
-      Pack(shapes, g, plus_, packed_a_);
-      ProductUpdate(plus_.Count(), cols, cols, 1.0, packed_a_.data(), packed_a_.data(), out.data());
-      if (minus_.Count() > 0) {
-        Pack(shapes, g, minus_, packed_b_);
-        ProductUpdate(minus_.Count(), cols, cols, -1.0, packed_b_.data(), packed_b_.data(), out.data());
+      pack(shapes, g, plus_, packedA_);
+      productUpdate(plus_.count(), cols, cols, 1.0, packedA_.data(), packedA_.data(), out.data());
+      if (minus_.count() > 0) {
+        pack(shapes, g, minus_, packedB_);
+        productUpdate(minus_.count(), cols, cols, -1.0, packedB_.data(), packedB_.data(), out.data());
       }
-      progress.Advance(static_cast<double>(count) * cols * cols / 2);
+      progress.advance(static_cast<double>(count) * cols * cols / 2);
     }
     for (int j = 0; j < cols; ++j)
       for (int i = j + 1; i < cols; ++i)
@@ -121,26 +121,26 @@ class GramBuilder {
 
   // out (3ga x 3gb, column-major) = sum_p m_p y_a(p) y_b(p)^T: the mass's
   // sign rides on the first factor, so one general product serves all signs.
-  void Cross(const std::vector<double> &masses, const double *shapes_a, int ga, const double *shapes_b,
+  void cross(const std::vector<double> &masses, const double *shapesA, int ga, const double *shapesB,
              int gb, std::vector<double> &out, Progress &progress) {
-    const int cols_a = 3 * ga, cols_b = 3 * gb;
-    out.assign(static_cast<size_t>(cols_a) * cols_b, 0.0);
-    const size_t chunk = ChunkNodes(std::max(cols_a, cols_b));
+    const int colsA = 3 * ga, colsB = 3 * gb;
+    out.assign(static_cast<size_t>(colsA) * colsB, 0.0);
+    const size_t chunk = chunkNodes(std::max(colsA, colsB));
     for (size_t first = 0; first < nodes_; first += chunk) {
       const size_t count = std::min(chunk, nodes_ - first);
-      plus_.Clear();
-      minus_.Clear();
+      plus_.clear();
+      minus_.clear();
       for (size_t p = first; p < first + count; ++p) {
         const double m = masses[p];
         if (m == 0.0) continue;
         const double root = std::sqrt(std::fabs(m));
-        plus_.Add(p, m < 0.0 ? -root : root);
-        minus_.Add(p, root);
+        plus_.add(p, m < 0.0 ? -root : root);
+        minus_.add(p, root);
       }
-      Pack(shapes_a, ga, plus_, packed_a_);
-      Pack(shapes_b, gb, minus_, packed_b_);
-      ProductUpdate(plus_.Count(), cols_a, cols_b, 1.0, packed_a_.data(), packed_b_.data(), out.data());
-      progress.Advance(static_cast<double>(count) * cols_a * cols_b);
+      pack(shapesA, ga, plus_, packedA_);
+      pack(shapesB, gb, minus_, packedB_);
+      productUpdate(plus_.count(), colsA, colsB, 1.0, packedA_.data(), packedB_.data(), out.data());
+      progress.advance(static_cast<double>(count) * colsA * colsB);
     }
   }
 
@@ -149,26 +149,26 @@ class GramBuilder {
   struct Rows {
     std::vector<size_t> node;
     std::vector<double> weight;
-    void Clear() {
+    void clear() {
       node.clear();
       weight.clear();
     }
-    void Add(size_t p, double w) {
+    void add(size_t p, double w) {
       node.push_back(p);
       weight.push_back(w);
     }
-    int Count() const { return static_cast<int>(node.size()); }
+    int count() const { return static_cast<int>(node.size()); }
   };
 
-  size_t ChunkNodes(int cols) const {
-    const size_t by_budget = kChunkBytes / (sizeof(double) * static_cast<size_t>(cols));
-    return std::max<size_t>(64, std::min(by_budget, std::max<size_t>(nodes_, 1)));
+  size_t chunkNodes(int cols) const {
+    const size_t byBudget = kChunkBytes / (sizeof(double) * static_cast<size_t>(cols));
+    return std::max<size_t>(64, std::min(byBudget, std::max<size_t>(nodes_, 1)));
   }
 
   // Mode by mode, so the shapes are read in order and each packed column is
   // written in order: scattering node by node across the columns would
   // touch a different page with every value.
-  void Pack(const double *shapes, int g, const Rows &rows, std::vector<double> &packed) const {
+  void pack(const double *shapes, int g, const Rows &rows, std::vector<double> &packed) const {
     const size_t count = rows.node.size();
     if (packed.size() < count * 3 * g) packed.resize(count * 3 * g);  // grows once, then reused
     for (int j = 0; j < g; ++j) {
@@ -188,12 +188,12 @@ class GramBuilder {
 
   size_t nodes_;
   Rows plus_, minus_;
-  std::vector<double> packed_a_, packed_b_;
+  std::vector<double> packedA_, packedB_;
 };
 
 // Copies a group-pair Gram block into the full 3n x 3n Gram matrix (row
 // index r*n + j), and its transpose into the mirrored place.
-void PlaceBlock(const std::vector<double> &block, int first_a, int ga, int first_b, int gb, int n,
+void placeBlock(const std::vector<double> &block, int firstA, int ga, int firstB, int gb, int n,
                 std::vector<double> &gram) {
   const size_t full = 3 * static_cast<size_t>(n);
   for (int rb = 0; rb < 3; ++rb)
@@ -201,8 +201,8 @@ void PlaceBlock(const std::vector<double> &block, int first_a, int ga, int first
       for (int ra = 0; ra < 3; ++ra)
         for (int ja = 0; ja < ga; ++ja) {
           const double v = block[(ra * ga + ja) + static_cast<size_t>(rb * gb + jb) * 3 * ga];
-          const size_t row = static_cast<size_t>(ra) * n + first_a + ja;
-          const size_t col = static_cast<size_t>(rb) * n + first_b + jb;
+          const size_t row = static_cast<size_t>(ra) * n + firstA + ja;
+          const size_t col = static_cast<size_t>(rb) * n + firstB + jb;
           gram[row + col * full] = v;
           gram[col + row * full] = v;
         }
@@ -211,7 +211,7 @@ void PlaceBlock(const std::vector<double> &block, int first_a, int ga, int first
 // I5 and I9 from the full Gram matrix. Entries of mirrored pairs read the
 // same (exactly symmetric) Gram entries, so antisymmetry, transposition and
 // the zero diagonal of I5 hold exactly.
-void FillInvariants(const std::vector<double> &gram, size_t n, std::vector<double> &i5,
+void fillInvariants(const std::vector<double> &gram, size_t n, std::vector<double> &i5,
                     std::vector<double> &i9) {
   const size_t full = 3 * n;
   auto g = [&](int r, size_t j, int c, size_t k) { return gram[(r * n + j) + (c * n + k) * full]; };
@@ -234,43 +234,43 @@ void FillInvariants(const std::vector<double> &gram, size_t n, std::vector<doubl
 
 }  // namespace
 
-void ComputeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
-                                int mode_count, std::vector<double> &i5, std::vector<double> &i9,
-                                const std::function<void(int)> &on_mode) {
-  const int n = std::max(mode_count, 0);
+void computeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
+                                int modeCount, std::vector<double> &i5, std::vector<double> &i9,
+                                const std::function<void(int)> &onMode) {
+  const int n = std::max(modeCount, 0);
   const size_t nodes = masses.size();
-  Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, on_mode);
+  Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, onMode);
   std::vector<double> gram;
   if (n > 0) {
     GramBuilder builder(nodes);
-    builder.Symmetric(masses, shapes.data(), n, gram, progress);
+    builder.symmetric(masses, shapes.data(), n, gram, progress);
   }
-  progress.Finish();
-  FillInvariants(gram, static_cast<size_t>(n), i5, i9);
+  progress.finish();
+  fillInvariants(gram, static_cast<size_t>(n), i5, i9);
 }
 
-bool ComputeInvariants5And9Streamed(const std::vector<double> &masses, int mode_count,
-                                    const ModeShapeFetcher &fetch, size_t budget_bytes,
+bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeCount,
+                                    const ModeShapeFetcher &fetch, size_t budgetBytes,
                                     std::vector<double> &i5, std::vector<double> &i9,
-                                    const std::function<void(int)> &on_mode) {
+                                    const std::function<void(int)> &onMode) {
 #ifdef QVB_REFERENCE_KERNELS
-  (void)budget_bytes;
-  return reference::Invariants5And9(masses, mode_count, fetch, i5, i9, on_mode);  // bench/'s baseline build only
+  (void)budgetBytes;
+  return reference::invariants5And9(masses, modeCount, fetch, i5, i9, onMode);  // bench/'s baseline build only
 #endif
-  const int n = std::max(mode_count, 0);
+  const int n = std::max(modeCount, 0);
   const size_t nodes = masses.size();
-  const size_t mode_bytes = std::max<size_t>(nodes, 1) * 3 * sizeof(double);
+  const size_t modeBytes = std::max<size_t>(nodes, 1) * 3 * sizeof(double);
   // One group when everything fits; otherwise two groups (row and column)
   // share the budget.
   int group = n;
-  if (static_cast<size_t>(n) * mode_bytes > budget_bytes)
-    group = static_cast<int>(std::max<size_t>(1, budget_bytes / (2 * mode_bytes)));
+  if (static_cast<size_t>(n) * modeBytes > budgetBytes)
+    group = static_cast<int>(std::max<size_t>(1, budgetBytes / (2 * modeBytes)));
   group = std::max(1, std::min(group, n));
 
-  Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, on_mode);
+  Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, onMode);
   // The shapes held are the largest arrays of a conversion: in large pages,
   // and not zeroed, since every value is fetched into them.
-  LargeArray row_shapes, column_shapes;
+  LargeArray rowShapes, columnShapes;
   std::vector<double> block;
   std::vector<double> gram(9 * static_cast<size_t>(n) * n, 0.0);
   GramBuilder builder(nodes);
@@ -282,18 +282,18 @@ bool ComputeInvariants5And9Streamed(const std::vector<double> &masses, int mode_
   };
   for (int a = 0; a < n; a += group) {
     const int ga = std::min(group, n - a);
-    if (!load(a, ga, row_shapes)) return false;
-    builder.Symmetric(masses, row_shapes.data(), ga, block, progress);
-    PlaceBlock(block, a, ga, a, ga, n, gram);
+    if (!load(a, ga, rowShapes)) return false;
+    builder.symmetric(masses, rowShapes.data(), ga, block, progress);
+    placeBlock(block, a, ga, a, ga, n, gram);
     for (int b = a + ga; b < n; b += group) {
       const int gb = std::min(group, n - b);
-      if (!load(b, gb, column_shapes)) return false;
-      builder.Cross(masses, row_shapes.data(), ga, column_shapes.data(), gb, block, progress);
-      PlaceBlock(block, a, ga, b, gb, n, gram);
+      if (!load(b, gb, columnShapes)) return false;
+      builder.cross(masses, rowShapes.data(), ga, columnShapes.data(), gb, block, progress);
+      placeBlock(block, a, ga, b, gb, n, gram);
     }
   }
-  progress.Finish();
-  FillInvariants(gram, static_cast<size_t>(n), i5, i9);
+  progress.finish();
+  fillInvariants(gram, static_cast<size_t>(n), i5, i9);
   return true;
 }
 

@@ -1,5 +1,5 @@
 // Invariants 5 and 9 from weighted Gram matrices: the fast counterpart of
-// ComputeInvariants5And9 (same inputs, outputs and progress contract).
+// computeInvariants5And9 (same inputs, outputs and progress contract).
 //
 // Every value of both invariants is a difference of entries of the nine
 // component Gram matrices G_rc[j][k] = sum_p m_p a_j,p,r a_k,p,c. Forming
@@ -14,26 +14,26 @@
 
 namespace qvb::kernels {
 
-// Same contract as ComputeInvariants5And9 (see kernels/invariants_5_9.h). on_mode(j)
+// Same contract as computeInvariants5And9 (see kernels/invariants_5_9.h). onMode(j)
 // is called once per j, in ascending order, spread over the node passes in
 // proportion to the work done, and before row j is final.
-void ComputeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
-                                int mode_count, std::vector<double> &i5, std::vector<double> &i9,
-                                const std::function<void(int)> &on_mode = {});
+void computeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
+                                int modeCount, std::vector<double> &i5, std::vector<double> &i9,
+                                const std::function<void(int)> &onMode = {});
 
 // Fills shape (masses.size() vectors of 3, node-index order) with the
 // translational shape of selected mode j; false stops the computation.
 using ModeShapeFetcher = std::function<bool(int j, double *shape)>;
 
 // The same result without holding every shape at once: modes are fetched in
-// groups so that the shapes held stay within budget_bytes (at least two
+// groups so that the shapes held stay within budgetBytes (at least two
 // modes are always held). When all shapes fit, each mode is fetched once;
 // otherwise each group is fetched once as the row group and once for every
 // earlier group. Returns false, with i5 and i9 unspecified, when a fetch
 // fails.
-bool ComputeInvariants5And9Streamed(const std::vector<double> &masses, int mode_count,
-                                    const ModeShapeFetcher &fetch, size_t budget_bytes,
+bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeCount,
+                                    const ModeShapeFetcher &fetch, size_t budgetBytes,
                                     std::vector<double> &i5, std::vector<double> &i9,
-                                    const std::function<void(int)> &on_mode = {});
+                                    const std::function<void(int)> &onMode = {});
 
 }  // namespace qvb::kernels

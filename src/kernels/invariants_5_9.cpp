@@ -2,7 +2,7 @@
 
 namespace qvb::kernels {
 
-void StorePairInvariants(const std::vector<double> &masses, const double *a, const double *b, size_t j, size_t k,
+void storePairInvariants(const std::vector<double> &masses, const double *a, const double *b, size_t j, size_t k,
                          size_t n, std::vector<double> &i5, std::vector<double> &i9) {
   double cross[3] = {0.0, 0.0, 0.0};
   double block[9] = {};
@@ -29,18 +29,18 @@ void StorePairInvariants(const std::vector<double> &masses, const double *a, con
     }
 }
 
-void ComputeInvariants5And9(const std::vector<double> &masses, const std::vector<double> &shapes,
-                            int mode_count, std::vector<double> &i5, std::vector<double> &i9,
-                            const std::function<void(int)> &on_mode) {
-  const size_t n = mode_count > 0 ? static_cast<size_t>(mode_count) : 0;
+void computeInvariants5And9(const std::vector<double> &masses, const std::vector<double> &shapes,
+                            int modeCount, std::vector<double> &i5, std::vector<double> &i9,
+                            const std::function<void(int)> &onMode) {
+  const size_t n = modeCount > 0 ? static_cast<size_t>(modeCount) : 0;
   const size_t nodes = masses.size();
   i5.assign(n * 3 * n, 0.0);
   i9.assign(n * n * 9, 0.0);
   for (size_t j = 0; j < n; ++j) {
-    if (on_mode) on_mode(static_cast<int>(j));
+    if (onMode) onMode(static_cast<int>(j));
     // Each unordered pair once; the mirrored entries follow by symmetry.
     for (size_t k = j; k < n; ++k)
-      StorePairInvariants(masses, shapes.data() + j * nodes * 3, shapes.data() + k * nodes * 3, j, k, n, i5, i9);
+      storePairInvariants(masses, shapes.data() + j * nodes * 3, shapes.data() + k * nodes * 3, j, k, n, i5, i9);
   }
 }
 

@@ -19,15 +19,15 @@ namespace qvb::kernels {
 //   i9  n*n*9 values: i9[(j*n + k)*9 + 3*r + c] =
 //       sum_p m_p (b_p,r a_p,c - delta_rc a_p.b_p); block (k, j) is the
 //       transpose of block (j, k).
-// on_mode(j), when given, runs before row j is computed (progress output).
-void ComputeInvariants5And9(const std::vector<double> &masses, const std::vector<double> &shapes,
-                            int mode_count, std::vector<double> &i5, std::vector<double> &i9,
-                            const std::function<void(int)> &on_mode = {});
+// onMode(j), when given, runs before row j is computed (progress output).
+void computeInvariants5And9(const std::vector<double> &masses, const std::vector<double> &shapes,
+                            int modeCount, std::vector<double> &i5, std::vector<double> &i9,
+                            const std::function<void(int)> &onMode = {});
 
 // One pair (j, k) of n modes, from their shapes a and b (N vectors of 3 in
 // node order): fills entry (j, k) of i5 and i9 and its mirror (k, j). i5 and
 // i9 must already have the sizes above.
-void StorePairInvariants(const std::vector<double> &masses, const double *a, const double *b, size_t j, size_t k,
+void storePairInvariants(const std::vector<double> &masses, const double *a, const double *b, size_t j, size_t k,
                          size_t n, std::vector<double> &i5, std::vector<double> &i9);
 
 }  // namespace qvb::kernels

@@ -12,7 +12,7 @@ namespace qvb::kernels {
 namespace {
 
 // Right-aligns text[0, length) in a field of width blanks, as printf does.
-size_t PadLeft(char *out, const char *text, size_t length, int width) {
+size_t padLeft(char *out, const char *text, size_t length, int width) {
   const size_t field = width > 0 ? static_cast<size_t>(width) : 0;
   const size_t blanks = field > length ? field - length : 0;
   std::memset(out, ' ', blanks);
@@ -20,21 +20,21 @@ size_t PadLeft(char *out, const char *text, size_t length, int width) {
   return blanks + length;
 }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-void WritePair(char *out, uint32_t value) { std::memcpy(out, kDigitPairs + 2 * value, 2); }
+void writePair(char *out, uint32_t value) { std::memcpy(out, kDigitPairs + 2 * value, 2); }
 
 // The eight decimal digits of value < 10^8 as characters, the first in the
 // lowest byte (memory order on a little-endian machine), by splitting into
 // lanes of one word: two of four digits, four of two, eight of one. Each
 // division by a constant is a multiply and shift exact for its lane's range.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "EightDigits stores its lanes little-endian");
-uint64_t EightDigits(uint32_t value) {
+uint64_t eightDigits(uint32_t value) {
   uint64_t lanes = (value / 10000) | (static_cast<uint64_t>(value % 10000) << 32);
   uint64_t high = ((lanes * 10486) >> 20) & 0x0000007F0000007Full;  // / 100
   lanes = high | ((lanes - high * 100) << 16);
@@ -45,67 +45,67 @@ uint64_t EightDigits(uint32_t value) {
 
 // The count low decimal digits of value, leading zeros kept, ending at end:
 // eight at a time, then four in two independent pairs, then pairs.
-void WriteDigits(char *end, uint64_t value, int count) {
+void writeDigits(char *end, uint64_t value, int count) {
   for (; count >= 8; count -= 8, value /= 100000000) {
-    const uint64_t text = EightDigits(static_cast<uint32_t>(value % 100000000));
+    const uint64_t text = eightDigits(static_cast<uint32_t>(value % 100000000));
     std::memcpy(end -= 8, &text, 8);
   }
   if (count >= 4) {
     const uint32_t group = static_cast<uint32_t>(value % 10000);
-    WritePair(end -= 2, group % 100);
-    WritePair(end -= 2, group / 100);
+    writePair(end -= 2, group % 100);
+    writePair(end -= 2, group / 100);
     value /= 10000;
     count -= 4;
   }
-  for (; count >= 2; count -= 2, value /= 100) WritePair(end -= 2, static_cast<uint32_t>(value % 100));
+  for (; count >= 2; count -= 2, value /= 100) writePair(end -= 2, static_cast<uint32_t>(value % 100));
   if (count == 1) *--end = static_cast<char>('0' + value % 10);
 }
 
 // The precision + 1 digits with a point after the first, at out; returns
 // the end. All digits go one place to the right, then the first moves
 // before the point.
-char *WriteMantissa(char *out, uint64_t digits, int precision) {
-  WriteDigits(out + precision + 2, digits, precision + 1);
+char *writeMantissa(char *out, uint64_t digits, int precision) {
+  writeDigits(out + precision + 2, digits, precision + 1);
   out[0] = out[1];
   out[1] = '.';
   return out + precision + 2;
 }
 
 // printf's "%*.*E" text of digits x 10^(exponent - precision), right-aligned.
-size_t WriteScientific(char *out, bool negative, const ScientificDigits &d, int width, int precision) {
+size_t writeScientific(char *out, bool negative, const ScientificDigits &d, int width, int precision) {
   const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;
-  const int exponent_digits = magnitude >= 100 ? 3 : 2;
-  const int length = (negative ? 1 : 0) + 1 + (precision > 0 ? precision + 1 : 0) + 2 + exponent_digits;
+  const int exponentDigits = magnitude >= 100 ? 3 : 2;
+  const int length = (negative ? 1 : 0) + 1 + (precision > 0 ? precision + 1 : 0) + 2 + exponentDigits;
   const int blanks = width > length ? width - length : 0;
   // One or two blanks as a rule: a loop is cheaper here than a call to memset.
   for (int i = 0; i < blanks; ++i) out[i] = ' ';
   char *at = out + blanks;
   if (negative) *at++ = '-';
   if (precision > 0) {
-    at = WriteMantissa(at, d.digits, precision);
+    at = writeMantissa(at, d.digits, precision);
   } else {
     *at++ = static_cast<char>('0' + d.digits);
   }
   *at++ = 'E';
   *at++ = d.exponent < 0 ? '-' : '+';
-  if (exponent_digits == 3) {
+  if (exponentDigits == 3) {
     *at++ = static_cast<char>('0' + magnitude / 100);
-    WritePair(at, static_cast<uint32_t>(magnitude % 100));
+    writePair(at, static_cast<uint32_t>(magnitude % 100));
   } else {
-    WritePair(at, static_cast<uint32_t>(magnitude));
+    writePair(at, static_cast<uint32_t>(magnitude));
   }
   return static_cast<size_t>(blanks + length);
 }
 
 }  // namespace
 
-size_t FormatScientific(char *out, double value, int width, int precision) {
+size_t formatScientific(char *out, double value, int width, int precision) {
 #ifdef QVB_REFERENCE_KERNELS
-  return reference::FormatScientific(out, value, width, precision);  // bench/'s baseline build only
+  return reference::formatScientific(out, value, width, precision);  // bench/'s baseline build only
 #endif
   ScientificDigits digits;
-  if (FastScientificDigits(value, precision, &digits))
-    return WriteScientific(out, std::signbit(value), digits, width, precision);
+  if (fastScientificDigits(value, precision, &digits))
+    return writeScientific(out, std::signbit(value), digits, width, precision);
   // Zeros, infinities, NaNs and the rare values too near a rounding tie for
   // the fast product: the exact conversion.
   char text[kNumberTextMax];
@@ -122,25 +122,25 @@ size_t FormatScientific(char *out, double value, int width, int precision) {
     const char *word = std::isnan(value) ? "NAN" : "INF";
     length = 0;
     if (std::signbit(value)) text[length++] = '-';
-    for (const char *c = word; *c != '\0'; ++c) text[length++] = Upper(*c);
+    for (const char *c = word; *c != '\0'; ++c) text[length++] = upper(*c);
   }
-  return PadLeft(out, text, length, width);
+  return padLeft(out, text, length, width);
 }
 
-size_t FormatInteger(char *out, long long value, int width) {
+size_t formatInteger(char *out, long long value, int width) {
   char text[24];
   const auto result = std::to_chars(text, text + sizeof text, value);
-  return PadLeft(out, text, static_cast<size_t>(result.ptr - text), width);
+  return padLeft(out, text, static_cast<size_t>(result.ptr - text), width);
 }
 
 BufferedText::BufferedText(std::FILE *out, size_t capacity)
     : out_(out), buffer_(capacity < 2 * kNumberTextMax ? 2 * kNumberTextMax : capacity) {}
 
-BufferedText::~BufferedText() { Flush(); }
+BufferedText::~BufferedText() { flush(); }
 
-void BufferedText::Text(const char *text, size_t length) {
+void BufferedText::text(const char *text, size_t length) {
   while (length > 0) {
-    if (used_ == buffer_.size()) Flush();
+    if (used_ == buffer_.size()) flush();
     const size_t part = std::min(length, buffer_.size() - used_);
     std::memcpy(buffer_.data() + used_, text, part);
     used_ += part;
@@ -149,7 +149,7 @@ void BufferedText::Text(const char *text, size_t length) {
   }
 }
 
-bool BufferedText::Flush() {
+bool BufferedText::flush() {
   if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, out_) != used_) ok_ = false;
   used_ = 0;
   return ok_;
@@ -159,11 +159,11 @@ namespace {
 
 // Formats values [first, last) into out, which has room for them; returns
 // the end of the text.
-char *FormatRange(const double *values, size_t first, size_t last, int per_line, int width,
+char *formatRange(const double *values, size_t first, size_t last, int perLine, int width,
                   int precision, char *out) {
-  const size_t line = per_line > 0 ? static_cast<size_t>(per_line) : 0;
+  const size_t line = perLine > 0 ? static_cast<size_t>(perLine) : 0;
   for (size_t i = first; i < last; ++i) {
-    out += FormatScientific(out, values[i], width, precision);
+    out += formatScientific(out, values[i], width, precision);
     if (line > 0 && (i + 1) % line == 0) *out++ = '\n';
   }
   return out;
@@ -171,19 +171,19 @@ char *FormatRange(const double *values, size_t first, size_t last, int per_line,
 
 }  // namespace
 
-bool WriteRealLines(std::FILE *out, const double *values, size_t count, int per_line, int width,
+bool writeRealLines(std::FILE *out, const double *values, size_t count, int perLine, int width,
                     int precision) {
   // Values per chunk: large writes, while the text of one chunk (about
   // 1 MB) stays cheap to allocate and warm in cache.
   constexpr size_t kChunk = size_t{1} << 15;
   // Room per value: the padded text (at most 26 characters unpadded for
   // precisions up to 17) and a line end.
-  const size_t per_value = static_cast<size_t>(std::max(width, 32)) + 1;
-  std::vector<char> text(std::min(count, kChunk) * per_value);
+  const size_t perValue = static_cast<size_t>(std::max(width, 32)) + 1;
+  std::vector<char> text(std::min(count, kChunk) * perValue);
   bool ok = true;
   for (size_t at = 0; at < count; at += kChunk) {
     const size_t end = std::min(count, at + kChunk);
-    const size_t size = static_cast<size_t>(FormatRange(values, at, end, per_line, width, precision, text.data()) -
+    const size_t size = static_cast<size_t>(formatRange(values, at, end, perLine, width, precision, text.data()) -
                                             text.data());
     ok = std::fwrite(text.data(), 1, size, out) == size && ok;
   }

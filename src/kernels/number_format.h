@@ -19,18 +19,18 @@ constexpr size_t kNumberTextMax = 64;
 // printf("%*.*E", width, precision, value) into out (not NUL-terminated);
 // returns the length. precision is 0..17, width at most 40 (so the text
 // fits in kNumberTextMax).
-size_t FormatScientific(char *out, double value, int width, int precision);
+size_t formatScientific(char *out, double value, int width, int precision);
 
 // printf("%*d", width, value) into out; returns the length. width at most 40.
-size_t FormatInteger(char *out, long long value, int width);
+size_t formatInteger(char *out, long long value, int width);
 
 // The matrix file's two real conversions: "%22.14E" or "%16.8E".
-inline size_t FormatReal(char *out, double value, bool double_precision) {
-  return double_precision ? FormatScientific(out, value, 22, 14) : FormatScientific(out, value, 16, 8);
+inline size_t formatReal(char *out, double value, bool doublePrecision) {
+  return doublePrecision ? formatScientific(out, value, 22, 14) : formatScientific(out, value, 16, 8);
 }
 
 // Collects text in memory and hands it to a stream in large writes. Nothing
-// reaches the stream before Flush() (or destruction), so a caller that also
+// reaches the stream before flush() (or destruction), so a caller that also
 // writes to the stream directly must flush first to keep the byte order.
 class BufferedText {
  public:
@@ -39,26 +39,26 @@ class BufferedText {
   BufferedText(const BufferedText &) = delete;
   BufferedText &operator=(const BufferedText &) = delete;
 
-  void Real(double value, int width, int precision) {
-    Room();
-    used_ += FormatScientific(buffer_.data() + used_, value, width, precision);
+  void real(double value, int width, int precision) {
+    room();
+    used_ += formatScientific(buffer_.data() + used_, value, width, precision);
   }
-  void Integer(long long value, int width) {
-    Room();
-    used_ += FormatInteger(buffer_.data() + used_, value, width);
+  void integer(long long value, int width) {
+    room();
+    used_ += formatInteger(buffer_.data() + used_, value, width);
   }
-  void Char(char c) {
-    Room();
+  void character(char c) {
+    room();
     buffer_[used_++] = c;
   }
-  void Text(const char *text, size_t length);
+  void text(const char *text, size_t length);
 
   // Writes what is pending; false once any write to the stream has failed.
-  bool Flush();
+  bool flush();
 
  private:
-  void Room() {
-    if (buffer_.size() - used_ < kNumberTextMax) Flush();
+  void room() {
+    if (buffer_.size() - used_ < kNumberTextMax) flush();
   }
   std::FILE *out_;
   std::vector<char> buffer_;
@@ -66,12 +66,12 @@ class BufferedText {
   bool ok_ = true;
 };
 
-// Writes values "%*.*E" to out with a line end after every per_line values
+// Writes values "%*.*E" to out with a line end after every perLine values
 // (none after an incomplete last line): the bytes a printf per value gives.
 // Large inputs are formatted into a bounded buffer a chunk at a time, each
 // chunk handed to the stream in one write, all on the caller's thread.
 // False when a write fails.
-bool WriteRealLines(std::FILE *out, const double *values, size_t count, int per_line, int width,
+bool writeRealLines(std::FILE *out, const double *values, size_t count, int perLine, int width,
                     int precision);
 
 }  // namespace qvb::kernels

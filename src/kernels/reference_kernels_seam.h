@@ -1,8 +1,8 @@
 // Where the benchmark swaps the converter's two fast kernels for the
 // straightforward ones. bench/ links a second copy of libqvb whose
 // number_format.cpp and gram_invariants.cpp are compiled with
-// QVB_REFERENCE_KERNELS: FormatScientific then asks snprintf for each number
-// and ComputeInvariants5And9Streamed goes pair of modes by pair of modes, so
+// QVB_REFERENCE_KERNELS: formatScientific then asks snprintf for each number
+// and computeInvariants5And9Streamed goes pair of modes by pair of modes, so
 // whole conversions can be timed against the same conversion done the plain
 // way. The functions below are defined in bench/reference_converter_kernels.cpp
 // and only called under the switch. The library itself is never built with
@@ -18,11 +18,11 @@
 namespace qvb::kernels::reference {
 
 // snprintf("%*.*E") into out (not NUL-terminated); returns the length.
-size_t FormatScientific(char *out, double value, int width, int precision);
+size_t formatScientific(char *out, double value, int width, int precision);
 
-// ComputeInvariants5And9Streamed's contract, pair by pair: for each mode j,
+// computeInvariants5And9Streamed's contract, pair by pair: for each mode j,
 // then each k >= j, both shapes are fetched and summed over the nodes.
-bool Invariants5And9(const std::vector<double> &masses, int mode_count, const ModeShapeFetcher &fetch,
-                     std::vector<double> &i5, std::vector<double> &i9, const std::function<void(int)> &on_mode);
+bool invariants5And9(const std::vector<double> &masses, int modeCount, const ModeShapeFetcher &fetch,
+                     std::vector<double> &i5, std::vector<double> &i9, const std::function<void(int)> &onMode);
 
 }  // namespace qvb::kernels::reference

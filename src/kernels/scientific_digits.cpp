@@ -21,12 +21,12 @@ constexpr int kMinPower = -320, kMaxPower = 350;
 
 // The top 128 bits of a big number (words least significant first), and how
 // many bits lie below them (negative when the number has fewer than 128).
-Power TopBits(const std::vector<uint64_t> &words) {
+Power topBits(const std::vector<uint64_t> &words) {
   size_t top = words.size() - 1;
   while (top > 0 && words[top] == 0) --top;
   const int bits = static_cast<int>(top) * 64 + (64 - __builtin_clzll(words[top]));
   // Gathers the 128 bits ending at bit `bits` (exclusive), zeros below bit 0.
-  auto bit_word = [&](int lowest) -> uint64_t {
+  auto bitWord = [&](int lowest) -> uint64_t {
     uint64_t word = 0;
     for (int b = 0; b < 64; ++b) {
       const int at = lowest + b;
@@ -34,7 +34,7 @@ Power TopBits(const std::vector<uint64_t> &words) {
     }
     return word;
   };
-  return {bit_word(bits - 64), bit_word(bits - 128), bits - 128};
+  return {bitWord(bits - 64), bitWord(bits - 128), bits - 128};
 }
 
 // Built once, exactly: powers of 5 by multiplying a big number, powers of
@@ -51,7 +51,7 @@ struct PowerTable {
     std::vector<uint64_t> five(14, 0);
     five[0] = 1;
     for (int q = 0; q <= kMaxPower; ++q) {
-      Power p = TopBits(five);
+      Power p = topBits(five);
       p.shift += q;
       powers[q - kMinPower] = p;
       uint64_t carry = 0;
@@ -71,7 +71,7 @@ struct PowerTable {
         fifth[i] = static_cast<uint64_t>(part / 5);
         remainder = part % 5;
       }
-      Power p = TopBits(fifth);
+      Power p = topBits(fifth);
       p.shift -= n + kScale;
       powers[-n - kMinPower] = p;
     }
@@ -82,7 +82,7 @@ struct PowerTable {
   }
 };
 
-const PowerTable &Table() {
+const PowerTable &powerTable() {
   static const PowerTable table;
   return table;
 }
@@ -110,7 +110,7 @@ constexpr int kMaxPrecision = 16;
 
 }  // namespace
 
-bool FastScientificDigits(double value, int precision, ScientificDigits *out) {
+bool fastScientificDigits(double value, int precision, ScientificDigits *out) {
   if (precision < 0 || precision > kMaxPrecision) return false;
   uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
@@ -118,15 +118,15 @@ bool FastScientificDigits(double value, int precision, ScientificDigits *out) {
   const int biased = static_cast<int>(bits >> 52);
   uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
   if (biased == 0x7ff || bits == 0) return false;
-  int binary_exponent = -1074;
+  int binaryExponent = -1074;
   if (biased != 0) {
     mantissa |= uint64_t{1} << 52;
-    binary_exponent = biased - 1075;
+    binaryExponent = biased - 1075;
   }
-  // magnitude = mantissa x 2^binary_exponent, mantissa with bit 63 set.
+  // magnitude = mantissa x 2^binaryExponent, mantissa with bit 63 set.
   const int lead = __builtin_clzll(mantissa);
   mantissa <<= lead;
-  binary_exponent -= lead;
+  binaryExponent -= lead;
 
   // floor(log10(magnitude)) is floor(log10(2^e)) or one more, for
   // magnitude in [2^e, 2^(e+1)); (e x 78913) >> 18 is that floor for every
@@ -134,8 +134,8 @@ bool FastScientificDigits(double value, int precision, ScientificDigits *out) {
   // every supported compiler does it). The nearest double to the next power
   // of ten decides between the two; a wrong decision, possible only right at
   // that power, shows as a digit count out of range and is corrected below.
-  const PowerTable &table = Table();
-  int exponent = ((binary_exponent + 63) * 78913) >> 18;
+  const PowerTable &table = powerTable();
+  int exponent = ((binaryExponent + 63) * 78913) >> 18;
   if (exponent + 1 <= kMaxPower && std::fabs(value) >= table.tens[exponent + 1 - kMinPower]) ++exponent;
   const uint64_t lowest = kTens[precision], limit = kTens[precision + 1];
   for (int attempt = 0; attempt < 3; ++attempt) {
@@ -143,12 +143,12 @@ bool FastScientificDigits(double value, int precision, ScientificDigits *out) {
     if (q < kMinPower || q > kMaxPower) return false;
     const Power &p = table.powers[q - kMinPower];
     // mantissa x (high:low) = w2:w1:w0, magnitude x 10^q ~ w2:w1:w0 x 2^-(128 + r).
-    const u128 low_product = static_cast<u128>(mantissa) * p.low;
-    const u128 high_product = static_cast<u128>(mantissa) * p.high;
-    const u128 middle = (low_product >> 64) + static_cast<uint64_t>(high_product);
+    const u128 lowProduct = static_cast<u128>(mantissa) * p.low;
+    const u128 highProduct = static_cast<u128>(mantissa) * p.high;
+    const u128 middle = (lowProduct >> 64) + static_cast<uint64_t>(highProduct);
     const uint64_t w1 = static_cast<uint64_t>(middle);
-    const uint64_t w2 = static_cast<uint64_t>(high_product >> 64) + static_cast<uint64_t>(middle >> 64);
-    const int r = -(binary_exponent + p.shift) - 128;
+    const uint64_t w2 = static_cast<uint64_t>(highProduct >> 64) + static_cast<uint64_t>(middle >> 64);
+    const int r = -(binaryExponent + p.shift) - 128;
     if (r < 1 || r > 63) return false;
     const uint64_t whole = w2 >> r;
     if (whole >= limit) {

@@ -23,6 +23,6 @@ struct ScientificDigits {
 // The digits of |value| (its sign is not looked at). True with *out filled
 // when the fast product decides them; false when the caller must use an
 // exact conversion.
-bool FastScientificDigits(double value, int precision, ScientificDigits *out);
+bool fastScientificDigits(double value, int precision, ScientificDigits *out);
 
 }  // namespace qvb::kernels

@@ -5,9 +5,9 @@
 namespace convert_test {
 
 namespace {
-std::vector<std::string> *g_messages = nullptr;
-void Collect(const char *message, int severity) {
-  if (g_messages != nullptr) g_messages->push_back((severity == 0 ? "E:" : severity == 1 ? "W:" : "I:") + std::string(message));
+std::vector<std::string> *gMessages = nullptr;
+void collect(const char *message, int severity) {
+  if (gMessages != nullptr) gMessages->push_back((severity == 0 ? "E:" : severity == 1 ? "W:" : "I:") + std::string(message));
 }
 }  // namespace
 
@@ -16,27 +16,27 @@ Argv::Argv(const std::vector<std::string> &args) : storage_(args) {
   pointers_.push_back(nullptr);
 }
 
-void ConversionTest::SetUp() { QVB_SetMsgHandler(&Collect); }
+void ConversionTest::SetUp() { QVB_SetMsgHandler(&collect); }
 
 void ConversionTest::TearDown() {
   QVB_SetMsgHandler(nullptr);
-  g_messages = nullptr;
+  gMessages = nullptr;
 }
 
-Outcome ConversionTest::Convert(const std::vector<std::string> &switches, const std::string &output) {
+Outcome ConversionTest::runConversion(const std::vector<std::string> &switches, const std::string &output) {
   Outcome outcome;
-  QVB_Handle handle = body.Serve();
-  std::vector<std::string> args{"qvb2mtx", BodyName()};
+  QVB_Handle handle = body.serve();
+  std::vector<std::string> args{"qvb2mtx", bodyName()};
   args.insert(args.end(), switches.begin(), switches.end());
   Argv argv(args);
-  std::filesystem::remove(MtxPath(output));
-  g_messages = &outcome.messages;
+  std::filesystem::remove(mtxPath(output));
+  gMessages = &outcome.messages;
   testing::internal::CaptureStdout();
   outcome.result = QVB_QVB2MTX(argv.argc(), argv.argv(), handle);
   outcome.out = testing::internal::GetCapturedStdout();
-  g_messages = nullptr;
-  outcome.file_written = std::filesystem::exists(MtxPath(output));
-  if (outcome.file_written) outcome.problems = ReadMtx(MtxPath(output), outcome.file);
+  gMessages = nullptr;
+  outcome.fileWritten = std::filesystem::exists(mtxPath(output));
+  if (outcome.fileWritten) outcome.problems = readMtx(mtxPath(output), outcome.file);
   return outcome;
 }
 

@@ -19,7 +19,7 @@ struct Outcome {
   std::vector<std::string> messages; // message channel: "W:text" / "E:text"
   MtxFile file;
   std::vector<std::string> problems;  // consistency of the MTX file, if any
-  bool file_written = false;
+  bool fileWritten = false;
 };
 
 class ConversionTest : public testing::Test {
@@ -29,13 +29,13 @@ class ConversionTest : public testing::Test {
 
   // Serves `body` (kept in the fixture) and converts it with the arguments
   // that follow the body name; the MTX file, if any, is read back.
-  Outcome Convert(const std::vector<std::string> &switches, const std::string &output = "wing");
-  std::string BodyName() const { return dir.file("wing.model.qvb"); }
-  std::string MtxPath(const std::string &base = "wing") const { return dir.file(base + ".mtx"); }
+  Outcome runConversion(const std::vector<std::string> &switches, const std::string &output = "wing");
+  std::string bodyName() const { return dir.file("wing.model.qvb"); }
+  std::string mtxPath(const std::string &base = "wing") const { return dir.file(base + ".mtx"); }
 
   qvbfake::Session session;
   qvbtest::TempDir dir;
-  ModelBody body = RichBody();
+  ModelBody body = richBody();
 };
 
 // Converts argument strings into a writable argv (argv[0] is the program).

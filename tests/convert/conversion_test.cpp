@@ -18,9 +18,9 @@ const Names kRichNames{"SELMOD", "SELNOD", "GENSTIFF", "INVAR1", "INVAR2", "INVA
                        "PRELOAD", "MODLOAD", "GENDAMP", "RDAXIS", "RDGYRO", "RDDIFF"};
 
 // What the converter must print for a value in a zeroed matrix.
-double Zeroed(double v) { return std::fabs(v) < 1e-10 ? 0.0 : v; }
+double zeroed(double v) { return std::fabs(v) < 1e-10 ? 0.0 : v; }
 
-void ExpectValues(const MtxMatrix *m, const std::vector<double> &expected, double tolerance) {
+void expectValues(const MtxMatrix *m, const std::vector<double> &expected, double tolerance) {
   ASSERT_NE(m, nullptr);
   const std::vector<double> got = m->Values();
   ASSERT_EQ(got.size(), expected.size()) << m->name;
@@ -29,9 +29,9 @@ void ExpectValues(const MtxMatrix *m, const std::vector<double> &expected, doubl
 }
 
 using Sparse = std::map<std::pair<int, int>, double>;
-void ExpectEntries(const MtxMatrix *m, const Sparse &expected, double tolerance) {
+void expectEntries(const MtxMatrix *m, const Sparse &expected, double tolerance) {
   ASSERT_NE(m, nullptr);
-  const Sparse got = m->Entries();
+  const Sparse got = m->entries();
   ASSERT_EQ(got.size(), expected.size()) << m->name;
   for (const auto &[at, v] : expected) {
     ASSERT_TRUE(got.count(at)) << m->name << " misses " << at.first << "," << at.second;
@@ -42,30 +42,30 @@ void ExpectEntries(const MtxMatrix *m, const Sparse &expected, double tolerance)
 class RichConversion : public ConversionTest, public testing::WithParamInterface<bool> {};
 
 TEST_P(RichConversion, EveryMatrixMatchesTheBodysArrays) {
-  body.double_precision = GetParam();
+  body.doublePrecision = GetParam();
   const double tol = GetParam() ? 1e-13 : 1e-7;
-  const Outcome o = Convert({});
+  const Outcome o = runConversion({});
   ASSERT_EQ(o.result, 0) << o.out;
   EXPECT_TRUE(o.problems.empty()) << testing::PrintToString(o.problems);
   const MtxFile &f = o.file;
-  EXPECT_EQ(f.header_line, "ORVIKMAT2 Wing panel  KILOGRAM  METER  SECOND  NEWTON  TTTTTTTTT [" + BodyName() + "@fe-run-7]");
-  EXPECT_EQ(f.name_list, kRichNames);
+  EXPECT_EQ(f.headerLine, "ORVIKMAT2 Wing panel  KILOGRAM  METER  SECOND  NEWTON  TTTTTTTTT [" + bodyName() + "@fe-run-7]");
+  EXPECT_EQ(f.nameList, kRichNames);
 
-  const MtxMatrix *selnod = f.Find("SELNOD");
+  const MtxMatrix *selnod = f.find("SELNOD");
   ASSERT_NE(selnod, nullptr);
   EXPECT_EQ(selnod->descriptor, GetParam() ? "( 1I8, 3E22.14, 1I4 )" : "( 1I8, 3E16.8, 1I4 )");
   const int flags[4] = {1, 0, 0, 1};
   std::vector<double> nodes;
   for (int p = 0; p < 4; ++p) {
-    nodes.push_back(body.node_ids[p]);
+    nodes.push_back(body.nodeIds[p]);
     nodes.insert(nodes.end(), body.coords[p].begin(), body.coords[p].end());
     nodes.push_back(flags[p]);
   }
-  ExpectValues(selnod, nodes, tol);
-  ExpectValues(f.Find("SELMOD"), {1, 12.5, 2, 0.0, 3, 980.25}, tol);
-  ExpectValues(f.Find("INVAR1"), {7.5}, tol);
-  EXPECT_EQ(f.Find("INVAR1")->text[0].back(), ' ');
-  ExpectValues(f.Find("INVAR2"), {0.5, -0.25, 0.0}, tol);
+  expectValues(selnod, nodes, tol);
+  expectValues(f.find("SELMOD"), {1, 12.5, 2, 0.0, 3, 980.25}, tol);
+  expectValues(f.find("INVAR1"), {7.5}, tol);
+  EXPECT_EQ(f.find("INVAR1")->text[0].back(), ' ');
+  expectValues(f.find("INVAR2"), {0.5, -0.25, 0.0}, tol);
 
   Sparse i3, i4, i6, stiff, damp;
   for (int r = 0; r < 3; ++r)
@@ -75,23 +75,23 @@ TEST_P(RichConversion, EveryMatrixMatchesTheBodysArrays) {
       if (std::fabs(body.invar6[r * 3 + k]) > 1e-10) i6[{r + 1, k + 1}] = body.invar6[r * 3 + k];
       if (std::fabs(body.stiffness[r * 3 + k]) > 1e-10) stiff[{r + 1, k + 1}] = body.stiffness[r * 3 + k];
     }
-  ExpectEntries(f.Find("INVAR3"), i3, tol);
-  ExpectEntries(f.Find("INVAR4"), i4, tol);
+  expectEntries(f.find("INVAR3"), i3, tol);
+  expectEntries(f.find("INVAR4"), i4, tol);
   EXPECT_EQ(i4.size(), 7u);
-  ExpectEntries(f.Find("INVAR6"), i6, tol);
-  ExpectEntries(f.Find("GENSTIFF"), stiff, tol);
+  expectEntries(f.find("INVAR6"), i6, tol);
+  expectEntries(f.find("GENSTIFF"), stiff, tol);
   EXPECT_EQ(stiff.size(), 5u);
 
   std::vector<double> i5, i9;
-  ExpectedInvariants59(body.masses, body.translation, i5, i9);
-  ExpectValues(f.Find("INVAR5"), i5, tol);
-  ExpectValues(f.Find("INVAR9"), i9, tol);
-  EXPECT_EQ(f.Find("INVAR9")->counts[0], 27);
-  ExpectValues(f.Find("INVAR7"), body.invar7, tol);
+  expectedInvariants59(body.masses, body.translation, i5, i9);
+  expectValues(f.find("INVAR5"), i5, tol);
+  expectValues(f.find("INVAR9"), i9, tol);
+  EXPECT_EQ(f.find("INVAR9")->counts[0], 27);
+  expectValues(f.find("INVAR7"), body.invar7, tol);
   std::vector<double> i8;
-  for (double v : body.invar8) i8.push_back(Zeroed(v));
-  ExpectValues(f.Find("INVAR8"), i8, tol);
-  EXPECT_EQ(f.Find("INVAR8")->lines.size(), 9u);  // three lines of three per mode
+  for (double v : body.invar8) i8.push_back(zeroed(v));
+  expectValues(f.find("INVAR8"), i8, tol);
+  EXPECT_EQ(f.find("INVAR8")->lines.size(), 9u);  // three lines of three per mode
 
   std::vector<double> tmode, rmode;
   for (int p = 0; p < 4; ++p)
@@ -99,23 +99,23 @@ TEST_P(RichConversion, EveryMatrixMatchesTheBodysArrays) {
       tmode.insert(tmode.end(), body.translation[k][p].begin(), body.translation[k][p].end());
       rmode.insert(rmode.end(), body.rotation[k][p].begin(), body.rotation[k][p].end());
     }
-  ExpectValues(f.Find("T_MODE"), tmode, tol);
-  ExpectValues(f.Find("R_MODE"), rmode, tol);
-  EXPECT_EQ(f.Find("T_MODE")->counts[0], 3);
-  EXPECT_EQ(f.Find("T_MODE")->counts[1], 12);
+  expectValues(f.find("T_MODE"), tmode, tol);
+  expectValues(f.find("R_MODE"), rmode, tol);
+  EXPECT_EQ(f.find("T_MODE")->counts[0], 3);
+  EXPECT_EQ(f.find("T_MODE")->counts[1], 12);
 
-  ExpectValues(f.Find("PRELOAD"), {3.0, 0.0, -2.0}, tol);
+  expectValues(f.find("PRELOAD"), {3.0, 0.0, -2.0}, tol);
   std::vector<double> loads;
   for (int row = 0; row < 9; ++row)
-    for (int c = 0; c < 2; ++c) loads.push_back(Zeroed(body.loads[c][row < 6 ? row : row - 6]));
-  ExpectValues(f.Find("MODLOAD"), loads, tol);
-  EXPECT_EQ((std::vector<int>{f.Find("MODLOAD")->counts[0], f.Find("MODLOAD")->counts[1], f.Find("MODLOAD")->counts[2]}),
+    for (int c = 0; c < 2; ++c) loads.push_back(zeroed(body.loads[c][row < 6 ? row : row - 6]));
+  expectValues(f.find("MODLOAD"), loads, tol);
+  EXPECT_EQ((std::vector<int>{f.find("MODLOAD")->counts[0], f.find("MODLOAD")->counts[1], f.find("MODLOAD")->counts[2]}),
             (std::vector<int>{2, 9, 18}));
-  ExpectEntries(f.Find("GENDAMP"), {{{1, 1}, 0.125}, {{7, 7}, 0.2}, {{9, 8}, -0.05}}, tol);
-  ExpectValues(f.Find("RDAXIS"), {0, 0, 1, 1, 2, 3}, tol);
-  ExpectValues(f.Find("RDGYRO"), *body.rotor_matrices[0], tol);
-  ExpectValues(f.Find("RDDIFF"), *body.rotor_matrices[2], tol);  // not zeroed: 1e-12 stays
-  EXPECT_NE(f.Find("RDDIFF")->Values().back(), 0.0);
+  expectEntries(f.find("GENDAMP"), {{{1, 1}, 0.125}, {{7, 7}, 0.2}, {{9, 8}, -0.05}}, tol);
+  expectValues(f.find("RDAXIS"), {0, 0, 1, 1, 2, 3}, tol);
+  expectValues(f.find("RDGYRO"), *body.rotorMatrices[0], tol);
+  expectValues(f.find("RDDIFF"), *body.rotorMatrices[2], tol);  // not zeroed: 1e-12 stays
+  EXPECT_NE(f.find("RDDIFF")->Values().back(), 0.0);
 
   // Units are the conversion's during the run and the body's own afterwards.
   EXPECT_EQ(body.units, (std::array<double, 4>{1000.0, 0.001, 1.0, 1.0}));
@@ -149,32 +149,32 @@ TEST_F(ConversionTest, SwitchCombinationsKeepHeaderAndContentsInStep) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.switches));
-    const Outcome o = Convert(c.switches);
+    const Outcome o = runConversion(c.switches);
     if (c.flags.empty()) {
       EXPECT_EQ(o.result, -1);
       continue;
     }
     ASSERT_EQ(o.result, 0) << o.out;
     EXPECT_TRUE(o.problems.empty()) << testing::PrintToString(o.problems);
-    EXPECT_NE(o.file.header_line.find("  " + c.flags + " ["), std::string::npos) << o.file.header_line;
+    EXPECT_NE(o.file.headerLine.find("  " + c.flags + " ["), std::string::npos) << o.file.headerLine;
     Names expected;
     for (const std::string &name : kRichNames)
       if (std::find(c.absent.begin(), c.absent.end(), name) == c.absent.end()) expected.push_back(name);
     expected.insert(expected.end(), c.extra.begin(), c.extra.end());
-    EXPECT_EQ(o.file.name_list, expected);
+    EXPECT_EQ(o.file.nameList, expected);
   }
 }
 
 TEST_F(ConversionTest, ScalesReachInvariantsOrStiffnessOnly) {
-  const Outcome base = Convert({});
-  const Outcome mass = Convert({"-mscale", "2"});
-  const Outcome stiff = Convert({"-sscale", "2"});
+  const Outcome base = runConversion({});
+  const Outcome mass = runConversion({"-mscale", "2"});
+  const Outcome stiff = runConversion({"-sscale", "2"});
   ASSERT_EQ(base.result + mass.result + stiff.result, 0);
   for (const MtxMatrix &m : base.file.matrices) {
     const bool invariant = m.name.rfind("INVAR", 0) == 0;
     const std::vector<double> b = m.Values();
-    const std::vector<double> ms = mass.file.Find(m.name)->Values();
-    const std::vector<double> ss = stiff.file.Find(m.name)->Values();
+    const std::vector<double> ms = mass.file.find(m.name)->Values();
+    const std::vector<double> ss = stiff.file.find(m.name)->Values();
     ASSERT_EQ(b.size(), ms.size());
     for (size_t i = 0; i < b.size(); ++i) {
       // Sparse records carry row and column numbers (every third value).
@@ -188,18 +188,18 @@ TEST_F(ConversionTest, ScalesReachInvariantsOrStiffnessOnly) {
 TEST_F(ConversionTest, StiffnessWithoutEntriesIsOneZeroRecord) {
   body.stiffness.assign(9, 3e-11);
   for (bool dbl : {true, false}) {
-    body.double_precision = dbl;
-    const Outcome o = Convert({});
+    body.doublePrecision = dbl;
+    const Outcome o = runConversion({});
     ASSERT_EQ(o.result, 0);
-    EXPECT_EQ(o.file.Find("GENSTIFF")->text, Names{dbl ? "       1       1  0.00000000000000E+00" : "       1       1  0.00000000E+00"});
-    EXPECT_EQ(o.file.Find("GENSTIFF")->counts[2], 1);
+    EXPECT_EQ(o.file.find("GENSTIFF")->text, Names{dbl ? "       1       1  0.00000000000000E+00" : "       1       1  0.00000000E+00"});
+    EXPECT_EQ(o.file.find("GENSTIFF")->counts[2], 1);
   }
 }
 
 TEST_F(ConversionTest, NodeAndModeSelections) {
   struct Case {
     std::vector<std::string> switches;
-    std::vector<double> node_ids, mode_numbers;
+    std::vector<double> nodeIds, modeNumbers;
     std::string out;
   } cases[] = {
       {{"+N", "1:3,7"}, {1, 2, 3, 7}, {1, 2, 3}, ""},
@@ -214,15 +214,15 @@ TEST_F(ConversionTest, NodeAndModeSelections) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.switches));
-    const Outcome o = Convert(c.switches);
+    const Outcome o = runConversion(c.switches);
     ASSERT_EQ(o.result, 0) << o.out;
     EXPECT_TRUE(o.problems.empty()) << testing::PrintToString(o.problems);
     EXPECT_EQ(o.out, c.out);
     std::vector<double> ids, modes;
-    for (const auto &line : o.file.Find("SELNOD")->lines) ids.push_back(line[0]);
-    for (const auto &line : o.file.Find("SELMOD")->lines) modes.push_back(line[0]);
-    EXPECT_EQ(ids, c.node_ids);
-    EXPECT_EQ(modes, c.mode_numbers);
+    for (const auto &line : o.file.find("SELNOD")->lines) ids.push_back(line[0]);
+    for (const auto &line : o.file.find("SELMOD")->lines) modes.push_back(line[0]);
+    EXPECT_EQ(ids, c.nodeIds);
+    EXPECT_EQ(modes, c.modeNumbers);
   }
 }
 
@@ -272,62 +272,62 @@ TEST_F(ConversionTest, BadCommandLinesFailWithTheirMessageAndWriteNothing) {
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.switches));
     body.units = {2.0, 3.0, 4.0, 5.0};
-    const Outcome o = Convert(c.switches);
+    const Outcome o = runConversion(c.switches);
     EXPECT_EQ(o.result, -1);
     EXPECT_EQ(o.out.substr(0, c.out.size()), c.out);
     if (c.out.find("^G") != std::string::npos)
       EXPECT_NE(o.out.find(" in file flex2mtx.\n\n"), std::string::npos);
     else
       EXPECT_EQ(o.out, c.out);
-    EXPECT_FALSE(o.file_written);
+    EXPECT_FALSE(o.fileWritten);
     EXPECT_EQ(body.units, (std::array<double, 4>{2.0, 3.0, 4.0, 5.0}));
   }
 }
 
 TEST_F(ConversionTest, UnitsAreNormalisedAppliedAndAlwaysRestored) {
-  Outcome o = Convert({"-m", "kg", "-l", "mm", "-t", "MS", "-f", "kip"});
+  Outcome o = runConversion({"-m", "kg", "-l", "mm", "-t", "MS", "-f", "kip"});
   ASSERT_EQ(o.result, 0);
-  EXPECT_EQ(o.file.header_line.substr(0, 60), "ORVIKMAT2 Wing panel  KILOGRAM  MILLIMETER  MILLISECOND  KPO");
+  EXPECT_EQ(o.file.headerLine.substr(0, 60), "ORVIKMAT2 Wing panel  KILOGRAM  MILLIMETER  MILLISECOND  KPO");
   const auto set = qvbfake::lastCall(qvbfake::slot::QVB_SetUnits);
   ASSERT_TRUE(set);
   EXPECT_EQ(set->args[1].text + set->args[2].text + set->args[3].text + set->args[4].text,
             "KILOGRAMMILLIMETERMILLISECONDKPOUND_FORCE");
 
-  body.units_accepted = false;
-  o = Convert({"-l", "furlong"});
+  body.unitsAccepted = false;
+  o = runConversion({"-l", "furlong"});
   EXPECT_EQ(o.result, -1);
   EXPECT_EQ(o.out,
             "\n**ERROR\a** Unable to set units to:\n\tMASS   = KILOGRAM\n\tLENGHT = furlong\n\tTIME   = SECOND\n\tFORCE  = NEWTON\n\n");
   EXPECT_EQ(body.units, (std::array<double, 4>{1000.0, 0.001, 1.0, 1.0}));
 
-  o = Convert({"-l", "a_label_of_16chr"});
+  o = runConversion({"-l", "a_label_of_16chr"});
   EXPECT_EQ(o.result, -1);
   EXPECT_NE(o.out.find("longer than 15 characters"), std::string::npos);
 }
 
 TEST_F(ConversionTest, OutputNameRules) {
-  EXPECT_EQ(Convert({"-o", dir.file("result.mtx")}, "result").result, 0);
+  EXPECT_EQ(runConversion({"-o", dir.file("result.mtx")}, "result").result, 0);
   EXPECT_TRUE(std::filesystem::exists(dir.file("result.mtx")));
-  EXPECT_EQ(Convert({"-o", dir.file("other"), "-o", dir.file("final.MTX")}, "final.MTX").result, 0);
+  EXPECT_EQ(runConversion({"-o", dir.file("other"), "-o", dir.file("final.MTX")}, "final.MTX").result, 0);
   EXPECT_FALSE(std::filesystem::exists(dir.file("other.mtx")));
-  EXPECT_EQ(Convert({}).result, 0);  // wing.model.qvb -> wing.mtx
-  EXPECT_TRUE(std::filesystem::exists(MtxPath()));
+  EXPECT_EQ(runConversion({}).result, 0);  // wing.model.qvb -> wing.mtx
+  EXPECT_TRUE(std::filesystem::exists(mtxPath()));
 }
 
 TEST_F(ConversionTest, EdgesFromTheCommandLineAndFromFreeEdges) {
-  const Outcome o = Convert({"-C", "12", "40", "10:30", "-c", "1", "-c", "all"});
+  const Outcome o = runConversion({"-C", "12", "40", "10:30", "-c", "1", "-c", "all"});
   ASSERT_EQ(o.result, 0);
   EXPECT_TRUE(o.problems.empty()) << testing::PrintToString(o.problems);
-  ExpectValues(o.file.Find("EDGE_12"), {40, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30}, 0);
-  ExpectValues(o.file.Find("EDGE_1"), {30, 40}, 0);
-  EXPECT_EQ(o.file.name_list.back(), "EDGE_1");  // in the order of definition: 12, 1, 0, 1
+  expectValues(o.file.find("EDGE_12"), {40, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30}, 0);
+  expectValues(o.file.find("EDGE_1"), {30, 40}, 0);
+  EXPECT_EQ(o.file.nameList.back(), "EDGE_1");  // in the order of definition: 12, 1, 0, 1
   EXPECT_EQ(o.file.count, 20 + 4);
 }
 
 TEST_F(ConversionTest, ModalLoadsWarnAboutRigidBodyModes) {
-  body.rigid_modes = 7;
+  body.rigidModes = 7;
   body.loads.resize(1);
-  const Outcome o = Convert({});
+  const Outcome o = runConversion({});
   ASSERT_EQ(o.result, 0);
   const Names expected{"W:Flexible body appears to contains 7 rigid body modes rather than 6",
                        "W:This may have unexpected consequences when using modal loads",
@@ -335,75 +335,75 @@ TEST_F(ConversionTest, ModalLoadsWarnAboutRigidBodyModes) {
                        "W:A suspected rigid body mode detected among the selected modes",
                        "W:A suspected rigid body mode detected among the selected modes"};
   EXPECT_EQ(o.messages, expected);
-  EXPECT_EQ(o.file.Find("MODLOAD")->counts[0], 1);
+  EXPECT_EQ(o.file.find("MODLOAD")->counts[0], 1);
 }
 
 TEST_F(ConversionTest, DampingAndRotorMatricesFollowWhatTheBodyHolds) {
   body.damping.assign(81, 1e-12);
-  Outcome o = Convert({});
+  Outcome o = runConversion({});
   ASSERT_EQ(o.result, 0);
-  EXPECT_EQ(o.file.Find("GENDAMP")->text, Names{"       1       1  0.00000000000000E+00"});
+  EXPECT_EQ(o.file.find("GENDAMP")->text, Names{"       1       1  0.00000000000000E+00"});
 
   // Announced by its entry count but unreadable: still a consistent file.
-  body.damping_readable = false;
-  o = Convert({});
+  body.dampingReadable = false;
+  o = runConversion({});
   ASSERT_EQ(o.result, 0);
   EXPECT_TRUE(o.problems.empty()) << testing::PrintToString(o.problems);
-  EXPECT_EQ(o.file.Find("GENDAMP")->text, Names{"       1       1  0.00000000000000E+00"});
+  EXPECT_EQ(o.file.find("GENDAMP")->text, Names{"       1       1  0.00000000000000E+00"});
 
-  body.damping_entries = 0;
-  body.rotor_matrices[0].reset();
+  body.dampingEntries = 0;
+  body.rotorMatrices[0].reset();
   body.preload.reset();
   body.loads.clear();
-  o = Convert({"-F"});
+  o = runConversion({"-F"});
   ASSERT_EQ(o.result, 0);
   EXPECT_TRUE(o.problems.empty()) << testing::PrintToString(o.problems);
   EXPECT_EQ(o.file.count, 14);  // 14 entries: the name list ends on a fourth line
-  EXPECT_EQ(o.file.name_list_lines.size(), 4u);
-  EXPECT_EQ(o.file.name_list.back(), "RDDIFF");
+  EXPECT_EQ(o.file.nameListLines.size(), 4u);
+  EXPECT_EQ(o.file.nameList.back(), "RDDIFF");
 
   body.rotor = false;
-  o = Convert({"-F"});
+  o = runConversion({"-F"});
   EXPECT_EQ(o.file.count, 12);  // a multiple of four: no extra line end
   EXPECT_TRUE(o.problems.empty()) << testing::PrintToString(o.problems);
 }
 
 TEST_F(ConversionTest, StoredInvariants59WinOverNodalMasses) {
-  body.stored_invar59 = true;
+  body.storedInvar59 = true;
   for (int i = 0; i < 3; ++i) body.invar5.push_back({1.0 * i, 2, 3, 4, 5, 6, 7, 8, 9.5});
   for (int p = 0; p < 9; ++p) body.invar9.push_back(std::vector<double>(9, p + 0.25));
-  const Outcome o = Convert({"+M", "1", "3"});
+  const Outcome o = runConversion({"+M", "1", "3"});
   ASSERT_EQ(o.result, 0);
   // Row j, component r, column k: invar5[idx j][r*M + idx k].
   std::vector<double> i5;
   for (int j : {0, 2})
     for (int r = 0; r < 3; ++r)
       for (int k : {0, 2}) i5.push_back(body.invar5[j][r * 3 + k]);
-  ExpectValues(o.file.Find("INVAR5"), i5, 1e-13);
+  expectValues(o.file.find("INVAR5"), i5, 1e-13);
   std::vector<double> i9;
   for (int j : {0, 2})
     for (int k : {0, 2})
       for (int e = 0; e < 9; ++e) i9.push_back(j * 3 + k + 0.25);
-  ExpectValues(o.file.Find("INVAR9"), i9, 1e-13);
+  expectValues(o.file.find("INVAR9"), i9, 1e-13);
 }
 
 TEST_F(ConversionTest, NodeStrippedBodyWarnsAndWritesZeroInvariants59) {
   body.masses.clear();
   body.loads.clear();
-  const Outcome o = Convert({"-L"});
+  const Outcome o = runConversion({"-L"});
   ASSERT_EQ(o.result, 0);
   EXPECT_EQ(o.messages, Names{"W:Attempting to build Invars 5 and 9 from a node-stripped QVB "});
-  ExpectValues(o.file.Find("INVAR5"), std::vector<double>(27, 0.0), 0);
-  ExpectValues(o.file.Find("INVAR9"), std::vector<double>(81, 0.0), 0);
+  expectValues(o.file.find("INVAR5"), std::vector<double>(27, 0.0), 0);
+  expectValues(o.file.find("INVAR9"), std::vector<double>(81, 0.0), 0);
   EXPECT_EQ(o.out, "Calculating Inertia Invariants\n");
 }
 
 TEST_F(ConversionTest, ProgressIsShownPerModeUnlessQuiet) {
-  Outcome o = Convert({"-L"});
+  Outcome o = runConversion({"-L"});
   ASSERT_EQ(o.result, 0);
   EXPECT_EQ(o.out.rfind("Calculating Inertia Invariants\n", 0), 0u);
   EXPECT_EQ(std::count(o.out.begin(), o.out.end(), '\r'), 3);
-  o = Convert({"-L", "-F"});
+  o = runConversion({"-L", "-F"});
   EXPECT_EQ(o.out, "");
 }
 

@@ -11,7 +11,7 @@ namespace convert_test {
 // shapes[j][p]: translational shape of selected mode j at node p. Results in
 // the file's layout (I5: mode j, component r, mode k; I9: j, k, 3x3 block),
 // with values below 1e-10 in magnitude zeroed as the file writes them.
-inline void ExpectedInvariants59(const std::vector<double> &masses,
+inline void expectedInvariants59(const std::vector<double> &masses,
                                  const std::vector<std::vector<std::array<double, 3>>> &shapes,
                                  std::vector<double> &i5, std::vector<double> &i9) {
   const size_t n = shapes.size();

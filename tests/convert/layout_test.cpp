@@ -17,11 +17,11 @@ namespace {
 
 // Runs `write` on an MtxWriter over a memory stream and returns the text.
 template <typename Write>
-std::string Written(bool double_precision, Write write) {
+std::string written(bool doublePrecision, Write write) {
   char *text = nullptr;
   size_t size = 0;
   std::FILE *out = open_memstream(&text, &size);
-  MtxWriter mtx(out, double_precision);
+  MtxWriter mtx(out, doublePrecision);
   write(mtx);
   std::fclose(out);
   std::string result(text, size);
@@ -53,24 +53,24 @@ TEST(MtxLayout, HeaderLinesInBothPrecisions) {
       {true, kSelMod, -1, "FULL", "RORDER", 3, 1, 1, 0, "SELMOD    FULL    RORDER      3    2    6   ( 1I8, 1E22.14 )\n"},
   };
   for (const Case &c : cases) {
-    EXPECT_EQ(Written(c.dbl, [&](MtxWriter &m) { EXPECT_TRUE(m.MatrixHeader(c.name, c.seq, c.storage, c.order, c.r, c.i, c.e, c.s)); }),
+    EXPECT_EQ(written(c.dbl, [&](MtxWriter &m) { EXPECT_TRUE(m.matrixHeader(c.name, c.seq, c.storage, c.order, c.r, c.i, c.e, c.s)); }),
               c.expected);
   }
 }
 
 TEST(MtxLayout, HeaderWriterRefusesWhatItCannotDescribe) {
   testing::internal::CaptureStdout();
-  std::string file = Written(true, [](MtxWriter &m) { EXPECT_FALSE(m.MatrixHeader(kInvar1, -1, "DENSE", "RORDER", 1, 0, 1, 0)); });
+  std::string file = written(true, [](MtxWriter &m) { EXPECT_FALSE(m.matrixHeader(kInvar1, -1, "DENSE", "RORDER", 1, 0, 1, 0)); });
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n**ERROR\a** Unknown matrix type DENSE\n\n");
   EXPECT_EQ(file, "");
 
   testing::internal::CaptureStdout();
-  file = Written(true, [](MtxWriter &m) { EXPECT_FALSE(m.MatrixHeader(kInvar1, -1, "FULL", "RORDER ", 1, 0, 1, 0)); });
+  file = written(true, [](MtxWriter &m) { EXPECT_FALSE(m.matrixHeader(kInvar1, -1, "FULL", "RORDER ", 1, 0, 1, 0)); });
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n**ERROR\a** Unknown matrix order RORDER \n\n");
   EXPECT_EQ(file, "INVAR1    FULL    ");  // the name part is already out
 
   testing::internal::CaptureStdout();
-  file = Written(true, [](MtxWriter &m) { EXPECT_FALSE(m.MatrixHeader(kEdge, 3, "FULL", "CORDER", 2, 1, 0, 0)); });
+  file = written(true, [](MtxWriter &m) { EXPECT_FALSE(m.matrixHeader(kEdge, 3, "FULL", "CORDER", 2, 1, 0, 0)); });
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "\n**ERROR\a** QVB2MTX cannot mix integers and reals in CORDER CORDER\n\n");
   EXPECT_EQ(file, "EDGE_3    FULL    CORDER  ");
@@ -78,22 +78,22 @@ TEST(MtxLayout, HeaderWriterRefusesWhatItCannotDescribe) {
 
 TEST(MtxLayout, SparseDropsTinyEntriesAndNeverWritesAnEmptyMatrix) {
   // 1e-10 itself is dropped; only larger magnitudes count.
-  const std::string sparse = Written(true, [](MtxWriter &m) {
+  const std::string sparse = written(true, [](MtxWriter &m) {
     m.Sparse(kGenStiff, 2, 2, {1e-10, -2.5, 0.0, 1.0000001e-10});
   });
   EXPECT_EQ(sparse,
             "GENSTIFF  SPARSE      2    2    2   ( 2I8, E22.14 )\n"
             "       1       2 -2.50000000000000E+00\n"
             "       2       2  1.00000010000000E-10\n");
-  EXPECT_EQ(Written(false, [](MtxWriter &m) { m.Sparse(kGenStiff, 3, 3, std::vector<double>(9, -1e-11)); }),
+  EXPECT_EQ(written(false, [](MtxWriter &m) { m.Sparse(kGenStiff, 3, 3, std::vector<double>(9, -1e-11)); }),
             "GENSTIFF  SPARSE      3    3    1   ( 2I8, E16.8 )\n"
             "       1       1  0.00000000E+00\n");
 }
 
 TEST(MtxLayout, ZeroingKeepsTheThresholdValueItself) {
-  EXPECT_EQ(Written(true, [](MtxWriter &m) {
-              m.RealLines({1e-10, -9.99e-11, 3.0}, 3, true);
-              m.RealLines({-9.99e-11}, 1, false);
+  EXPECT_EQ(written(true, [](MtxWriter &m) {
+              m.realLines({1e-10, -9.99e-11, 3.0}, 3, true);
+              m.realLines({-9.99e-11}, 1, false);
             }),
             "  1.00000000000000E-10  0.00000000000000E+00  3.00000000000000E+00\n"
             " -9.99000000000000E-11\n");
@@ -104,7 +104,7 @@ TEST(MtxLayout, NameListWrapsEveryFourEntries) {
     char *text = nullptr;
     size_t size = 0;
     std::FILE *out = open_memstream(&text, &size);
-    WriteNameList(out, names, edges);
+    writeNameList(out, names, edges);
     std::fclose(out);
     std::string result(text, size);
     std::free(text);
@@ -121,11 +121,11 @@ TEST(MtxLayout, NameListWrapsEveryFourEntries) {
 
 TEST(CommandTokens, CommasSplitAndEmptyPiecesVanish) {
   std::vector<std::string> tokens;
-  ASSERT_TRUE(AppendCommaTokens(",+N,1:3,,7,", tokens));
-  ASSERT_TRUE(AppendCommaTokens("-L", tokens));
+  ASSERT_TRUE(appendCommaTokens(",+N,1:3,,7,", tokens));
+  ASSERT_TRUE(appendCommaTokens("-L", tokens));
   EXPECT_EQ(tokens, (std::vector<std::string>{"+N", "1:3", "7", "-L"}));
-  EXPECT_FALSE(AppendCommaTokens(std::string(1000, 'x').c_str(), tokens));
-  EXPECT_TRUE(AppendCommaTokens(std::string(999, 'x').c_str(), tokens));
+  EXPECT_FALSE(appendCommaTokens(std::string(1000, 'x').c_str(), tokens));
+  EXPECT_TRUE(appendCommaTokens(std::string(999, 'x').c_str(), tokens));
 }
 
 TEST(ListGrammar, FormsRangesAndStops) {
@@ -157,9 +157,9 @@ TEST(ListGrammar, FormsRangesAndStops) {
     SCOPED_TRACE(testing::PrintToString(c.tokens));
     std::vector<int> values;
     size_t pos = 0;
-    ASSERT_EQ(ReadIntegerList(c.tokens, pos, c.colon, values), c.ok);
+    ASSERT_EQ(readIntegerList(c.tokens, pos, c.colon, values), c.ok);
     if (!c.ok) continue;
-    SortUnique(values);
+    sortUnique(values);
     EXPECT_EQ(values, c.values);
     EXPECT_EQ(pos, c.stop);
   }
@@ -169,7 +169,7 @@ TEST(ListGrammar, ValuesAccumulateAcrossSwitchesOfOneKind) {
   std::vector<int> values{9};
   std::vector<std::string> tokens{":", "11"};
   size_t pos = 0;
-  ASSERT_TRUE(ReadIntegerList(tokens, pos, RangeColon::kFirst, values));
+  ASSERT_TRUE(readIntegerList(tokens, pos, RangeColon::kFirst, values));
   EXPECT_EQ(values, (std::vector<int>{9, 9, 10, 11}));
 }
 
@@ -183,15 +183,15 @@ TEST(Invariants59, PairFormulasSymmetryAndTransposition) {
   };
   std::vector<double> i5, i9;
   std::vector<int> seen;
-  kernels::ComputeInvariants5And9(masses, shapes, 3, i5, i9, [&](int j) { seen.push_back(j); });
+  kernels::computeInvariants5And9(masses, shapes, 3, i5, i9, [&](int j) { seen.push_back(j); });
   EXPECT_EQ(seen, (std::vector<int>{0, 1, 2}));
   ASSERT_EQ(i5.size(), 27u);
   ASSERT_EQ(i9.size(), 81u);
-  std::vector<std::vector<std::array<double, 3>>> by_mode(3);
+  std::vector<std::vector<std::array<double, 3>>> byMode(3);
   for (size_t j = 0; j < 3; ++j)
-    for (size_t p = 0; p < 2; ++p) by_mode[j].push_back({shapes[(j * 2 + p) * 3], shapes[(j * 2 + p) * 3 + 1], shapes[(j * 2 + p) * 3 + 2]});
+    for (size_t p = 0; p < 2; ++p) byMode[j].push_back({shapes[(j * 2 + p) * 3], shapes[(j * 2 + p) * 3 + 1], shapes[(j * 2 + p) * 3 + 2]});
   std::vector<double> e5, e9;
-  convert_test::ExpectedInvariants59(masses, by_mode, e5, e9);
+  convert_test::expectedInvariants59(masses, byMode, e5, e9);
   for (size_t i = 0; i < e5.size(); ++i) EXPECT_NEAR(i5[i], e5[i], 1e-12) << i;
   for (size_t i = 0; i < e9.size(); ++i) EXPECT_NEAR(i9[i], e9[i], 1e-12) << i;
   // Mirrored entries are exact negatives and transposes, not recomputed sums.

@@ -8,17 +8,17 @@ namespace convert_test {
 
 namespace {
 
-std::string Trim(const std::string &s) {
+std::string trim(const std::string &s) {
   const size_t first = s.find_first_not_of(' ');
   if (first == std::string::npos) return "";
   return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-bool IsHeaderLine(const std::string &line) { return !line.empty() && line[0] >= 'A' && line[0] <= 'Z'; }
+bool isHeaderLine(const std::string &line) { return !line.empty() && line[0] >= 'A' && line[0] <= 'Z'; }
 
 }  // namespace
 
-std::map<std::pair<int, int>, double> MtxMatrix::Entries() const {
+std::map<std::pair<int, int>, double> MtxMatrix::entries() const {
   std::map<std::pair<int, int>, double> entries;
   for (const auto &line : lines)
     if (line.size() == 3) entries[{static_cast<int>(line[0]), static_cast<int>(line[1])}] = line[2];
@@ -31,7 +31,7 @@ std::vector<double> MtxMatrix::Values() const {
   return values;
 }
 
-const MtxMatrix *MtxFile::Find(const std::string &name) const {
+const MtxMatrix *MtxFile::find(const std::string &name) const {
   for (const MtxMatrix &m : matrices)
     if (m.name == name) return &m;
   return nullptr;
@@ -43,30 +43,30 @@ std::vector<std::string> MtxFile::Names() const {
   return names;
 }
 
-std::vector<std::string> ReadMtx(const std::string &path, MtxFile &file) {
+std::vector<std::string> readMtx(const std::string &path, MtxFile &file) {
   std::vector<std::string> problems;
   std::ifstream in(path);
   if (!in) return {"cannot open " + path};
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   if (lines.size() < 2) return {"no header"};
-  file.header_line = lines[0];
+  file.headerLine = lines[0];
   file.count = std::atoi(lines[1].c_str());
   if (lines[1] != std::to_string(file.count)) problems.push_back("count line: " + lines[1]);
 
   size_t at = 2;
-  while (at < lines.size() && static_cast<int>(file.name_list.size()) < file.count) {
+  while (at < lines.size() && static_cast<int>(file.nameList.size()) < file.count) {
     const std::string &line = lines[at++];
-    file.name_list_lines.push_back(line);
+    file.nameListLines.push_back(line);
     if (line.size() % 18 != 0 || line.empty() || line.size() > 72) problems.push_back("name list line width: " + line);
-    for (size_t p = 0; p < line.size(); p += 18) file.name_list.push_back(Trim(line.substr(p, 18)));
+    for (size_t p = 0; p < line.size(); p += 18) file.nameList.push_back(trim(line.substr(p, 18)));
   }
-  for (size_t i = 0; i + 1 < file.name_list_lines.size(); ++i)
-    if (file.name_list_lines[i].size() != 72) problems.push_back("short name list line before the last");
+  for (size_t i = 0; i + 1 < file.nameListLines.size(); ++i)
+    if (file.nameListLines[i].size() != 72) problems.push_back("short name list line before the last");
 
   while (at < lines.size()) {
     const std::string &header = lines[at++];
-    if (!IsHeaderLine(header)) {
+    if (!isHeaderLine(header)) {
       problems.push_back("expected a matrix header: " + header);
       break;
     }
@@ -76,8 +76,8 @@ std::vector<std::string> ReadMtx(const std::string &path, MtxFile &file) {
     if (m.storage == "FULL") words >> m.order;
     words >> m.counts[0] >> m.counts[1] >> m.counts[2];
     std::getline(words, m.descriptor);
-    m.descriptor = Trim(m.descriptor);
-    while (at < lines.size() && !IsHeaderLine(lines[at])) {
+    m.descriptor = trim(m.descriptor);
+    while (at < lines.size() && !isHeaderLine(lines[at])) {
       m.text.push_back(lines[at]);
       std::istringstream numbers(lines[at++]);
       std::vector<double> values;
@@ -99,7 +99,7 @@ std::vector<std::string> ReadMtx(const std::string &path, MtxFile &file) {
   }
   if (static_cast<int>(file.matrices.size()) != file.count) problems.push_back("count line differs from the matrices present");
   // The list is in name-table order, the matrices in write order: compare as sets.
-  std::vector<std::string> listed = file.name_list, present = file.Names();
+  std::vector<std::string> listed = file.nameList, present = file.Names();
   std::sort(listed.begin(), listed.end());
   std::sort(present.begin(), present.end());
   if (listed != present) problems.push_back("name list differs from the matrices present");

@@ -16,23 +16,23 @@ struct MtxMatrix {
   std::vector<std::string> text;           // the record lines as written
 
   // Sparse matrices as (row, column) -> value; full ones as all values in order.
-  std::map<std::pair<int, int>, double> Entries() const;
+  std::map<std::pair<int, int>, double> entries() const;
   std::vector<double> Values() const;
 };
 
 struct MtxFile {
-  std::string header_line;
+  std::string headerLine;
   int count = -1;
-  std::vector<std::string> name_list;
-  std::vector<std::string> name_list_lines;
+  std::vector<std::string> nameList;
+  std::vector<std::string> nameListLines;
   std::vector<MtxMatrix> matrices;
 
-  const MtxMatrix *Find(const std::string &name) const;
+  const MtxMatrix *find(const std::string &name) const;
   std::vector<std::string> Names() const;
 };
 
 // Parses `path`; problems of shape end up in the returned list (empty when
 // the file is consistent).
-std::vector<std::string> ReadMtx(const std::string &path, MtxFile &file);
+std::vector<std::string> readMtx(const std::string &path, MtxFile &file);
 
 }  // namespace convert_test

@@ -18,7 +18,7 @@ using qvbfake::Call;
 using qvbfake::Result;
 namespace slot = qvbfake::slot;
 
-std::string ReadFile(const std::string &path) {
+std::string readFile(const std::string &path) {
   std::ifstream in(path);
   std::stringstream text;
   text << in.rdbuf();
@@ -26,7 +26,7 @@ std::string ReadFile(const std::string &path) {
 }
 
 // Death-test matchers are regular expressions; this matches `text` literally.
-std::string Literally(const std::string &text) {
+std::string literally(const std::string &text) {
   std::string pattern;
   for (char c : text) {
     if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) pattern += '\\';
@@ -39,12 +39,12 @@ class SideOutputTest : public ConversionTest {
  protected:
   // Runs the converter in this (child) process with standard output joined
   // to standard error, so that the death-test matcher sees both.
-  void RunJoined(const std::vector<std::string> &switches) {
+  void runJoined(const std::vector<std::string> &switches) {
     ::dup2(STDERR_FILENO, STDOUT_FILENO);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    QVB_Handle handle = body.Serve();
-    InstallSetterLog();
-    std::vector<std::string> args{"qvb2mtx", BodyName()};
+    QVB_Handle handle = body.serve();
+    installSetterLog();
+    std::vector<std::string> args{"qvb2mtx", bodyName()};
     args.insert(args.end(), switches.begin(), switches.end());
     Argv argv(args);
     QVB_QVB2MTX(argv.argc(), argv.argv(), handle);
@@ -55,7 +55,7 @@ class SideOutputTest : public ConversionTest {
 
   // Every edit the optimized-body path makes, one line each, printed when
   // the body is written.
-  void InstallSetterLog() {
+  void installSetterLog() {
     static std::string log;
     log.clear();
     auto note = [](const std::string &line) { log += line + "\n"; };
@@ -108,23 +108,23 @@ class SideOutputTest : public ConversionTest {
     qvbfake::setHook(slot::QVB_SetNodalMass, [=](const Call &c) { note("nodal mass" + ints(c, 1) + reals(c, 2, 2)); return Result(1); });
     qvbfake::setHook(slot::QVB_SetNodalInertia, [=](const Call &c) { note("nodal inertia" + ints(c, 1) + reals(c, 2, 7)); return Result(1); });
     qvbfake::setHook(slot::QVB_ScaleModes, [=](const Call &c) { note("scale modes" + ints(c, 1) + reals(c, 2, 2)); return Result(1); });
-    const int write_result = body.write_result;
-    qvbfake::setHook(slot::QVB_write_QVB, [write_result](const Call &c) {
+    const int writeResult = body.writeResult;
+    qvbfake::setHook(slot::QVB_write_QVB, [writeResult](const Call &c) {
       std::fprintf(stderr, "%swrite %s\n", log.c_str(), c.args.at(1).text.c_str());
-      return Result(write_result);
+      return Result(writeResult);
     });
   }
 };
 
 TEST_F(SideOutputTest, DumpWritesBlocksAndEndsTheProcess) {
   const std::string one = dir.file("one.txt"), all = dir.file("all.txt");
-  EXPECT_EXIT(RunJoined({"-b", "3", "-d", one, "-o", dir.file("x")}), testing::ExitedWithCode(1), "");
-  EXPECT_EQ(ReadFile(one), "block 3\n");
-  EXPECT_EXIT(RunJoined({"-d", all}), testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(runJoined({"-b", "3", "-d", one, "-o", dir.file("x")}), testing::ExitedWithCode(1), "");
+  EXPECT_EQ(readFile(one), "block 3\n");
+  EXPECT_EXIT(runJoined({"-d", all}), testing::ExitedWithCode(1), "");
   std::string expected;
   for (int b = 1; b <= 37; ++b) expected += "block " + std::to_string(b) + "\n";
-  EXPECT_EQ(ReadFile(all), expected);
-  EXPECT_FALSE(std::filesystem::exists(MtxPath()));
+  EXPECT_EQ(readFile(all), expected);
+  EXPECT_FALSE(std::filesystem::exists(mtxPath()));
 }
 
 const char kShell[] =
@@ -135,17 +135,17 @@ const char kShell[] =
 
 TEST_F(SideOutputTest, ShellFileAloneEndsTheProcessAndWithOutputConverts) {
   const std::string shell = dir.file("shell.txt");
-  EXPECT_EXIT(RunJoined({"-s", shell}), testing::ExitedWithCode(1), "");
-  EXPECT_EQ(ReadFile(shell), kShell);
+  EXPECT_EXIT(runJoined({"-s", shell}), testing::ExitedWithCode(1), "");
+  EXPECT_EQ(readFile(shell), kShell);
 
   std::filesystem::remove(shell);
-  const Outcome o = Convert({"-s", shell, "-o", dir.file("wing")});
+  const Outcome o = runConversion({"-s", shell, "-o", dir.file("wing")});
   EXPECT_EQ(o.result, 0);
   EXPECT_TRUE(o.problems.empty());
-  EXPECT_EQ(ReadFile(shell), kShell);
+  EXPECT_EQ(readFile(shell), kShell);
 
   body.faces.clear();
-  const Outcome none = Convert({"-s", shell, "-o", dir.file("wing")});
+  const Outcome none = runConversion({"-s", shell, "-o", dir.file("wing")});
   EXPECT_EQ(none.result, -1);
   EXPECT_EQ(none.out.rfind("\n**ERROR^G** Failed to allocate memory for faces in shell file at line ", 0), 0u);
 }
@@ -171,19 +171,19 @@ TEST_F(SideOutputTest, OptimizedBodyAppliesEditsAndScalesThenEnds) {
       "nodal inertia 2 4.000000 20.000000 36.000000 8.000000 12.000000 24.000000\n"
       "scale modes 1 2.000000\n"
       "write " + out + "\n";
-  EXPECT_EXIT(RunJoined({"-I", "7", "1.5", "-2", "0", "-sscale", "2", "-mscale", "4", "-O", out}),
-              testing::ExitedWithCode(0), "^" + Literally(expected) + "$");
+  EXPECT_EXIT(runJoined({"-I", "7", "1.5", "-2", "0", "-sscale", "2", "-mscale", "4", "-O", out}),
+              testing::ExitedWithCode(0), "^" + literally(expected) + "$");
 
   // Without edits or scales the body is written unchanged.
-  EXPECT_EXIT(RunJoined({"-O", out}), testing::ExitedWithCode(0), "^" + Literally("write " + out + "\n") + "$");
+  EXPECT_EXIT(runJoined({"-O", out}), testing::ExitedWithCode(0), "^" + literally("write " + out + "\n") + "$");
 
-  body.write_result = 0;
-  EXPECT_EXIT(RunJoined({"-O", out}), testing::ExitedWithCode(1),
-              Literally("\n**WARNING\a** Failed to write an optimized FLEX file " + out + "\n\n"));
+  body.writeResult = 0;
+  EXPECT_EXIT(runJoined({"-O", out}), testing::ExitedWithCode(1),
+              literally("\n**WARNING\a** Failed to write an optimized FLEX file " + out + "\n\n"));
 }
 
 TEST_F(SideOutputTest, UnknownInterfaceNodeFailsWithoutEndingTheProcess) {
-  const Outcome o = Convert({"-I", "7", "0", "0", "0", "2", "1", "1", "1", "-O", dir.file("opt.qvb")});
+  const Outcome o = runConversion({"-I", "7", "0", "0", "0", "2", "1", "1", "1", "-O", dir.file("opt.qvb")});
   EXPECT_EQ(o.result, -1);
   EXPECT_EQ(o.out,
             "Editing Interface Node Coordinates:\n   Node ID               X               Y               Z\n"
@@ -194,23 +194,23 @@ TEST_F(SideOutputTest, UnknownInterfaceNodeFailsWithoutEndingTheProcess) {
 
 TEST_F(SideOutputTest, FailedCoarseningEndsTheProcess) {
   qvbtest::ScopedEnv options("TRX_QVBWRITE_OPTIONS", "adv_coarsen(0.5)");
-  qvbtest::ScopedEnv no_interpreter("QVB_PYTHON_LIBRARY", "/no/such/libpython.so");
-  EXPECT_EXIT(RunJoined({"-O", dir.file("opt.qvb")}), testing::ExitedWithCode(1),
-              Literally("\n**ERROR^G** Advanced coarsening was failed. Please check log file.\n\n"));
+  qvbtest::ScopedEnv noInterpreter("QVB_PYTHON_LIBRARY", "/no/such/libpython.so");
+  EXPECT_EXIT(runJoined({"-O", dir.file("opt.qvb")}), testing::ExitedWithCode(1),
+              literally("\n**ERROR^G** Advanced coarsening was failed. Please check log file.\n\n"));
 }
 
 TEST_F(SideOutputTest, QuietFirstArgumentSilencesProgress) {
-  QVB_Handle handle = body.Serve();
-  Argv argv({"qvb2mtx", "-Q", BodyName(), "-L"});
+  QVB_Handle handle = body.serve();
+  Argv argv({"qvb2mtx", "-Q", bodyName(), "-L"});
   testing::internal::CaptureStdout();
   EXPECT_EQ(QVB_QVB2MTX(argv.argc(), argv.argv(), handle), 0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   MtxFile file;
-  EXPECT_TRUE(ReadMtx(MtxPath(), file).empty());
-  EXPECT_NE(file.header_line.find("[" + BodyName() + "@"), std::string::npos);
+  EXPECT_TRUE(readMtx(mtxPath(), file).empty());
+  EXPECT_NE(file.headerLine.find("[" + bodyName() + "@"), std::string::npos);
 
-  Argv too_few({"qvb2mtx"});
-  EXPECT_EQ(QVB_QVB2MTX(too_few.argc(), too_few.argv(), handle), -1);
+  Argv tooFew({"qvb2mtx"});
+  EXPECT_EQ(QVB_QVB2MTX(tooFew.argc(), tooFew.argv(), handle), -1);
 }
 
 }  // namespace

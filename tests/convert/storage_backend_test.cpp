@@ -71,7 +71,7 @@ class StorageBackendTest : public testing::Test {
     QVB_Terminate();
   }
 
-  int Convert(std::vector<std::string> switches, std::string *out = nullptr) {
+  int runConversion(std::vector<std::string> switches, std::string *out = nullptr) {
     std::vector<std::string> args{"qvb2mtx", dir.file("plate.qvb")};
     args.insert(args.end(), switches.begin(), switches.end());
     std::vector<char *> argv;
@@ -90,48 +90,48 @@ class StorageBackendTest : public testing::Test {
 
 TEST_F(StorageBackendTest, InvariantsFromNodalMassesAndTinyStiffness) {
   std::string out;
-  ASSERT_EQ(Convert({}, &out), 0) << out;
+  ASSERT_EQ(runConversion({}, &out), 0) << out;
   MtxFile file;
-  const std::vector<std::string> problems = ReadMtx(dir.file("plate.mtx"), file);
+  const std::vector<std::string> problems = readMtx(dir.file("plate.mtx"), file);
   EXPECT_TRUE(problems.empty()) << testing::PrintToString(problems);
-  EXPECT_EQ(file.header_line.rfind("ORVIKMAT2 plate  KILOGRAM  METER  SECOND  NEWTON  TTTTTTTTT [", 0), 0u)
-      << file.header_line;
-  ASSERT_NE(file.Find("GENSTIFF"), nullptr);
-  EXPECT_EQ(file.Find("GENSTIFF")->counts[2], 1);
-  EXPECT_EQ(file.Find("GENSTIFF")->text, std::vector<std::string>{"       1       1  0.00000000000000E+00"});
+  EXPECT_EQ(file.headerLine.rfind("ORVIKMAT2 plate  KILOGRAM  METER  SECOND  NEWTON  TTTTTTTTT [", 0), 0u)
+      << file.headerLine;
+  ASSERT_NE(file.find("GENSTIFF"), nullptr);
+  EXPECT_EQ(file.find("GENSTIFF")->counts[2], 1);
+  EXPECT_EQ(file.find("GENSTIFF")->text, std::vector<std::string>{"       1       1  0.00000000000000E+00"});
 
   std::vector<std::vector<std::array<double, 3>>> shapes(kModes);
   for (int m = 0; m < kModes; ++m)
     for (int p = 0; p < kNodes; ++p) shapes[m].push_back({kShape[m][p][0], kShape[m][p][1], kShape[m][p][2]});
   std::vector<double> i5, i9;
-  ExpectedInvariants59({kMass, kMass + kNodes}, shapes, i5, i9);
-  ASSERT_NE(file.Find("INVAR5"), nullptr);
-  const std::vector<double> got5 = file.Find("INVAR5")->Values(), got9 = file.Find("INVAR9")->Values();
+  expectedInvariants59({kMass, kMass + kNodes}, shapes, i5, i9);
+  ASSERT_NE(file.find("INVAR5"), nullptr);
+  const std::vector<double> got5 = file.find("INVAR5")->Values(), got9 = file.find("INVAR9")->Values();
   ASSERT_EQ(got5.size(), i5.size());
   ASSERT_EQ(got9.size(), i9.size());
   for (size_t i = 0; i < i5.size(); ++i) EXPECT_NEAR(got5[i], i5[i], 1e-13) << i;
   for (size_t i = 0; i < i9.size(); ++i) EXPECT_NEAR(got9[i], i9[i], 1e-13) << i;
 
   // SELNOD flags the interface node; T_MODE lists node-major shapes.
-  const std::vector<double> selnod = file.Find("SELNOD")->Values();
+  const std::vector<double> selnod = file.find("SELNOD")->Values();
   EXPECT_EQ(selnod, (std::vector<double>{1, 0, 0, 0, 0, 2, 2, 0, 0, 0, 3, 0, 1, 0.5, 1}));
-  const std::vector<double> tmode = file.Find("T_MODE")->Values();
+  const std::vector<double> tmode = file.find("T_MODE")->Values();
   ASSERT_EQ(tmode.size(), 18u);
   EXPECT_DOUBLE_EQ(tmode[3], kShape[1][0][0]);   // node 1, mode 2
   EXPECT_DOUBLE_EQ(tmode[6 + 2], kShape[0][1][2]);  // node 2, mode 1
 
-  ASSERT_EQ(Convert({"-mscale", "2", "-o", dir.file("scaled")}), 0);
+  ASSERT_EQ(runConversion({"-mscale", "2", "-o", dir.file("scaled")}), 0);
   MtxFile scaled;
-  EXPECT_TRUE(ReadMtx(dir.file("scaled.mtx"), scaled).empty());
-  const std::vector<double> doubled = scaled.Find("INVAR9")->Values();
+  EXPECT_TRUE(readMtx(dir.file("scaled.mtx"), scaled).empty());
+  const std::vector<double> doubled = scaled.find("INVAR9")->Values();
   for (size_t i = 0; i < i9.size(); ++i) EXPECT_NEAR(doubled[i], 2 * i9[i], 1e-12) << i;
-  EXPECT_EQ(scaled.Find("INVAR1")->Values(), std::vector<double>{12.0});
+  EXPECT_EQ(scaled.find("INVAR1")->Values(), std::vector<double>{12.0});
 }
 
 TEST_F(StorageBackendTest, OptimizedBodyIsEditedScaledAndWritten) {
   const std::string out = dir.file("optimized.qvb");
   auto optimize = [&] {
-    Convert({"-I", "3", "9", "8", "7", "-mscale", "4", "-O", out});
+    runConversion({"-I", "3", "9", "8", "7", "-mscale", "4", "-O", out});
   };
   EXPECT_EXIT(optimize(), testing::ExitedWithCode(0), "");
   QVB_Handle written = QVB_CreateFromQVB(out.c_str());
@@ -158,7 +158,7 @@ TEST_F(StorageBackendTest, OptimizedBodyIsEditedScaledAndWritten) {
 TEST_F(StorageBackendTest, ShellFileOfNodesAndFaces) {
   const std::string shell = dir.file("plate.shell");
   std::string out;
-  ASSERT_EQ(Convert({"-s", shell, "-o", dir.file("plate")}, &out), 0) << out;
+  ASSERT_EQ(runConversion({"-s", shell, "-o", dir.file("plate")}, &out), 0) << out;
   std::ifstream in(shell);
   std::stringstream text;
   text << in.rdbuf();
@@ -170,15 +170,15 @@ TEST_F(StorageBackendTest, ShellFileOfNodesAndFaces) {
 TEST_F(StorageBackendTest, CommandConvertsABodyFile) {
   const std::string file = dir.file("plate.qvb");
   ASSERT_NE(QVB_write_QVB(body, file.c_str()), 0);
-  qvbtest::ScopedEnv no_plugins("TRX_USER_PLUGIN_DIR", std::nullopt);
+  qvbtest::ScopedEnv noPlugins("TRX_USER_PLUGIN_DIR", std::nullopt);
   const std::string command = std::string(QVB2MTX_COMMAND) + " -Q " + file + "::1 -F -o " + dir.file("cmd") + " > " +
                               dir.file("cmd.log") + " 2>&1";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   MtxFile mtx;
-  EXPECT_TRUE(ReadMtx(dir.file("cmd.mtx"), mtx).empty());
-  EXPECT_NE(mtx.header_line.find("TTTTFTTTF [" + file + "::1@run-1]"), std::string::npos) << mtx.header_line;
+  EXPECT_TRUE(readMtx(dir.file("cmd.mtx"), mtx).empty());
+  EXPECT_NE(mtx.headerLine.find("TTTTFTTTF [" + file + "::1@run-1]"), std::string::npos) << mtx.headerLine;
 }
 
 TEST(Command, HelpAndUnopenableBody) {
@@ -191,8 +191,8 @@ TEST(Command, HelpAndUnopenableBody) {
     text << in.rdbuf();
     return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str());
   };
-  auto [help_status, help] = run("--help");
-  EXPECT_EQ(help_status, 0);
+  auto [helpStatus, help] = run("--help");
+  EXPECT_EQ(helpStatus, 0);
   for (const char *sw : {"-Q", "-o", "-m", "-l", "-t", "-f", "+N", "-N", "+M", "-M", "-S", "-F", "-E", "-L",
                          "-sscale", "-mscale", "-C", "-c", "-H", "-s", "-d", "-b", "-O", "-I", "-h"})
     EXPECT_NE(help.find(std::string("  ") + sw + " "), std::string::npos) << sw;

@@ -16,7 +16,7 @@
 #include "support/test_support.h"
 
 namespace {
-std::atomic<int> g_threads_started{0};
+std::atomic<int> gThreadsStarted{0};
 }  // namespace
 
 // A thread that starts and ends within one call leaves no trace in the
@@ -27,13 +27,13 @@ extern "C" int pthread_create(pthread_t *thread, const pthread_attr_t *attr, voi
                               void *arg) noexcept {
   using Create = int (*)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *);
   static const Create next = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
-  g_threads_started.fetch_add(1);
+  gThreadsStarted.fetch_add(1);
   return next(thread, attr, start, arg);
 }
 
 namespace {
 
-size_t ThreadCount() {
+size_t threadCount() {
   size_t count = 0;
   for (const auto &entry : std::filesystem::directory_iterator("/proc/self/task")) {
     (void)entry;
@@ -46,7 +46,7 @@ size_t ThreadCount() {
 struct Interface {
   explicit Interface(void *library) : library_(library) {}
   template <typename Function>
-  Function *Get(const char *name) {
+  Function *get(const char *name) {
     void *symbol = dlsym(library_, name);
     if (symbol == nullptr) missing += std::string(name) + " ";
     return reinterpret_cast<Function *>(symbol);
@@ -57,21 +57,21 @@ struct Interface {
   void *library_;
 };
 // The type only: taking the address would link the test against libqvb.
-#define QVB_LOOKUP(interface, name) auto name##_ = (interface).Get<decltype(::name)>(#name)
+#define QVB_LOOKUP(interface, name) auto name##_ = (interface).get<decltype(::name)>(#name)
 
 // Enough nodes and modes that the shape matrix is written in blocks of many
 // tens of thousands of values and the invariants form a real Gram product.
 constexpr int kNodes = 1500, kModes = 12;
 
-TEST(ThreadCount, LoadingAndConvertingStartNoThread) {
+TEST(threadCount, LoadingAndConvertingStartNoThread) {
   qvbtest::ScopedEnv plugins("TRX_USER_PLUGIN_DIR", QVB_REAL_PLUGIN_DIR);
   qvbtest::TempDir dir;
-  const size_t before = ThreadCount();
+  const size_t before = threadCount();
 
   void *library = dlopen(QVB_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << dlerror();
-  EXPECT_EQ(ThreadCount(), before) << "after loading the library";
-  EXPECT_EQ(g_threads_started.load(), 0) << "threads started while loading";
+  EXPECT_EQ(threadCount(), before) << "after loading the library";
+  EXPECT_EQ(gThreadsStarted.load(), 0) << "threads started while loading";
 
   Interface qvb(library);
   QVB_LOOKUP(qvb, QVB_Create);
@@ -115,8 +115,8 @@ TEST(ThreadCount, LoadingAndConvertingStartNoThread) {
   EXPECT_EQ(result, 0) << printed;
   // The matrix text is there: mode shapes of every node and mode, 3 to a line.
   EXPECT_GT(std::filesystem::file_size(dir.file("threads.mtx")), size_t{kNodes} * kModes * 66);
-  EXPECT_EQ(ThreadCount(), before) << "after the conversion";
-  EXPECT_EQ(g_threads_started.load(), 0) << "threads started, also those already ended";
+  EXPECT_EQ(threadCount(), before) << "after the conversion";
+  EXPECT_EQ(gThreadsStarted.load(), 0) << "threads started, also those already ended";
 
   QVB_Destroy_(body);
   QVB_Terminate_();

@@ -18,21 +18,21 @@ struct Body {
   int modes;
 };
 
-Body RandomBody(size_t nodes, int modes, bool mixed_signs, unsigned seed) {
+Body randomBody(size_t nodes, int modes, bool mixedSigns, unsigned seed) {
   std::mt19937_64 random(seed);
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
   Body body{std::vector<double>(nodes), std::vector<double>(nodes * 3 * modes), modes};
   for (size_t p = 0; p < nodes; ++p) {
     const double m = 0.5 + std::fabs(unit(random)) * 3.0;
     // Some zero masses too: those nodes must simply add nothing.
-    body.masses[p] = p % 17 == 3 ? 0.0 : (mixed_signs && p % 3 == 0 ? -m : m);
+    body.masses[p] = p % 17 == 3 ? 0.0 : (mixedSigns && p % 3 == 0 ? -m : m);
   }
   for (double &v : body.shapes) v = unit(random) * 1e-2;
   return body;
 }
 
 // Rounding bound of one pair's sums: sum_p |m_p| |a_p| |b_p|.
-std::vector<double> PairScales(const Body &body) {
+std::vector<double> pairScales(const Body &body) {
   const size_t nodes = body.masses.size(), n = body.modes;
   std::vector<double> scale(n * n, 0.0);
   for (size_t j = 0; j < n; ++j)
@@ -44,13 +44,13 @@ std::vector<double> PairScales(const Body &body) {
   return scale;
 }
 
-void ExpectMatchesReference(const Body &body, const std::vector<double> &i5, const std::vector<double> &i9) {
+void expectMatchesReference(const Body &body, const std::vector<double> &i5, const std::vector<double> &i9) {
   std::vector<double> ref5, ref9;
-  ComputeInvariants5And9(body.masses, body.shapes, body.modes, ref5, ref9);
+  computeInvariants5And9(body.masses, body.shapes, body.modes, ref5, ref9);
   ASSERT_EQ(i5.size(), ref5.size());
   ASSERT_EQ(i9.size(), ref9.size());
   const size_t n = body.modes;
-  const std::vector<double> scale = PairScales(body);
+  const std::vector<double> scale = pairScales(body);
   for (size_t j = 0; j < n; ++j)
     for (size_t k = 0; k < n; ++k) {
       const double tolerance = 1e-12 * scale[j * n + k];
@@ -75,42 +75,42 @@ void ExpectMatchesReference(const Body &body, const std::vector<double> &i5, con
 struct Case {
   size_t nodes;
   int modes;
-  bool mixed_signs;
+  bool mixedSigns;
 };
 
 class FastInvariants : public testing::TestWithParam<Case> {};
 
 TEST_P(FastInvariants, MatchReferenceWholeAndStreamed) {
   const Case c = GetParam();
-  const Body body = RandomBody(c.nodes, c.modes, c.mixed_signs, 1000u + c.nodes + c.modes);
+  const Body body = randomBody(c.nodes, c.modes, c.mixedSigns, 1000u + c.nodes + c.modes);
   std::vector<double> i5, i9;
   std::vector<int> progress;
-  ComputeInvariants5And9Fast(body.masses, body.shapes, body.modes, i5, i9,
+  computeInvariants5And9Fast(body.masses, body.shapes, body.modes, i5, i9,
                              [&](int j) { progress.push_back(j); });
-  ExpectMatchesReference(body, i5, i9);
-  std::vector<int> every_mode(c.modes);
-  for (int j = 0; j < c.modes; ++j) every_mode[j] = j;
-  EXPECT_EQ(progress, every_mode);
+  expectMatchesReference(body, i5, i9);
+  std::vector<int> everyMode(c.modes);
+  for (int j = 0; j < c.modes; ++j) everyMode[j] = j;
+  EXPECT_EQ(progress, everyMode);
 
   // Budgets that hold everything, a few modes (uneven groups) and less than
   // one mode (groups of one).
-  const size_t mode_bytes = c.nodes * 3 * sizeof(double);
-  for (size_t budget : {mode_bytes * c.modes, mode_bytes * 5, size_t{1}}) {
+  const size_t modeBytes = c.nodes * 3 * sizeof(double);
+  for (size_t budget : {modeBytes * c.modes, modeBytes * 5, size_t{1}}) {
     SCOPED_TRACE(budget);
-    std::vector<int> fetched, streamed_progress;
-    const bool ok = ComputeInvariants5And9Streamed(
+    std::vector<int> fetched, streamedProgress;
+    const bool ok = computeInvariants5And9Streamed(
         body.masses, body.modes,
         [&](int j, double *shape) {
           fetched.push_back(j);
-          std::copy_n(body.shapes.data() + j * mode_bytes / sizeof(double), c.nodes * 3, shape);
+          std::copy_n(body.shapes.data() + j * modeBytes / sizeof(double), c.nodes * 3, shape);
           return true;
         },
-        budget, i5, i9, [&](int j) { streamed_progress.push_back(j); });
+        budget, i5, i9, [&](int j) { streamedProgress.push_back(j); });
     ASSERT_TRUE(ok);
-    ExpectMatchesReference(body, i5, i9);
-    EXPECT_EQ(streamed_progress, every_mode);
-    if (budget >= mode_bytes * c.modes) {
-      EXPECT_EQ(fetched, every_mode);  // each mode once
+    expectMatchesReference(body, i5, i9);
+    EXPECT_EQ(streamedProgress, everyMode);
+    if (budget >= modeBytes * c.modes) {
+      EXPECT_EQ(fetched, everyMode);  // each mode once
     }
   }
 }
@@ -121,22 +121,22 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FastInvariants,
 
 TEST(FastInvariantsEdges, NoModesGiveEmptyArraysAndFailedFetchStops) {
   std::vector<double> i5{1.0}, i9{1.0};
-  ComputeInvariants5And9Fast({1.0, 2.0}, {}, 0, i5, i9);
+  computeInvariants5And9Fast({1.0, 2.0}, {}, 0, i5, i9);
   EXPECT_TRUE(i5.empty());
   EXPECT_TRUE(i9.empty());
 
-  const Body body = RandomBody(50, 4, false, 7);
+  const Body body = randomBody(50, 4, false, 7);
   int calls = 0;
-  EXPECT_FALSE(ComputeInvariants5And9Streamed(body.masses, 4,
+  EXPECT_FALSE(computeInvariants5And9Streamed(body.masses, 4,
                                               [&](int, double *) { return ++calls < 3; }, 1, i5, i9));
   EXPECT_EQ(calls, 3);
 }
 
 TEST(FastInvariantsEdges, NonFiniteMassPropagatesLikeReference) {
-  Body body = RandomBody(40, 3, false, 9);
+  Body body = randomBody(40, 3, false, 9);
   body.masses[11] = std::nan("");
   std::vector<double> i5, i9;
-  ComputeInvariants5And9Fast(body.masses, body.shapes, 3, i5, i9);
+  computeInvariants5And9Fast(body.masses, body.shapes, 3, i5, i9);
   EXPECT_TRUE(std::isnan(i9[(0 * 3 + 1) * 9 + 1]));
   EXPECT_TRUE(std::isnan(i5[(0 * 3 + 0) * 3 + 1]));
 }

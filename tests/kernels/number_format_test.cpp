@@ -23,15 +23,15 @@ constexpr int kRandomPatterns = 200000;
 constexpr int kRandomPatterns = 2000000;
 #endif
 
-std::string Printf(double value, int width, int precision) {
+std::string printfText(double value, int width, int precision) {
   char text[128];
   std::snprintf(text, sizeof text, "%*.*E", width, precision, value);
   return text;
 }
 
-std::string Fast(double value, int width, int precision) {
+std::string fastText(double value, int width, int precision) {
   char text[kNumberTextMax];
-  return std::string(text, FormatScientific(text, value, width, precision));
+  return std::string(text, formatScientific(text, value, width, precision));
 }
 
 const double kSpecial[] = {0.0, -0.0, 1.0, -1.0, 9.999999999999995, 9.99999999999999e99, 1e100, -1e-100,
@@ -46,7 +46,7 @@ const double kSpecial[] = {0.0, -0.0, 1.0, -1.0, 9.999999999999995, 9.9999999999
 TEST(NumberFormat, SpecialValuesInBothPrecisionsAndOtherWidths) {
   for (double v : kSpecial)
     for (auto [width, precision] : {std::pair{22, 14}, {16, 8}, {0, 3}, {30, 17}, {8, 0}})
-      EXPECT_EQ(Fast(v, width, precision), Printf(v, width, precision)) << v;
+      EXPECT_EQ(fastText(v, width, precision), printfText(v, width, precision)) << v;
 }
 
 TEST(NumberFormat, RandomDoubleAndFloatBitPatternsMatchPrintf) {
@@ -62,7 +62,7 @@ TEST(NumberFormat, RandomDoubleAndFloatBitPatternsMatchPrintf) {
     // Doubles in double precision; floats (as the single-precision file
     // carries them) in single precision.
     for (auto [value, width, precision] : {std::tuple{d, 22, 14}, {static_cast<double>(f), 16, 8}}) {
-      const std::string want = Printf(value, width, precision), got = Fast(value, width, precision);
+      const std::string want = printfText(value, width, precision), got = fastText(value, width, precision);
       if (want != got) {
         ++mismatches;
         ADD_FAILURE() << "bits " << std::hex << bits << ": printf \"" << want << "\" fast \"" << got << "\"";
@@ -76,23 +76,23 @@ TEST(NumberFormat, RandomDoubleAndFloatBitPatternsMatchPrintf) {
 // count changes there) and every binary exponent including subnormals.
 TEST(NumberFormat, TiesDecadesAndEveryBinaryExponentMatchPrintf) {
   std::vector<double> values;
-  auto with_neighbours = [&](double v) {
+  auto withNeighbours = [&](double v) {
     values.insert(values.end(), {v, std::nextafter(v, 0.0), std::nextafter(v, HUGE_VAL)});
   };
   for (int e = -1074; e <= 1023; ++e)
     for (double odd : {1.0, 3.0, 5.0, 7.0, 1001.0, 123456789.0})
-      with_neighbours(std::ldexp(odd, e));
-  for (int k = -323; k <= 308; ++k) with_neighbours(std::strtod(("1e" + std::to_string(k)).c_str(), nullptr));
+      withNeighbours(std::ldexp(odd, e));
+  for (int k = -323; k <= 308; ++k) withNeighbours(std::strtod(("1e" + std::to_string(k)).c_str(), nullptr));
   // Sixteen (and ten) significant digits ending in 5: exact ties at 15 (9).
   for (long long base : {1000000000000005LL, 1000000000000015LL, 2384185791015625LL, 8999999999999995LL,
                          1234567895LL, 1234567885LL, 9999999995LL})
-    for (int e = -20; e <= 20; ++e) with_neighbours(std::ldexp(static_cast<double>(base), e));
+    for (int e = -20; e <= 20; ++e) withNeighbours(std::ldexp(static_cast<double>(base), e));
   int mismatches = 0;
   for (double v : values)
     for (auto [width, precision] : {std::pair{22, 14}, {16, 8}, {0, 1}, {0, 16}})
-      if (Fast(v, width, precision) != Printf(v, width, precision) && ++mismatches <= 5)
-        ADD_FAILURE() << std::hexfloat << v << " %." << precision << "E: printf \"" << Printf(v, width, precision)
-                      << "\" fast \"" << Fast(v, width, precision) << "\"";
+      if (fastText(v, width, precision) != printfText(v, width, precision) && ++mismatches <= 5)
+        ADD_FAILURE() << std::hexfloat << v << " %." << precision << "E: printf \"" << printfText(v, width, precision)
+                      << "\" fast \"" << fastText(v, width, precision) << "\"";
   EXPECT_EQ(mismatches, 0);
 }
 
@@ -100,17 +100,17 @@ TEST(NumberFormat, TiesDecadesAndEveryBinaryExponentMatchPrintf) {
 // right but slow) and refused for an exact tie.
 TEST(NumberFormat, FastDigitsDecideOrdinaryValuesAndLeaveTiesToTheExactPath) {
   ScientificDigits d{};
-  ASSERT_TRUE(FastScientificDigits(-1.5, 14, &d));
+  ASSERT_TRUE(fastScientificDigits(-1.5, 14, &d));
   EXPECT_EQ(d.digits, 150000000000000u);
   EXPECT_EQ(d.exponent, 0);
-  ASSERT_TRUE(FastScientificDigits(9.9999999999999999e-300, 14, &d));
+  ASSERT_TRUE(fastScientificDigits(9.9999999999999999e-300, 14, &d));
   EXPECT_EQ(d.digits, 100000000000000u);
   EXPECT_EQ(d.exponent, -299);
-  ASSERT_TRUE(FastScientificDigits(std::numeric_limits<double>::denorm_min(), 8, &d));
+  ASSERT_TRUE(fastScientificDigits(std::numeric_limits<double>::denorm_min(), 8, &d));
   EXPECT_EQ(d.digits, 494065646u);
   EXPECT_EQ(d.exponent, -324);
-  EXPECT_FALSE(FastScientificDigits(std::ldexp(1.0, -22), 14, &d));  // 2.384185791015625E-07
-  EXPECT_FALSE(FastScientificDigits(0.0, 14, &d));
+  EXPECT_FALSE(fastScientificDigits(std::ldexp(1.0, -22), 14, &d));  // 2.384185791015625E-07
+  EXPECT_FALSE(fastScientificDigits(0.0, 14, &d));
 }
 
 TEST(NumberFormat, IntegersMatchPrintf) {
@@ -119,11 +119,11 @@ TEST(NumberFormat, IntegersMatchPrintf) {
     for (int width : {4, 8, 0}) {
       char want[64], got[kNumberTextMax];
       std::snprintf(want, sizeof want, "%*lld", width, v);
-      EXPECT_EQ(std::string(got, FormatInteger(got, v, width)), want);
+      EXPECT_EQ(std::string(got, formatInteger(got, v, width)), want);
     }
 }
 
-// Text from BufferedText and WriteRealLines against the same records made
+// Text from BufferedText and writeRealLines against the same records made
 // with printf, through a real stream; big enough to cross buffer flushes and
 // several chunks, ending with a last, incomplete line.
 TEST(NumberFormat, BufferedRecordsAndChunkedLinesKeepByteOrder) {
@@ -147,11 +147,11 @@ TEST(NumberFormat, BufferedRecordsAndChunkedLinesKeepByteOrder) {
   {
     BufferedText text(stream, 1000);
     for (size_t i = 0; i < values.size(); ++i) {
-      text.Integer(static_cast<long long>(i), 8);
-      text.Real(values[i], 22, 14);
-      if (i % 3 == 2) text.Char('\n');
+      text.integer(static_cast<long long>(i), 8);
+      text.real(values[i], 22, 14);
+      if (i % 3 == 2) text.character('\n');
     }
-    EXPECT_TRUE(text.Flush());
+    EXPECT_TRUE(text.flush());
   }
   std::string got(static_cast<size_t>(std::ftell(stream)), '\0');
   std::rewind(stream);
@@ -159,20 +159,20 @@ TEST(NumberFormat, BufferedRecordsAndChunkedLinesKeepByteOrder) {
   std::fclose(stream);
   EXPECT_TRUE(got == want);
 
-  std::string lines_want;
+  std::string linesWant;
   for (size_t i = 0; i < values.size(); ++i) {
     std::snprintf(piece, sizeof piece, "%16.8E", values[i]);
-    lines_want += piece;
-    if (i % 3 == 2) lines_want += '\n';
+    linesWant += piece;
+    if (i % 3 == 2) linesWant += '\n';
   }
-  std::FILE *lines_stream = std::tmpfile();
-  ASSERT_NE(lines_stream, nullptr);
-  EXPECT_TRUE(WriteRealLines(lines_stream, values.data(), values.size(), 3, 16, 8));
-  std::string lines(static_cast<size_t>(std::ftell(lines_stream)), '\0');
-  std::rewind(lines_stream);
-  ASSERT_EQ(std::fread(lines.data(), 1, lines.size(), lines_stream), lines.size());
-  std::fclose(lines_stream);
-  EXPECT_TRUE(lines == lines_want);
+  std::FILE *linesStream = std::tmpfile();
+  ASSERT_NE(linesStream, nullptr);
+  EXPECT_TRUE(writeRealLines(linesStream, values.data(), values.size(), 3, 16, 8));
+  std::string lines(static_cast<size_t>(std::ftell(linesStream)), '\0');
+  std::rewind(linesStream);
+  ASSERT_EQ(std::fread(lines.data(), 1, lines.size(), linesStream), lines.size());
+  std::fclose(linesStream);
+  EXPECT_TRUE(lines == linesWant);
 }
 
 }  // namespace
