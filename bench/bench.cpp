@@ -201,7 +201,7 @@ size_t readAllBytes(const fs::path &path) {
   return total;
 }
 
-void Line(const char *what, Stat fast, const char *baseName, double base, const char *peerName,
+void tableLine(const char *what, Stat fast, const char *baseName, double base, const char *peerName,
           double peer, const char *note = "") {
   if (fast.runs > 1) std::printf("  %-26s %9.3f s  ±%3.0f%%", what, fast.median, 100 * fast.spread / 2);
   else std::printf("  %-26s %9.3f s   once", what, fast.median);
@@ -250,7 +250,7 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
     std::printf("  cannot open %s\n", bodyPath.c_str());
     return;
   }
-  Line("open .qvb (vs read bytes)", open, "bytes", bytes.median, "", 0, "  (ratio < 1: opening is slower than reading)");
+  tableLine("open .qvb (vs read bytes)", open, "bytes", bytes.median, "", 0, "  (ratio < 1: opening is slower than reading)");
 
   // The converter's path: masses and each selected mode's shapes once.
   const size_t nodes = static_cast<size_t>(size.nodes), n = static_cast<size_t>(size.modes);
@@ -259,7 +259,7 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
     for (size_t p = 0; p < nodes; ++p) masses[p] = QVB_NodalMass(body, static_cast<int>(p));
     for (size_t j = 0; j < n; ++j) QVB_Mode(body, static_cast<int>(j) + 1, 0, shapes.data() + j * nodes * 3, 0);
   });
-  Line("fetch masses + shapes", fetch, "", 0, "", 0);
+  tableLine("fetch masses + shapes", fetch, "", 0, "", 0);
 
   std::vector<double> i5, i9, ref5, ref9;
   const Stat fast = time(R, [&] { qvb::kernels::computeInvariants5And9Fast(masses, shapes, size.modes, i5, i9); });
@@ -302,7 +302,7 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
       fs::remove(arrays);
     }
   }
-  Line("invariants 5+9", fast, "per-pair", perPair, "numpy", numpyInvariants, agreement.c_str());
+  tableLine("invariants 5+9", fast, "per-pair", perPair, "numpy", numpyInvariants, agreement.c_str());
 
   // Matrix text: the first values of the shapes, three to a line, written
   // to a file (page cache) the way each implementation writes.
@@ -343,9 +343,9 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
     }).median;
   char what[64];
   std::snprintf(what, sizeof what, "MTX text, %.1fM values", textCount / 1e6);
-  Line(what, text, "fprintf", printfText, "savetxt", numpyText, "  (chunked)");
-  Line("  same, fwrite per value", perValue, "fprintf", printfText, "", 0);
-  Line("  writing the bytes alone", floor, "", 0, "", 0);
+  tableLine(what, text, "fprintf", printfText, "savetxt", numpyText, "  (chunked)");
+  tableLine("  same, fwrite per value", perValue, "fprintf", printfText, "", 0);
+  tableLine("  writing the bytes alone", floor, "", 0, "", 0);
   fs::remove(textPath);
   shapes = std::vector<double>();
 
@@ -385,7 +385,7 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
     std::snprintf(text, sizeof text, "  peak %.0f MB = %.2f x body%s", peak, peak / bodyMb,
                   status == 0 ? "" : "  (exit status not 0)");
     note += text;
-    Line(whole.what, t, "reference", reference, "", 0, note.c_str());
+    tableLine(whole.what, t, "reference", reference, "", 0, note.c_str());
   }
   fs::remove(mtx.string() + ".mtx");
 }

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds and runs the whole test suite twice: a normal build and an
-# AddressSanitizer + UndefinedBehaviorSanitizer build; then runs every fuzz
+# Builds and runs the whole test suite twice: a normal build (followed by the
+# naming check on the changed lines) and an AddressSanitizer +
+# UndefinedBehaviorSanitizer build; then runs every fuzz
 # target for a bounded time (QVB_FUZZ_SECONDS each, default 30) under
 # ASan+UBSan.
 set -eu
@@ -10,6 +11,7 @@ JOBS=$(nproc)
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/test
 ctest --test-dir build/test --output-on-failure -j "$JOBS"
+sh scripts/check-naming.sh build/test
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVB_SANITIZE=ON >/dev/null
 cmake --build build/asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -55,10 +55,10 @@ class SwitchReader {
       line_.exitAfterShell = false;
       return true;
     });
-    if (s == "-l") return UnitLabel("length", context_.lengthLabel);
-    if (s == "-m") return UnitLabel("mass", context_.massLabel);
-    if (s == "-t") return UnitLabel("time", context_.timeLabel);
-    if (s == "-f") return UnitLabel("force", context_.forceLabel);
+    if (s == "-l") return unitLabel("length", context_.lengthLabel);
+    if (s == "-m") return unitLabel("mass", context_.massLabel);
+    if (s == "-t") return unitLabel("time", context_.timeLabel);
+    if (s == "-f") return unitLabel("force", context_.forceLabel);
     if (s == "-b") return argument("Please specify number of block to dump", [&](const std::string &a) {
       line_.dumpBlock = std::atoi(a.c_str());
       return true;
@@ -174,7 +174,7 @@ class SwitchReader {
     });
   }
 
-  bool UnitLabel(const char *quantity, std::string &label) {
+  bool unitLabel(const char *quantity, std::string &label) {
     std::string missing = std::string("Please specify ") + quantity + " units string";
     return argument(missing.c_str(), [&](const std::string &a) {
       // The label is normalised in place in a 16-byte field later on.

@@ -49,7 +49,7 @@ void writeFileHeader(ConversionContext &context) {
   context.nameArgument.shrink_to_fit();
 
   std::fprintf(out, "%d\n", context.plan.count());
-  writeNameList(out, context.plan.Names(), context.plan.edges);
+  writeNameList(out, context.plan.names(), context.plan.edges);
 }
 
 }  // namespace qvb::convert

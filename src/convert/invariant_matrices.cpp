@@ -42,7 +42,7 @@ bool writeModalVectorInvariant(ConversionContext &context, MtxWriter &mtx, int n
     for (int k = 0; k < n; ++k)
       dense[static_cast<size_t>(r) * n + k] =
           values.data[static_cast<size_t>(r) * modeCount + idx[k]] * context.massScale;
-  return mtx.Sparse(name, 3, n, dense);
+  return mtx.sparse(name, 3, n, dense);
 }
 
 // Shapes held at once while computing invariants 5 and 9. Selections above
@@ -186,7 +186,7 @@ bool writeInvariant6(ConversionContext &context, MtxWriter &mtx) {
   for (int j = 0; j < n; ++j)
     for (int k = 0; k < n; ++k)
       dense[static_cast<size_t>(j) * n + k] = values.data[idx[j] * modeCount + idx[k]] * context.massScale;
-  return mtx.Sparse(kInvar6, n, n, dense);
+  return mtx.sparse(kInvar6, n, n, dense);
 }
 
 bool writeInvariant7(ConversionContext &context, MtxWriter &mtx) {

@@ -83,7 +83,7 @@ bool writeGeneralizedDamping(ConversionContext &context, MtxWriter &mtx) {
     QVB_Warning("The generalized damping could not be read; GENDAMP is written as zero");
     std::fill(dense.begin(), dense.end(), 0.0);
   }
-  return mtx.Sparse(kGenDamp, size, size, dense);
+  return mtx.sparse(kGenDamp, size, size, dense);
 }
 
 }  // namespace qvb::convert

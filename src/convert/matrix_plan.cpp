@@ -2,7 +2,7 @@
 
 namespace qvb::convert {
 
-std::vector<int> MatrixPlan::Names() const {
+std::vector<int> MatrixPlan::names() const {
   std::vector<int> names;
   for (int i = 0; i < kMatrixNameCount; ++i)
     if (i != kEdge && present[i]) names.push_back(i);

@@ -27,8 +27,8 @@ struct MatrixPlan {
 
   bool has(int name) const { return present[name]; }
   // Named matrices in table order (the order of the header's name list).
-  std::vector<int> Names() const;
-  int count() const { return static_cast<int>(Names().size() + edges.size()); }
+  std::vector<int> names() const;
+  int count() const { return static_cast<int>(names().size() + edges.size()); }
 };
 
 // -E (rigid-body data only) wins over -F: both ask for less, and -E already

@@ -63,7 +63,7 @@ bool MtxWriter::matrixHeader(int name, int seq, const char *storage, const char 
   return true;
 }
 
-bool MtxWriter::Sparse(int name, int rows, int columns, const std::vector<double> &dense) {
+bool MtxWriter::sparse(int name, int rows, int columns, const std::vector<double> &dense) {
   auto kept = [](double v) { return v > kTinyValue || v < -kTinyValue; };
   int entries = 0;
   for (double v : dense) entries += kept(v) ? 1 : 0;

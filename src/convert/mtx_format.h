@@ -52,7 +52,7 @@ class MtxWriter {
   // A sparse matrix from a dense row-major rows x columns array: the header
   // counts exactly the entries that the records then list, and an empty
   // matrix is written as the single entry (1, 1, 0.0).
-  bool Sparse(int name, int rows, int columns, const std::vector<double> &dense);
+  bool sparse(int name, int rows, int columns, const std::vector<double> &dense);
 
   // A full row-major matrix of reals, `perLine` values a line, zeroed or not.
   // The header's counts are given by the caller (some matrices declare a row

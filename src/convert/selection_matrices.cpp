@@ -66,7 +66,7 @@ bool writeGeneralizedStiffness(ConversionContext &context, MtxWriter &mtx) {
   for (int j = 0; j < n; ++j) rows[j] = dense.data() + static_cast<size_t>(j) * n;
   QVB_GenStiffSelected(context.body, rows.data(), n, context.modes.data());
   for (double &v : dense) v *= context.stiffnessScale;
-  return mtx.Sparse(kGenStiff, n, n, dense);
+  return mtx.sparse(kGenStiff, n, n, dense);
 }
 
 namespace {

@@ -8,7 +8,7 @@ namespace qvb::kernels {
 
 namespace {
 
-using u128 = unsigned __int128;
+using UInt128 = unsigned __int128;
 
 // 10^q ~ high:low x 2^shift with bit 127 of high:low set, truncated (never
 // above the true power), for every q a double's digits can need.
@@ -56,7 +56,7 @@ struct PowerTable {
       powers[q - kMinPower] = p;
       uint64_t carry = 0;
       for (uint64_t &w : five) {
-        const u128 product = static_cast<u128>(w) * 5 + carry;
+        const UInt128 product = static_cast<UInt128>(w) * 5 + carry;
         w = static_cast<uint64_t>(product);
         carry = static_cast<uint64_t>(product >> 64);
       }
@@ -65,9 +65,9 @@ struct PowerTable {
     std::vector<uint64_t> fifth(kScale / 64 + 1, 0);
     fifth.back() = 1;
     for (int n = 1; n <= -kMinPower; ++n) {
-      u128 remainder = 0;
+      UInt128 remainder = 0;
       for (size_t i = fifth.size(); i-- > 0;) {
-        const u128 part = (remainder << 64) | fifth[i];
+        const UInt128 part = (remainder << 64) | fifth[i];
         fifth[i] = static_cast<uint64_t>(part / 5);
         remainder = part % 5;
       }
@@ -143,9 +143,9 @@ bool fastScientificDigits(double value, int precision, ScientificDigits *out) {
     if (q < kMinPower || q > kMaxPower) return false;
     const Power &p = table.powers[q - kMinPower];
     // mantissa x (high:low) = w2:w1:w0, magnitude x 10^q ~ w2:w1:w0 x 2^-(128 + r).
-    const u128 lowProduct = static_cast<u128>(mantissa) * p.low;
-    const u128 highProduct = static_cast<u128>(mantissa) * p.high;
-    const u128 middle = (lowProduct >> 64) + static_cast<uint64_t>(highProduct);
+    const UInt128 lowProduct = static_cast<UInt128>(mantissa) * p.low;
+    const UInt128 highProduct = static_cast<UInt128>(mantissa) * p.high;
+    const UInt128 middle = (lowProduct >> 64) + static_cast<uint64_t>(highProduct);
     const uint64_t w1 = static_cast<uint64_t>(middle);
     const uint64_t w2 = static_cast<uint64_t>(highProduct >> 64) + static_cast<uint64_t>(middle >> 64);
     const int r = -(binaryExponent + p.shift) - 128;

@@ -22,7 +22,7 @@ double zeroed(double v) { return std::fabs(v) < 1e-10 ? 0.0 : v; }
 
 void expectValues(const MtxMatrix *m, const std::vector<double> &expected, double tolerance) {
   ASSERT_NE(m, nullptr);
-  const std::vector<double> got = m->Values();
+  const std::vector<double> got = m->allValues();
   ASSERT_EQ(got.size(), expected.size()) << m->name;
   for (size_t i = 0; i < got.size(); ++i)
     EXPECT_NEAR(got[i], expected[i], tolerance * std::max(1.0, std::fabs(expected[i]))) << m->name << " value " << i;
@@ -115,7 +115,7 @@ TEST_P(RichConversion, EveryMatrixMatchesTheBodysArrays) {
   expectValues(f.find("RDAXIS"), {0, 0, 1, 1, 2, 3}, tol);
   expectValues(f.find("RDGYRO"), *body.rotorMatrices[0], tol);
   expectValues(f.find("RDDIFF"), *body.rotorMatrices[2], tol);  // not zeroed: 1e-12 stays
-  EXPECT_NE(f.find("RDDIFF")->Values().back(), 0.0);
+  EXPECT_NE(f.find("RDDIFF")->allValues().back(), 0.0);
 
   // Units are the conversion's during the run and the body's own afterwards.
   EXPECT_EQ(body.units, (std::array<double, 4>{1000.0, 0.001, 1.0, 1.0}));
@@ -172,9 +172,9 @@ TEST_F(ConversionTest, ScalesReachInvariantsOrStiffnessOnly) {
   ASSERT_EQ(base.result + mass.result + stiff.result, 0);
   for (const MtxMatrix &m : base.file.matrices) {
     const bool invariant = m.name.rfind("INVAR", 0) == 0;
-    const std::vector<double> b = m.Values();
-    const std::vector<double> ms = mass.file.find(m.name)->Values();
-    const std::vector<double> ss = stiff.file.find(m.name)->Values();
+    const std::vector<double> b = m.allValues();
+    const std::vector<double> ms = mass.file.find(m.name)->allValues();
+    const std::vector<double> ss = stiff.file.find(m.name)->allValues();
     ASSERT_EQ(b.size(), ms.size());
     for (size_t i = 0; i < b.size(); ++i) {
       // Sparse records carry row and column numbers (every third value).

@@ -79,13 +79,13 @@ TEST(MtxLayout, HeaderWriterRefusesWhatItCannotDescribe) {
 TEST(MtxLayout, SparseDropsTinyEntriesAndNeverWritesAnEmptyMatrix) {
   // 1e-10 itself is dropped; only larger magnitudes count.
   const std::string sparse = written(true, [](MtxWriter &m) {
-    m.Sparse(kGenStiff, 2, 2, {1e-10, -2.5, 0.0, 1.0000001e-10});
+    m.sparse(kGenStiff, 2, 2, {1e-10, -2.5, 0.0, 1.0000001e-10});
   });
   EXPECT_EQ(sparse,
             "GENSTIFF  SPARSE      2    2    2   ( 2I8, E22.14 )\n"
             "       1       2 -2.50000000000000E+00\n"
             "       2       2  1.00000010000000E-10\n");
-  EXPECT_EQ(written(false, [](MtxWriter &m) { m.Sparse(kGenStiff, 3, 3, std::vector<double>(9, -1e-11)); }),
+  EXPECT_EQ(written(false, [](MtxWriter &m) { m.sparse(kGenStiff, 3, 3, std::vector<double>(9, -1e-11)); }),
             "GENSTIFF  SPARSE      3    3    1   ( 2I8, E16.8 )\n"
             "       1       1  0.00000000E+00\n");
 }

@@ -25,7 +25,7 @@ std::map<std::pair<int, int>, double> MtxMatrix::entries() const {
   return entries;
 }
 
-std::vector<double> MtxMatrix::Values() const {
+std::vector<double> MtxMatrix::allValues() const {
   std::vector<double> values;
   for (const auto &line : lines) values.insert(values.end(), line.begin(), line.end());
   return values;
@@ -37,7 +37,7 @@ const MtxMatrix *MtxFile::find(const std::string &name) const {
   return nullptr;
 }
 
-std::vector<std::string> MtxFile::Names() const {
+std::vector<std::string> MtxFile::names() const {
   std::vector<std::string> names;
   for (const MtxMatrix &m : matrices) names.push_back(m.name);
   return names;
@@ -90,7 +90,7 @@ std::vector<std::string> readMtx(const std::string &path, MtxFile &file) {
         if (line.size() != 3 || line[0] < 1 || line[0] > m.counts[0] || line[1] < 1 || line[1] > m.counts[1])
           problems.push_back(m.name + ": bad sparse record");
     } else if (m.storage == "FULL") {
-      if (static_cast<int>(m.Values().size()) != m.counts[2]) problems.push_back(m.name + ": value count differs from header");
+      if (static_cast<int>(m.allValues().size()) != m.counts[2]) problems.push_back(m.name + ": value count differs from header");
       if (m.counts[0] * m.counts[1] != m.counts[2]) problems.push_back(m.name + ": counts do not multiply");
     } else {
       problems.push_back(m.name + ": unknown storage " + m.storage);
@@ -99,7 +99,7 @@ std::vector<std::string> readMtx(const std::string &path, MtxFile &file) {
   }
   if (static_cast<int>(file.matrices.size()) != file.count) problems.push_back("count line differs from the matrices present");
   // The list is in name-table order, the matrices in write order: compare as sets.
-  std::vector<std::string> listed = file.nameList, present = file.Names();
+  std::vector<std::string> listed = file.nameList, present = file.names();
   std::sort(listed.begin(), listed.end());
   std::sort(present.begin(), present.end());
   if (listed != present) problems.push_back("name list differs from the matrices present");

@@ -17,7 +17,7 @@ struct MtxMatrix {
 
   // Sparse matrices as (row, column) -> value; full ones as all values in order.
   std::map<std::pair<int, int>, double> entries() const;
-  std::vector<double> Values() const;
+  std::vector<double> allValues() const;
 };
 
 struct MtxFile {
@@ -28,7 +28,7 @@ struct MtxFile {
   std::vector<MtxMatrix> matrices;
 
   const MtxMatrix *find(const std::string &name) const;
-  std::vector<std::string> Names() const;
+  std::vector<std::string> names() const;
 };
 
 // Parses `path`; problems of shape end up in the returned list (empty when

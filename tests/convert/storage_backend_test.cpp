@@ -106,16 +106,16 @@ TEST_F(StorageBackendTest, InvariantsFromNodalMassesAndTinyStiffness) {
   std::vector<double> i5, i9;
   expectedInvariants59({kMass, kMass + kNodes}, shapes, i5, i9);
   ASSERT_NE(file.find("INVAR5"), nullptr);
-  const std::vector<double> got5 = file.find("INVAR5")->Values(), got9 = file.find("INVAR9")->Values();
+  const std::vector<double> got5 = file.find("INVAR5")->allValues(), got9 = file.find("INVAR9")->allValues();
   ASSERT_EQ(got5.size(), i5.size());
   ASSERT_EQ(got9.size(), i9.size());
   for (size_t i = 0; i < i5.size(); ++i) EXPECT_NEAR(got5[i], i5[i], 1e-13) << i;
   for (size_t i = 0; i < i9.size(); ++i) EXPECT_NEAR(got9[i], i9[i], 1e-13) << i;
 
   // SELNOD flags the interface node; T_MODE lists node-major shapes.
-  const std::vector<double> selnod = file.find("SELNOD")->Values();
+  const std::vector<double> selnod = file.find("SELNOD")->allValues();
   EXPECT_EQ(selnod, (std::vector<double>{1, 0, 0, 0, 0, 2, 2, 0, 0, 0, 3, 0, 1, 0.5, 1}));
-  const std::vector<double> tmode = file.find("T_MODE")->Values();
+  const std::vector<double> tmode = file.find("T_MODE")->allValues();
   ASSERT_EQ(tmode.size(), 18u);
   EXPECT_DOUBLE_EQ(tmode[3], kShape[1][0][0]);   // node 1, mode 2
   EXPECT_DOUBLE_EQ(tmode[6 + 2], kShape[0][1][2]);  // node 2, mode 1
@@ -123,9 +123,9 @@ TEST_F(StorageBackendTest, InvariantsFromNodalMassesAndTinyStiffness) {
   ASSERT_EQ(runConversion({"-mscale", "2", "-o", dir.file("scaled")}), 0);
   MtxFile scaled;
   EXPECT_TRUE(readMtx(dir.file("scaled.mtx"), scaled).empty());
-  const std::vector<double> doubled = scaled.find("INVAR9")->Values();
+  const std::vector<double> doubled = scaled.find("INVAR9")->allValues();
   for (size_t i = 0; i < i9.size(); ++i) EXPECT_NEAR(doubled[i], 2 * i9[i], 1e-12) << i;
-  EXPECT_EQ(scaled.find("INVAR1")->Values(), std::vector<double>{12.0});
+  EXPECT_EQ(scaled.find("INVAR1")->allValues(), std::vector<double>{12.0});
 }
 
 TEST_F(StorageBackendTest, OptimizedBodyIsEditedScaledAndWritten) {

@@ -57,7 +57,7 @@ const char kUsage[] =
     "The storage backends are looked up in TRX_USER_PLUGIN_DIR, by default the\n"
     "plug-in folder installed beside this command.\n";
 
-bool AsksForHelp(int argc, char **argv) {
+bool asksForHelp(int argc, char **argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) return true;
   return false;
@@ -66,21 +66,21 @@ bool AsksForHelp(int argc, char **argv) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (AsksForHelp(argc, argv)) {
+  if (asksForHelp(argc, argv)) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  const int name_at = argc > 1 && std::strcmp(argv[1], "-Q") == 0 ? 2 : 1;
-  if (argc <= name_at) {
+  const int nameAt = argc > 1 && std::strcmp(argv[1], "-Q") == 0 ? 2 : 1;
+  if (argc <= nameAt) {
     std::fputs(kUsage, stderr);
     return 1;
   }
   qvb_tool_default_plugin_dir();
 
-  const std::string body_name = argv[name_at];
-  QVB_Handle body = qvb_tool_open_body(body_name.c_str());
+  const std::string bodyName = argv[nameAt];
+  QVB_Handle body = qvb_tool_open_body(bodyName.c_str());
   if (body == nullptr) {
-    std::fprintf(stderr, "qvb2mtx: cannot open the flexible body %s\n", body_name.c_str());
+    std::fprintf(stderr, "qvb2mtx: cannot open the flexible body %s\n", bodyName.c_str());
     QVB_Terminate();
     return 1;
   }
