@@ -109,12 +109,12 @@ TEST_F(CoarsenedBeam, KeepsAQuarterOfTheNodesAndItsInterfaceNodes) {
 
 TEST_F(CoarsenedBeam, ConverterWritesTheSameInvariantsAndStiffness) {
   convert_test::MtxFile full, coarse;
-  ASSERT_EQ(convert_test::ReadMtx(file("beam.mtx"), full), std::vector<std::string>{});
-  ASSERT_EQ(convert_test::ReadMtx(file("coarse.mtx"), coarse), std::vector<std::string>{});
+  ASSERT_EQ(convert_test::readMtx(file("beam.mtx"), full), std::vector<std::string>{});
+  ASSERT_EQ(convert_test::readMtx(file("coarse.mtx"), coarse), std::vector<std::string>{});
   for (const char *name : {"INVAR1", "INVAR2", "INVAR3", "INVAR4", "INVAR5", "INVAR6", "INVAR7", "INVAR8", "INVAR9",
                            "GENSTIFF"}) {
     SCOPED_TRACE(name);
-    const convert_test::MtxMatrix *a = full.Find(name), *b = coarse.Find(name);
+    const convert_test::MtxMatrix *a = full.find(name), *b = coarse.find(name);
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(a->text, b->text);

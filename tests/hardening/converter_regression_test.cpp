@@ -73,7 +73,7 @@ TEST_F(ConverterRegressionTest, HostileButHarmlessCommandLinesFailCleanlyOrSucce
     EXPECT_EQ(convert(line.words), line.result) << shown << "\n" << printed_;
     if (line.result == 0) {
       convert_test::MtxFile file;
-      EXPECT_EQ(convert_test::ReadMtx("panel.mtx", file), std::vector<std::string>{}) << shown;
+      EXPECT_EQ(convert_test::readMtx("panel.mtx", file), std::vector<std::string>{}) << shown;
     } else {
       EXPECT_NE(printed_, "") << shown << "fails without saying why";
     }
@@ -83,9 +83,9 @@ TEST_F(ConverterRegressionTest, HostileButHarmlessCommandLinesFailCleanlyOrSucce
 // A converted body lists exactly its own modes, whatever their numbers.
 std::vector<int> convertedModes() {
   convert_test::MtxFile file;
-  EXPECT_EQ(convert_test::ReadMtx("panel.mtx", file), std::vector<std::string>{});
+  EXPECT_EQ(convert_test::readMtx("panel.mtx", file), std::vector<std::string>{});
   std::vector<int> numbers;
-  if (const convert_test::MtxMatrix *modes = file.Find("SELMOD"))
+  if (const convert_test::MtxMatrix *modes = file.find("SELMOD"))
     for (const std::vector<double> &line : modes->lines) numbers.push_back(static_cast<int>(line.at(0)));
   return numbers;
 }
