@@ -15,39 +15,7 @@ std::unordered_map<Body *, std::unique_ptr<Body>> &liveBodies() {
   return bodies;
 }
 
-// Arrays handed out that callers may keep, and the body each came from;
-// whatever is still kept when the plug-in goes away is freed with it.
-struct KeptArrays : std::unordered_map<void *, const Body *> {
-  ~KeptArrays() {
-    for (auto &entry : *this) std::free(entry.first);
-  }
-};
-
-KeptArrays &keptArrays() {
-  static KeptArrays arrays;
-  return arrays;
-}
-
-void freeKeptArrays(const Body *body) {
-  auto &kept = keptArrays();
-  for (auto it = kept.begin(); it != kept.end();) {
-    if (body == nullptr || it->second == body) {
-      std::free(it->first);
-      it = kept.erase(it);
-    } else {
-      ++it;
-    }
-  }
-}
-
 }  // namespace
-
-void *keepWithBody(const Body &body, void *array) {
-  if (array != nullptr) keptArrays().emplace(array, &body);
-  return array;
-}
-
-void forgetKept(void *array) { keptArrays().erase(array); }
 
 void setFlexType(int type) { g_flexType = type; }
 int flexType() { return g_flexType; }
@@ -73,12 +41,10 @@ Body *findBody(QVB_Handle handle, const char *operation) {
 }
 
 void destroyBody(QVB_Handle handle) {
-  freeKeptArrays(static_cast<const Body *>(handle));
   liveBodies().erase(static_cast<Body *>(handle));
 }
 
 void destroyAllBodies() {
-  freeKeptArrays(nullptr);
   liveBodies().clear();
 }
 

@@ -73,14 +73,6 @@ Dimension modeDimension(int kind, int part);
 double *handOut(const std::vector<double> &values, double factor = 1.0);
 int *handOut(const std::vector<int> &values);
 
-// Some callers keep an array without ever releasing it (the rotor-dynamics
-// matrices, by design of the comparison). Such arrays are remembered with the
-// body they came from: released through FreeMemory like any other, or freed
-// with the body.
-void *keepWithBody(const Body &body, void *array);
-// Forgets an array before FreeMemory frees it.
-void forgetKept(void *array);
-
 // The report of an operation this backend does not model.
 void notSupported(const char *operation);
 

@@ -290,7 +290,7 @@ double *RotorDynamicsMatrix(QVB_Handle h, int kind) {
     if (!validRotorKind(kind, "QVB_RotorDynamicsMatrix")) return nullptr;
     const ModeMatrix &m = b.rotor.matrices[kind];
     if (m.empty()) return nullptr;
-    return static_cast<double *>(keepWithBody(b, handOut(m.values, toCurrent(b, rotorDimension(kind)))));
+    return handOut(m.values, toCurrent(b, rotorDimension(kind)));
   });
 }
 

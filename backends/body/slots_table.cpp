@@ -24,7 +24,6 @@ int Terminate(void) {
 }
 
 int FreeMemory(void *memory) {
-  forgetKept(memory);
   std::free(memory);
   return 1;
 }

@@ -149,19 +149,19 @@ int checkRotorDynamics(QVB_Handle newer, QVB_Handle base) {
   const int baseModes = countOrZero(QVB_ModeCount(base));
   const int modes = std::min(newModes, baseModes);
   for (int kind = 0; kind < 3; ++kind) {
-    const double *n = QVB_RotorDynamicsMatrix(newer, kind);
-    const double *b = QVB_RotorDynamicsMatrix(base, kind);
-    if ((n == nullptr) != (b == nullptr)) {
+    const LibraryArray<double> n(QVB_RotorDynamicsMatrix(newer, kind));
+    const LibraryArray<double> b(QVB_RotorDynamicsMatrix(base, kind));
+    if (n.missing() != b.missing()) {
       report(kFailLine, "->Fail Rotor Dynamics %s Matrix Existence\n", kMatrixNames[kind]);
       failed = true;
       continue;
     }
-    if (n == nullptr) continue;
+    if (n.missing()) continue;
     // The leading modes x modes block of each, read with its own row length.
     DifferenceMeasure measure;
     for (int r = 0; r < modes; ++r)
       for (int c = 0; c < modes; ++c)
-        measure.add(n[static_cast<std::size_t>(r) * newModes + c], b[static_cast<std::size_t>(r) * baseModes + c]);
+        measure.add(n.at(static_cast<long long>(r) * newModes + c), b.at(static_cast<long long>(r) * baseModes + c));
     const double delta = measure.delta();
     if (delta > tolerance()) {
       report(kFailLine, "->Fail Rotor Dynamics %s Matrix ", kMatrixNames[kind]);
