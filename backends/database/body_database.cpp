@@ -1,13 +1,12 @@
 #include "body_database.h"
 
-#include <sys/stat.h>
-
 #include <ctime>
 #include <exception>
 #include <new>
 
 #include "block_codec.h"
 #include "kernels/crc32c.h"
+#include "platform/os.h"
 #include "sqlite_handle.h"
 
 namespace qvb::database {
@@ -36,12 +35,7 @@ CREATE TABLE IF NOT EXISTS blocks(
   PRIMARY KEY(body_id, block));
 )sql";
 
-int g_failAfterBlocks = -1;
-
-bool fileExists(const std::string &path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
+bool fileExists(const std::string &path) { return platform::isFile(path.c_str()); }
 
 std::string nowIso8601() {
   std::time_t t = std::time(nullptr);
@@ -128,8 +122,6 @@ std::string defaultBodyName(const body::Body &b) {
   while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
   return name.empty() ? "body" : name;
 }
-
-void failWriteAfterBlocksForTesting(int blocks) { g_failAfterBlocks = blocks; }
 
 int bodyCount(const std::string &path, std::string *error) {
   return reporting(error, -1, [&] {
@@ -259,17 +251,11 @@ bool writeBody(const std::string &path, const body::Body &b, const std::string &
       Statement(db, "DELETE FROM blocks WHERE body_id = ?").bind(1, id).step();
     }
     Statement insertBlock(db, "INSERT INTO blocks(body_id, block, crc32c, data) VALUES (?, ?, ?, ?)");
-    int stored = 0;
     for (const auto &[block, bytes] : blocks) {
-      if (g_failAfterBlocks >= 0 && stored == g_failAfterBlocks) {
-        g_failAfterBlocks = -1;
-        throw DatabaseError(path + ": database or disk is full");
-      }
       insertBlock.reset();
       insertBlock.bind(1, id).bind(2, block).bind(3, kernels::crc32c(0, bytes.data(), bytes.size()));
       insertBlock.bindBlob(4, bytes.data(), bytes.size());
       insertBlock.step();
-      ++stored;
     }
     transaction.commit();
     leaveWriteAheadLog(db);

@@ -51,8 +51,4 @@ bool writeBody(const std::string &path, const body::Body &body, const std::strin
 // The name "*" stands for.
 std::string defaultBodyName(const body::Body &body);
 
-// Test seam: the next write fails after storing this many blocks, as if the
-// disk had filled up inside the transaction (negative: no failure).
-void failWriteAfterBlocksForTesting(int blocks);
-
 }  // namespace qvb::database

@@ -17,10 +17,14 @@ int writeBodyFile(QVB_Handle h, const char *file) {
       reportError("QVB_write_QVB: no file name");
       return 0;
     }
-    const qvbflex::FileSpec spec = qvbflex::parseFileSpec(file);
+    qvbflex::FileSpec spec;
+    std::string error;
+    if (!qvbflex::parseFileSpec(file, &spec, &error)) {
+      reportError("%s", error.c_str());
+      return 0;
+    }
     const coarsening::BodyToWrite target = coarsening::bodyToWrite(b, spec.path);
     if (target.body == nullptr) return 0;
-    std::string error;
     if (!qvbflex::writeBody(spec.path, *target.body, spec.index, &error)) {
       reportError("%s", error.c_str());
       return 0;

@@ -1,27 +1,17 @@
 #include "database_selector.h"
 
-#include <cstdlib>
+#include "util/body_selector.h"
 
 namespace qvb::dbvflex {
 
-DatabaseSelection parseDatabaseSelection(const char *name, int index) {
-  DatabaseSelection selection;
-  std::string text = name ? name : "";
-  const size_t end = text.find_last_not_of(' ');
-  text.erase(end == std::string::npos ? 0 : end + 1);
-  selection.index = index;
-  const size_t selector = text.find("::");
-  if (selector != std::string::npos) {
-    const std::string tail = text.substr(selector + 2);
-    text.erase(selector);
-    if (!tail.empty() && tail.find_first_not_of("0123456789") == std::string::npos)
-      selection.index = std::atoi(tail.c_str());
-    else if (tail != "*" && !tail.empty())
-      selection.name = tail;
-  }
-  if (selection.name.empty() && selection.index < 1) selection.index = 1;
-  selection.path = text;
-  return selection;
+bool parseDatabaseSelection(const char *name, int index, DatabaseSelection *selection, std::string *error) {
+  util::BodySelection parsed;
+  if (!util::parseBodySelection(name, util::SelectorGrammar::indexOrName, &parsed, error)) return false;
+  selection->path = parsed.file;
+  selection->name = parsed.name;
+  selection->index = parsed.index > 0 ? parsed.index : index;
+  if (selection->name.empty() && selection->index < 1) selection->index = 1;
+  return true;
 }
 
 }  // namespace qvb::dbvflex

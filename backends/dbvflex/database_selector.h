@@ -1,7 +1,8 @@
 // Database names as they reach the backend: "fleet.master" with an index, or
 // "fleet.master::wing" (a body chosen by name; the front passes such a name
-// whole, selector included, with index 0). Trailing blanks of fixed-length
-// Fortran names are ignored.
+// whole, selector included, with index 0), read by the selector grammar of
+// util/body_selector.h. Trailing blanks of fixed-length Fortran names are
+// ignored.
 #pragma once
 
 #include <string>
@@ -14,8 +15,9 @@ struct DatabaseSelection {
   int index = 1;
 };
 
-// index is the caller's index; a "::k" selector (digits) overrides it, and
-// "::*" or an index below 1 selects body 1.
-DatabaseSelection parseDatabaseSelection(const char *name, int index);
+// index is the caller's index; a "::k" selector overrides it, and "::*" or an
+// index below 1 selects body 1. False with *error set when the selector is
+// not one the grammar accepts.
+bool parseDatabaseSelection(const char *name, int index, DatabaseSelection *selection, std::string *error);
 
 }  // namespace qvb::dbvflex

@@ -16,12 +16,14 @@ using body::guarded;
 using body::reportError;
 
 std::unique_ptr<body::Body> read(const char *name, int index, bool surfaceOnly, std::string *error) {
-  const DatabaseSelection selection = parseDatabaseSelection(name, index);
+  DatabaseSelection selection;
+  if (!parseDatabaseSelection(name, index, &selection, error)) return nullptr;
   return database::readBody(selection.path, selection.index, selection.name, surfaceOnly, error);
 }
 
 int count(const char *name, std::string *error) {
-  return database::bodyCount(parseDatabaseSelection(name, 1).path, error);
+  DatabaseSelection selection;
+  return parseDatabaseSelection(name, 1, &selection, error) ? database::bodyCount(selection.path, error) : -1;
 }
 
 // Fills a QVB_BodyInfo; 1 on success, 0 (with a message) otherwise.
@@ -32,8 +34,10 @@ int GetBodyInfo(const char *file, int index, void *out) {
       return 0;
     }
     database::BodyInfo info;
+    DatabaseSelection selection;
     std::string error;
-    if (!database::bodyInfo(parseDatabaseSelection(file, 1).path, index, &info, &error)) {
+    if (!parseDatabaseSelection(file, 1, &selection, &error) ||
+        !database::bodyInfo(selection.path, index, &info, &error)) {
       reportError("%s", error.c_str());
       return 0;
     }
@@ -52,8 +56,9 @@ int GetBodyInfo(const char *file, int index, void *out) {
 // the body asked for, so that nothing needs releasing.
 QVB_Handle FindBody(const char *file) {
   return guarded(body::reportError, "QVB_FindQVB", static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
-    const DatabaseSelection selection = parseDatabaseSelection(file, 1);
+    DatabaseSelection selection;
     std::string error;
+    if (!parseDatabaseSelection(file, 1, &selection, &error)) return static_cast<QVB_Handle>(nullptr);
     const int number = selection.name.empty()
                            ? (selection.index <= database::bodyCount(selection.path, &error) ? selection.index : 0)
                            : database::bodyNumber(selection.path, selection.name, &error);

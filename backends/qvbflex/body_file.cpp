@@ -1,12 +1,8 @@
 #include "body_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -16,6 +12,7 @@
 #include "kernels/crc32c.h"
 #include "platform/mapped_file.h"
 #include "platform/os.h"
+#include "util/body_selector.h"
 
 namespace qvb::qvbflex {
 namespace {
@@ -31,8 +28,6 @@ constexpr size_t kDirectoryEntrySize = 16;  // offset, size
 constexpr unsigned char kBodyMagic[4] = {'B', 'O', 'D', 'Y'};
 constexpr size_t kChunkHeaderSize = 24;  // block, flags, length, payload checksum, header checksum
 
-std::atomic<int64_t> g_writeBudget{-1};
-
 class Failure : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -47,24 +42,27 @@ template <typename T> void storeLE(unsigned char *p, T v) { std::memcpy(p, &v, s
 
 uint64_t padding(uint64_t length) { return (8 - length % 8) % 8; }
 
-class File {
+// The temporary file being written, closed on every way out.
+class OutputFile {
  public:
-  File(const std::string &path, const char *mode) : f_(std::fopen(path.c_str(), mode)) {}
-  ~File() {
-    if (f_) std::fclose(f_);
+  OutputFile() = default;
+  ~OutputFile() {
+    if (descriptor_ >= 0) platform::closeFile(descriptor_);
   }
-  File(const File &) = delete;
-  File &operator=(const File &) = delete;
-  std::FILE *get() const { return f_; }
-  explicit operator bool() const { return f_ != nullptr; }
+  OutputFile(const OutputFile &) = delete;
+  OutputFile &operator=(const OutputFile &) = delete;
+  // 0 or the system's error number.
+  int create(const std::string &path) { return platform::createFile(path.c_str(), &descriptor_); }
+  int descriptor() const { return descriptor_; }
+  bool isOpen() const { return descriptor_ >= 0; }
   int close() {
-    std::FILE *f = f_;
-    f_ = nullptr;
-    return std::fclose(f);
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    return platform::closeFile(descriptor);
   }
 
  private:
-  std::FILE *f_;
+  int descriptor_ = -1;
 };
 
 // ---- reading ----------------------------------------------------------------
@@ -179,19 +177,17 @@ std::unique_ptr<Body> readOneBody(const Reader &in, const std::string &path, int
 
 // ---- writing ----------------------------------------------------------------
 
-// Every byte of the temporary file goes through here, so the test seam can
-// fail a write at any point. Bytes are collected and handed to the system in
-// pieces that end on 4 MiB boundaries of the file: the system's file cache
-// then keeps the new file in large pieces, which a reader's mapping takes
-// one entry per piece (mapped_file.h). Headers filled in once their payload
-// is known are patched in the collected bytes while they are still there.
+// Every byte of the temporary file goes through here, and from here through
+// the platform seam, where a test can fail any write. Bytes are collected and
+// handed to the system in pieces that end on 4 MiB boundaries of the file:
+// the system's file cache then keeps the new file in large pieces, which a
+// reader's mapping takes one entry per piece (mapped_file.h). Headers filled
+// in once their payload is known are patched in the collected bytes while
+// they are still there.
 class Output {
  public:
-  explicit Output(std::FILE *f) : f_(f), buffer_(new unsigned char[kPiece]) {
-    std::setvbuf(f_, nullptr, _IONBF, 0);  // the pieces are the buffering
-  }
+  explicit Output(int descriptor) : descriptor_(descriptor), buffer_(new unsigned char[kPiece]) {}
   void put(const void *data, size_t n) {
-    charge(n);
     const auto *p = static_cast<const unsigned char *>(data);
     while (n > 0) {
       const size_t room = kPiece - static_cast<size_t>((base_ + used_) % kPiece);
@@ -205,40 +201,31 @@ class Output {
   }
   // Overwrites bytes already put at [offset, offset + n).
   void patch(uint64_t offset, const void *data, size_t n) {
-    charge(n);
     if (offset >= base_ && offset + n <= base_ + used_) {
       std::memcpy(buffer_.get() + (offset - base_), data, n);
       return;
     }
     flush();
-    if (std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0 || (n && std::fwrite(data, 1, n, f_) != n) ||
-        std::fseek(f_, static_cast<long>(base_), SEEK_SET) != 0)
-      fail(errno);
+    write(offset, data, n);
   }
   uint64_t position() const { return base_ + used_; }
   // Hands the system what is still collected.
   void flush() {
-    if (used_ > 0 && std::fwrite(buffer_.get(), 1, used_, f_) != used_) fail(errno);
+    write(base_, buffer_.get(), used_);
     base_ += used_;
     used_ = 0;
   }
 
  private:
   static constexpr size_t kPiece = size_t{4} << 20;
-  [[noreturn]] static void fail(int code) { throw Failure(std::string("cannot be written: ") + std::strerror(code)); }
-  void charge(size_t n) {
-    int64_t budget = g_writeBudget.load();
-    if (budget >= 0 && written_ + static_cast<int64_t>(n) > budget) {
-      errno = ENOSPC;
-      fail(ENOSPC);
-    }
-    written_ += static_cast<int64_t>(n);
+  void write(uint64_t offset, const void *data, size_t n) {
+    if (const int code = platform::writeFileAt(descriptor_, data, n, offset))
+      throw Failure(std::string("cannot be written: ") + std::strerror(code));
   }
-  std::FILE *f_;
+  int descriptor_;
   std::unique_ptr<unsigned char[]> buffer_;
   uint64_t base_ = 0;  // file offset of buffer_[0]
   size_t used_ = 0;
-  int64_t written_ = 0;
 };
 
 class ChecksummingSink : public body::ByteSink {
@@ -291,7 +278,7 @@ uint64_t writeOneBody(Output &out, const Body &b) {
 std::string temporaryName(const std::string &path) {
   static std::atomic<unsigned> counter{0};
   auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-  return path + ".tmp-" + std::to_string(static_cast<long long>(getpid())) + "-" + std::to_string(tick % 1000000007) +
+  return path + ".tmp-" + std::to_string(platform::processId()) + "-" + std::to_string(tick % 1000000007) +
          "-" + std::to_string(counter++);
 }
 
@@ -308,10 +295,10 @@ void writeFile(const std::string &path, const Body &b, int position) {
   const int total = position == 0 ? 1 : std::max(count, position);
 
   const std::string temporary = temporaryName(path);
-  File tmp(temporary, "wbx");
-  if (!tmp) throw Failure(std::string("cannot be written: ") + std::strerror(errno));
+  OutputFile tmp;
+  if (const int code = tmp.create(temporary)) throw Failure(std::string("cannot be written: ") + std::strerror(code));
   try {
-    Output out(tmp.get());
+    Output out(tmp.descriptor());
     std::vector<unsigned char> header(kFileHeaderSize + total * kDirectoryEntrySize, 0);
     out.put(header.data(), header.size());  // filled in at the end
     for (int k = 1; k <= total; ++k) {
@@ -334,13 +321,14 @@ void writeFile(const std::string &path, const Body &b, int position) {
     storeLE<uint32_t>(&header[20], crc);
     out.patch(0, header.data(), header.size());
     out.flush();
-    if (std::fflush(tmp.get()) != 0 || fsync(fileno(tmp.get())) != 0 || tmp.close() != 0)
-      throw Failure(std::string("cannot be written: ") + std::strerror(errno));
-    if (std::rename(temporary.c_str(), path.c_str()) != 0)
-      throw Failure(std::string("cannot be replaced: ") + std::strerror(errno));
+    int code = platform::syncFile(tmp.descriptor());
+    if (code == 0) code = tmp.close();
+    if (code != 0) throw Failure(std::string("cannot be written: ") + std::strerror(code));
+    if ((code = platform::renameFile(temporary.c_str(), path.c_str())) != 0)
+      throw Failure(std::string("cannot be replaced: ") + std::strerror(code));
   } catch (...) {
-    if (tmp) tmp.close();
-    std::remove(temporary.c_str());
+    if (tmp.isOpen()) tmp.close();
+    platform::removeFile(temporary.c_str());
     throw;
   }
 }
@@ -383,21 +371,13 @@ bool writeBody(const std::string &path, const body::Body &b, int position, std::
   return false;
 }
 
-FileSpec parseFileSpec(const char *specification) {
-  FileSpec spec;
-  std::string text = specification ? specification : "";
-  size_t end = text.find_last_not_of(' ');
-  text.erase(end == std::string::npos ? 0 : end + 1);
-  size_t selector = text.find("::");
-  if (selector != std::string::npos && selector + 2 < text.size() &&
-      text.find_first_not_of("0123456789", selector + 2) == std::string::npos) {
-    spec.index = std::atoi(text.c_str() + selector + 2);
-    text.erase(selector);
-  }
-  spec.path = text;
-  return spec;
+bool parseFileSpec(const char *specification, FileSpec *spec, std::string *error) {
+  util::BodySelection selection;
+  if (!util::parseBodySelection(specification, util::SelectorGrammar::bodyIndex, &selection, error)) return false;
+  spec->path = selection.file;
+  spec->index = selection.index;
+  return true;
 }
 
-void failWritesAfterBytesForTesting(int64_t bytes) { g_writeBudget = bytes; }
 
 }  // namespace qvb::qvbflex

@@ -26,17 +26,14 @@ std::unique_ptr<body::Body> readBody(const std::string &path, int index, bool su
 // *error set on failure, in which case the target file is untouched.
 bool writeBody(const std::string &path, const body::Body &body, int position, std::string *error);
 
-// A file name as callers pass it: trailing blanks (from fixed-length
-// Fortran names) are ignored, and a "::k" suffix selects body k. The index is
-// 0 when no suffix was given.
+// A file name as callers pass it, read by the selector grammar of
+// util/body_selector.h: trailing blanks (from fixed-length Fortran names) are
+// ignored, and a "::k" suffix selects body k. The index is 0 when no suffix
+// was given. False with *error set when the suffix is not a body number.
 struct FileSpec {
   std::string path;
   int index = 0;
 };
-FileSpec parseFileSpec(const char *specification);
-
-// Test seam: the next writes fail as if the disk were full once this many
-// bytes have been written to the temporary file (negative: no failure).
-void failWritesAfterBytesForTesting(int64_t bytes);
+bool parseFileSpec(const char *specification, FileSpec *spec, std::string *error);
 
 }  // namespace qvb::qvbflex

@@ -12,12 +12,16 @@ namespace {
 // accepted here too, so that a file name that reaches the backend unparsed
 // still names the right body.
 std::unique_ptr<body::Body> read(const char *name, int index, bool surfaceOnly, std::string *error) {
-  const FileSpec file = parseFileSpec(name);
+  FileSpec file;
+  if (!parseFileSpec(name, &file, error)) return nullptr;
   if (index <= 0) index = file.index > 0 ? file.index : 1;
   return readBody(file.path, index, surfaceOnly, error);
 }
 
-int count(const char *name, std::string *error) { return bodyCount(parseFileSpec(name).path, error); }
+int count(const char *name, std::string *error) {
+  FileSpec file;
+  return parseFileSpec(name, &file, error) ? bodyCount(file.path, error) : -1;
+}
 
 // Not a body: a non-null token when the file holds at least one body, so that
 // nothing needs releasing.

@@ -58,6 +58,16 @@ QVB_API int QVB_GetBodyInfo(const char *file, int index, void *info);
  * does not start with a digit (the caller provides room for it). */
 QVB_API void QVB_ParseFileName(const char *specification, char *file, void *selector);
 QVB_API void QVB_ParseDBFileName(const char *specification, char *file, char *body_name);
+/* Splits "file::selector" as the storage backends and the commands read it
+ * (docs/user-guide.md, "Opening bodies"): a body file takes a body number
+ * (digits only, from 1), a database (".master") a number, "*" or a body name;
+ * trailing blanks are ignored. On success returns 1 and fills file (at most
+ * file_size bytes with the NUL), *index (the body number, 0 when none was
+ * given or a database body is named) and name (the database body's name, ""
+ * otherwise; name_size bytes). Returns 0 with an error message when the
+ * selector is not valid for the file or a text does not fit its buffer. */
+QVB_API int qvb_ParseBodySelector(const char *specification, char *file, int file_size, int *index, char *name,
+                                  int name_size);
 /* 0 for a handle that no creation function returned (no message). */
 QVB_API int QVB_IsValid(QVB_Handle h);
 QVB_API void QVB_FreeMemory(void *memory);

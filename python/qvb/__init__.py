@@ -28,14 +28,14 @@ from . import commands
 from ._native import Library, library
 from ._version import __version__
 from .body import (ROTATION, SHAPE, STRAIN, STRESS, TRANSLATION, Body, Eigen, Header,
-                   MassProperties, Units, create, open)
+                   MassProperties, Units, create, open, parse_specification)
 from .errors import BodyNotFoundError, QvbError, QvbTypeError, QvbValueError
 
 # "open" is left out on purpose: a star import must not hide the built-in.
 __all__ = ["Body", "BodyNotFoundError", "Eigen", "Header", "Library", "MassProperties",
            "QvbError", "QvbTypeError", "QvbValueError", "Units", "canonical_unit", "commands",
-           "create", "library", "terminate", "SHAPE", "STRESS", "STRAIN", "TRANSLATION",
-           "ROTATION", "__version__"]
+           "create", "library", "parse_specification", "terminate", "SHAPE", "STRESS", "STRAIN",
+           "TRANSLATION", "ROTATION", "__version__"]
 
 
 def terminate() -> None:

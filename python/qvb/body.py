@@ -9,7 +9,6 @@ follow the order of ``node_ids``. Modes are named by their mode numbers.
 import ctypes
 import operator
 import os
-import re
 from typing import Any, Callable, List, NamedTuple, Optional, Sequence, Union
 
 import numpy as np
@@ -552,35 +551,48 @@ def split_face_list(flat: Any, face_count: int) -> List[np.ndarray]:
     return faces
 
 
+def parse_specification(specification: PathLike) -> "tuple[str, int, str]":
+    """Splits "file::selector" as the stores and the commands read it.
+
+    Returns (file, index, name): index is the body number (0 when none was
+    given or a database body is named), name a database body's name ("" when
+    none). A selector that is not valid for the file raises QvbValueError: a
+    body file takes a body number (digits only, from 1), a database a
+    number, "*" or a name (docs/user-guide.md, "Opening bodies").
+    """
+    lib = library()
+    spec = os.fsdecode(specification)
+    file_name = ctypes.create_string_buffer(1024)
+    body_name = ctypes.create_string_buffer(256)
+    index = ctypes.c_int(0)
+    with capture() as messages:
+        ok = lib.qvb_ParseBodySelector(spec.encode(), file_name, len(file_name), ctypes.byref(index),
+                                       body_name, len(body_name))
+    if not ok:
+        raise QvbValueError(f"cannot open {spec}", messages)
+    return os.fsdecode(file_name.value), index.value, os.fsdecode(body_name.value)
+
+
 def open(specification: PathLike, surface_only: bool = False) -> Body:  # noqa: A001
     """Opens a body: "beam.qvb", "part.qvb::2" or "fleet.master::wing".
 
     surface_only reads just the surface mesh (nodes and faces), which is
     faster for large bodies that are only to be drawn. A file that does not
-    exist raises FileNotFoundError; one the library cannot read, QvbError.
-    (Not exported by ``from qvb import *``, which would hide the built-in
-    ``open``: call it as ``qvb.open``.)
+    exist raises FileNotFoundError; a selector the file does not take,
+    ValueError; a file the library cannot read, QvbError. (Not exported by
+    ``from qvb import *``, which would hide the built-in ``open``: call it as
+    ``qvb.open``.)
     """
     lib = library()
     spec = os.fsdecode(specification)
-    file_name, marker, selector = spec.partition("::")
-    by_index = selector[:1].isdigit()
-    index = int(re.match(r"\d+", selector).group()) if by_index else 1
+    file_name, index, _ = parse_specification(spec)
     create_by_index = (lib.QVB_CreateFromFileByIndex_SurfaceMesh if surface_only
-                          else lib.QVB_CreateFromFileByIndex)
+                       else lib.QVB_CreateFromFileByIndex)
     with capture() as messages:
-        if os.path.splitext(file_name)[1].lower() == ".qvb":
-            # A body file may hold several bodies; its backend reads the
-            # "::k" selector itself, so it gets the whole specification.
-            handle = create_by_index(spec.encode(), index)
-        elif not surface_only:
-            handle = lib.QVB_CreateFromQVB(spec.encode())
-        elif by_index or not marker:
-            handle = create_by_index(file_name.encode(), index)
-        else:
-            # A database body chosen by name travels inside the file name, as
-            # the library does for QVB_CreateFromQVB; index 0 is no body.
-            handle = create_by_index(spec.encode(), 0)
+        # The by-index creation hands the specification to the store whole,
+        # and both stores read the selector by the grammar just checked
+        # (QVB_CreateFromQVB would drop a body file's "::k").
+        handle = create_by_index(spec.encode(), index)
     if not handle:
         if not os.path.exists(file_name):
             raise BodyNotFoundError(f"cannot open {spec}: no such file", file_name, messages)

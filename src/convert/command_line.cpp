@@ -108,7 +108,7 @@ class SwitchReader {
         printError("Selection file %s is not a plain file", name.c_str());
         return false;
       }
-      FilePtr file(std::fopen(name.c_str(), "r"));
+      FilePtr file(platform::openStream(name.c_str(), "r"));
       if (!file) {
         printError("Unable to open Selection file");
         return false;
@@ -150,7 +150,7 @@ class SwitchReader {
 
   bool shellFile() {
     return argument("Please specify a shell file name", [&](const std::string &name) {
-      FilePtr file(std::fopen(name.c_str(), "w"));
+      FilePtr file(platform::openStream(name.c_str(), "w"));
       if (!file) {
         printError("Please specify a shell file name");
         return false;
@@ -162,7 +162,7 @@ class SwitchReader {
 
   bool dumpFile() {
     return argument("Please specify dumpfile or - for STDOUT", [&](const std::string &name) {
-      FilePtr file(name == "-" ? stdout : std::fopen(name.c_str(), "w"));
+      FilePtr file(name == "-" ? stdout : platform::openStream(name.c_str(), "w"));
       if (!file) {
         printError("Unable to open Dump file");
         return false;

@@ -15,6 +15,7 @@
 #include "convert/matrix_writers.h"
 #include "convert/selection.h"
 #include "convert/side_outputs.h"
+#include "platform/os.h"
 #include "qvb.h"
 
 namespace qvb::convert {
@@ -64,7 +65,7 @@ bool openOutput(ConversionContext &context, const CommandLine &line) {
     context.outputBase = context.nameArgument.substr(0, dot);
   }
   const std::string file = context.outputBase + ".mtx";
-  if (file.size() < kFileNameBuffer) context.output.reset(std::fopen(file.c_str(), "w"));
+  if (file.size() < kFileNameBuffer) context.output.reset(platform::openStream(file.c_str(), "w"));
   if (!context.output) {
     printError("Unable to open %s.  Consider using -o ", file.c_str());
     return false;

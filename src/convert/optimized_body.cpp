@@ -9,6 +9,7 @@
 
 #include "convert/body_blocks.h"
 #include "convert/side_outputs.h"
+#include "platform/os.h"
 #include "qvb.h"
 
 namespace qvb::convert {
@@ -133,7 +134,7 @@ bool writeOptimizedBody(ConversionContext &context, const CommandLine &line) {
   }
 
   const char *file = line.optimizedFile.c_str();
-  const char *options = std::getenv("TRX_QVBWRITE_OPTIONS");
+  const char *options = platform::getEnv("TRX_QVBWRITE_OPTIONS");
   if (options != nullptr && std::strstr(options, "adv_coarsen(") != nullptr) {
     // The coarsening rewrites the variable; hand it a copy of the value.
     const std::string value = options;

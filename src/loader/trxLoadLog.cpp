@@ -18,7 +18,7 @@ void openIfRequested() {
   // One attempt only: a log that cannot be opened must not be retried by
   // every later constructor.
   g_openAttempted = true;
-  g_log = std::fopen(fileName, "a");
+  g_log = qvb::platform::openStream(fileName, "a");
 }
 
 void line(const char *head, const char *tail) {

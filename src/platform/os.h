@@ -1,11 +1,17 @@
 // The one place that knows the operating system.
 //
-// Everything the library needs from the OS (dynamic loading, file status,
-// environment, system identification) goes through the table below, so
-// tests can replace any of it to inject faults or to pretend to be another
-// system. Nothing outside src/platform includes dlfcn.h or sys/utsname.h.
+// Everything the library and its plug-ins need from the OS (dynamic
+// loading, file status, creating, writing, syncing, renaming and removing
+// files, file streams, environment, system identification) goes through the
+// table below, so tests can replace any of it to inject faults or to pretend
+// to be another system. Nothing outside src/platform includes dlfcn.h,
+// fcntl.h, unistd.h or sys/utsname.h, or opens a file itself. (Mapped files
+// and large arrays, mapped_file.h and large_array.h, are here as well.)
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace qvb::platform {
@@ -39,6 +45,22 @@ struct OsInterface {
   bool (*identifySystem)(SystemIdentity *identity);
   // Wall-clock time in seconds since the epoch, millisecond resolution.
   double (*wallClock)();
+
+  // Files the library writes. Each returns 0 or the system's error number
+  // (an errno value), so that a replacement can fail any step the way the
+  // system would.
+  // Creates a file that must not exist yet (EEXIST otherwise), for writing.
+  int (*createFile)(const char *path, int *descriptor);
+  // Writes all `size` bytes at `offset`; on failure some may have been written.
+  int (*writeFileAt)(int descriptor, const void *data, size_t size, uint64_t offset);
+  // Returns once the file's bytes are on the disk.
+  int (*syncFile)(int descriptor);
+  int (*closeFile)(int descriptor);
+  // Puts `from` in the place of `to` in one step (replacing `to`).
+  int (*renameFile)(const char *from, const char *to);
+  int (*removeFile)(const char *path);
+  // A C stream on the file (fopen modes), for text; null with errno set.
+  std::FILE *(*openStream)(const char *path, const char *mode);
 };
 
 // The real operating system.
@@ -79,8 +101,27 @@ const char *lastLibraryError();
 bool isLoadableFile(const char *path);
 // True for a plain file (not a folder, device, pipe or socket).
 bool isRegularFile(const char *path);
+// The same status probe, for any file: true when the path is there and is
+// not a directory.
+inline bool isFile(const char *path) { return isLoadableFile(path); }
 const char *getEnv(const char *name);
 bool identifySystem(SystemIdentity *identity);
 double wallClock();
+
+// The file operations of the table (0 or an errno value).
+int createFile(const char *path, int *descriptor);
+int writeFileAt(int descriptor, const void *data, size_t size, uint64_t offset);
+int syncFile(int descriptor);
+int closeFile(int descriptor);
+int renameFile(const char *from, const char *to);
+int removeFile(const char *path);
+std::FILE *openStream(const char *path, const char *mode);
+
+// This process's number, for names no other process picks at the same time.
+long processId();
+// The running program's own file, or "" when the system will not say.
+std::string executablePath();
+// True when the path is a folder.
+bool isDirectory(const char *path);
 
 }  // namespace qvb::platform

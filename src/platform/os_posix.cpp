@@ -1,4 +1,5 @@
-// POSIX implementation of the OS table (dlopen, stat, getenv, uname).
+// POSIX implementation of the OS table (dlopen, stat, getenv, uname, file
+// descriptors and streams).
 #include "platform/os.h"
 
 #include <dlfcn.h>
@@ -9,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/utsname.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdint>
@@ -100,8 +102,43 @@ double hostWallClock() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() / 1000.0;
 }
 
-const OsInterface kHost = {hostOpen,           hostSymbol, hostOwnSymbol, hostClose,    hostTakeError,
-                           hostIsLoadableFile, hostGetEnv, hostIdentify,  hostWallClock};
+// The system's error number of a failed call (never 0, so that a failure
+// cannot read as success).
+int lastErrno() { return errno != 0 ? errno : EIO; }
+
+int hostCreateFile(const char *path, int *descriptor) {
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return lastErrno();
+  *descriptor = fd;
+  return 0;
+}
+
+int hostWriteFileAt(int descriptor, const void *data, size_t size, uint64_t offset) {
+  const auto *bytes = static_cast<const unsigned char *>(data);
+  while (size > 0) {
+    const ssize_t written = ::pwrite(descriptor, bytes, size, static_cast<off_t>(offset));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return lastErrno();
+    }
+    if (written == 0) return EIO;
+    bytes += written;
+    size -= static_cast<size_t>(written);
+    offset += static_cast<uint64_t>(written);
+  }
+  return 0;
+}
+
+int hostSyncFile(int descriptor) { return ::fsync(descriptor) == 0 ? 0 : lastErrno(); }
+int hostCloseFile(int descriptor) { return ::close(descriptor) == 0 ? 0 : lastErrno(); }
+int hostRenameFile(const char *from, const char *to) { return std::rename(from, to) == 0 ? 0 : lastErrno(); }
+int hostRemoveFile(const char *path) { return std::remove(path) == 0 ? 0 : lastErrno(); }
+std::FILE *hostOpenStream(const char *path, const char *mode) { return std::fopen(path, mode); }
+
+const OsInterface kHost = {hostOpen,        hostSymbol,      hostOwnSymbol,  hostClose,       hostTakeError,
+                           hostIsLoadableFile, hostGetEnv,   hostIdentify,   hostWallClock,   hostCreateFile,
+                           hostWriteFileAt, hostSyncFile,    hostCloseFile,  hostRenameFile,  hostRemoveFile,
+                           hostOpenStream};
 
 const OsInterface *g_current = &kHost;
 
@@ -169,5 +206,39 @@ const char *getEnv(const char *name) { return name != nullptr ? os().getEnv(name
 bool identifySystem(SystemIdentity *identity) { return identity != nullptr && os().identifySystem(identity); }
 
 double wallClock() { return os().wallClock(); }
+
+int createFile(const char *path, int *descriptor) {
+  return path != nullptr && descriptor != nullptr ? os().createFile(path, descriptor) : EINVAL;
+}
+int writeFileAt(int descriptor, const void *data, size_t size, uint64_t offset) {
+  return size == 0 ? 0 : os().writeFileAt(descriptor, data, size, offset);
+}
+int syncFile(int descriptor) { return os().syncFile(descriptor); }
+int closeFile(int descriptor) { return os().closeFile(descriptor); }
+int renameFile(const char *from, const char *to) {
+  return from != nullptr && to != nullptr ? os().renameFile(from, to) : EINVAL;
+}
+int removeFile(const char *path) { return path != nullptr ? os().removeFile(path) : EINVAL; }
+std::FILE *openStream(const char *path, const char *mode) {
+  if (path == nullptr || mode == nullptr) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  return os().openStream(path, mode);
+}
+
+long processId() { return static_cast<long>(::getpid()); }
+
+std::string executablePath() {
+  char path[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return "";
+  return std::string(path, static_cast<size_t>(length));
+}
+
+bool isDirectory(const char *path) {
+  struct stat status;
+  return path != nullptr && ::stat(path, &status) == 0 && S_ISDIR(status.st_mode);
+}
 
 }  // namespace qvb::platform

@@ -1,6 +1,8 @@
-// Writes that fail part-way: a full disk (the writers' own seams and a file
-// size limit in a child process), a process killed in the middle of a write,
-// and a folder that cannot hold files. Whatever happens, the file or database
+// Writes that fail part-way: a full disk or a failing device at every step
+// (through the platform seam's fake for body files, through a fake of
+// SQLite's own OS layer for databases, and a file size limit in a child
+// process), a process killed in the middle of a write, and a folder that
+// cannot hold files. Whatever happens, the file or database
 // keeps its previous content and stays readable, and the caller gets a zero
 // status with a message that names the file and the cause.
 #include <signal.h>
@@ -8,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <ostream>
@@ -19,6 +23,8 @@
 #include "body_database.h"
 #include "body_file.h"
 #include "hardening_fixture.h"
+#include "support/fake_os.h"
+#include "support/faulty_sqlite_vfs.h"
 #include "support/sample_body.h"
 
 namespace hardening {
@@ -39,6 +45,7 @@ class WriteFaultTest : public HardeningTest {
     QVB_Destroy(body);
     originalFile_ = fileBytes(file_);
     originalDatabase_ = databaseContents();
+    originalDatabaseBytes_ = fileBytes(database_);
     ASSERT_FALSE(originalDatabase_.empty());
   }
 
@@ -76,53 +83,110 @@ class WriteFaultTest : public HardeningTest {
       EXPECT_TRUE(name == "part.qvb" || name.rfind("store.master", 0) == 0) << "left behind: " << name;
   }
 
+  // Puts the original files back, for the next fault.
+  void restore() const {
+    std::ofstream(file_, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char *>(originalFile_.data()), static_cast<std::streamsize>(originalFile_.size()));
+    std::ofstream(database_, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char *>(originalDatabaseBytes_.data()),
+               static_cast<std::streamsize>(originalDatabaseBytes_.size()));
+    for (const char *suffix : {"-wal", "-shm", "-journal"}) std::remove((database_ + suffix).c_str());
+  }
+
   const std::string file_ = temp_.file("part.qvb");
   const std::string database_ = temp_.file("store.master");
   std::vector<unsigned char> originalFile_;
   std::vector<EncodedBlocks> originalDatabase_;
+  std::vector<unsigned char> originalDatabaseBytes_;
 };
 
-TEST_F(WriteFaultTest, ABodyFileWriteThatRunsOutOfSpaceAnywhereKeepsThePreviousFile) {
+// Each file operation of a write in turn fails (creating the temporary file,
+// every write, the sync, the close, the rename), and the disk fills up
+// before, inside and at the end of the header and the body; for a
+// replacement, for an appended second body (which copies the first) and for
+// a file of one body.
+TEST_F(WriteFaultTest, ABodyFileWriteThatFailsAtAnyStepKeepsThePreviousFile) {
   auto body = readSample();
   ASSERT_NE(body, nullptr);
   body->header.title = "changed";
   const int64_t total = static_cast<int64_t>(originalFile_.size());
-  // Before the header, inside it, inside the body, and on the last byte; for
-  // a replacement and for an appended second body (which copies the first).
   for (int position : {0, 1, 2}) {
-    for (int64_t budget : {int64_t(0), int64_t(10), int64_t(30), total / 2, total - 1}) {
-      qvb::qvbflex::failWritesAfterBytesForTesting(budget);
+    int64_t operations = 0;
+    {
+      qvbtest::FakeOs os;
+      os.failFileOperations(-1);
       std::string error;
-      EXPECT_FALSE(qvb::qvbflex::writeBody(file_, *body, position, &error)) << position << "/" << budget;
+      ASSERT_TRUE(qvb::qvbflex::writeBody(file_, *body, position, &error)) << error;
+      operations = os.fileOperations();
+      restore();
+    }
+    ASSERT_GE(operations, 5) << "create, write, sync, close, rename";
+    struct Fault {
+      int64_t operation, bytes;
+      int error;
+    };
+    std::vector<Fault> faults;
+    for (int64_t k = 0; k < operations; ++k) faults.push_back({k, -1, EIO});
+    for (int64_t bytes : {int64_t(0), int64_t(10), int64_t(30), total / 2, total - 1})
+      faults.push_back({-1, bytes, ENOSPC});
+    for (const Fault &fault : faults) {
+      SCOPED_TRACE(testing::Message() << "position " << position << ", operation " << fault.operation << ", bytes "
+                                      << fault.bytes);
+      std::string error;
+      {
+        qvbtest::FakeOs os;
+        os.failFileOperations(fault.operation, fault.error, fault.bytes);
+        EXPECT_FALSE(qvb::qvbflex::writeBody(file_, *body, position, &error));
+      }
       EXPECT_NE(error.find(file_), std::string::npos) << error;
-      EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
+      EXPECT_NE(error.find(std::strerror(fault.error)), std::string::npos) << error;
       expectFileUnchanged();
       expectNoTemporaryFiles();
     }
   }
-  qvb::qvbflex::failWritesAfterBytesForTesting(-1);
   std::string error;
   EXPECT_TRUE(qvb::qvbflex::writeBody(file_, *body, 2, &error)) << "the failures must not stick: " << error;
   EXPECT_EQ(qvb::qvbflex::bodyCount(file_, &error), 2) << error;
 }
 
-TEST_F(WriteFaultTest, ADatabaseTransactionThatFailsPartWayLeavesEveryBodyAsItWas) {
+// SQLite's writes, syncs and truncations fail from each one in turn on,
+// replacing the stored body and adding a new one. A write that fails leaves
+// every body as it was; one that reports success (the fault came after the
+// commit, while the connection closed) holds the new body.
+TEST_F(WriteFaultTest, ADatabaseWriteThatFailsAtAnyStepLeavesEveryBodyAsItWasOrWritesItWhole) {
   auto body = readSample();
   ASSERT_NE(body, nullptr);
   body->header.title = "changed";
-  const size_t blocks = qvb::body::storedBlocks(*body).size();
-  // Replacing the stored body and adding a new one, failing before the first
-  // block, after one, and just before the last.
+  const EncodedBlocks changed = qvb::body::encodeBody(*body);
   for (const char *name : {"panel", "newcomer"}) {
-    for (int after : {0, 1, static_cast<int>(blocks) - 1}) {
-      qvb::database::failWriteAfterBlocksForTesting(after);
+    int64_t operations = 0;
+    {
+      qvbtest::FaultySqliteVfs vfs(-1);
       std::string error;
-      EXPECT_FALSE(qvb::database::writeBody(database_, *body, name, &error)) << name << "/" << after;
-      EXPECT_FALSE(error.empty());
-      expectDatabaseUnchanged();
+      ASSERT_TRUE(qvb::database::writeBody(database_, *body, name, &error)) << error;
+      operations = vfs.operations();
+    }
+    restore();
+    ASSERT_GE(operations, 2);
+    for (int64_t k = 0; k < operations; ++k) {
+      SCOPED_TRACE(testing::Message() << name << ", operation " << k);
+      std::string error;
+      bool written;
+      {
+        qvbtest::FaultySqliteVfs vfs(k);
+        written = qvb::database::writeBody(database_, *body, name, &error);
+      }
+      if (written) {
+        auto stored = qvb::database::readBody(database_, 0, name, false, &error);
+        ASSERT_NE(stored, nullptr) << error;
+        EXPECT_EQ(qvb::body::encodeBody(*stored), changed);
+      } else {
+        EXPECT_NE(error.find(database_), std::string::npos) << error;
+        expectDatabaseUnchanged();
+      }
+      restore();
     }
   }
-  qvb::database::failWriteAfterBlocksForTesting(-1);
   std::string error;
   EXPECT_TRUE(qvb::database::writeBody(database_, *body, "newcomer", &error)) << error;
   EXPECT_EQ(qvb::database::bodyCount(database_, &error), 2);

@@ -1,12 +1,16 @@
 // Replaces parts of the OS layer for one scope: a fixed wall clock, a made-up
 // system identity, a file-status probe that answers from a set (and records
-// every path asked), and library opens that fail. Function pointers cannot
-// capture, so the fake state is static: one FakeOs at a time. Tests that use
-// it link the OS layer's objects (qvb_platform), not libqvb.so.
+// every path asked), library opens that fail, and file writes that fail at a
+// chosen point. Function pointers cannot capture, so the fake state is
+// static: one FakeOs at a time. Tests that use it link the OS layer's objects
+// (qvb_platform, or a store library that carries them), not libqvb.so.
 #pragma once
 
 #include "platform/os.h"
 
+#include <cerrno>
+#include <cstdint>
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <string>
@@ -60,6 +64,50 @@ class FakeOs {
     };
   }
 
+  // File operations go to the host but are counted, and fail from a chosen
+  // point on: every operation (create, write, sync, close, rename) from the
+  // `operation`-th (from 0) fails with `error`; and once `bytes` bytes have
+  // been written in all, a write stores what still fits and fails with
+  // ENOSPC, as on a full disk. Negative: no such fault. Removing files
+  // always works, so that a writer can clean up after a failure.
+  void failFileOperations(int64_t operation, int error = EIO, int64_t bytes = -1) {
+    state().failFrom = operation;
+    state().failError = error;
+    state().byteBudget = bytes;
+    state().operations = 0;
+    state().written = 0;
+    table_.createFile = [](const char *path, int *descriptor) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().createFile(path, descriptor);
+    };
+    table_.writeFileAt = [](int descriptor, const void *data, size_t size, uint64_t offset) {
+      if (const int error = nextFault()) return error;
+      State &s = state();
+      size_t allowed = size;
+      if (s.byteBudget >= 0) allowed = static_cast<size_t>(std::max<int64_t>(0, std::min<int64_t>(size, s.byteBudget - s.written)));
+      s.written += static_cast<int64_t>(allowed);
+      const int error = allowed == 0 ? 0 : qvb::platform::hostOs().writeFileAt(descriptor, data, allowed, offset);
+      return error != 0 ? error : allowed < size ? ENOSPC : 0;
+    };
+    table_.syncFile = [](int descriptor) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().syncFile(descriptor);
+    };
+    // A failed close still closes, as on the real system.
+    table_.closeFile = [](int descriptor) {
+      const int error = nextFault();
+      const int closed = qvb::platform::hostOs().closeFile(descriptor);
+      return error != 0 ? error : closed;
+    };
+    table_.renameFile = [](const char *from, const char *to) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().renameFile(from, to);
+    };
+  }
+  // File operations counted since failFileOperations (to find every point).
+  int64_t fileOperations() const { return state().operations; }
+  int64_t bytesWritten() const { return state().written; }
+
   const std::vector<std::string> &probed() const { return state().probed; }
   void clearProbed() { state().probed.clear(); }
 
@@ -71,7 +119,15 @@ class FakeOs {
     std::vector<std::string> probed;
     const char *openError = nullptr;
     bool openFailed = false;
+    int64_t failFrom = -1, byteBudget = -1, operations = 0, written = 0;
+    int failError = EIO;
   };
+  // The error the next file operation is to fail with, or 0.
+  static int nextFault() {
+    State &s = state();
+    const int64_t operation = s.operations++;
+    return s.failFrom >= 0 && operation >= s.failFrom ? s.failError : 0;
+  }
   static State &state() {
     static State instance;
     return instance;

@@ -1,22 +1,23 @@
 #include "tool_support.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <system_error>
+
+#include "platform/os.h"
+#include "platform/process_environment.h"
 
 namespace fs = std::filesystem;
 
 extern "C" void qvb_tool_default_plugin_dir(void) {
-  if (std::getenv("TRX_USER_PLUGIN_DIR") != nullptr) return;
-  std::error_code error;
-  const fs::path self = fs::read_symlink("/proc/self/exe", error);
-  if (error) return;
-  const fs::path bin = self.parent_path();
+  if (qvb::platform::getEnv("TRX_USER_PLUGIN_DIR") != nullptr) return;
+  const std::string self = qvb::platform::executablePath();
+  if (self.empty()) return;
+  const fs::path bin = fs::path(self).parent_path();
   for (const char *relative : {QVB_TOOL_BUILD_PLUGIN_DIR, QVB_TOOL_INSTALLED_PLUGIN_DIR}) {
-    const fs::path candidate = fs::weakly_canonical(bin / relative, error);
-    if (!error && fs::is_directory(candidate, error)) {
-      ::setenv("TRX_USER_PLUGIN_DIR", candidate.c_str(), 1);
+    // The executable's path is already free of links, so folding ".." by
+    // the text gives the folder itself.
+    const fs::path candidate = (bin / relative).lexically_normal();
+    if (qvb::platform::isDirectory(candidate.c_str())) {
+      qvb::platform::putEnvironment("TRX_USER_PLUGIN_DIR", candidate.string());
       return;
     }
   }
@@ -24,12 +25,12 @@ extern "C" void qvb_tool_default_plugin_dir(void) {
 
 extern "C" QVB_Handle qvb_tool_open_body(const char *specification) {
   if (specification == nullptr) return nullptr;
+  char file[1024], name[256];
+  int index = 0;
+  if (qvb_ParseBodySelector(specification, file, sizeof file, &index, name, sizeof name) == 0) return nullptr;
   // QVB_CreateFromQVB cuts a body-file selector off before the backend sees
-  // it, so "part.qvb::k" would always give the first body. The by-index
-  // creation hands the name over whole, and both backends read a numeric
-  // selector themselves.
-  const char *selector = std::strstr(specification, "::");
-  if (selector != nullptr && selector[2] >= '0' && selector[2] <= '9')
-    return QVB_CreateFromFileByIndex(specification, std::atoi(selector + 2));
-  return QVB_CreateFromQVB(specification);
+  // it and reads "fleet.master::1x" as body 1, so the by-index creation is
+  // used: it hands the specification over whole, and both backends read the
+  // selector by the grammar just checked (index 0: none, or by name).
+  return QVB_CreateFromFileByIndex(specification, index);
 }
