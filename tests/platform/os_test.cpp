@@ -1,10 +1,12 @@
-// The OS layer: file status and the kept loader failure text.
+// The OS layer: file status, writing files and the kept loader failure text.
 #include "platform/os.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -21,6 +23,29 @@ TEST(FileStatus, OnlyExistingNonDirectoriesAreLoadable) {
     EXPECT_FALSE(platform::isLoadableFile(path.c_str())) << path;
   }
   EXPECT_FALSE(platform::isLoadableFile(nullptr));
+}
+
+// A writer's temporary file must be new (two writers never share one), bytes
+// land at the offsets given, and errors come back as the system's numbers.
+TEST(FileWriting, NewFilesOffsetsRenameAndErrors) {
+  qvbtest::TempDir temp;
+  const std::string path = temp.file("out.tmp"), target = temp.file("out.bin");
+  int descriptor = -1;
+  ASSERT_EQ(platform::createFile(path.c_str(), &descriptor), 0);
+  int again = -1;
+  EXPECT_EQ(platform::createFile(path.c_str(), &again), EEXIST);
+  EXPECT_EQ(platform::writeFileAt(descriptor, "world", 5, 6), 0);
+  EXPECT_EQ(platform::writeFileAt(descriptor, "hello ", 6, 0), 0);
+  EXPECT_EQ(platform::syncFile(descriptor), 0);
+  EXPECT_EQ(platform::closeFile(descriptor), 0);
+  EXPECT_EQ(platform::writeFileAt(descriptor, "x", 1, 0), EBADF);
+  EXPECT_EQ(platform::renameFile(path.c_str(), target.c_str()), 0);
+  std::ifstream in(target);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "hello world");
+  EXPECT_EQ(platform::renameFile(path.c_str(), target.c_str()), ENOENT);
+  EXPECT_EQ(platform::createFile((target + "/inside").c_str(), &again), ENOTDIR);
+  EXPECT_EQ(platform::removeFile(target.c_str()), 0);
+  EXPECT_FALSE(platform::isFile(target.c_str()));
 }
 
 TEST(LibraryErrors, TheLastFailureIsKeptUntilTheNextLoaderOperation) {
