@@ -38,11 +38,14 @@ bool readLevel(const std::string &token, int *level) {
   return false;
 }
 
-// A cell edge length: a whole real number, finite and not negative.
+// A cell edge length: a whole real number, finite and not negative. A
+// refused token leaves *value as it was (an earlier coarsen() may hold it).
 bool readValue(const std::string &token, double *value) {
   char *end = nullptr;
-  *value = std::strtod(token.c_str(), &end);
-  return end != token.c_str() && *end == '\0' && std::isfinite(*value) && *value >= 0.0;
+  const double candidate = std::strtod(token.c_str(), &end);
+  if (end == token.c_str() || *end != '\0' || !std::isfinite(candidate) || candidate < 0.0) return false;
+  *value = candidate;
+  return true;
 }
 
 void readCoarsen(std::string_view arguments, WriterOptions *options) {
