@@ -589,7 +589,7 @@ def open(specification: PathLike, surface_only: bool = False) -> Body:  # noqa: 
     create_by_index = (lib.QVB_CreateFromFileByIndex_SurfaceMesh if surface_only
                        else lib.QVB_CreateFromFileByIndex)
     with capture() as messages:
-        # The by-index creation hands the specification to the store whole,
+        # The by-index creation hands the whole "file::selector" text to the store,
         # and both stores read the selector by the grammar just checked
         # (QVB_CreateFromQVB would drop a body file's "::k").
         handle = create_by_index(spec.encode(), index)

@@ -36,7 +36,7 @@ struct BodySelection {
   std::string name;  // a database body's name; empty when by number or "*"
 };
 
-// Splits the specification by `grammar`. False with *error set (naming the
+// Splits a "file::selector" text by `grammar`. False with *error set (naming the
 // specification and the cause) when the selector is not one of the grammar.
 bool parseBodySelection(const char *specification, SelectorGrammar grammar, BodySelection *selection,
                         std::string *error);

@@ -1,6 +1,6 @@
 // One grammar for "file::selector", whoever reads it: the table in
 // tests/support/body_selectors.txt is run against the exported parser, the
-// stores (handed the specification whole) and the commands' opening helper;
+// stores (handed the whole "file::selector" text) and the commands' opening helper;
 // python/tests/test_selectors.py runs the same table against the package.
 #include <gtest/gtest.h>
 

@@ -30,7 +30,7 @@ extern "C" QVB_Handle qvb_tool_open_body(const char *specification) {
   if (qvb_ParseBodySelector(specification, file, sizeof file, &index, name, sizeof name) == 0) return nullptr;
   // QVB_CreateFromQVB cuts a body-file selector off before the backend sees
   // it and reads "fleet.master::1x" as body 1, so the by-index creation is
-  // used: it hands the specification over whole, and both backends read the
+  // used: it hands the whole "file::selector" text over, and both backends read the
   // selector by the grammar just checked (index 0: none, or by name).
   return QVB_CreateFromFileByIndex(specification, index);
 }
