@@ -31,4 +31,24 @@ std::string makeTemporaryFolder(const std::string &prefix, std::string *error);
 // Removes a folder and everything in it; false when something remained.
 bool removeFolder(const std::string &path);
 
+// While one of these lives, an interrupt (SIGINT, SIGTERM, SIGHUP) does not
+// end the process at once, so that the command can remove its scratch folder
+// first: the program runProgram is waiting for is stopped, runProgram fails,
+// and received() names the signal, which the command checks between its own
+// steps. After unwinding, endIfInterrupted() ends the process by that same
+// signal, as whoever sent it expects. A second interrupt ends the process at
+// once. Signals the caller's parent set to be ignored stay ignored. One scope
+// at a time.
+class InterruptionScope {
+ public:
+  InterruptionScope();
+  ~InterruptionScope();
+  InterruptionScope(const InterruptionScope &) = delete;
+  InterruptionScope &operator=(const InterruptionScope &) = delete;
+
+  // The interrupt received since the scope began, 0 while none.
+  static int received();
+  void endIfInterrupted();
+};
+
 }  // namespace qvb::platform

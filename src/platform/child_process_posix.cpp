@@ -2,6 +2,7 @@
 #include "platform/child_process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +20,19 @@ extern char **environ;
 
 namespace qvb::platform {
 namespace {
+
+// What the interrupt handler shares with runProgram; only lock-free
+// sig_atomic_t values, as a handler may touch nothing else.
+volatile std::sig_atomic_t g_interrupt = 0;
+volatile std::sig_atomic_t g_child = 0;
+const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction g_previous[3];
+
+extern "C" void onInterrupt(int signal) {
+  g_interrupt = signal;
+  const pid_t child = static_cast<pid_t>(g_child);
+  if (child > 0) ::kill(child, SIGTERM);
+}
 
 bool isExecutableFile(const std::string &path) {
   struct stat status;
@@ -69,13 +84,22 @@ int runProgram(const std::vector<std::string> &argv, const std::string &workDir,
     *error = std::string("cannot start ") + argv[0] + ": " + std::strerror(started);
     return -1;
   }
+  g_child = pid;
+  // An interrupt that came just before the child was known still stops it.
+  if (g_interrupt != 0) ::kill(pid, SIGTERM);
   int status = 0;
   struct rusage usage {};
   while (::wait4(pid, &status, 0, &usage) < 0) {
     if (errno != EINTR) {
+      g_child = 0;
       *error = std::string("cannot wait for ") + argv[0] + ": " + std::strerror(errno);
       return -1;
     }
+  }
+  g_child = 0;
+  if (g_interrupt != 0) {
+    *error = argv[0] + std::string(" stopped: interrupted by signal ") + std::to_string(g_interrupt);
+    return -1;
   }
   if (processorSeconds != nullptr)
     *processorSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
@@ -101,6 +125,35 @@ bool removeFolder(const std::string &path) {
   std::error_code ignored;
   std::filesystem::remove_all(path, ignored);
   return !std::filesystem::exists(path, ignored);
+}
+
+InterruptionScope::InterruptionScope() {
+  g_interrupt = 0;
+  struct sigaction action {};
+  action.sa_handler = onInterrupt;
+  sigemptyset(&action.sa_mask);
+  // The handler is undone as it runs: a second interrupt ends the process.
+  action.sa_flags = SA_RESETHAND;
+  for (int k = 0; k < 3; ++k) {
+    ::sigaction(kInterrupts[k], nullptr, &g_previous[k]);
+    if (g_previous[k].sa_handler != SIG_IGN) ::sigaction(kInterrupts[k], &action, nullptr);
+  }
+}
+
+InterruptionScope::~InterruptionScope() {
+  for (int k = 0; k < 3; ++k) ::sigaction(kInterrupts[k], &g_previous[k], nullptr);
+}
+
+int InterruptionScope::received() { return g_interrupt; }
+
+void InterruptionScope::endIfInterrupted() {
+  const int signal = g_interrupt;
+  if (signal == 0) return;
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  ::sigaction(signal, &fallback, nullptr);
+  ::raise(signal);
 }
 
 }  // namespace qvb::platform

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -386,6 +387,32 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
     EXPECT_EQ(status, 1) << c.what << ": " << log;
     EXPECT_NE(log.find(c.expected), std::string::npos) << c.what << ": " << log;
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.qvb"))) << c.what;
+  }
+}
+
+// Interrupted while the solver runs (a stand-in that waits), the command
+// stops the solver, removes its temporary work folder and ends by the signal.
+TEST(Ccx2qvbRefusals, InterruptedTranslationLeavesNothingBehind) {
+  qvbtest::TempDir dir;
+  ccxtest::Bar bar;
+  bar.nx = 2;
+  bar.ny = 1;
+  bar.nz = 1;
+  ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(bar));
+  ccxtest::writeText(dir.file("waiting-solver"), "#!/bin/sh\ntouch started\nexec sleep 60\n");
+  std::filesystem::permissions(dir.file("waiting-solver"), std::filesystem::perms::owner_all);
+  std::filesystem::create_directory(dir.file("scratch"));
+  // (A shell's background job ignores INT, so TERM and HUP stand for Ctrl-C.)
+  ccxtest::writeText(dir.file("interrupt.sh"),
+                     "CCX=$PWD/waiting-solver TMPDIR=$PWD/scratch '" CCX2QVB "' bar.inp -o out.qvb & pid=$!\n"
+                     "i=0; while [ -z \"$(ls scratch/*/started 2>/dev/null)\" ] && [ $i -lt 400 ]; do\n"
+                     "  sleep 0.05; i=$((i+1)); done\n"
+                     "kill -$1 $pid; wait $pid\n");
+  for (const auto &[name, number] : {std::pair<const char *, int>{"TERM", SIGTERM}, {"HUP", SIGHUP}}) {
+    const int status = run(dir.path(), std::string("sh interrupt.sh ") + name, "interrupt.log");
+    EXPECT_EQ(status, 128 + number) << name << ": " << readText(dir.file("interrupt.log"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("scratch"))) << name;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.qvb"))) << name;
   }
 }
 

@@ -3,13 +3,15 @@
 //   ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i NSET]... [--units M L T F] [--keep DIR]
 //
 // Exit status 0 when the body was written, 1 otherwise (the body file is then
-// not written at all).
+// not written at all). Interrupted (INT, TERM, HUP), it removes its temporary
+// work folder and then ends by that signal.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/child_process.h"
 #include "tool_support.h"
 #include "translate.h"
 
@@ -92,6 +94,9 @@ int main(int argc, char **argv) {
   auto warn = [&] {
     for (const std::string &w : warnings) std::fprintf(stderr, "ccx2qvb: warning: %s\n", w.c_str());
   };
+  // Ctrl-C or a TERM during a translation still removes the solver's
+  // temporary work folder (hundreds of MB on a large model).
+  qvb::platform::InterruptionScope interruption;
   try {
     const ccx2qvb::Timing t = ccx2qvb::translate(options, &warnings);
     warn();
@@ -110,6 +115,7 @@ int main(int argc, char **argv) {
     warn();
     std::fprintf(stderr, "ccx2qvb: error: %s\n", e.what());
     QVB_Terminate();
+    interruption.endIfInterrupted();
     return 1;
   }
   QVB_Terminate();

@@ -63,6 +63,13 @@ class WorkFolder {
   bool temporary_ = false;
 };
 
+// An interrupt stops the translation between steps, so that the work
+// folder is removed on the way out (the caller then ends by the signal).
+void stopIfInterrupted() {
+  if (const int signal = qvb::platform::InterruptionScope::received())
+    throw std::runtime_error("interrupted by signal " + std::to_string(signal));
+}
+
 std::string baseName(const std::string &path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -140,9 +147,11 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   const bool freeFree = interfaces.empty();
   // A failed run's output is gone with a temporary folder: say how to keep it.
   auto solve = [&](const char *job) {
+    stopIfInterrupted();
     try {
       timing.solver += runSolver(solver, work.path(), job, &timing.solverProcessor);
     } catch (const std::runtime_error &e) {
+      stopIfInterrupted();
       if (!work.temporary()) throw;
       std::string message = e.what();
       const size_t at = message.find("; its output is in ");
@@ -160,6 +169,7 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   writeModesDeck(interfaces, freeFree ? options.modes + 6 : options.modes, freeFree, work.file("modes.inp"));
   solve("modes");
 
+  stopIfInterrupted();
   double t = now();
   const std::vector<Dof> massDofs = readDofs(work.file("mass.dof"));
   const SymmetricTriplets mass = readSymmetric(work.file("mass.mas"), massDofs.size());
@@ -224,6 +234,9 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
     timing.bytesRead += fileSize(work.file("modes.frd"));
     timing.results += now() - t;
   }
+  // Past this point the body is written whole or not at all; an interrupt
+  // that came during our own steps stops before it.
+  stopIfInterrupted();
   t = now();
   body.write(options.output);
   timing.body += now() - t;
