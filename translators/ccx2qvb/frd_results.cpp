@@ -21,40 +21,32 @@ int readFrdResults(const std::string &path, const FrdConsumer &take) {
   auto fail = [&](const char *what) {
     throw std::runtime_error(path + ":" + std::to_string(cursor.lineNumber()) + ": " + what);
   };
+  auto starts = [&line](const char *key) { return line.size() >= 3 && line.compare(0, 3, key) == 0; };
+  auto takeValueLine = [&] {
+    if (line.size() < 13 + 6 * 12) fail("short result line");
+    double node = 0, v[6];
+    if (!fieldDouble(line.data() + 3, 10, &node)) fail("bad node number");
+    for (int c = 0; c < 6; ++c)
+      if (!fieldDouble(line.data() + 13 + 12 * c, 12, &v[c])) fail("bad result value");
+    take(kind, mode, static_cast<int>(node), v);
+  };
   while (cursor.next(&line)) {
+    if (state == Header) {  // component descriptions, then the values
+      if (starts(" -5")) continue;
+      state = Values;
+      if (!starts(" -1") && !starts(" -3")) continue;  // anything else before the values is skipped
+    }
     if (state == Values) {
-      if (line.size() >= 3 && line.compare(0, 3, " -1") == 0) {
-        if (line.size() < 13 + 6 * 12) fail("short result line");
-        double node = 0, v[6];
-        if (!fieldDouble(line.data() + 3, 10, &node)) fail("bad node number");
-        for (int c = 0; c < 6; ++c)
-          if (!fieldDouble(line.data() + 13 + 12 * c, 12, &v[c])) fail("bad result value");
-        take(kind, mode, static_cast<int>(node), v);
+      if (starts(" -1")) {
+        takeValueLine();
         continue;
       }
-      if (line.size() >= 3 && line.compare(0, 3, " -3") == 0) {
+      if (starts(" -3")) {
         state = Outside;
         ++blocks;
         continue;
       }
       fail("unexpected line in a result block");
-    }
-    if (state == Header) {  // component descriptions, then values
-      if (line.size() >= 3 && line.compare(0, 3, " -5") == 0) continue;
-      state = Values;
-      if (line.size() >= 3 && line.compare(0, 3, " -1") == 0) {
-        // reprocess this line as a value line
-        if (line.size() < 13 + 6 * 12) fail("short result line");
-        double node = 0, v[6];
-        if (!fieldDouble(line.data() + 3, 10, &node)) fail("bad node number");
-        for (int c = 0; c < 6; ++c)
-          if (!fieldDouble(line.data() + 13 + 12 * c, 12, &v[c])) fail("bad result value");
-        take(kind, mode, static_cast<int>(node), v);
-      } else if (line.size() >= 3 && line.compare(0, 3, " -3") == 0) {
-        state = Outside;
-        ++blocks;
-      }
-      continue;
     }
     const std::string_view t = trim(line);
     if (t.size() > 6 && t.compare(0, 6, "1PMODE") == 0) {
