@@ -8,6 +8,7 @@
 #include "kernels/crc32c.h"
 #include "platform/os.h"
 #include "sqlite_handle.h"
+#include "util/body_selector.h"
 
 namespace qvb::database {
 namespace {
@@ -218,10 +219,20 @@ std::unique_ptr<body::Body> readBody(const std::string &path, int index, const s
 bool writeBody(const std::string &path, const body::Body &b, const std::string &requestedName,
                std::string *error) {
   return reporting(error, false, [&] {
-    const std::string name = requestedName.empty() || requestedName == "*" ? defaultBodyName(b) : requestedName;
+    // The selector reads as it does for reading: "::3" is body 3, so a body
+    // read from fleet.master::3 is written back over itself (keeping its
+    // name); it must exist. Any other text is a name; "*" or none, the title.
+    util::BodySelection selection;
+    std::string refusal;
+    if (!requestedName.empty() &&
+        !util::parseBodySelection((path + "::" + requestedName).c_str(), util::SelectorGrammar::indexOrName,
+                                  &selection, &refusal))
+      throw DatabaseError(refusal);
+    const int number = selection.index;
+    const std::string name = number > 0 ? std::string() : selection.name.empty() ? defaultBodyName(b) : selection.name;
     // Encode first: a body that cannot be encoded never touches the file.
     const body::EncodedBlocks blocks = body::encodeBody(b);
-    Connection db(path, true);
+    Connection db(path, number == 0);
     db.exec("PRAGMA foreign_keys=ON");
     // The schema, the application id and the body go in one transaction in
     // the rollback journal, which SQLite writes before the file itself: a
@@ -236,7 +247,13 @@ bool writeBody(const std::string &path, const body::Body &b, const std::string &
       Statement(db, "INSERT INTO qvb_schema(version) VALUES (1)").step();
     }
     const std::string now = nowIso8601();
-    int64_t id = bodyIdNamed(db, name);
+    int64_t id = number > 0 ? bodyIdAt(db, number) : bodyIdNamed(db, name);
+    if (id < 0 && number > 0) {
+      Statement count(db, "SELECT COUNT(*) FROM bodies");
+      count.step();
+      throw DatabaseError(path + " has no body " + std::to_string(number) + " to replace (it holds " +
+                          std::to_string(count.integer(0)) + "); write a new body under a name (" + path + "::NAME)");
+    }
     if (id < 0) {
       Statement insert(db,
                        "INSERT INTO bodies(name, created, modified, node_count, mode_count) "

@@ -87,18 +87,29 @@ TEST(DatabaseStore, WritesCountsAndReadsBackByIndexAndName) {
   EXPECT_NE(error.find("rudder"), std::string::npos);
 }
 
+// By name or by number (as "::2" reads body 2, writing "::2" replaces it,
+// keeping its name); a number that names no body is refused, nothing added.
 TEST(DatabaseStore, OverwriteKeepsTheNumber) {
   qvbtest::TempDir dir;
   const std::string path = dir.file("fleet.master");
   std::string error;
+  EXPECT_FALSE(db::writeBody(path, *makeBody("a", 2), "1", &error));
+  EXPECT_NE(error.find("fleet.master"), std::string::npos) << error;
   ASSERT_TRUE(db::writeBody(path, *makeBody("a", 2), "a", &error));
   ASSERT_TRUE(db::writeBody(path, *makeBody("b", 2), "b", &error));
-  auto bigger = makeBody("a", 7);
+  auto bigger = makeBody("a", 7), other = makeBody("c", 3);
   ASSERT_TRUE(db::writeBody(path, *bigger, "a", &error));
+  ASSERT_TRUE(db::writeBody(path, *other, "2", &error)) << error;
+  EXPECT_FALSE(db::writeBody(path, *other, "3", &error));
+  EXPECT_NE(error.find("has no body 3 to replace (it holds 2)"), std::string::npos) << error;
+  EXPECT_FALSE(db::writeBody(path, *other, "0", &error));
   EXPECT_EQ(db::bodyCount(path, &error), 2);
   auto first = db::readBody(path, 1, "", false, &error);
   ASSERT_TRUE(first);
   expectSameBlocks(*bigger, *first);
+  auto second = db::readBody(path, 0, "b", false, &error);
+  ASSERT_TRUE(second) << error;
+  expectSameBlocks(*other, *second);
 }
 
 // A reader in one process and a writer in another: every read sees one whole
