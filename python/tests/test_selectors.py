@@ -29,7 +29,7 @@ CASES = list(_cases())
 def folder(body_backend, database_backend, tmp_path_factory):
     where = tmp_path_factory.mktemp("selectors")
     for title, target in [("first", "beam.qvb::1"), ("second", "beam.qvb::2"), ("wing", "fleet.master::wing"),
-                          ("tail", "fleet.master::tail"), ("7", "fleet.master::7")]:
+                          ("tail", "fleet.master::tail"), ("7", "fleet.master::*")]:
         with qvb.create(1, 0) as body:
             body.set_header(title=title, file_type="TEST")
             body.set_node(1, (0.0, 0.0, 0.0))

@@ -47,7 +47,9 @@ class BodySelectors : public ::testing::Test {
     });
     writeBody("first", "beam.qvb::1");
     writeBody("second", "beam.qvb::2");
-    for (const char *name : {"wing", "tail", "7"}) writeBody(name, std::string("fleet.master::") + name);
+    writeBody("wing", "fleet.master::wing");
+    writeBody("tail", "fleet.master::tail");
+    writeBody("7", "fleet.master::*");  // "::7" would name body 7: the title names it
   }
   static void TearDownTestSuite() {
     QVB_Terminate();
