@@ -126,4 +126,27 @@ void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string
   out.close();
 }
 
+std::vector<Dof> interfaceEquations(const std::vector<Interface> &interfaces) {
+  std::vector<Dof> equations;
+  for (const Interface &i : interfaces)
+    for (int node : {i.refNode, i.rotNode})
+      for (int direction = 1; direction <= 3; ++direction) equations.push_back({node, direction});
+  return equations;
+}
+
+void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::string &path) {
+  DeckFile out(path);
+  out.print("*INCLUDE, INPUT=model.inp\n");
+  writeInterfaces(out, interfaces);
+  const std::vector<Dof> equations = interfaceEquations(interfaces);
+  for (size_t k = 0; k < equations.size(); ++k) {
+    out.print("*STEP\n*STATIC\n*BOUNDARY, OP=NEW\n");
+    for (size_t e = 0; e < equations.size(); ++e)
+      out.print("%d, %d, %d, %s\n", equations[e].node, equations[e].direction, equations[e].direction,
+                e == k ? "1." : "0.");
+    out.print("*EL FILE\nS, E\n*END STEP\n");
+  }
+  out.close();
+}
+
 }  // namespace ccx2qvb

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "matrix_files.h"
 #include "model.h"
 
 namespace ccx2qvb {
@@ -33,5 +34,16 @@ void writeModesDeck(const std::vector<Interface> &interfaces, int modeCount, boo
 // A run that only stores the stiffness and mass matrices (.sti, .mas, .dof),
 // with the interfaces tied when there are any.
 void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path);
+
+// The interface equations in the order the reduction and the constraint run
+// take them: per interface, the reference node's three translations, then
+// the rotation node's three (the interface's rotations).
+std::vector<Dof> interfaceEquations(const std::vector<Interface> &interfaces);
+
+// Static steps, step k moving interface equation k by one unit and holding
+// the others, with nodal stresses and strains in the .frd: the stresses of
+// the constraint modes (the displacements come from the factorisation,
+// to full precision).
+void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::string &path);
 
 }  // namespace ccx2qvb

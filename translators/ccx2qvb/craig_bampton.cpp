@@ -232,6 +232,7 @@ CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriple
   T.shrink_to_fit();
 
   CraigBamptonBasis out;
+  out.coefficients = std::move(Kcb);
   out.order = n;
   out.lambda = lambda;
   out.rigidCount = leadingRigidModes(lambda);

@@ -33,6 +33,11 @@ struct CraigBamptonBasis {
   std::vector<double> lambda;
   // Column-major order x lambda.size(): Phi^T M Phi = I, Phi^T K Phi = diag(lambda).
   std::vector<double> modes;
+  // Column-major m x m, m = lambda.size(): mode c is the sum over k of
+  // coefficients[k + c * m] times basis vector k, the constraint modes (in
+  // the boundary's order) then the fixed-interface modes. Anything linear in
+  // the displacements, such as stresses, combines the same way.
+  std::vector<double> coefficients;
   // Leading modes whose |lambda| is below 1e-6 of the first flexible one (at most 6).
   std::size_t rigidCount = 0;
   // Largest ||K phi||_inf / (max|K| ||phi||_inf) over the rigid modes: how well they are a null space.

@@ -15,7 +15,7 @@ int readFrdResults(const std::string &path, const FrdConsumer &take) {
   const char *begin = reinterpret_cast<const char *>(file->data());
   LineCursor cursor(begin, begin + file->size());
   std::string_view line;
-  int mode = 0, blocks = 0;
+  int set = 0, blocks = 0;
   enum { Outside, Header, Values } state = Outside;
   FrdResult kind = FrdResult::Stress;
   auto fail = [&](const char *what) {
@@ -28,7 +28,7 @@ int readFrdResults(const std::string &path, const FrdConsumer &take) {
     if (!fieldDouble(line.data() + 3, 10, &node)) fail("bad node number");
     for (int c = 0; c < 6; ++c)
       if (!fieldDouble(line.data() + 13 + 12 * c, 12, &v[c])) fail("bad result value");
-    take(kind, mode, static_cast<int>(node), v);
+    take(kind, set, static_cast<int>(node), v);
   };
   while (cursor.next(&line)) {
     if (state == Header) {  // component descriptions, then the values
@@ -52,7 +52,13 @@ int readFrdResults(const std::string &path, const FrdConsumer &take) {
     if (t.size() > 6 && t.compare(0, 6, "1PMODE") == 0) {
       double m = 0;
       if (!fieldDouble(t.data() + 6, t.size() - 6, &m)) fail("bad mode number");
-      mode = static_cast<int>(m);
+      set = static_cast<int>(m);
+    } else if (t.size() > 6 && t.compare(0, 6, "1PSTEP") == 0) {  // set, increment, step
+      const size_t last = t.find_last_of(' ');
+      double step = 0;
+      if (last == std::string_view::npos || !fieldDouble(t.data() + last + 1, t.size() - last - 1, &step))
+        fail("bad step number");
+      set = static_cast<int>(step);
     } else if (t.size() > 2 && t.compare(0, 2, "-4") == 0) {
       const std::string_view name = trim(t.substr(2, 10));
       if (name == "STRESS") {

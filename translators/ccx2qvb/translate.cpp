@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -86,16 +87,14 @@ CraigBamptonBasis reduce(const std::vector<Interface> &interfaces, const std::ve
   for (size_t p = 0; p < dofs.size(); ++p) equation[static_cast<int64_t>(dofs[p].node) * 4 + dofs[p].direction] = p;
   std::vector<size_t> boundary;
   std::vector<bool> isBoundary(dofs.size(), false);
-  for (const Interface &i : interfaces)
-    for (int node : {i.refNode, i.rotNode})
-      for (int direction = 1; direction <= 3; ++direction) {
-        auto it = equation.find(static_cast<int64_t>(node) * 4 + direction);
-        if (it == equation.end())
-          throw std::runtime_error("the tied model has no equation for node " + std::to_string(node) + " direction " +
-                                   std::to_string(direction) + " of interface " + i.nodeSet);
-        boundary.push_back(it->second);
-        isBoundary[it->second] = true;
-      }
+  for (const Dof &d : interfaceEquations(interfaces)) {
+    auto it = equation.find(static_cast<int64_t>(d.node) * 4 + d.direction);
+    if (it == equation.end())
+      throw std::runtime_error("the tied model has no equation for node " + std::to_string(d.node) + " direction " +
+                               std::to_string(d.direction) + " of an interface");
+    boundary.push_back(it->second);
+    isBoundary[it->second] = true;
+  }
   // The held run numbers the remaining equations in the same order; its
   // stiffness diagonal must match the tied matrix's there, or the modes would
   // land on the wrong equations.
@@ -116,6 +115,60 @@ CraigBamptonBasis reduce(const std::vector<Interface> &interfaces, const std::ve
   CraigBamptonBasis basis = craigBampton(stiffness, mass, boundary, FixedInterfaceModes{held.eigenvalues, held.modes});
   timing->reduction += now() - t;
   return basis;
+}
+
+// Modal stresses and strains at the model's nodes, modeCount x nodes x 6.
+// The solver's strain shears are tensor components, the body's are
+// engineering shears (twice as large).
+struct ModalResults {
+  size_t nodes = 0;
+  std::vector<double> stress, strain;
+  ModalResults(int modeCount, size_t nodeCount)
+      : nodes(nodeCount), stress(static_cast<size_t>(modeCount) * nodeCount * 6, 0.0), strain(stress.size(), 0.0) {}
+  double *at(FrdResult kind, int mode, size_t node) {
+    return &(kind == FrdResult::Stress ? stress : strain)[(static_cast<size_t>(mode) * nodes + node) * 6];
+  }
+};
+
+// Reads one result file's blocks for result sets 1..sets; take(kind, set - 1,
+// node index, six values in the body's convention) for the model's nodes.
+template <typename Take>
+void readModalResults(const std::string &path, const Model &model, int sets, Timing *timing, Take take) {
+  std::unordered_map<int, size_t> index;
+  for (size_t a = 0; a < model.nodeIds.size(); ++a) index.emplace(model.nodeIds[a], a);
+  readFrdResults(path, [&](FrdResult kind, int set, int node, const double *v) {
+    const auto it = index.find(node);
+    if (set < 1 || set > sets || it == index.end()) return;
+    double six[6] = {v[0], v[1], v[2], v[3], v[4], v[5]};
+    if (kind == FrdResult::Strain)
+      for (int c = 3; c < 6; ++c) six[c] *= 2.0;
+    take(kind, set - 1, it->second, six);
+  });
+  timing->bytesRead += fileSize(path);
+}
+
+// The Craig-Bampton body's stresses: the constraint run's static steps and
+// the held run's modes are the basis vectors; each body mode combines their
+// stresses with its own coefficients, as it combines their displacements.
+ModalResults interfaceResults(const Model &model, const CraigBamptonBasis &basis, size_t boundaryCount,
+                              const WorkFolder &work, Timing *timing) {
+  const int m = static_cast<int>(basis.lambda.size());
+  ModalResults results(m, model.nodeIds.size());
+  auto spread = [&](size_t k, FrdResult kind, size_t node, const double *six) {
+    for (int c = 0; c < m; ++c) {
+      const double weight = basis.coefficients[k + static_cast<size_t>(c) * static_cast<size_t>(m)];
+      double *out = results.at(kind, c, node);
+      for (int q = 0; q < 6; ++q) out[q] += weight * six[q];
+    }
+  };
+  const int boundary = static_cast<int>(boundaryCount);
+  readModalResults(work.file("constraint.frd"), model, boundary, timing,
+                   [&](FrdResult kind, int step, size_t node, const double *six) { spread(step, kind, node, six); });
+  readModalResults(work.file("modes.frd"), model, m - boundary, timing,
+                   [&](FrdResult kind, int mode, size_t node, const double *six) {
+                     spread(boundaryCount + static_cast<size_t>(mode), kind, node, six);
+                   });
+  return results;
 }
 
 }  // namespace
@@ -165,8 +218,10 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   if (!freeFree) {
     writeMatrixDeck(interfaces, work.file("tied.inp"));
     solve("tied");
+    writeConstraintDeck(interfaces, work.file("constraint.inp"));
+    solve("constraint");
   }
-  writeModesDeck(interfaces, freeFree ? options.modes + 6 : options.modes, freeFree, work.file("modes.inp"));
+  writeModesDeck(interfaces, freeFree ? options.modes + 6 : options.modes, true, work.file("modes.inp"));
   solve("modes");
 
   stopIfInterrupted();
@@ -176,6 +231,7 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   timing.bytesRead += fileSize(work.file("mass.mas"));
   timing.parse += now() - t;
   NodalModes modes;
+  std::optional<ModalResults> interfaceResultsOfModes;
   if (freeFree) {
     t = now();
     const EigenSolution eig = readEigenSolution(work.file("modes.eig"), static_cast<int64_t>(massDofs.size()));
@@ -196,6 +252,9 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
       warnings->push_back(text);
     }
     modes = interfaceModes(model, interfaces, tiedDofs, basis);
+    t = now();
+    interfaceResultsOfModes = interfaceResults(model, basis, 6 * interfaces.size(), work, &timing);
+    timing.results += now() - t;
   }
 
   t = now();
@@ -220,20 +279,20 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   body.setMassProperties(properties);
   timing.body += now() - t;
 
+  // Modal stresses and strains at the model's nodes.
+  t = now();
+  auto setResults = [&](FrdResult kind, int mode, size_t node, const double *six) {
+    body.setModeValues(mode + 1, ids[node], kind == FrdResult::Stress ? 1 : 2, six);
+  };
   if (freeFree) {
-    // Modal stresses and strains at the nodes; the solver's strain shears are
-    // tensor components, the body's are engineering shears (twice as large).
-    t = now();
-    readFrdResults(work.file("modes.frd"), [&](FrdResult kind, int mode, int node, const double *v) {
-      if (mode < 1 || mode > modes.modeCount) return;
-      double six[6] = {v[0], v[1], v[2], v[3], v[4], v[5]};
-      if (kind == FrdResult::Strain)
-        for (int c = 3; c < 6; ++c) six[c] *= 2.0;
-      body.setModeValues(mode, node, kind == FrdResult::Stress ? 1 : 2, six);
-    });
-    timing.bytesRead += fileSize(work.file("modes.frd"));
-    timing.results += now() - t;
+    readModalResults(work.file("modes.frd"), model, modes.modeCount, &timing, setResults);
+  } else {
+    for (int j = 0; j < modes.modeCount; ++j)
+      for (size_t a = 0; a < nodes; ++a)
+        for (FrdResult kind : {FrdResult::Stress, FrdResult::Strain})
+          setResults(kind, j, a, interfaceResultsOfModes->at(kind, j, a));
   }
+  timing.results += now() - t;
   // Past this point the body is written whole or not at all; an interrupt
   // that came during our own steps stops before it.
   stopIfInterrupted();
