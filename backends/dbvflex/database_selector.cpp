@@ -9,9 +9,8 @@ bool parseDatabaseSelection(const char *name, int index, DatabaseSelection *sele
   if (!util::parseBodySelection(name, util::SelectorGrammar::indexOrName, &parsed, error)) return false;
   selection->path = parsed.file;
   selection->name = parsed.name;
-  selection->index = parsed.index > 0 ? parsed.index : index;
-  if (selection->name.empty() && selection->index < 1) selection->index = 1;
-  return true;
+  return selection->name.empty() ? util::combineBodyNumbers(name, parsed.index, index, &selection->index, error)
+                                  : true;
 }
 
 }  // namespace qvb::dbvflex

@@ -15,9 +15,9 @@ struct DatabaseSelection {
   int index = 1;
 };
 
-// index is the caller's index; a "::k" selector overrides it, and "::*" or an
-// index below 1 selects body 1. False with *error set when the selector is
-// not one the grammar accepts.
+// index is the caller's index (below 1: none); with a "::k" selector it must
+// agree, and with neither (or "::*") body 1 is selected. False with *error
+// set when the selector is not one the grammar accepts or the two disagree.
 bool parseDatabaseSelection(const char *name, int index, DatabaseSelection *selection, std::string *error);
 
 }  // namespace qvb::dbvflex

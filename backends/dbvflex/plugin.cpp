@@ -23,7 +23,7 @@ std::unique_ptr<body::Body> read(const char *name, int index, bool surfaceOnly, 
 
 int count(const char *name, std::string *error) {
   DatabaseSelection selection;
-  return parseDatabaseSelection(name, 1, &selection, error) ? database::bodyCount(selection.path, error) : -1;
+  return parseDatabaseSelection(name, 0, &selection, error) ? database::bodyCount(selection.path, error) : -1;
 }
 
 // Fills a QVB_BodyInfo; 1 on success, 0 (with a message) otherwise.
@@ -36,7 +36,7 @@ int GetBodyInfo(const char *file, int index, void *out) {
     database::BodyInfo info;
     DatabaseSelection selection;
     std::string error;
-    if (!parseDatabaseSelection(file, 1, &selection, &error) ||
+    if (!parseDatabaseSelection(file, 0, &selection, &error) ||
         !database::bodyInfo(selection.path, index, &info, &error)) {
       reportError("%s", error.c_str());
       return 0;
@@ -58,7 +58,7 @@ QVB_Handle FindBody(const char *file) {
   return guarded(body::reportError, "QVB_FindQVB", static_cast<QVB_Handle>(nullptr), [&]() -> QVB_Handle {
     DatabaseSelection selection;
     std::string error;
-    if (!parseDatabaseSelection(file, 1, &selection, &error)) return static_cast<QVB_Handle>(nullptr);
+    if (!parseDatabaseSelection(file, 0, &selection, &error)) return static_cast<QVB_Handle>(nullptr);
     const int number = selection.name.empty()
                            ? (selection.index <= database::bodyCount(selection.path, &error) ? selection.index : 0)
                            : database::bodyNumber(selection.path, selection.name, &error);

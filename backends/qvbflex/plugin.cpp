@@ -4,6 +4,7 @@
 #include "body_file.h"
 #include "slot_support.h"
 #include "storage_slots.h"
+#include "util/body_selector.h"
 
 namespace qvb::qvbflex {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 std::unique_ptr<body::Body> read(const char *name, int index, bool surfaceOnly, std::string *error) {
   FileSpec file;
   if (!parseFileSpec(name, &file, error)) return nullptr;
-  if (index <= 0) index = file.index > 0 ? file.index : 1;
+  if (!util::combineBodyNumbers(name, file.index, index, &index, error)) return nullptr;
   return readBody(file.path, index, surfaceOnly, error);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <climits>
+#include <string>
 
 namespace qvb::util {
 namespace {
@@ -65,6 +66,18 @@ bool parseBodySelection(const char *specification, SelectorGrammar grammar, Body
     }
   }
   if (selection != nullptr) *selection = std::move(result);
+  return true;
+}
+
+bool combineBodyNumbers(const char *specification, int selectorIndex, int callerIndex, int *number,
+                        std::string *error) {
+  if (selectorIndex > 0 && callerIndex > 0 && selectorIndex != callerIndex) {
+    if (error != nullptr)
+      *error = std::string(specification != nullptr ? specification : "(null)") + ": the selector names body " +
+               std::to_string(selectorIndex) + " but body " + std::to_string(callerIndex) + " was asked for";
+    return false;
+  }
+  *number = selectorIndex > 0 ? selectorIndex : callerIndex > 0 ? callerIndex : 1;
   return true;
 }
 

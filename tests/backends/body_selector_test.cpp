@@ -122,4 +122,17 @@ TEST_F(BodySelectors, EveryEntryPointReadsTheTableAlike) {
   }
 }
 
+// A database body number given twice, by the selector and by the caller's
+// index: taken when the two agree, refused with the reason when not. (For a
+// body file the front never passes the index on: body 1 or the selector's.)
+TEST_F(BodySelectors, ASelectorAndAnIndexMustAgree) {
+  const std::string fleet = dir_->path().string() + "/fleet.master";
+  EXPECT_EQ(titleOf(QVB_CreateFromFileByIndex(fleet.c_str(), 2)), "tail");
+  EXPECT_EQ(titleOf(QVB_CreateFromFileByIndex((fleet + "::2").c_str(), 2)), "tail");
+  g_errors.clear();
+  EXPECT_EQ(titleOf(QVB_CreateFromFileByIndex((fleet + "::2").c_str(), 1)), "none");
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_NE(g_errors[0].find("the selector names body 2 but body 1 was asked for"), std::string::npos) << g_errors[0];
+}
+
 }  // namespace
