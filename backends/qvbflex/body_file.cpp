@@ -1,8 +1,6 @@
 #include "body_file.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -10,6 +8,8 @@
 
 #include "block_codec.h"
 #include "kernels/crc32c.h"
+#include "messages.h"
+#include "platform/file_replacement.h"
 #include "platform/mapped_file.h"
 #include "platform/os.h"
 #include "util/body_selector.h"
@@ -41,29 +41,6 @@ template <typename T> T loadLE(const unsigned char *p) {
 template <typename T> void storeLE(unsigned char *p, T v) { std::memcpy(p, &v, sizeof v); }
 
 uint64_t padding(uint64_t length) { return (8 - length % 8) % 8; }
-
-// The temporary file being written, closed on every way out.
-class OutputFile {
- public:
-  OutputFile() = default;
-  ~OutputFile() {
-    if (descriptor_ >= 0) platform::closeFile(descriptor_);
-  }
-  OutputFile(const OutputFile &) = delete;
-  OutputFile &operator=(const OutputFile &) = delete;
-  // 0 or the system's error number.
-  int create(const std::string &path) { return platform::createFile(path.c_str(), &descriptor_); }
-  int descriptor() const { return descriptor_; }
-  bool isOpen() const { return descriptor_ >= 0; }
-  int close() {
-    const int descriptor = descriptor_;
-    descriptor_ = -1;
-    return platform::closeFile(descriptor);
-  }
-
- private:
-  int descriptor_ = -1;
-};
 
 // ---- reading ----------------------------------------------------------------
 
@@ -275,62 +252,69 @@ uint64_t writeOneBody(Output &out, const Body &b) {
 }
 
 
-std::string temporaryName(const std::string &path) {
-  static std::atomic<unsigned> counter{0};
-  auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-  return path + ".tmp-" + std::to_string(platform::processId()) + "-" + std::to_string(tick % 1000000007) +
-         "-" + std::to_string(counter++);
-}
+// How long a writer waits while other writers of the same file finish:
+// long enough for a queue of large bodies on a slow disk; a writer that
+// holds a file this long is stopped or stuck.
+constexpr double kLockWaitSeconds = 120;
 
-void writeFile(const std::string &path, const Body &b, int position) {
+// Writes the file once: false when another writer created it meanwhile
+// (the caller writes again, keeping that writer's bodies).
+bool writeFileOnce(const std::string &path, const Body &b, int position) {
+  platform::FileReplacement file;
+  if (!file.begin(path, kLockWaitSeconds)) throw Failure(file.error());
   // The bodies of the existing file that are kept, copied as raw bytes.
   std::vector<std::pair<uint64_t, uint64_t>> existing;
   std::shared_ptr<const platform::MappedFile> old;
-  if (position > 0) old = platform::MappedFile::open(path, nullptr);  // none yet: a new file
-  if (old) existing = Reader(path, old).directory();
+  if (position > 0 && file.replacesExisting()) {
+    std::string reason;
+    old = platform::MappedFile::open(file.target(), &reason);
+    if (!old) throw Failure("cannot be read: " + reason);
+    existing = Reader(path, old).directory();
+  }
   const int count = static_cast<int>(existing.size());
   if (position > count + 1)
     throw Failure("holds " + std::to_string(count) + " bodies; body " + std::to_string(position) +
                   " cannot be written (the next free position is " + std::to_string(count + 1) + ")");
   const int total = position == 0 ? 1 : std::max(count, position);
 
-  const std::string temporary = temporaryName(path);
-  OutputFile tmp;
-  if (const int code = tmp.create(temporary)) throw Failure(std::string("cannot be written: ") + std::strerror(code));
-  try {
-    Output out(tmp.descriptor());
-    std::vector<unsigned char> header(kFileHeaderSize + total * kDirectoryEntrySize, 0);
-    out.put(header.data(), header.size());  // filled in at the end
-    for (int k = 1; k <= total; ++k) {
-      const uint64_t offset = out.position();
-      uint64_t size;
-      if (k == position || position == 0) {
-        size = writeOneBody(out, b);
-      } else {
-        out.put(old->data() + existing[k - 1].first, existing[k - 1].second);
-        size = existing[k - 1].second;
-      }
-      storeLE<uint64_t>(&header[kFileHeaderSize + (k - 1) * kDirectoryEntrySize], offset);
-      storeLE<uint64_t>(&header[kFileHeaderSize + (k - 1) * kDirectoryEntrySize + 8], size);
+  Output out(file.descriptor());
+  std::vector<unsigned char> header(kFileHeaderSize + total * kDirectoryEntrySize, 0);
+  out.put(header.data(), header.size());  // filled in at the end
+  for (int k = 1; k <= total; ++k) {
+    const uint64_t offset = out.position();
+    uint64_t size;
+    if (k == position || position == 0) {
+      size = writeOneBody(out, b);
+    } else {
+      out.put(old->data() + existing[k - 1].first, existing[k - 1].second);
+      size = existing[k - 1].second;
     }
-    std::memcpy(header.data(), kMagic, sizeof kMagic);
-    storeLE<uint32_t>(&header[8], kFormatVersion);
-    storeLE<uint32_t>(&header[12], static_cast<uint32_t>(total));
-    uint32_t crc = kernels::crc32c(0, header.data(), 20);
-    crc = kernels::crc32c(crc, header.data() + kFileHeaderSize, header.size() - kFileHeaderSize);
-    storeLE<uint32_t>(&header[20], crc);
-    out.patch(0, header.data(), header.size());
-    out.flush();
-    int code = platform::syncFile(tmp.descriptor());
-    if (code == 0) code = tmp.close();
-    if (code != 0) throw Failure(std::string("cannot be written: ") + std::strerror(code));
-    if ((code = platform::renameFile(temporary.c_str(), path.c_str())) != 0)
-      throw Failure(std::string("cannot be replaced: ") + std::strerror(code));
-  } catch (...) {
-    if (tmp.isOpen()) tmp.close();
-    platform::removeFile(temporary.c_str());
-    throw;
+    storeLE<uint64_t>(&header[kFileHeaderSize + (k - 1) * kDirectoryEntrySize], offset);
+    storeLE<uint64_t>(&header[kFileHeaderSize + (k - 1) * kDirectoryEntrySize + 8], size);
   }
+  std::memcpy(header.data(), kMagic, sizeof kMagic);
+  storeLE<uint32_t>(&header[8], kFormatVersion);
+  storeLE<uint32_t>(&header[12], static_cast<uint32_t>(total));
+  uint32_t crc = kernels::crc32c(0, header.data(), 20);
+  crc = kernels::crc32c(crc, header.data() + kFileHeaderSize, header.size() - kFileHeaderSize);
+  storeLE<uint32_t>(&header[20], crc);
+  out.patch(0, header.data(), header.size());
+  out.flush();
+  if (!file.commit()) {
+    if (file.lostRace()) return false;
+    throw Failure(file.error());
+  }
+  if (file.previous().links > 1)
+    body::reportWarning("%s had %llu names (hard links); the other names keep the previous content", path.c_str(),
+                        static_cast<unsigned long long>(file.previous().links));
+  return true;
+}
+
+void writeFile(const std::string &path, const Body &b, int position) {
+  // Each lost race means another writer's file landed: bounded, not endless.
+  for (int attempt = 0; attempt < 100; ++attempt)
+    if (writeFileOnce(path, b, position)) return;
+  throw Failure("cannot be written: other writers kept creating it");
 }
 
 }  // namespace

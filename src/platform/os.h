@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace qvb::platform {
 
@@ -20,6 +21,13 @@ namespace qvb::platform {
 struct SystemIdentity {
   std::string systemName;
   std::string release;
+};
+
+// What a writer keeps of a file it replaces.
+struct FileStatus {
+  uint32_t mode = 0;  // permission bits
+  uint32_t owner = 0, group = 0;
+  uint64_t links = 1;  // names the file has (hard links)
 };
 
 // The raw OS operations. Every pointer must be set; a test override usually
@@ -61,6 +69,26 @@ struct OsInterface {
   int (*removeFile)(const char *path);
   // A C stream on the file (fopen modes), for text; null with errno set.
   std::FILE *(*openStream)(const char *path, const char *mode);
+
+  // Replacing a file whole (replaced_file.h builds on these).
+  // Opens the existing file and takes its exclusive advisory lock, waiting
+  // up to `seconds` for other holders (ETIMEDOUT after that); ENOENT when
+  // there is no such file. Once locked, the path must still name the file
+  // that was opened (a writer that held the lock may have replaced it):
+  // otherwise the new file there is locked instead. Fills *status.
+  int (*lockExistingFile)(const char *path, double seconds, int *descriptor, FileStatus *status);
+  // Creates a file with no name in the folder, for writing; EOPNOTSUPP (or
+  // another error number) where the file system cannot.
+  int (*createAnonymousFile)(const char *folder, int *descriptor);
+  // Gives an anonymous file a name that must not exist yet (EEXIST).
+  int (*linkAnonymousFile)(int descriptor, const char *path);
+  // Gives the file `from` the second name `to`, which must not exist yet.
+  int (*linkFile)(const char *from, const char *to);
+  // Sets the permission bits, then the owner and group where the process
+  // may (an unprivileged process keeps what it can and is not refused).
+  int (*setAccess)(int descriptor, const FileStatus &status);
+  // Returns once the folder's entries (a rename into it) are on the disk.
+  int (*syncFolder)(const char *folder);
 };
 
 // The real operating system.
@@ -116,6 +144,23 @@ int closeFile(int descriptor);
 int renameFile(const char *from, const char *to);
 int removeFile(const char *path);
 std::FILE *openStream(const char *path, const char *mode);
+int lockExistingFile(const char *path, double seconds, int *descriptor, FileStatus *status);
+int createAnonymousFile(const char *folder, int *descriptor);
+int linkAnonymousFile(int descriptor, const char *path);
+int linkFile(const char *from, const char *to);
+int setAccess(int descriptor, const FileStatus &status);
+int syncFolder(const char *folder);
+// Gives up a lock taken by lockExistingFile (closes its descriptor).
+void releaseLock(int descriptor);
+
+// The file a path names once symbolic links are followed (the path itself
+// when it is no link, or when the file a link names does not exist yet).
+// 0 or the system's error number (ELOOP for a cycle).
+int followLinks(const std::string &path, std::string *target);
+// The names in a folder (without "." and ".."); empty when it cannot be read.
+std::vector<std::string> folderEntries(const std::string &folder);
+// False only when no process with this number runs (the system says so).
+bool isProcessRunning(long id);
 
 // This process's number, for names no other process picks at the same time.
 long processId();

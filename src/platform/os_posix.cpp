@@ -6,16 +6,22 @@
 #include <elf.h>
 #include <link.h>
 #include <fcntl.h>
+#include <dirent.h>
+#include <signal.h>
 #include <unistd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <thread>
 
 namespace qvb::platform {
 namespace {
@@ -135,10 +141,94 @@ int hostRenameFile(const char *from, const char *to) { return std::rename(from, 
 int hostRemoveFile(const char *path) { return std::remove(path) == 0 ? 0 : lastErrno(); }
 std::FILE *hostOpenStream(const char *path, const char *mode) { return std::fopen(path, mode); }
 
+// Polls for the lock until the deadline: flock has no timeout of its own,
+// and a signal-driven one would disturb the host. A file system without
+// locks (some network mounts) is written unlocked, as before there were
+// locks at all.
+int waitForLock(int fd, std::chrono::steady_clock::time_point deadline) {
+  auto pause = std::chrono::milliseconds(1);
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+    if (errno == EINTR) continue;
+    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) return 0;
+    if (errno != EWOULDBLOCK) return lastErrno();
+    if (std::chrono::steady_clock::now() >= deadline) return ETIMEDOUT;
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(50));
+  }
+}
+
+int hostLockExistingFile(const char *path, double seconds, int *descriptor, FileStatus *status) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                             std::chrono::duration<double>(seconds));
+  for (;;) {
+    // Non-blocking: opening a pipe for reading would wait for a writer.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return lastErrno();
+    struct stat opened, now;
+    int code = ::fstat(fd, &opened) != 0 ? lastErrno() : 0;
+    if (code == 0 && !S_ISREG(opened.st_mode)) code = S_ISDIR(opened.st_mode) ? EISDIR : EINVAL;
+    if (code == 0) code = waitForLock(fd, deadline);
+    if (code != 0) {
+      ::close(fd);
+      return code;
+    }
+    if (::stat(path, &now) == 0 && now.st_dev == opened.st_dev && now.st_ino == opened.st_ino) {
+      status->mode = opened.st_mode & 07777;
+      status->owner = opened.st_uid;
+      status->group = opened.st_gid;
+      status->links = opened.st_nlink;
+      *descriptor = fd;
+      return 0;
+    }
+    ::close(fd);  // replaced or removed while this writer waited: take what is there now
+  }
+}
+
+int hostCreateAnonymousFile(const char *folder, int *descriptor) {
+#ifdef O_TMPFILE
+  // Naming it later goes through /proc (linkat by descriptor needs privileges).
+  if (::access("/proc/self/fd", X_OK) != 0) return EOPNOTSUPP;
+  const int fd = ::open(*folder != '\0' ? folder : ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return lastErrno();
+  *descriptor = fd;
+  return 0;
+#else
+  (void)folder;
+  (void)descriptor;
+  return EOPNOTSUPP;
+#endif
+}
+
+int hostLinkAnonymousFile(int descriptor, const char *path) {
+  const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
+  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path, AT_SYMLINK_FOLLOW) == 0 ? 0 : lastErrno();
+}
+
+int hostLinkFile(const char *from, const char *to) { return ::link(from, to) == 0 ? 0 : lastErrno(); }
+
+int hostSetAccess(int descriptor, const FileStatus &status) {
+  // Owner first: changing it clears the set-user and set-group bits.
+  if (::fchown(descriptor, status.owner, status.group) != 0)
+    (void)!::fchown(descriptor, static_cast<uid_t>(-1), status.group);  // a group of one's own, at least
+  return ::fchmod(descriptor, status.mode) == 0 ? 0 : lastErrno();
+}
+
+int hostSyncFolder(const char *folder) {
+  const int fd = ::open(*folder != '\0' ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return lastErrno();
+  int code = ::fsync(fd) == 0 ? 0 : lastErrno();
+  if (code == EINVAL) code = 0;  // a file system that cannot sync folders (nothing more to do)
+  ::close(fd);
+  return code;
+}
+
 const OsInterface kHost = {hostOpen,        hostSymbol,      hostOwnSymbol,  hostClose,       hostTakeError,
                            hostIsLoadableFile, hostGetEnv,   hostIdentify,   hostWallClock,   hostCreateFile,
                            hostWriteFileAt, hostSyncFile,    hostCloseFile,  hostRenameFile,  hostRemoveFile,
-                           hostOpenStream};
+                           hostOpenStream, hostLockExistingFile, hostCreateAnonymousFile, hostLinkAnonymousFile,
+                           hostLinkFile, hostSetAccess, hostSyncFolder};
 
 const OsInterface *g_current = &kHost;
 
@@ -225,6 +315,66 @@ std::FILE *openStream(const char *path, const char *mode) {
     return nullptr;
   }
   return os().openStream(path, mode);
+}
+
+int lockExistingFile(const char *path, double seconds, int *descriptor, FileStatus *status) {
+  return path != nullptr && descriptor != nullptr && status != nullptr
+             ? os().lockExistingFile(path, seconds, descriptor, status)
+             : EINVAL;
+}
+int createAnonymousFile(const char *folder, int *descriptor) {
+  return folder != nullptr && descriptor != nullptr ? os().createAnonymousFile(folder, descriptor) : EINVAL;
+}
+int linkAnonymousFile(int descriptor, const char *path) {
+  return path != nullptr ? os().linkAnonymousFile(descriptor, path) : EINVAL;
+}
+int linkFile(const char *from, const char *to) {
+  return from != nullptr && to != nullptr ? os().linkFile(from, to) : EINVAL;
+}
+int setAccess(int descriptor, const FileStatus &status) { return os().setAccess(descriptor, status); }
+int syncFolder(const char *folder) { return folder != nullptr ? os().syncFolder(folder) : EINVAL; }
+
+void releaseLock(int descriptor) {
+  if (descriptor >= 0) ::close(descriptor);
+}
+
+int followLinks(const std::string &path, std::string *target) {
+  std::string current = path;
+  for (int hops = 0;; ++hops) {
+    struct stat status;
+    if (::lstat(current.c_str(), &status) != 0) {
+      if (errno != ENOENT) return lastErrno();
+      break;  // a file yet to be written (also where a link points)
+    }
+    if (!S_ISLNK(status.st_mode)) break;
+    if (hops == 40) return ELOOP;  // the system's own limit
+    char named[4096];
+    const ssize_t length = ::readlink(current.c_str(), named, sizeof named);
+    if (length < 0) return lastErrno();
+    if (static_cast<size_t>(length) == sizeof named) return ENAMETOOLONG;
+    const std::string link(named, static_cast<size_t>(length));
+    // A relative link is read from the link's own folder.
+    const size_t slash = current.rfind('/');
+    current = link[0] == '/' || slash == std::string::npos ? link : current.substr(0, slash + 1) + link;
+  }
+  *target = current;
+  return 0;
+}
+
+std::vector<std::string> folderEntries(const std::string &folder) {
+  std::vector<std::string> names;
+  DIR *entries = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (entries == nullptr) return names;
+  while (const dirent *entry = ::readdir(entries)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  ::closedir(entries);
+  return names;
+}
+
+bool isProcessRunning(long id) {
+  return id > 0 && (::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH);
 }
 
 long processId() { return static_cast<long>(::getpid()); }

@@ -48,6 +48,32 @@ TEST(FileWriting, NewFilesOffsetsRenameAndErrors) {
   EXPECT_FALSE(platform::isFile(target.c_str()));
 }
 
+// Writers of one file wait for each other's lock, and give up after the
+// time given; links are followed to the file they name, cycles refused.
+TEST(FileWriting, LocksWaitAndLinksAreFollowed) {
+  qvbtest::TempDir temp;
+  const std::string path = temp.file("body.qvb");
+  int held = -1, waiting = -1;
+  platform::FileStatus status;
+  EXPECT_EQ(platform::lockExistingFile(path.c_str(), 0, &held, &status), ENOENT);
+  std::ofstream(path) << "old";
+  ASSERT_EQ(platform::lockExistingFile(path.c_str(), 0, &held, &status), 0);
+  EXPECT_EQ(platform::lockExistingFile(path.c_str(), 0.05, &waiting, &status), ETIMEDOUT);
+  platform::releaseLock(held);
+  ASSERT_EQ(platform::lockExistingFile(path.c_str(), 0, &waiting, &status), 0);
+  EXPECT_EQ(status.links, 1u);
+  platform::releaseLock(waiting);
+
+  std::filesystem::create_directory(temp.file("in"));
+  std::filesystem::create_symlink("../body.qvb", temp.file("in/relative"));
+  std::filesystem::create_symlink(temp.file("in/relative"), temp.file("absolute"));
+  std::filesystem::create_symlink("loop", temp.file("loop"));
+  std::string target;
+  ASSERT_EQ(platform::followLinks(temp.file("absolute"), &target), 0);
+  EXPECT_EQ(std::filesystem::canonical(target), std::filesystem::canonical(path));
+  EXPECT_EQ(platform::followLinks(temp.file("loop"), &target), ELOOP);
+}
+
 TEST(LibraryErrors, TheLastFailureIsKeptUntilTheNextLoaderOperation) {
   const auto lastError = [] { return std::string(platform::lastLibraryError() ? platform::lastLibraryError() : ""); };
   EXPECT_EQ(platform::openLibrary("/nonexistent/missing.so"), nullptr);

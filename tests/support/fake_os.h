@@ -65,7 +65,8 @@ class FakeOs {
   }
 
   // File operations go to the host but are counted, and fail from a chosen
-  // point on: every operation (create, write, sync, close, rename) from the
+  // point on: every operation (lock, create, write, sync, close, link,
+  // rename, folder sync) from the
   // `operation`-th (from 0) fails with `error`; and once `bytes` bytes have
   // been written in all, a write stores what still fits and fails with
   // ENOSPC, as on a full disk. Negative: no such fault. Removing files
@@ -103,6 +104,38 @@ class FakeOs {
       if (const int error = nextFault()) return error;
       return qvb::platform::hostOs().renameFile(from, to);
     };
+    table_.lockExistingFile = [](const char *path, double seconds, int *descriptor,
+                                 qvb::platform::FileStatus *status) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().lockExistingFile(path, seconds, descriptor, status);
+    };
+    table_.createAnonymousFile = [](const char *folder, int *descriptor) {
+      if (!state().anonymousFiles) return EOPNOTSUPP;
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().createAnonymousFile(folder, descriptor);
+    };
+    table_.linkAnonymousFile = [](int descriptor, const char *path) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().linkAnonymousFile(descriptor, path);
+    };
+    table_.linkFile = [](const char *from, const char *to) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().linkFile(from, to);
+    };
+    table_.setAccess = [](int descriptor, const qvb::platform::FileStatus &status) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().setAccess(descriptor, status);
+    };
+    table_.syncFolder = [](const char *folder) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().syncFolder(folder);
+    };
+  }
+  // As on a file system without files that have no name: writers fall back
+  // to named temporary files.
+  void withoutAnonymousFiles() {
+    state().anonymousFiles = false;
+    table_.createAnonymousFile = [](const char *, int *) { return EOPNOTSUPP; };
   }
   // File operations counted since failFileOperations (to find every point).
   int64_t fileOperations() const { return state().operations; }
@@ -121,6 +154,7 @@ class FakeOs {
     bool openFailed = false;
     int64_t failFrom = -1, byteBudget = -1, operations = 0, written = 0;
     int failError = EIO;
+    bool anonymousFiles = true;
   };
   // The error the next file operation is to fail with, or 0.
   static int nextFault() {
