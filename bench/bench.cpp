@@ -36,6 +36,7 @@
 
 #include "kernels/gram_invariants.h"
 #include "kernels/number_format.h"
+#include "kernels/ordered_text.h"
 #include "qvb.h"
 #include "reference_kernels.h"
 #include "synthetic_body.h"
@@ -303,12 +304,22 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
     }
   }
   tableLine("invariants 5+9", fast, "per-pair", perPair, "numpy", numpyInvariants, agreement.c_str());
+  {
+    std::vector<double> t5, t9;
+    const Stat two = time(R, [&] { qvb::kernels::computeInvariants5And9Fast(masses, shapes, size.modes, t5, t9, {}, 2); });
+    tableLine("  same, 2 threads", two, "1 thread", fast.median, "", 0, t5 == i5 && t9 == i9 ? "  same bits" : "  BITS DIFFER");
+  }
 
   // Matrix text: the first values of the shapes, three to a line, written
   // to a file (page cache) the way each implementation writes.
   const Stat text = time(R, [&] {
     std::FILE *out = std::fopen(textPath.c_str(), "w");
     qvb::kernels::writeRealLines(out, shapes.data(), textCount, 3, 22, 14);
+    std::fclose(out);
+  });
+  const Stat textTwo = time(R, [&] {
+    std::FILE *out = std::fopen(textPath.c_str(), "w");
+    qvb::kernels::writeRealLinesOnThreads(out, shapes.data(), textCount, 3, 22, 14, 2);
     std::fclose(out);
   });
   // What the matrix writer gets by formatting each value and handing it to
@@ -344,6 +355,7 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
   char what[64];
   std::snprintf(what, sizeof what, "MTX text, %.1fM values", textCount / 1e6);
   tableLine(what, text, "fprintf", printfText, "savetxt", numpyText, "  (chunked)");
+  tableLine("  same, 2 threads", textTwo, "1 thread", text.median, "", 0);
   tableLine("  same, fwrite per value", perValue, "fprintf", printfText, "", 0);
   tableLine("  writing the bytes alone", floor, "", 0, "", 0);
   fs::remove(textPath);
@@ -388,6 +400,22 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
     tableLine(whole.what, t, "reference", reference, "", 0, note.c_str());
   }
   fs::remove(mtx.string() + ".mtx");
+
+  // The whole conversion on two threads against one, the runs alternated so
+  // that a change in the machine's load falls on both alike.
+  const fs::path one = options.dir / ("j1_" + tag), two = options.dir / ("j2_" + tag);
+  std::vector<double> timesOne, timesTwo;
+  double peak = 0;
+  int statusOne = 0, statusTwo = 0;
+  for (int i = 0; i < options.runRepeat; ++i) {
+    timesOne.push_back(timeChild(1, {qvb2mtx, "-Q", "-j", "1", bodyPath.string(), "-o", one.string()}, peak, statusOne).median);
+    timesTwo.push_back(timeChild(1, {qvb2mtx, "-Q", "-j", "2", bodyPath.string(), "-o", two.string()}, peak, statusTwo).median);
+  }
+  std::string note = "  " + compareMtx(one.string() + ".mtx", two.string() + ".mtx");
+  if (statusOne != 0 || statusTwo != 0) note += "  (exit status not 0)";
+  tableLine("qvb2mtx -j 2 (all nodes)", summarise(timesTwo), "-j 1", summarise(timesOne).median, "", 0, note.c_str());
+  fs::remove(one.string() + ".mtx");
+  fs::remove(two.string() + ".mtx");
 }
 
 bool parseSizes(const char *text, std::vector<BodySize> &sizes) {

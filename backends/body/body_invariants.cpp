@@ -15,6 +15,8 @@
 
 #include "body.h"
 #include "kernels/gram_invariants.h"
+#include "platform/os.h"
+#include "platform/worker_threads.h"
 
 namespace qvb::body {
 namespace {
@@ -220,7 +222,11 @@ void Body::computeInvariants59() const {
     }
     return true;
   };
-  kernels::computeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_);
+  // QVB_THREADS (a command's -j) shares the node passes among threads; the
+  // result is the same bits for any count.
+  const unsigned threads = platform::threadCountFromText(platform::getEnv("QVB_THREADS"));
+  kernels::computeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_, {},
+                                          threads);
   computed59Valid_ = true;
 }
 

@@ -52,6 +52,8 @@ struct ConversionContext {
   std::vector<int> modes;  // selected mode numbers, ascending
   std::vector<Edge> edges;
   MatrixPlan plan;
+  // QVB_THREADS: text and invariants 5 and 9 on this many threads (1: none).
+  unsigned threads = 1;
 };
 
 // Process-wide flags of the converter: a host runs one conversion at a time.

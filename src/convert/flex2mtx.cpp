@@ -16,6 +16,7 @@
 #include "convert/selection.h"
 #include "convert/side_outputs.h"
 #include "platform/os.h"
+#include "platform/worker_threads.h"
 #include "qvb.h"
 
 namespace qvb::convert {
@@ -139,6 +140,7 @@ bool writeMatrices(ConversionContext &context) {
   QVB_RigidBodyForcesOnPrincipalAxes(context.body);
   QVB_DampingOnPrincipalAxes(context.body);
   MtxWriter mtx(context.output.get(), context.doublePrecision);
+  mtx.setThreads(context.threads);
   using Writer = bool (*)(ConversionContext &, MtxWriter &);
   static const Writer kWriteOrder[] = {
       writeSelectedNodes, writeSelectedModes, writeInvariant1,   writeInvariant2,
@@ -165,6 +167,7 @@ extern "C" QVB_API int QVB_QVB2MTX(int argc, char **argv, QVB_Handle body) {
   try {
     ConversionContext context;
     context.body = body;
+    context.threads = qvb::platform::threadCountFromText(qvb::platform::getEnv("QVB_THREADS"));
     if (drive(argc, argv, context) && writeMatrices(context)) result = 0;
   } catch (const std::bad_alloc &) {
     QVB_Error("Failed to allocate memory at line %d in file %s.\n", __LINE__, kSourceName);

@@ -106,9 +106,11 @@ bool buildInvariants5And9(ConversionContext &context, std::vector<double> &i5, s
         shapes.fetch(j, target);
         return true;
       },
-      kShapeBudgetBytes, i5, i9, [progress](int) {
+      kShapeBudgetBytes, i5, i9,
+      [progress](int) {
         if (progress) QVB_TimeMonitorStamp();
-      });
+      },
+      context.threads);
 }
 
 }  // namespace

@@ -97,7 +97,8 @@ void MtxWriter::realLines(const std::vector<double> &values, int perLine, bool z
     for (double &v : zeroedValues) v = v < kTinyValue && v > -kTinyValue ? 0.0 : v;
   }
   const std::vector<double> &printed = zeroed ? zeroedValues : values;
-  kernels::writeRealLines(out_, printed.data(), printed.size(), perLine, double_ ? 22 : 16, double_ ? 14 : 8);
+  kernels::writeRealLinesOnThreads(out_, printed.data(), printed.size(), perLine, double_ ? 22 : 16,
+                                   double_ ? 14 : 8, threads_);
 }
 
 void writeNameList(std::FILE *out, const std::vector<int> &names, const std::vector<int> &edges) {

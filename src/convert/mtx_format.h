@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kernels/number_format.h"
+#include "kernels/ordered_text.h"
 
 namespace qvb::convert {
 
@@ -34,6 +35,9 @@ class MtxWriter {
 
   std::FILE *stream() const { return out_; }
   bool doublePrecision() const { return double_; }
+  // Long runs of reals are formatted on this many threads (1: the caller's only).
+  void setThreads(unsigned threads) { threads_ = threads; }
+  unsigned threads() const { return threads_; }
 
   // One matrix header line. seq < 0 means no sequence number (only edges
   // carry one). storage is "SPARSE" or "FULL"; order "RORDER" or "CORDER"
@@ -64,6 +68,7 @@ class MtxWriter {
 
   std::FILE *out_;
   bool double_;
+  unsigned threads_ = 1;
   char text_[kernels::kNumberTextMax];
 };
 

@@ -84,8 +84,7 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
   if (!mtx.matrixHeader(name, -1, "FULL", "CORDER", s * n, 0, 3, 0)) return false;
   const int width = mtx.doublePrecision() ? 22 : 16, precision = mtx.doublePrecision() ? 14 : 8;
   constexpr int kNodesPerBlock = 1024;
-  std::vector<double> block;
-  for (int first = 0; first < s; first += kNodesPerBlock) {
+  auto fetch = [&](int first, std::vector<double> &block) {
     const int last = std::min(s, first + kNodesPerBlock);
     // Zeros where the body provides nothing, as for a missing mode.
     block.assign(static_cast<size_t>(last - first) * n * 3, 0.0);
@@ -94,8 +93,25 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
       for (int p = first; p < last; ++p)
         QVB_ModeByNodeWithoutCache(context.body, context.modes[k], 0, nodeIds[p],
                                    block.data() + (static_cast<size_t>(p - first) * n + k) * 3, part);
-    kernels::writeRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
+  };
+  if (mtx.threads() <= 1) {
+    std::vector<double> block;
+    for (int first = 0; first < s; first += kNodesPerBlock) {
+      fetch(first, block);
+      kernels::writeRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
+    }
+    return true;
   }
+  // The body is read on this thread only (a backend need not be
+  // thread-safe); the blocks are formatted and written by all of them.
+  kernels::OrderedText text(mtx.stream(), 3, width, precision, 2 * static_cast<size_t>(mtx.threads()));
+  text.run(mtx.threads(), [&](kernels::OrderedText &into) {
+    for (int first = 0; first < s; first += kNodesPerBlock) {
+      std::vector<double> block;
+      fetch(first, block);
+      into.add(std::move(block));
+    }
+  });
   return true;
 }
 

@@ -3,7 +3,11 @@
 #include "kernels/large_array.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <mutex>
+
+#include "platform/worker_threads.h"
 
 #ifdef QVB_HAVE_BLAS
 // The Fortran interface is the one every BLAS has; the trailing lengths are
@@ -53,7 +57,8 @@ void productUpdate(int rows, int aCols, int bCols, double alpha, const double *a
 }
 
 // Calls onMode(j) for every j whose share of the work has started, so the
-// progress output keeps pace with the node passes.
+// progress output keeps pace with the node passes. Only the calling thread
+// reports; the other threads' work is counted in as it is done.
 class Progress {
  public:
   Progress(int modes, double totalWork, const std::function<void(int)> &onMode)
@@ -80,13 +85,100 @@ class Progress {
   const std::function<void(int)> &onMode_;
 };
 
+// Work done on other threads, handed to the calling thread's Progress.
+class SharedProgress {
+ public:
+  explicit SharedProgress(Progress &progress) : progress_(progress) {}
+  void add(unsigned thread, double work) {
+    std::lock_guard<std::mutex> hold(lock_);
+    pending_ += work;
+    if (thread != 0) return;
+    progress_.advance(pending_);
+    pending_ = 0.0;
+  }
+  void drain() {
+    progress_.advance(pending_);
+    pending_ = 0.0;
+  }
+
+ private:
+  Progress &progress_;
+  std::mutex lock_;
+  double pending_ = 0.0;
+};
+
+// The nodes of a chunk that enter one product, with their weights.
+struct Rows {
+  std::vector<size_t> node;
+  std::vector<double> weight;
+  void clear() {
+    node.clear();
+    weight.clear();
+  }
+  void add(size_t p, double w) {
+    node.push_back(p);
+    weight.push_back(w);
+  }
+  int count() const { return static_cast<int>(node.size()); }
+};
+
+// What one thread packs chunks into.
+struct Workspace {
+  Rows plus, minus;
+  std::vector<double> packedA, packedB;
+};
+
+// The node chunks are summed in slabs: each slab's chunks in order into a
+// slab sum of its own, then the slab sums in order. The slabs depend on the
+// sizes only, never on the thread count, so every thread count adds the
+// same numbers in the same order and the invariants are the same bits.
+constexpr size_t kMostSlabs = 12;                // shares evenly among 2, 3, 4 or 6 threads
+constexpr size_t kSlabBytes = size_t{96} << 20;  // all slab sums together
+
+size_t slabCount(size_t chunks, size_t outValues) {
+  const size_t byBudget = std::max<size_t>(1, kSlabBytes / (outValues * sizeof(double)));
+  return std::max<size_t>(1, std::min({kMostSlabs, chunks, byBudget}));
+}
+
+// out (outValues) = the sum over the node chunks of update(workspace,
+// first node, node count, sum), on up to `threads` threads.
+template <typename ChunkUpdate>
+void sumOverChunks(size_t nodes, size_t chunk, size_t outValues, double workPerNode, unsigned threads,
+                   Progress &progress, const ChunkUpdate &update, std::vector<double> &out) {
+  const size_t chunks = (nodes + chunk - 1) / chunk;
+  const size_t slabs = slabCount(chunks, outValues);
+  std::vector<std::vector<double>> sums(slabs);
+  std::atomic<size_t> nextSlab{0};
+  SharedProgress shared(progress);
+  auto work = [&](unsigned thread) {
+    Workspace space;
+    for (size_t s; (s = nextSlab.fetch_add(1)) < slabs;) {
+      std::vector<double> &sum = sums[s];
+      sum.assign(outValues, 0.0);
+      for (size_t c = s * chunks / slabs; c < (s + 1) * chunks / slabs; ++c) {
+        const size_t first = c * chunk, count = std::min(chunk, nodes - first);
+        update(space, first, count, sum.data());
+        shared.add(thread, static_cast<double>(count) * workPerNode);
+      }
+    }
+  };
+  const unsigned used = static_cast<unsigned>(std::min<size_t>(std::max(threads, 1u), slabs));
+  if (used <= 1) work(0);
+  else platform::runOnThreads(used, work);
+  shared.drain();
+  out = std::move(sums[0]);
+  if (out.empty()) out.assign(outValues, 0.0);
+  for (size_t s = 1; s < slabs; ++s)
+    for (size_t i = 0; i < outValues; ++i) out[i] += sums[s][i];
+}
+
 // The component Gram matrices of one or two groups of modes. A group is g
 // modes' shapes in the converter's layout (mode-major, node, component); its
 // packed form puts the q-th kept node of a chunk in row q and component r of
 // mode j in column r*g + j, each value times a square root of the node's mass.
 class GramBuilder {
  public:
-  explicit GramBuilder(size_t nodes) : nodes_(nodes) {}
+  GramBuilder(size_t nodes, unsigned threads) : nodes_(nodes), threads_(threads) {}
 
   // out (3g x 3g, column-major, full) = sum_p m_p y(p) y(p)^T. Negative
   // masses go through a second update with alpha = -1, so a mixed-sign
@@ -94,26 +186,24 @@ class GramBuilder {
   void symmetric(const std::vector<double> &masses, const double *shapes, int g,
                  std::vector<double> &out, Progress &progress) {
     const int cols = 3 * g;
-    out.assign(static_cast<size_t>(cols) * cols, 0.0);
-    const size_t chunk = chunkNodes(cols);
-    for (size_t first = 0; first < nodes_; first += chunk) {
-      const size_t count = std::min(chunk, nodes_ - first);
-      plus_.clear();
-      minus_.clear();
+    auto update = [&](Workspace &space, size_t first, size_t count, double *sum) {
+      space.plus.clear();
+      space.minus.clear();
       for (size_t p = first; p < first + count; ++p) {
         const double m = masses[p];
         if (m == 0.0) continue;  // adds nothing; NaN stays in, as it should
-        if (m < 0.0) minus_.add(p, std::sqrt(-m));
-        else plus_.add(p, std::sqrt(m));
+        if (m < 0.0) space.minus.add(p, std::sqrt(-m));
+        else space.plus.add(p, std::sqrt(m));
       }
-      pack(shapes, g, plus_, packedA_);
-      productUpdate(plus_.count(), cols, cols, 1.0, packedA_.data(), packedA_.data(), out.data());
-      if (minus_.count() > 0) {
-        pack(shapes, g, minus_, packedB_);
-        productUpdate(minus_.count(), cols, cols, -1.0, packedB_.data(), packedB_.data(), out.data());
+      pack(shapes, g, space.plus, space.packedA);
+      productUpdate(space.plus.count(), cols, cols, 1.0, space.packedA.data(), space.packedA.data(), sum);
+      if (space.minus.count() > 0) {
+        pack(shapes, g, space.minus, space.packedB);
+        productUpdate(space.minus.count(), cols, cols, -1.0, space.packedB.data(), space.packedB.data(), sum);
       }
-      progress.advance(static_cast<double>(count) * cols * cols / 2);
-    }
+    };
+    sumOverChunks(nodes_, chunkNodes(cols), static_cast<size_t>(cols) * cols,
+                  static_cast<double>(cols) * cols / 2, threads_, progress, update, out);
     for (int j = 0; j < cols; ++j)
       for (int i = j + 1; i < cols; ++i)
         out[i + static_cast<size_t>(j) * cols] = out[j + static_cast<size_t>(i) * cols];
@@ -124,42 +214,25 @@ class GramBuilder {
   void cross(const std::vector<double> &masses, const double *shapesA, int ga, const double *shapesB,
              int gb, std::vector<double> &out, Progress &progress) {
     const int colsA = 3 * ga, colsB = 3 * gb;
-    out.assign(static_cast<size_t>(colsA) * colsB, 0.0);
-    const size_t chunk = chunkNodes(std::max(colsA, colsB));
-    for (size_t first = 0; first < nodes_; first += chunk) {
-      const size_t count = std::min(chunk, nodes_ - first);
-      plus_.clear();
-      minus_.clear();
+    auto update = [&](Workspace &space, size_t first, size_t count, double *sum) {
+      space.plus.clear();
+      space.minus.clear();
       for (size_t p = first; p < first + count; ++p) {
         const double m = masses[p];
         if (m == 0.0) continue;
         const double root = std::sqrt(std::fabs(m));
-        plus_.add(p, m < 0.0 ? -root : root);
-        minus_.add(p, root);
+        space.plus.add(p, m < 0.0 ? -root : root);
+        space.minus.add(p, root);
       }
-      pack(shapesA, ga, plus_, packedA_);
-      pack(shapesB, gb, minus_, packedB_);
-      productUpdate(plus_.count(), colsA, colsB, 1.0, packedA_.data(), packedB_.data(), out.data());
-      progress.advance(static_cast<double>(count) * colsA * colsB);
-    }
+      pack(shapesA, ga, space.plus, space.packedA);
+      pack(shapesB, gb, space.minus, space.packedB);
+      productUpdate(space.plus.count(), colsA, colsB, 1.0, space.packedA.data(), space.packedB.data(), sum);
+    };
+    sumOverChunks(nodes_, chunkNodes(std::max(colsA, colsB)), static_cast<size_t>(colsA) * colsB,
+                  static_cast<double>(colsA) * colsB, threads_, progress, update, out);
   }
 
  private:
-  // The nodes of a chunk that enter one product, with their weights.
-  struct Rows {
-    std::vector<size_t> node;
-    std::vector<double> weight;
-    void clear() {
-      node.clear();
-      weight.clear();
-    }
-    void add(size_t p, double w) {
-      node.push_back(p);
-      weight.push_back(w);
-    }
-    int count() const { return static_cast<int>(node.size()); }
-  };
-
   size_t chunkNodes(int cols) const {
     const size_t byBudget = kChunkBytes / (sizeof(double) * static_cast<size_t>(cols));
     return std::max<size_t>(64, std::min(byBudget, std::max<size_t>(nodes_, 1)));
@@ -187,8 +260,7 @@ class GramBuilder {
   }
 
   size_t nodes_;
-  Rows plus_, minus_;
-  std::vector<double> packedA_, packedB_;
+  unsigned threads_;
 };
 
 // Copies a group-pair Gram block into the full 3n x 3n Gram matrix (row
@@ -236,13 +308,13 @@ void fillInvariants(const std::vector<double> &gram, size_t n, std::vector<doubl
 
 void computeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
                                 int modeCount, std::vector<double> &i5, std::vector<double> &i9,
-                                const std::function<void(int)> &onMode) {
+                                const std::function<void(int)> &onMode, unsigned threads) {
   const int n = std::max(modeCount, 0);
   const size_t nodes = masses.size();
   Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, onMode);
   std::vector<double> gram;
   if (n > 0) {
-    GramBuilder builder(nodes);
+    GramBuilder builder(nodes, threads);
     builder.symmetric(masses, shapes.data(), n, gram, progress);
   }
   progress.finish();
@@ -252,7 +324,7 @@ void computeInvariants5And9Fast(const std::vector<double> &masses, const std::ve
 bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeCount,
                                     const ModeShapeFetcher &fetch, size_t budgetBytes,
                                     std::vector<double> &i5, std::vector<double> &i9,
-                                    const std::function<void(int)> &onMode) {
+                                    const std::function<void(int)> &onMode, unsigned threads) {
 #ifdef QVB_REFERENCE_KERNELS
   (void)budgetBytes;
   return reference::invariants5And9(masses, modeCount, fetch, i5, i9, onMode);  // bench/'s baseline build only
@@ -273,7 +345,7 @@ bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeC
   LargeArray rowShapes, columnShapes;
   std::vector<double> block;
   std::vector<double> gram(9 * static_cast<size_t>(n) * n, 0.0);
-  GramBuilder builder(nodes);
+  GramBuilder builder(nodes, threads);
   auto load = [&](int first, int count, LargeArray &into) {
     into.resize(static_cast<size_t>(count) * nodes * 3);
     for (int j = 0; j < count; ++j)

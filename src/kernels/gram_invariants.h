@@ -16,10 +16,12 @@ namespace qvb::kernels {
 
 // Same contract as computeInvariants5And9 (see kernels/invariants_5_9.h). onMode(j)
 // is called once per j, in ascending order, spread over the node passes in
-// proportion to the work done, and before row j is final.
+// proportion to the work done, and before row j is final, always on the
+// calling thread. threads > 1 shares the node passes among that many
+// threads for this call; the result is the same bits for every count.
 void computeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
                                 int modeCount, std::vector<double> &i5, std::vector<double> &i9,
-                                const std::function<void(int)> &onMode = {});
+                                const std::function<void(int)> &onMode = {}, unsigned threads = 1);
 
 // Fills shape (masses.size() vectors of 3, node-index order) with the
 // translational shape of selected mode j; false stops the computation.
@@ -34,6 +36,6 @@ using ModeShapeFetcher = std::function<bool(int j, double *shape)>;
 bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeCount,
                                     const ModeShapeFetcher &fetch, size_t budgetBytes,
                                     std::vector<double> &i5, std::vector<double> &i9,
-                                    const std::function<void(int)> &onMode = {});
+                                    const std::function<void(int)> &onMode = {}, unsigned threads = 1);
 
 }  // namespace qvb::kernels

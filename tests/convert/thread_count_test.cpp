@@ -1,14 +1,19 @@
 // The library runs on its caller's thread: loading it and converting a body
 // large enough for every heavy step (the Gram kernel, whole matrices of text
-// in chunks) leaves the process with the threads it had. The library is
-// loaded with dlopen here, not linked, so that the count before the load is
-// the program's own and anything started while loading shows.
+// in chunks) leaves the process with the threads it had. Asked for threads
+// (QVB_THREADS), it uses them within the call only, and the MTX file is
+// the same bytes for every count. The library is loaded with dlopen here,
+// not linked, so that the count before the load is the program's own and
+// anything started while loading shows.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <pthread.h>
 
 #include <atomic>
+#include <optional>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -59,12 +64,20 @@ struct Interface {
 // The type only: taking the address would link the test against libqvb.
 #define QVB_LOOKUP(interface, name) auto name##_ = (interface).get<decltype(::name)>(#name)
 
-// Enough nodes and modes that the shape matrix is written in blocks of many
-// tens of thousands of values and the invariants form a real Gram product.
-constexpr int kNodes = 1500, kModes = 12;
+std::string fileBytes(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
-TEST(threadCount, LoadingAndConvertingStartNoThread) {
+// Enough nodes and modes that the shape matrix is written in several blocks
+// of tens of thousands of values and the invariants form a Gram product
+// summed over several slabs of nodes.
+constexpr int kNodes = 6000, kModes = 40;
+
+TEST(ThreadCount, LoadingAndConvertingStartNoThreadUnlessAsked) {
   qvbtest::ScopedEnv plugins("TRX_USER_PLUGIN_DIR", QVB_REAL_PLUGIN_DIR);
+  std::optional<qvbtest::ScopedEnv> threads;
+  threads.emplace("QVB_THREADS", std::nullopt);
   qvbtest::TempDir dir;
   const size_t before = threadCount();
 
@@ -106,17 +119,30 @@ TEST(threadCount, LoadingAndConvertingStartNoThread) {
   }
   QVB_RebuildEigenvalues_(body);
 
-  std::vector<std::string> args{"qvb2mtx", dir.file("threads.qvb"), "-o", dir.file("threads")};
-  std::vector<char *> argv;
-  for (std::string &a : args) argv.push_back(a.data());
-  testing::internal::CaptureStdout();
-  const int result = QVB_QVB2MTX_(static_cast<int>(argv.size()), argv.data(), body);
-  const std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(result, 0) << printed;
+  auto convert = [&](const std::string &output) {
+    std::vector<std::string> args{"qvb2mtx", dir.file("threads.qvb"), "-o", dir.file(output)};
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(a.data());
+    testing::internal::CaptureStdout();
+    const int result = QVB_QVB2MTX_(static_cast<int>(argv.size()), argv.data(), body);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(result, 0) << printed;
+    return fileBytes(dir.file(output + ".mtx"));
+  };
+  const std::string alone = convert("threads");
   // The matrix text is there: mode shapes of every node and mode, 3 to a line.
-  EXPECT_GT(std::filesystem::file_size(dir.file("threads.mtx")), size_t{kNodes} * kModes * 66);
+  EXPECT_GT(alone.size(), size_t{kNodes} * kModes * 66);
   EXPECT_EQ(threadCount(), before) << "after the conversion";
   EXPECT_EQ(gThreadsStarted.load(), 0) << "threads started, also those already ended";
+
+  for (const char *count : {"1", "2", "3"}) {
+    SCOPED_TRACE(std::string("QVB_THREADS=") + count);
+    threads.emplace("QVB_THREADS", count);
+    const int started = gThreadsStarted.load();
+    EXPECT_TRUE(convert(std::string("threads") + count) == alone) << "the MTX file differs";
+    EXPECT_EQ(threadCount(), before) << "a thread outlived the conversion";
+    EXPECT_EQ(gThreadsStarted.load() > started, count[0] != '1') << "threads started";
+  }
 
   QVB_Destroy_(body);
   QVB_Terminate_();

@@ -1,10 +1,11 @@
 // The Gram-matrix invariants against the per-pair reference: same layout,
 // same values within rounding, for one-sign and mixed-sign masses, whole or
-// fetched in groups under a small memory budget.
+// fetched in groups under a small memory budget, on one thread or several.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "kernels/invariants_5_9.h"
@@ -112,12 +113,33 @@ TEST_P(FastInvariants, MatchReferenceWholeAndStreamed) {
     if (budget >= modeBytes * c.modes) {
       EXPECT_EQ(fetched, everyMode);  // each mode once
     }
+    // On more threads: the same bits, and progress still on this thread.
+    for (unsigned threads : {2u, 3u}) {
+      std::vector<double> t5, t9;
+      std::vector<int> threadedProgress;
+      const auto caller = std::this_thread::get_id();
+      ASSERT_TRUE(computeInvariants5And9Streamed(
+          body.masses, body.modes,
+          [&](int j, double *shape) {
+            std::copy_n(body.shapes.data() + j * modeBytes / sizeof(double), c.nodes * 3, shape);
+            return true;
+          },
+          budget, t5, t9,
+          [&](int j) {
+            EXPECT_EQ(std::this_thread::get_id(), caller);
+            threadedProgress.push_back(j);
+          },
+          threads));
+      EXPECT_TRUE(t5 == i5 && t9 == i9) << threads << " threads";
+      EXPECT_EQ(threadedProgress, everyMode);
+    }
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, FastInvariants,
                          testing::Values(Case{1, 1, false}, Case{2000, 1, true}, Case{3001, 7, false},
-                                         Case{3001, 7, true}, Case{700, 23, true}, Case{20000, 4, false}));
+                                         Case{3001, 7, true}, Case{700, 23, true}, Case{20000, 4, false},
+                                         Case{60000, 10, true}));
 
 TEST(FastInvariantsEdges, NoModesGiveEmptyArraysAndFailedFetchStops) {
   std::vector<double> i5{1.0}, i9{1.0};

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kernels/number_format.h"
+#include "kernels/ordered_text.h"
 #include "kernels/scientific_digits.h"
 
 namespace qvb::kernels {
@@ -165,14 +166,28 @@ TEST(NumberFormat, BufferedRecordsAndChunkedLinesKeepByteOrder) {
     linesWant += piece;
     if (i % 3 == 2) linesWant += '\n';
   }
-  std::FILE *linesStream = std::tmpfile();
-  ASSERT_NE(linesStream, nullptr);
-  EXPECT_TRUE(writeRealLines(linesStream, values.data(), values.size(), 3, 16, 8));
-  std::string lines(static_cast<size_t>(std::ftell(linesStream)), '\0');
-  std::rewind(linesStream);
-  ASSERT_EQ(std::fread(lines.data(), 1, lines.size(), linesStream), lines.size());
-  std::fclose(linesStream);
-  EXPECT_TRUE(lines == linesWant);
+  // One thread, then several: the chunks are formatted out of order and
+  // written in order. Last, blocks whose sizes cut lines in the middle,
+  // added by a producer that also formats when the queue is full.
+  for (unsigned threads : {1u, 2u, 3u, 4u}) {
+    std::FILE *linesStream = std::tmpfile();
+    ASSERT_NE(linesStream, nullptr);
+    if (threads < 4) {
+      EXPECT_TRUE(writeRealLinesOnThreads(linesStream, values.data(), values.size(), 3, 16, 8, threads));
+    } else {
+      OrderedText text(linesStream, 3, 16, 8, 2);
+      text.run(2, [&](OrderedText &into) {
+        for (size_t at = 0, size = 1; at < values.size(); at += size, size = size * 7 % 50000 + 1)
+          into.add(std::vector<double>(values.begin() + at, values.begin() + std::min(values.size(), at + size)));
+      });
+      EXPECT_TRUE(text.ok());
+    }
+    std::string lines(static_cast<size_t>(std::ftell(linesStream)), '\0');
+    std::rewind(linesStream);
+    ASSERT_EQ(std::fread(lines.data(), 1, lines.size(), linesStream), lines.size());
+    std::fclose(linesStream);
+    EXPECT_TRUE(lines == linesWant) << threads << " threads";
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // qvb2mtx: writes the matrices of a flexible body into an MTX matrix file.
 //
-//   qvb2mtx [-Q] BODY[::k] [switches...]
+//   qvb2mtx [-Q] BODY[::k] [switches...] [-j N]
 //
 // The command opens the body, hands its whole command line to the converter
 // and shuts the library down. Exit status 0 when the MTX file was written,
@@ -10,12 +10,13 @@
 #include <string>
 
 #include "qvb.h"
+#include "thread_switch.h"
 #include "tool_support.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: qvb2mtx [-Q] BODY[::k] [switches...]\n"
+    "usage: qvb2mtx [-Q] BODY[::k] [switches...] [-j N]\n"
     "\n"
     "Writes the matrices of the flexible body BODY (a .qvb file, optionally\n"
     "with ::k to pick its k-th body, or a .master database with ::name) into\n"
@@ -52,6 +53,8 @@ const char kUsage[] =
     "  -O FILE             write an optimized body to FILE (applies -I, -sscale,\n"
     "                      -mscale) instead of an MTX file\n"
     "  -I ID X Y Z ...     new coordinates for interface nodes (with -O)\n"
+    "  -j N                format text and form invariants on N threads\n"
+    "                      (sets QVB_THREADS; the output is the same for any N)\n"
     "  -h                  print this text (also --help)\n"
     "\n"
     "The storage backends are looked up in TRX_USER_PLUGIN_DIR, by default the\n"
@@ -66,6 +69,8 @@ bool asksForHelp(int argc, char **argv) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  // -j belongs to the command: the converter's own switches never see it.
+  if (!qvb_tool_take_thread_switch("qvb2mtx", &argc, argv)) return 1;
   if (asksForHelp(argc, argv)) {
     std::fputs(kUsage, stdout);
     return 0;

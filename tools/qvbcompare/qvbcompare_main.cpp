@@ -6,6 +6,7 @@
 // meaningless (no coordinates or mode shapes, too few base nodes) ends the
 // process from inside the comparison with status 255.
 #include "qvb.h"
+#include "thread_switch.h"
 #include "tool_support.h"
 
 #include <cerrno>
@@ -34,6 +35,7 @@ void printUsage(std::FILE *stream) {
                "                verdict (default %d), 2 also every passed check\n"
                "  -t TOLERANCE  largest accepted difference, absolute for values up to 1 and\n"
                "                relative above (default %g)\n"
+               "  -j N          form invariants 5 and 9 on N threads (sets QVB_THREADS)\n"
                "  -h            this help\n"
                "Exit status: 0 equivalent, 1 different, 2 usage error or unreadable body.\n",
                kDefaultLevel, kDefaultTolerance);
@@ -108,6 +110,7 @@ bool parseArguments(int argc, char **argv, Options &options) {
 
 int main(int argc, char **argv) {
   Options options;
+  if (!qvb_tool_take_thread_switch("qvbcompare", &argc, argv)) return kUsageOrOpen;
   if (!parseArguments(argc, argv, options)) {
     printUsage(stderr);
     return kUsageOrOpen;

@@ -1,0 +1,126 @@
+#include "kernels/ordered_text.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "kernels/number_format.h"
+#include "platform/worker_threads.h"
+
+namespace qvb::kernels {
+
+OrderedText::OrderedText(std::FILE *out, int perLine, int width, int precision, size_t pending)
+    : out_(out), perLine_(perLine), width_(width), precision_(precision), pending_(std::max<size_t>(pending, 1)) {}
+
+void OrderedText::add(std::vector<double> &&values) {
+  Block block;
+  block.owned = std::move(values);
+  block.values = block.owned.data();
+  block.count = block.owned.size();
+  enqueue(std::move(block));
+}
+
+void OrderedText::addView(const double *values, size_t count) {
+  Block block;
+  block.values = values;
+  block.count = count;
+  enqueue(std::move(block));
+}
+
+void OrderedText::enqueue(Block &&block) {
+  std::unique_lock<std::mutex> hold(lock_);
+  block.first = valuesAdded_;
+  block.sequence = blocksAdded_++;
+  valuesAdded_ += block.count;
+  queue_.push_back(std::move(block));
+  changed_.notify_all();
+  if (queue_.size() <= pending_) return;
+  // Full: take the oldest block and do its work here.
+  Block oldest = std::move(queue_.front());
+  queue_.pop_front();
+  hold.unlock();
+  process(oldest, producerText_);
+}
+
+void OrderedText::close() {
+  std::lock_guard<std::mutex> hold(lock_);
+  closed_ = true;
+  changed_.notify_all();
+}
+
+void OrderedText::work() {
+  std::vector<char> text;
+  for (;;) {
+    Block block;
+    {
+      std::unique_lock<std::mutex> hold(lock_);
+      changed_.wait(hold, [this] { return closed_ || !queue_.empty(); });
+      if (queue_.empty()) return;
+      block = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    process(block, text);
+  }
+}
+
+void OrderedText::run(unsigned threads, const std::function<void(OrderedText &)> &produce) {
+  platform::runOnThreads(threads, [&](unsigned index) {
+    if (index == 0) {
+      try {
+        produce(*this);
+      } catch (...) {
+        close();  // or the workers would wait for blocks forever
+        throw;
+      }
+      close();
+    }
+    work();
+  });
+}
+
+void OrderedText::process(Block &block, std::vector<char> &text) {
+  // Room per value: the padded text (at most 26 characters unpadded for
+  // precisions up to 17) and a line end.
+  const size_t perValue = static_cast<size_t>(std::max(width_, 32)) + 1;
+  size_t size = 0;
+  std::exception_ptr failure;
+  try {
+    if (text.size() < block.count * perValue) text.resize(block.count * perValue);
+    const size_t line = perLine_ > 0 ? static_cast<size_t>(perLine_) : 0;
+    char *at = text.data();
+    for (size_t i = 0; i < block.count; ++i) {
+      at += formatScientific(at, block.values[i], width_, precision_);
+      if (line > 0 && (block.first + i + 1) % line == 0) *at++ = '\n';
+    }
+    size = static_cast<size_t>(at - text.data());
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  block.owned = std::vector<double>();  // formatted: its values are no longer needed
+  std::unique_lock<std::mutex> hold(lock_);
+  changed_.wait(hold, [&] { return blocksWritten_ == block.sequence; });
+  // The turn is ours until blocksWritten_ moves on, so the write runs
+  // unlocked while the others take and format the next blocks.
+  hold.unlock();
+  const bool written = !failure && (size == 0 || std::fwrite(text.data(), 1, size, out_) == size);
+  hold.lock();
+  ok_ = ok_ && written;
+  // The turn passes on even after a failure, so no later block waits forever.
+  ++blocksWritten_;
+  changed_.notify_all();
+  hold.unlock();
+  if (failure) std::rethrow_exception(failure);
+}
+
+bool writeRealLinesOnThreads(std::FILE *out, const double *values, size_t count, int perLine, int width,
+                             int precision, unsigned threads) {
+  // The same chunk as the one-thread writer: large writes, text warm in cache.
+  constexpr size_t kChunk = size_t{1} << 15;
+  if (threads <= 1 || count <= kChunk) return writeRealLines(out, values, count, perLine, width, precision);
+  OrderedText text(out, perLine, width, precision, 2 * static_cast<size_t>(threads));
+  text.run(threads, [&](OrderedText &into) {
+    for (size_t at = 0; at < count; at += kChunk) into.addView(values + at, std::min(kChunk, count - at));
+  });
+  return text.ok();
+}
+
+}  // namespace qvb::kernels

@@ -1,0 +1,76 @@
+// Matrix text formatted on several threads and written in order. Blocks of
+// values go in at one end (from one producer, in file order); any number
+// of workers take the next block, format it into their own buffer, wait
+// until every earlier block has been written and write theirs. The bytes
+// are those writeRealLines writes for the blocks' values in a row, for any
+// number of workers, since only the formatting runs out of order.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+namespace qvb::kernels {
+
+class OrderedText {
+ public:
+  // "%*.*E" values with a line end after every perLine of them, counted
+  // over all blocks; at most pending blocks wait to be formatted.
+  OrderedText(std::FILE *out, int perLine, int width, int precision, size_t pending);
+  OrderedText(const OrderedText &) = delete;
+  OrderedText &operator=(const OrderedText &) = delete;
+
+  // Runs produce(*this) on the calling thread, which then helps to format,
+  // while threads - 1 more threads (started and joined within this call)
+  // format and write. The queue is closed however produce ends; an
+  // exception from any thread is rethrown here once all have stopped.
+  void run(unsigned threads, const std::function<void(OrderedText &)> &produce);
+
+  // Producer: the next block, owned. When the queue is full the producer
+  // formats and writes the oldest block itself instead of waiting, so the
+  // text is written even when no worker could be started.
+  void add(std::vector<double> &&values);
+  // The next count values at values, which stay valid until run() returns.
+  void addView(const double *values, size_t count);
+  // After run(): false once any write failed.
+  bool ok() const { return ok_; }
+
+ private:
+  struct Block {
+    std::vector<double> owned;
+    const double *values = nullptr;
+    size_t count = 0;
+    size_t first = 0;     // index of the first value over all blocks
+    size_t sequence = 0;  // position in the file
+  };
+  void enqueue(Block &&block);
+  void close();
+  // Formats and writes blocks until the queue is closed and empty.
+  void work();
+  // Formats and writes one block taken from the queue.
+  void process(Block &block, std::vector<char> &text);
+
+  std::FILE *out_;
+  int perLine_, width_, precision_;
+  size_t pending_;
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::deque<Block> queue_;
+  bool closed_ = false;
+  size_t valuesAdded_ = 0;
+  size_t blocksAdded_ = 0;
+  size_t blocksWritten_ = 0;
+  bool ok_ = true;
+  std::vector<char> producerText_;
+};
+
+// writeRealLines's bytes with the formatting shared by threads (the caller
+// and threads - 1 more, for this call only); threads <= 1 is writeRealLines.
+bool writeRealLinesOnThreads(std::FILE *out, const double *values, size_t count, int perLine, int width,
+                             int precision, unsigned threads);
+
+}  // namespace qvb::kernels

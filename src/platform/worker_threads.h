@@ -1,0 +1,22 @@
+// Threads for the length of one call. The library starts none unless the
+// user asks (QVB_THREADS, or a command's -j); then every thread it starts
+// is joined before the call that started it returns.
+#pragma once
+
+#include <functional>
+
+namespace qvb::platform {
+
+// Runs work(0) on the calling thread and work(1) .. work(threads - 1) on
+// threads started for this call, and returns when all have returned. A
+// thread the system refuses to start is left out, so work must share its
+// items dynamically rather than by index. The first exception any of them
+// throws is rethrown here, after every thread has been joined.
+void runOnThreads(unsigned threads, const std::function<void(unsigned index)> &work);
+
+// The thread count that the text "N" asks for: 1 (no threads) when it is
+// null, empty, not a whole number or below 2; at most kMostThreads.
+constexpr unsigned kMostThreads = 256;
+unsigned threadCountFromText(const char *text);
+
+}  // namespace qvb::platform
