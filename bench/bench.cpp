@@ -2,7 +2,7 @@
 // several sizes and prints each figure beside its baseline.
 //
 //   qvb_bench [--dir DIR] [--repeat R] [--run-repeat R] [--sizes NxM,...] [--large]
-//             [--no-baseline] [--no-numpy]
+//             [--no-baseline] [--no-numpy] [--threads-only]
 //
 // Per size: reading the body file's bytes (page cache) against opening the
 // body; invariants 5 and 9 (fast kernel against the per-pair way and the
@@ -14,7 +14,10 @@
 // 5 and 9); and a comparison of the body with its copy; each command with
 // the child's peak memory against the body file's size. Times are medians of
 // R runs (--repeat; --run-repeat for the commands) with ± half the spread
-// (max - min) / median. The baselines run once.
+// (max - min) / median. The baselines run once. Then the floor of the whole
+// conversion (formatting its number of values alone, writing its number of
+// bytes alone) and the whole conversion on two threads against one;
+// --threads-only runs that last row alone, for a quiet machine.
 #include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -64,6 +67,7 @@ struct Options {
   // kernels only unless it is asked for with --sizes.
   std::vector<BodySize> sizes = {{10000, 50, true}, {100000, 100, true}, {200000, 100, true, false}};
   bool baseline = true, numpy = true;
+  bool threadsOnly = false;
 };
 
 double now() {
@@ -94,6 +98,37 @@ Stat time(int repeat, const std::function<void()> &work) {
   return summarise(t);
 }
 
+// The process's peak resident size since the last reset (mapped file pages
+// count as they are touched).
+double peakResidentMb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.compare(0, 6, "VmHWM:") == 0) return std::atof(line.c_str() + 6) / 1024.0;
+  return 0;
+}
+
+// Gives memory back and starts the peak resident size afresh.
+void resetPeakResident() {
+  malloc_trim(0);
+  if (std::FILE *refs = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", refs);
+    std::fclose(refs);
+  }
+}
+
+std::string peakNote(double peakMb, double bodyMb) {
+  char text[64];
+  std::snprintf(text, sizeof text, "  peak %.0f MB = %.2f x body", peakMb, peakMb / bodyMb);
+  return text;
+}
+
+double loadAverage() {
+  double load[3] = {0, 0, 0};
+  getloadavg(load, 3);
+  return load[0];
+}
+
 struct ChildRun {
   double seconds = -1;
   double peakMb = 0;
@@ -107,11 +142,7 @@ ChildRun runState(const std::vector<std::string> &args, const std::string &libra
   std::fflush(nullptr);  // or the child would print our pending output again
   // A child's peak size starts from the size it is forked at: give memory
   // back and reset this process's high-water mark so only the child counts.
-  malloc_trim(0);
-  if (std::FILE *refs = std::fopen("/proc/self/clear_refs", "w")) {
-    std::fputs("5", refs);
-    std::fclose(refs);
-  }
+  resetPeakResident();
   const double start = now();
   const pid_t pid = fork();
   if (pid == 0) {
@@ -222,6 +253,75 @@ double maxAbsDifference(const std::vector<double> &a, const std::vector<double> 
   return diff;
 }
 
+// The whole conversion on two threads against one, the runs alternated so
+// that a change in the machine's load falls on both alike; the load average
+// before and after, since two threads need two free cores.
+void threadRows(const Options &options, const std::string &qvb2mtx, const fs::path &bodyPath,
+                const std::string &tag) {
+  const fs::path one = options.dir / ("j1_" + tag), two = options.dir / ("j2_" + tag);
+  std::vector<double> timesOne, timesTwo;
+  double peak = 0;
+  int statusOne = 0, statusTwo = 0;
+  const double loadBefore = loadAverage();
+  for (int i = 0; i < options.runRepeat; ++i) {
+    timesOne.push_back(timeChild(1, {qvb2mtx, "-Q", "-j", "1", bodyPath.string(), "-o", one.string()}, peak, statusOne).median);
+    timesTwo.push_back(timeChild(1, {qvb2mtx, "-Q", "-j", "2", bodyPath.string(), "-o", two.string()}, peak, statusTwo).median);
+  }
+  std::string note = "  " + compareMtx(one.string() + ".mtx", two.string() + ".mtx");
+  if (statusOne != 0 || statusTwo != 0) note += "  (exit status not 0)";
+  const Stat single = summarise(timesOne);
+  char text[96];
+  std::snprintf(text, sizeof text, ", -j 1 ±%.0f%%, load %.1f to %.1f", 100 * single.spread / 2, loadBefore,
+                loadAverage());
+  note += text;
+  tableLine("qvb2mtx -j 2 (all nodes)", summarise(timesTwo), "-j 1", single.median, "", 0, note.c_str());
+  fs::remove(one.string() + ".mtx");
+  fs::remove(two.string() + ".mtx");
+}
+
+// The floor of a whole conversion that took `whole` and wrote `bytes`:
+// formatting as many values as the file holds (three of 22 characters and
+// a line end to 67 bytes), alone, on one thread into one reused buffer; and
+// writing as many bytes, alone, from one reused buffer into a new file (the
+// page cache). The values are the sample's, over and over.
+void floorRows(const Options &options, const std::vector<double> &sample, size_t bytes, Stat whole) {
+  if (sample.empty() || bytes == 0) return;
+  const size_t values = bytes / 67 * 3;
+  constexpr size_t kChunk = size_t{1} << 15;
+  std::vector<char> text(kChunk * 23 + kChunk / 3 + 1);
+  const Stat formatting = time(options.repeat, [&] {
+    for (size_t done = 0; done < values;) {
+      char *at = text.data();
+      for (size_t i = 0; i < kChunk && done < values; ++i, ++done) {
+        at += qvb::kernels::formatScientific(at, sample[done % sample.size()], 22, 14);
+        if (done % 3 == 2) *at++ = '\n';
+      }
+    }
+  });
+  std::vector<char> block(size_t{8} << 20, ' ');
+  const fs::path path = options.dir / "floor.out";
+  const Stat writing = time(options.repeat, [&] {
+    fs::remove(path);
+    std::FILE *out = std::fopen(path.c_str(), "w");
+    if (out == nullptr) return;
+    for (size_t left = bytes; left > 0;) {
+      const size_t piece = std::min(left, block.size());
+      if (std::fwrite(block.data(), 1, piece, out) != piece) break;
+      left -= piece;
+    }
+    std::fclose(out);
+  });
+  fs::remove(path);
+  char note[96];
+  std::snprintf(note, sizeof note, "  (%.0fM values, one thread)", values / 1e6);
+  tableLine("  floor: formatting alone", formatting, "", 0, "", 0, note);
+  std::snprintf(note, sizeof note, "  (%.2f GB into a new file)", bytes / 1e9);
+  tableLine("  floor: writing alone", writing, "", 0, "", 0, note);
+  const double floor = formatting.median + writing.median;
+  std::printf("  %-26s %9.2fx  (conversion %.3f s, floor %.3f s)\n", "  conversion over floor", whole.median / floor,
+              whole.median, floor);
+}
+
 void benchSize(const Options &options, const BodySize &size, const fs::path &bin) {
   const std::string tag = std::to_string(size.nodes) + "x" + std::to_string(size.modes);
   const fs::path bodyPath = options.dir / ("body_" + tag + ".qvb");
@@ -232,17 +332,25 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
     std::printf("  (made %s in %.1f s)\n", bodyPath.c_str(), now() - start);
     fs::remove(copyPath);
   }
-  if (!fs::exists(copyPath)) fs::copy_file(bodyPath, copyPath);
   const double bodyMb = static_cast<double>(fs::file_size(bodyPath)) / 1e6;
-  std::printf("N = %d nodes, n = %d modes%s, body file %.0f MB\n", size.nodes, size.modes,
-              size.stresses ? " (with stresses)" : "", bodyMb);
+  std::printf("N = %d nodes, n = %d modes%s, body file %.0f MB, load average %.1f\n", size.nodes, size.modes,
+              size.stresses ? " (with stresses)" : "", bodyMb, loadAverage());
+  const std::string qvb2mtx = (bin / "qvb2mtx").string(), qvbcompare = (bin / "qvbcompare").string();
+  if (options.threadsOnly) {
+    readAllBytes(bodyPath);  // into the page cache
+    threadRows(options, qvb2mtx, bodyPath, tag);
+    return;
+  }
+  if (!fs::exists(copyPath)) fs::copy_file(bodyPath, copyPath);
   const int R = options.repeat;
+  const bool baseline = options.baseline && !size.ownOnly, numpy = options.numpy && !size.ownOnly;
 
   readAllBytes(bodyPath);  // into the page cache
   size_t readBytes = 0;
   const Stat bytes = time(R, [&] { readBytes = readAllBytes(bodyPath); });
   if (readBytes != fs::file_size(bodyPath)) std::printf("  (read %zu bytes only)\n", readBytes);
   QVB_Handle body = nullptr;
+  resetPeakResident();
   const Stat open = time(R, [&] {
     if (body != nullptr) QVB_Destroy(body);
     body = QVB_CreateFromQVB(bodyPath.c_str());
@@ -251,7 +359,8 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
     std::printf("  cannot open %s\n", bodyPath.c_str());
     return;
   }
-  tableLine("open .qvb (vs read bytes)", open, "bytes", bytes.median, "", 0, "  (ratio < 1: opening is slower than reading)");
+  const std::string openNote = "  (ratio < 1: opening is slower than reading)" + peakNote(peakResidentMb(), bodyMb);
+  tableLine("open .qvb (vs read bytes)", open, "bytes", bytes.median, "", 0, openNote.c_str());
 
   // The converter's path: masses and each selected mode's shapes once.
   const size_t nodes = static_cast<size_t>(size.nodes), n = static_cast<size_t>(size.modes);
@@ -263,10 +372,13 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
   tableLine("fetch masses + shapes", fetch, "", 0, "", 0);
 
   std::vector<double> i5, i9, ref5, ref9;
+  resetPeakResident();
   const Stat fast = time(R, [&] { qvb::kernels::computeInvariants5And9Fast(masses, shapes, size.modes, i5, i9); });
+  // The process's peak: the body and the fetched shapes are held meanwhile.
+  const std::string invariantsPeak = peakNote(peakResidentMb(), bodyMb);
   double perPair = 0;
   std::string agreement;
-  if (options.baseline) {
+  if (baseline) {
     perPair = time(1, [&] { qvb::bench::perPairInvariants(body, size.modes, ref5, ref9); }).median;
     // In sequence: the order of evaluation of two arguments is unspecified.
     double largest5 = 0, largest9 = 0;
@@ -284,7 +396,7 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
   double numpyInvariants = 0, numpyText = 0;
   const size_t textCount = std::min(kTextValues, shapes.size());
   const fs::path textPath = options.dir / "text.out";
-  if (options.numpy) {
+  if (numpy) {
     const fs::path arrays = options.dir / "arrays.f64";
     std::FILE *out = std::fopen(arrays.c_str(), "wb");
     if (out != nullptr) {
@@ -303,6 +415,7 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
       fs::remove(arrays);
     }
   }
+  agreement += invariantsPeak;
   tableLine("invariants 5+9", fast, "per-pair", perPair, "numpy", numpyInvariants, agreement.c_str());
   {
     std::vector<double> t5, t9;
@@ -346,7 +459,7 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
     std::fclose(out);
   });
   double printfText = 0;
-  if (options.baseline)
+  if (baseline)
     printfText = time(1, [&] {
       std::FILE *out = std::fopen(textPath.c_str(), "w");
       qvb::bench::printfRealLines(out, shapes.data(), textCount, 3, 22, 14);
@@ -359,10 +472,10 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
   tableLine("  same, fwrite per value", perValue, "fprintf", printfText, "", 0);
   tableLine("  writing the bytes alone", floor, "", 0, "", 0);
   fs::remove(textPath);
+  const std::vector<double> sample(shapes.begin(), shapes.begin() + static_cast<std::ptrdiff_t>(textCount));
   shapes = std::vector<double>();
 
   if (!size.commands) return;
-  const std::string qvb2mtx = (bin / "qvb2mtx").string(), qvbcompare = (bin / "qvbcompare").string();
   const fs::path mtx = options.dir / ("out_" + tag), referenceMtx = options.dir / ("ref_" + tag);
   struct Whole {
     const char *what;
@@ -377,13 +490,21 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
        {qvb2mtx, "-Q", bodyPath.string(), "+N", "1:20", "-o", referenceMtx.string()}},
       {"qvbcompare body copy", {qvbcompare, bodyPath.string(), copyPath.string()}, {}},
   };
+  Stat wholeTime;
+  size_t wholeBytes = 0;
   for (const Whole &whole : runs) {
     double peak = 0;
     int status = 0;
     const Stat t = timeChild(options.runRepeat, whole.args, peak, status);
+    if (&whole == &runs[0]) {
+      wholeTime = t;
+      std::error_code error;
+      wholeBytes = static_cast<size_t>(fs::file_size(mtx.string() + ".mtx", error));
+      if (error) wholeBytes = 0;
+    }
     std::string note = "";
     double reference = 0;
-    if (options.baseline && kReferenceLibraryDir != nullptr && !whole.referenceArgs.empty()) {
+    if (baseline && kReferenceLibraryDir != nullptr && !whole.referenceArgs.empty()) {
       // The same command on the reference library: once, and its output
       // checked byte for byte against the fast one's.
       double referencePeak = 0;
@@ -393,29 +514,17 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
       if (referenceStatus != 0) note += " (reference exit status not 0)";
       fs::remove(referenceMtx.string() + ".mtx");
     }
-    char text[96];
-    std::snprintf(text, sizeof text, "  peak %.0f MB = %.2f x body%s", peak, peak / bodyMb,
-                  status == 0 ? "" : "  (exit status not 0)");
-    note += text;
+    note += peakNote(peak, bodyMb);
+    if (status != 0) note += "  (exit status not 0)";
+    char load[32];
+    std::snprintf(load, sizeof load, ", load %.1f", loadAverage());
+    note += load;
     tableLine(whole.what, t, "reference", reference, "", 0, note.c_str());
   }
   fs::remove(mtx.string() + ".mtx");
-
-  // The whole conversion on two threads against one, the runs alternated so
-  // that a change in the machine's load falls on both alike.
-  const fs::path one = options.dir / ("j1_" + tag), two = options.dir / ("j2_" + tag);
-  std::vector<double> timesOne, timesTwo;
-  double peak = 0;
-  int statusOne = 0, statusTwo = 0;
-  for (int i = 0; i < options.runRepeat; ++i) {
-    timesOne.push_back(timeChild(1, {qvb2mtx, "-Q", "-j", "1", bodyPath.string(), "-o", one.string()}, peak, statusOne).median);
-    timesTwo.push_back(timeChild(1, {qvb2mtx, "-Q", "-j", "2", bodyPath.string(), "-o", two.string()}, peak, statusTwo).median);
-  }
-  std::string note = "  " + compareMtx(one.string() + ".mtx", two.string() + ".mtx");
-  if (statusOne != 0 || statusTwo != 0) note += "  (exit status not 0)";
-  tableLine("qvb2mtx -j 2 (all nodes)", summarise(timesTwo), "-j 1", summarise(timesOne).median, "", 0, note.c_str());
-  fs::remove(one.string() + ".mtx");
-  fs::remove(two.string() + ".mtx");
+  if (size.ownOnly) return;
+  floorRows(options, sample, wholeBytes, wholeTime);
+  threadRows(options, qvb2mtx, bodyPath, tag);
 }
 
 bool parseSizes(const char *text, std::vector<BodySize> &sizes) {
@@ -444,13 +553,14 @@ int main(int argc, char **argv) {
     else if (a == "--repeat" && i + 1 < argc) options.repeat = std::max(1, std::atoi(argv[++i]));
     else if (a == "--run-repeat" && i + 1 < argc) options.runRepeat = std::max(1, std::atoi(argv[++i]));
     else if (a == "--sizes" && i + 1 < argc && parseSizes(argv[++i], options.sizes)) continue;
-    else if (a == "--large") options.sizes.push_back({1000000, 200, false});
+    else if (a == "--large") options.sizes.push_back({1000000, 200, false, true, true});
+    else if (a == "--threads-only") options.threadsOnly = true;
     else if (a == "--no-baseline") options.baseline = false;
     else if (a == "--no-numpy") options.numpy = false;
     else {
       std::fprintf(stderr,
                    "usage: %s [--dir DIR] [--repeat R] [--run-repeat R] [--sizes 1e4x50,...] [--large] "
-                   "[--no-baseline] [--no-numpy]\n",
+                   "[--no-baseline] [--no-numpy] [--threads-only]\n",
                    argv[0]);
       return 2;
     }

@@ -11,6 +11,9 @@ struct BodySize {
   int modes;
   bool stresses;  // modal stresses too (doubles the body; the comparison reads them)
   bool commands = true;  // also time whole qvb2mtx and qvbcompare runs on it (the benchmark's concern)
+  // Only our own side: no baselines, numpy peer, thread rows or floor, whose
+  // time, memory or disk (a second 26 GB text at 10^6 x 200) would not fit.
+  bool ownOnly = false;
 };
 
 // Interface nodes are IDs 1..kInterfaceNodes (so "+N 1:20" picks them).
