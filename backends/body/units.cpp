@@ -37,9 +37,9 @@ constexpr UnitSize kSizes[] = {
 
 UnitQuantity quantityOf(units::Quantity q) {
   switch (q) {
-    case units::Quantity::Mass: return kMass;
-    case units::Quantity::Length: return kLength;
-    case units::Quantity::Time: return kTime;
+    case units::Quantity::kMass: return kMass;
+    case units::Quantity::kLength: return kLength;
+    case units::Quantity::kTime: return kTime;
     default: return kForce;
   }
 }

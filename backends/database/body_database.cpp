@@ -225,7 +225,7 @@ bool writeBody(const std::string &path, const body::Body &b, const std::string &
     util::BodySelection selection;
     std::string refusal;
     if (!requestedName.empty() &&
-        !util::parseBodySelection((path + "::" + requestedName).c_str(), util::SelectorGrammar::indexOrName,
+        !util::parseBodySelection((path + "::" + requestedName).c_str(), util::SelectorGrammar::kIndexOrName,
                                   &selection, &refusal))
       throw DatabaseError(refusal);
     const int number = selection.index;

@@ -357,7 +357,7 @@ bool writeBody(const std::string &path, const body::Body &b, int position, std::
 
 bool parseFileSpec(const char *specification, FileSpec *spec, std::string *error) {
   util::BodySelection selection;
-  if (!util::parseBodySelection(specification, util::SelectorGrammar::bodyIndex, &selection, error)) return false;
+  if (!util::parseBodySelection(specification, util::SelectorGrammar::kBodyIndex, &selection, error)) return false;
   spec->path = selection.file;
   spec->index = selection.index;
   return true;

@@ -4,12 +4,12 @@
 namespace qvb::fortran {
 
 // Element (row, column) of a 3x3 Fortran array, both counted from 1.
-inline double Element3x3(const double *fortran, int row, int column) {
+inline double element3x3(const double *fortran, int row, int column) {
   return fortran[(column - 1) * 3 + (row - 1)];
 }
 
 // Copies a rows x columns Fortran array into row order:
 // out[r * columns + c] = in[c * rows + r].
-void ColumnMajorToRowMajor(const double *in, int rows, int columns, double *out);
+void columnMajorToRowMajor(const double *in, int rows, int columns, double *out);
 
 }  // namespace qvb::fortran

@@ -22,32 +22,32 @@ constexpr int kLabelField = 80;
 constexpr int kFirstOperatorKind = 1;  // displacement
 constexpr int kLastOperatorKind = 4;   // load
 
-int StatusFromSignedResult(int result) { return result < 0 ? 1 : 0; }
+int statusFromSignedResult(int result) { return result < 0 ? 1 : 0; }
 
-// A list of label_count C strings read from 80-character fields, or null.
-// Everything allocated is released by FreeLabels, even after a partial failure.
-char **MakeLabels(const char *labels, int label_count, bool &failed) {
+// A list of labelCount C strings read from 80-character fields, or null.
+// Everything allocated is released by freeLabels, even after a partial failure.
+char **makeLabels(const char *labels, int labelCount, bool &failed) {
   failed = false;
-  char **list = static_cast<char **>(std::calloc(static_cast<std::size_t>(label_count), sizeof(char *)));
+  char **list = static_cast<char **>(std::calloc(static_cast<std::size_t>(labelCount), sizeof(char *)));
   if (list == nullptr) {
     failed = true;
     return nullptr;
   }
-  for (int i = 0; i < label_count; ++i) {
+  for (int i = 0; i < labelCount; ++i) {
     list[i] = static_cast<char *>(std::calloc(kLabelField, 1));
     if (list[i] == nullptr) {
       failed = true;
       return list;
     }
-    ConvertFixedText(labels + static_cast<std::size_t>(kLabelField) * i, kLabelField, list[i],
+    convertFixedText(labels + static_cast<std::size_t>(kLabelField) * i, kLabelField, list[i],
                      kLabelField);
   }
   return list;
 }
 
-void FreeLabels(char **list, int label_count) {
+void freeLabels(char **list, int labelCount) {
   if (list == nullptr) return;
-  for (int i = 0; i < label_count; ++i) std::free(list[i]);
+  for (int i = 0; i < labelCount; ++i) std::free(list[i]);
   std::free(list);
 }
 
@@ -58,49 +58,49 @@ extern "C" {
 QVB_API void QVB_SET_MONITOR_POINT_INFO(int *a, int *b, int *c, int *d, int *node_ids,
                                         const char *name, int name_len, const char *label,
                                         int label_len, int *status) {
-  if (!RequireCurrentBody(status)) return;
-  FixedText<9> point_name(name, name_len);
-  FixedText<57> point_label(label, label_len);
-  SetStatus(status, QVB_SetMonitorPointInfo(CurrentBody(), *a, *b, *c, *d, node_ids,
-                                            point_name.c_str(), point_label.c_str()));
+  if (!requireCurrentBody(status)) return;
+  FixedText<9> pointName(name, name_len);
+  FixedText<57> pointLabel(label, label_len);
+  setStatus(status, QVB_SetMonitorPointInfo(currentBody(), *a, *b, *c, *d, node_ids,
+                                            pointName.cString(), pointLabel.cString()));
 }
 
 QVB_API void QVB_SET_MONITOR_POINT_OPERATOR(int *point, int *kind, double *values, int *status) {
-  if (!RequireCurrentBody(status)) return;
+  if (!requireCurrentBody(status)) return;
   if (*kind < kFirstOperatorKind || *kind > kLastOperatorKind) {
-    SetStatus(status, 1);
+    setStatus(status, 1);
     return;
   }
-  SetStatus(status, StatusFromSignedResult(
-                        QVB_SetMonitorPointOperator(CurrentBody(), *point, *kind, values)));
+  setStatus(status, statusFromSignedResult(
+                        QVB_SetMonitorPointOperator(currentBody(), *point, *kind, values)));
 }
 
 QVB_API void QVB_SET_MATRIX_OPERATOR_INFO(const char *name, int name_len, const char *labels,
                                           int labels_len, int *label_count, int *status) {
-  if (!RequireCurrentBody(status)) return;
-  FixedText<kOperatorNameBuffer> operator_name(name, name_len);
+  if (!requireCurrentBody(status)) return;
+  FixedText<kOperatorNameBuffer> operatorName(name, name_len);
   const int n = *label_count;
   char **list = nullptr;
   if (labels_len > 0 && n > 0) {
     bool failed = false;
-    list = MakeLabels(labels, n, failed);
+    list = makeLabels(labels, n, failed);
     if (failed) {
       // Passing a half-built list on would lose labels silently.
-      FreeLabels(list, n);
-      ReportAllocationFailure(__LINE__);
-      SetStatus(status, 1);
+      freeLabels(list, n);
+      reportAllocationFailure(__LINE__);
+      setStatus(status, 1);
       return;
     }
   }
-  const int result = QVB_SetMatrixOperatorInfo(CurrentBody(), operator_name.c_str(), list, n);
-  FreeLabels(list, n);
-  SetStatus(status, result);
+  const int result = QVB_SetMatrixOperatorInfo(currentBody(), operatorName.cString(), list, n);
+  freeLabels(list, n);
+  setStatus(status, result);
 }
 
 QVB_API void QVB_SET_MATRIX_OPERATOR_DATA(int *op, const char *name, int name_len,
                                           int *column_count, double *values, int *status) {
-  if (!RequireCurrentBody(status)) return;
-  QVB_Handle body = CurrentBody();
+  if (!requireCurrentBody(status)) return;
+  QVB_Handle body = currentBody();
   FixedText<kOperatorTagBuffer> tag(name, name_len);
   const int columns = *column_count;
   const int rows = QVB_GetMatrixOperatorNumRows(body, *op);
@@ -109,15 +109,15 @@ QVB_API void QVB_SET_MATRIX_OPERATOR_DATA(int *op, const char *name, int name_le
     const std::size_t count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
     copy = static_cast<double *>(std::calloc(count, sizeof(double)));
     if (copy == nullptr) {
-      ReportAllocationFailure(__LINE__);
-      SetStatus(status, 1);
+      reportAllocationFailure(__LINE__);
+      setStatus(status, 1);
       return;
     }
-    ColumnMajorToRowMajor(values, rows, columns, copy);
+    columnMajorToRowMajor(values, rows, columns, copy);
   }
-  const int result = QVB_SetMatrixOperatorData(body, *op, tag.c_str(), columns, copy);
+  const int result = QVB_SetMatrixOperatorData(body, *op, tag.cString(), columns, copy);
   std::free(copy);
-  SetStatus(status, StatusFromSignedResult(result));
+  setStatus(status, statusFromSignedResult(result));
 }
 
 }  // extern "C"

@@ -7,24 +7,24 @@ namespace qvb::fortran {
 namespace {
 // Translators cannot hold a C pointer comfortably, so the binding holds the
 // one body they are building.
-QVB_Handle g_current_body = nullptr;
-int g_principal_load_warning_case = 0;
+QVB_Handle g_currentBody = nullptr;
+int g_principalLoadWarningCase = 0;
 }  // namespace
 
-QVB_Handle CurrentBody() { return g_current_body; }
+QVB_Handle currentBody() { return g_currentBody; }
 
-void SetCurrentBody(QVB_Handle body) { g_current_body = body; }
+void setCurrentBody(QVB_Handle body) { g_currentBody = body; }
 
-int &PrincipalLoadWarningCase() { return g_principal_load_warning_case; }
+int &principalLoadWarningCase() { return g_principalLoadWarningCase; }
 
-bool RequireCurrentBody(int *status) {
-  if (g_current_body != nullptr) return true;
+bool requireCurrentBody(int *status) {
+  if (g_currentBody != nullptr) return true;
   QVB_Error("No QVBDATA object.  Call QVB_CREATE first");
-  SetStatus(status, 1);
+  setStatus(status, 1);
   return false;
 }
 
-void ReportAllocationFailure(int line) {
+void reportAllocationFailure(int line) {
   QVB_Error("Failed to allocate memory at line %d in file %s.\n", line, kSourceName);
 }
 

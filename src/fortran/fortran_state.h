@@ -9,36 +9,36 @@ namespace qvb::fortran {
 // The name allocation failures are reported under.
 inline constexpr const char *kSourceName = "qvb_fortran";
 
-QVB_Handle CurrentBody();
-void SetCurrentBody(QVB_Handle body);
+QVB_Handle currentBody();
+void setCurrentBody(QVB_Handle body);
 
 // The load case of the last principal load given to a body with fewer than
 // six rigid-body modes; 0 before the first. Lives for the whole process on
 // purpose: a second body starting again at load case 1 is warned about again.
-int &PrincipalLoadWarningCase();
+int &principalLoadWarningCase();
 
 // Writes a status when the caller gave somewhere to write it.
-inline void SetStatus(int *status, int value) {
+inline void setStatus(int *status, int value) {
   if (status != nullptr) *status = value;
 }
 
 // The C interface reports success with a nonzero result; Fortran callers
 // expect 0 for success.
-inline int StatusFromResult(int result) { return result == 0 ? 1 : 0; }
+inline int statusFromResult(int result) { return result == 0 ? 1 : 0; }
 
 // True when a current body exists; otherwise reports the missing-body error
 // and sets the status to 1.
-bool RequireCurrentBody(int *status);
+bool requireCurrentBody(int *status);
 
 // "Failed to allocate memory at line <line> in file qvb_fortran."
-void ReportAllocationFailure(int line);
+void reportAllocationFailure(int line);
 
 // The common shape of a setter: check the body, make one C call, turn its
 // result into a status.
 template <class Call>
-void ForwardWithStatus(int *status, Call call) {
-  if (!RequireCurrentBody(status)) return;
-  SetStatus(status, StatusFromResult(call(CurrentBody())));
+void forwardWithStatus(int *status, Call call) {
+  if (!requireCurrentBody(status)) return;
+  setStatus(status, statusFromResult(call(currentBody())));
 }
 
 }  // namespace qvb::fortran

@@ -6,7 +6,7 @@
 
 namespace qvb::fortran {
 
-void ConvertFixedText(const char *text, int length, char *buffer, std::size_t size) {
+void convertFixedText(const char *text, int length, char *buffer, std::size_t size) {
   if (size == 0) return;
   std::memset(buffer, 0, size);
   const std::size_t usable = length > 0 ? static_cast<std::size_t>(length) : 0;
@@ -21,7 +21,7 @@ void ConvertFixedText(const char *text, int length, char *buffer, std::size_t si
   while (end > 0 && buffer[end - 1] == ' ') buffer[--end] = '\0';
 }
 
-char *CopyExactText(const char *text, int length) {
+char *copyExactText(const char *text, int length) {
   if (length < 0) return nullptr;
   const std::size_t count = static_cast<std::size_t>(length);
   char *copy = static_cast<char *>(std::malloc(count + 1));

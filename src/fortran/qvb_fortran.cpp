@@ -15,21 +15,21 @@ namespace {
 
 constexpr std::size_t kFileNameBuffer = 1024;
 
-void EndLibrary() {
+void endLibrary() {
   QVB_Terminate();
-  SetCurrentBody(nullptr);
+  setCurrentBody(nullptr);
 }
 
 // Stress and strain come in two halves of three values (part 0 and part 1).
-void GetModalTensor(int kind, int *mode, int *node, double *out[6], int *status) {
-  if (!RequireCurrentBody(status)) return;
+void getModalTensor(int kind, int *mode, int *node, double *out[6], int *status) {
+  if (!requireCurrentBody(status)) return;
   double values[3] = {0.0, 0.0, 0.0};
-  int ok = QVB_ModeByNode(CurrentBody(), *mode, kind, *node, values, 0);
+  int ok = QVB_ModeByNode(currentBody(), *mode, kind, *node, values, 0);
   for (int k = 0; k < 3; ++k) *out[k] = values[k];
-  if (ok != 0) ok = QVB_ModeByNode(CurrentBody(), *mode, kind, *node, values, 1);
+  if (ok != 0) ok = QVB_ModeByNode(currentBody(), *mode, kind, *node, values, 1);
   // All six outputs are written either way; after a failure they mean nothing.
   for (int k = 0; k < 3; ++k) *out[3 + k] = values[k];
-  SetStatus(status, StatusFromResult(ok));
+  setStatus(status, statusFromResult(ok));
 }
 
 }  // namespace
@@ -38,95 +38,95 @@ extern "C" {
 
 QVB_API void QVB_CREATE(int *a, int *b, int *status) {
   // A new body always starts afresh: every earlier body and backend ends.
-  if (CurrentBody() != nullptr) EndLibrary();
-  SetCurrentBody(QVB_Create(*a, *b));
-  SetStatus(status, CurrentBody() != nullptr ? 0 : 1);
+  if (currentBody() != nullptr) endLibrary();
+  setCurrentBody(QVB_Create(*a, *b));
+  setStatus(status, currentBody() != nullptr ? 0 : 1);
 }
 
 QVB_API void QVB_CREATE_FROM_QVB(const char *name, int name_len, int *status) {
-  SetStatus(status, 0);
+  setStatus(status, 0);
   // The name goes through whole: the file-kind detection ignores what follows
   // a blank after the extension.
-  char *copy = CopyExactText(name, name_len);
+  char *copy = copyExactText(name, name_len);
   if (copy == nullptr) {
-    ReportAllocationFailure(__LINE__);
-    SetStatus(status, 1);
+    reportAllocationFailure(__LINE__);
+    setStatus(status, 1);
     return;
   }
-  SetCurrentBody(QVB_CreateFromQVB(copy));
+  setCurrentBody(QVB_CreateFromQVB(copy));
   std::free(copy);
-  if (CurrentBody() == nullptr) SetStatus(status, 1);
+  if (currentBody() == nullptr) setStatus(status, 1);
 }
 
 QVB_API void QVB_TERMINATE(int *status) {
-  if (!RequireCurrentBody(status)) return;
-  EndLibrary();
-  SetStatus(status, 0);
+  if (!requireCurrentBody(status)) return;
+  endLibrary();
+  setStatus(status, 0);
 }
 
-QVB_API void _terminate(void) { EndLibrary(); }
+QVB_API void _terminate(void) { endLibrary(); }
 
 QVB_API void QVB_WRITE_QVB(const char *name, int name_len, int *status) {
-  if (!RequireCurrentBody(status)) return;
+  if (!requireCurrentBody(status)) return;
   FixedText<kFileNameBuffer> file(name, name_len);
-  SetStatus(status, StatusFromResult(QVB_write_QVB(CurrentBody(), file.c_str())));
+  setStatus(status, statusFromResult(QVB_write_QVB(currentBody(), file.cString())));
 }
 
 QVB_API void QVB_WRITE_ANSYS_QVB(const char *name, int name_len, int *a, int *b, int *status) {
-  if (!RequireCurrentBody(status)) return;
-  QVB_AnsysAddGenMass(CurrentBody(), *a, *b);
-  char *copy = CopyExactText(name, name_len);
+  if (!requireCurrentBody(status)) return;
+  QVB_AnsysAddGenMass(currentBody(), *a, *b);
+  char *copy = copyExactText(name, name_len);
   if (copy == nullptr) {
-    ReportAllocationFailure(__LINE__);
-    SetStatus(status, 1);
+    reportAllocationFailure(__LINE__);
+    setStatus(status, 1);
     return;
   }
-  const int written = QVB_write_QVB(CurrentBody(), copy);
+  const int written = QVB_write_QVB(currentBody(), copy);
   std::free(copy);
-  SetStatus(status, StatusFromResult(written));
+  setStatus(status, statusFromResult(written));
 }
 
 QVB_API void QVB_WRITE_DB(const char *text1, int text1_len, const char *text2, int text2_len,
                           int *status) {
-  if (!RequireCurrentBody(status)) return;
+  if (!requireCurrentBody(status)) return;
   FixedText<kFileNameBuffer> first(text1, text1_len);
   FixedText<kFileNameBuffer> second(text2, text2_len);
-  SetStatus(status,
-            StatusFromResult(QVB_write_DB(CurrentBody(), const_cast<char *>(first.c_str()),
-                                          const_cast<char *>(second.c_str()))));
+  setStatus(status,
+            statusFromResult(QVB_write_DB(currentBody(), const_cast<char *>(first.cString()),
+                                          const_cast<char *>(second.cString()))));
 }
 
 QVB_API void QVB_GET_MODE_COUNT(int *count, int *status) {
-  if (!RequireCurrentBody(status)) return;
-  *count = QVB_ModeCount(CurrentBody());
-  SetStatus(status, 0);
+  if (!requireCurrentBody(status)) return;
+  *count = QVB_ModeCount(currentBody());
+  setStatus(status, 0);
 }
 
 QVB_API void QVB_GET_MODAL_STRESS(int *mode, int *node, double *s1, double *s2, double *s3,
                                   double *s4, double *s5, double *s6, int *status) {
   double *out[6] = {s1, s2, s3, s4, s5, s6};
-  GetModalTensor(1, mode, node, out, status);
+  getModalTensor(1, mode, node, out, status);
 }
 
 QVB_API void QVB_GET_MODAL_STRAIN(int *mode, int *node, double *e1, double *e2, double *e3,
                                   double *e4, double *e5, double *e6, int *status) {
   double *out[6] = {e1, e2, e3, e4, e5, e6};
-  GetModalTensor(2, mode, node, out, status);
+  getModalTensor(2, mode, node, out, status);
 }
 
 QVB_API void QVB_GET_TRANSFORM_TO_SELMOD(double *T, int *selected_modes, int *selected_count,
                                          int *status) {
-  if (!RequireCurrentBody(status)) return;
+  if (!requireCurrentBody(status)) return;
   if (T == nullptr) {
     QVB_Error("NULL argument T passed into QVB_GET_TRANSFORM_TO_SELMOD\n");
-    SetStatus(status, 1);
+    setStatus(status, 1);
     return;
   }
-  QVB_Handle body = CurrentBody();
+  QVB_Handle body = currentBody();
   const int n = QVB_ModeCount(body);
   if (n < 1) {
     QVB_Error("Invalid mode count found at line %d in file %s.\n", __LINE__, kSourceName);
-    SetStatus(status, 1);
+    setStatus(status, 1);
     return;
   }
   const int s = *selected_count > 0 ? *selected_count : 0;
@@ -139,8 +139,8 @@ QVB_API void QVB_GET_TRANSFORM_TO_SELMOD(double *T, int *selected_modes, int *se
   if (columns == nullptr || work == nullptr) {
     std::free(columns);
     std::free(work);
-    ReportAllocationFailure(__LINE__);
-    SetStatus(status, 1);
+    reportAllocationFailure(__LINE__);
+    setStatus(status, 1);
     return;
   }
   for (int j = 0; j < s; ++j) {
@@ -150,7 +150,7 @@ QVB_API void QVB_GET_TRANSFORM_TO_SELMOD(double *T, int *selected_modes, int *se
                 selected_modes[j]);
       std::free(columns);
       std::free(work);
-      SetStatus(status, 1);
+      setStatus(status, 1);
       return;
     }
   }
@@ -162,7 +162,7 @@ QVB_API void QVB_GET_TRANSFORM_TO_SELMOD(double *T, int *selected_modes, int *se
   }
   std::free(columns);
   std::free(work);
-  SetStatus(status, StatusFromResult(filled));
+  setStatus(status, statusFromResult(filled));
 }
 
 QVB_API const char *qvb_fortran_VersionId(void) {

@@ -31,7 +31,7 @@ extern "C" QVB_API int qvb_ParseBodySelector(const char *specification, char *fi
   return qvb::util::guarded(QVB_Error, "qvb_ParseBodySelector", 0, [&] {
     qvb::util::BodySelection selection;
     std::string error;
-    if (!qvb::util::parseBodySelection(specification, qvb::util::SelectorGrammar::fromExtension, &selection,
+    if (!qvb::util::parseBodySelection(specification, qvb::util::SelectorGrammar::kFromExtension, &selection,
                                        &error)) {
       QVB_Error("%s", error.c_str());
       return 0;

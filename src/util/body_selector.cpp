@@ -51,15 +51,15 @@ bool parseBodySelection(const char *specification, SelectorGrammar grammar, Body
   result.file = text.substr(0, marker);
   if (marker != std::string::npos) {
     const std::string selector = text.substr(marker + 2);
-    if (grammar == SelectorGrammar::fromExtension)
-      grammar = endsWithMaster(result.file) ? SelectorGrammar::indexOrName : SelectorGrammar::bodyIndex;
+    if (grammar == SelectorGrammar::kFromExtension)
+      grammar = endsWithMaster(result.file) ? SelectorGrammar::kIndexOrName : SelectorGrammar::kBodyIndex;
     if (selector.empty()) return refuse(text, "no body selector after \"::\"");
     if (isDigits(selector)) {
       const long long value = indexValue(selector);
       if (value < 0) return refuse(text, "body number " + selector + " is too large");
       if (value == 0) return refuse(text, "there is no body 0 (bodies are numbered from 1)");
       result.index = static_cast<int>(value);
-    } else if (grammar == SelectorGrammar::bodyIndex) {
+    } else if (grammar == SelectorGrammar::kBodyIndex) {
       return refuse(text, "body selector \"" + selector + "\" is not a body number (digits only, from 1)");
     } else if (selector != "*") {
       result.name = selector;

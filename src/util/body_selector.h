@@ -23,11 +23,11 @@
 namespace qvb::util {
 
 enum class SelectorGrammar {
-  bodyIndex,    // body files: a body number
-  indexOrName,  // databases: a body number, "*" or a body name
-  // indexOrName for files named "*.master" (any letter case), else bodyIndex:
+  kBodyIndex,    // body files: a body number
+  kIndexOrName,  // databases: a body number, "*" or a body name
+  // kIndexOrName for files named "*.master" (any letter case), else kBodyIndex:
   // for callers that do not know the store, such as the commands.
-  fromExtension,
+  kFromExtension,
 };
 
 struct BodySelection {

@@ -22,16 +22,16 @@ namespace slot {
 enum : int {
 #define QVB_FWD(ordinal, result, name, params, args) name = ordinal,
 #define QVB_OWN QVB_FWD
-#define QVB_RSV(ordinal) reserved_##ordinal = ordinal,
+#define QVB_RSV(ordinal) kReserved##ordinal = ordinal,
 #include "qvb/qvb_slots.h"
 #undef QVB_FWD
 #undef QVB_OWN
 #undef QVB_RSV
   // Entry points the plug-in exports, recorded like slots.
-  PopulateInterface = -1,
-  SetMessageHandlers = -2,
-  Initialize = -3,  // "_initialize", run by the loader when the file is opened
-  Terminate = -4    // "_terminate", run when the file is closed
+  kPopulateInterface = -1,
+  kSetMessageHandlers = -2,
+  kInitialize = -3,  // "_initialize", run by the loader when the file is opened
+  kTerminate = -4    // "_terminate", run when the file is closed
 };
 }  // namespace slot
 
@@ -39,8 +39,8 @@ enum : int {
 // one is recorded as a null Pointer); every other pointer keeps its value
 // only, so a hook can write through output pointers.
 struct Value {
-  enum class Kind { Int, Double, Text, Pointer };
-  Kind kind = Kind::Int;
+  enum class Kind { kInt, kDouble, kText, kPointer };
+  Kind kind = Kind::kInt;
   int i = 0;
   double d = 0.0;
   std::string text;

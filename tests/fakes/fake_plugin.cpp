@@ -23,14 +23,14 @@ using qvbfake::Value;
 
 Value toValue(int number) {
   Value value;
-  value.kind = Value::Kind::Int;
+  value.kind = Value::Kind::kInt;
   value.i = number;
   return value;
 }
 
 Value toValue(double number) {
   Value value;
-  value.kind = Value::Kind::Double;
+  value.kind = Value::Kind::kDouble;
   value.d = number;
   return value;
 }
@@ -38,7 +38,7 @@ Value toValue(double number) {
 template <class T>
 Value toValue(T *address) {
   Value value;
-  value.kind = Value::Kind::Pointer;
+  value.kind = Value::Kind::kPointer;
   value.pointer = const_cast<void *>(static_cast<const void *>(address));
   return value;
 }
@@ -49,7 +49,7 @@ Value toValue(T *address) {
 Value toValue(const char *text) {
   Value value = toValue<const char>(text);
   if (text != nullptr) {
-    value.kind = Value::Kind::Text;
+    value.kind = Value::Kind::kText;
     value.text = text;
   }
   return value;
@@ -104,7 +104,7 @@ T as(const Result &result) {
 }  // namespace
 
 FAKE_EXPORT void PopulateInterface(s_FLEX_INTERFACE *table) {
-  Recorder(qvbfake::slot::PopulateInterface, "PopulateInterface")(table);
+  Recorder(qvbfake::slot::kPopulateInterface, "PopulateInterface")(table);
   using qvbfake::detail::slotOmitted;
 #define QVB_FWD(ordinal, result, name, params, args) \
   table->name = slotOmitted(ordinal) ? nullptr : fake_##name;
@@ -119,10 +119,10 @@ FAKE_EXPORT void PopulateInterface(s_FLEX_INTERFACE *table) {
 
 #ifndef FAKE_WITHOUT_MESSAGE_HANDLERS
 FAKE_EXPORT void SetMessageHandlers(s_MSG_HANDLERS *handlers) {
-  Recorder(qvbfake::slot::SetMessageHandlers, "SetMessageHandlers")(handlers);
+  Recorder(qvbfake::slot::kSetMessageHandlers, "SetMessageHandlers")(handlers);
   qvbfake::detail::rememberMessageHandlers(handlers);
 }
 #endif
 
-FAKE_EXPORT void _initialize(void) { Recorder(qvbfake::slot::Initialize, "_initialize")(); }
-FAKE_EXPORT void _terminate(void) { Recorder(qvbfake::slot::Terminate, "_terminate")(); }
+FAKE_EXPORT void _initialize(void) { Recorder(qvbfake::slot::kInitialize, "_initialize")(); }
+FAKE_EXPORT void _terminate(void) { Recorder(qvbfake::slot::kTerminate, "_terminate")(); }

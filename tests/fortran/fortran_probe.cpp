@@ -55,7 +55,7 @@ int probe_int(const char *name, int index) {
 // length, or -1 when the argument is not a text.
 int probe_text(const char *name, int index, char *buffer, int size) {
   const qvbfake::Value *value = argument(name, index);
-  if (value == nullptr || value->kind != qvbfake::Value::Kind::Text) return -1;
+  if (value == nullptr || value->kind != qvbfake::Value::Kind::kText) return -1;
   std::memset(buffer, ' ', static_cast<std::size_t>(size));
   std::memcpy(buffer, value->text.data(), std::min<std::size_t>(value->text.size(), size));
   return static_cast<int>(value->text.size());

@@ -18,10 +18,10 @@ struct Arg {
   double number = 0;
   std::string text;
 };
-Arg I(int i) { return {Value::Kind::Int, static_cast<double>(i), {}}; }
-Arg D(double d) { return {Value::Kind::Double, d, {}}; }
-Arg T(std::string t) { return {Value::Kind::Text, 0, std::move(t)}; }
-Arg P() { return {Value::Kind::Pointer, 0, {}}; }
+Arg integer(int i) { return {Value::Kind::kInt, static_cast<double>(i), {}}; }
+Arg real(double d) { return {Value::Kind::kDouble, d, {}}; }
+Arg text(std::string t) { return {Value::Kind::kText, 0, std::move(t)}; }
+Arg anyPointer() { return {Value::Kind::kPointer, 0, {}}; }
 
 void expectArgs(const std::vector<Value> &actual, const std::vector<Arg> &expected) {
   ASSERT_EQ(actual.size(), expected.size());
@@ -29,10 +29,10 @@ void expectArgs(const std::vector<Value> &actual, const std::vector<Arg> &expect
     SCOPED_TRACE(testing::Message() << "argument " << k + 1);
     EXPECT_EQ(actual[k].kind, expected[k].kind);
     switch (expected[k].kind) {
-      case Value::Kind::Int: EXPECT_EQ(actual[k].i, expected[k].number); break;
-      case Value::Kind::Double: EXPECT_EQ(actual[k].d, expected[k].number); break;
-      case Value::Kind::Text: EXPECT_EQ(actual[k].text, expected[k].text); break;
-      case Value::Kind::Pointer: break;
+      case Value::Kind::kInt: EXPECT_EQ(actual[k].i, expected[k].number); break;
+      case Value::Kind::kDouble: EXPECT_EQ(actual[k].d, expected[k].number); break;
+      case Value::Kind::kText: EXPECT_EQ(actual[k].text, expected[k].text); break;
+      case Value::Kind::kPointer: break;
     }
   }
 }
@@ -55,71 +55,71 @@ std::vector<Forwarding> forwardings() {
   const std::string label300 = std::string(250, 'L') + "  tail" + std::string(44, ' ');
   return {
       {"UNITS", [=](int *st) { QVB_SET_UNITS(kg.data(), kg.length(), mm.data(), mm.length(), s.data(), s.length(), newton.data(), newton.length(), st); },
-       slot::QVB_SetUnits, {T("kg"), T("mm"), T("s"), T("N")}},
+       slot::QVB_SetUnits, {text("kg"), text("mm"), text("s"), text("N")}},
       {"UNITS_SI_MULTIPLIERS", [](int *st) { QVB_UNITS_SI_MULTIPLIERS(&r1, &r2, &r3, &r4, st); },
-       slot::QVB_SetUnitsByMultiplierOnSI, {D(1.5), D(2.5), D(3.5), D(4.5)}},
+       slot::QVB_SetUnitsByMultiplierOnSI, {real(1.5), real(2.5), real(3.5), real(4.5)}},
       {"NODE_COORDINATES", [](int *st) { QVB_SET_NODE_COORDINATES(&n7, &r1, &r2, &r3, st); },
-       slot::QVB_SetNodeCoordinates, {I(7), D(1.5), D(2.5), D(3.5)}},
+       slot::QVB_SetNodeCoordinates, {integer(7), real(1.5), real(2.5), real(3.5)}},
       {"NODE_COORDINATES_VEC", [](int *st) { QVB_SET_NODE_COORDINATES_VEC(&n7, six, st); },
-       slot::QVB_SetNodeCoordinates, {I(7), D(11), D(12), D(13)}},
+       slot::QVB_SetNodeCoordinates, {integer(7), real(11), real(12), real(13)}},
       {"NODAL_MASS", [](int *st) { QVB_SET_NODAL_MASS(&n7, &r1, st); }, slot::QVB_SetNodalMass,
-       {I(7), D(1.5)}},
+       {integer(7), real(1.5)}},
       {"NODAL_INERTIA", [](int *st) { QVB_SET_NODAL_INERTIA(&n7, &r1, &r2, &r3, &r4, &r5, &r6, st); },
-       slot::QVB_SetNodalInertia, {I(7), D(1.5), D(2.5), D(3.5), D(4.5), D(5.5), D(6.5)}},
+       slot::QVB_SetNodalInertia, {integer(7), real(1.5), real(2.5), real(3.5), real(4.5), real(5.5), real(6.5)}},
       {"NODAL_INERTIA_VEC", [](int *st) { QVB_SET_NODAL_INERTIA_VEC(&n7, six, st); },
-       slot::QVB_SetNodalInertia, {I(7), D(11), D(12), D(13), D(14), D(15), D(16)}},
+       slot::QVB_SetNodalInertia, {integer(7), real(11), real(12), real(13), real(14), real(15), real(16)}},
       {"NODAL_INERTIA_ENTRY", [](int *st) { QVB_SET_NODAL_INERTIA_ENTRY(&n7, &n1, &n2, &r1, st); },
-       slot::QVB_SetNodalInertiaEntry, {I(7), I(1), I(2), D(1.5)}},
+       slot::QVB_SetNodalInertiaEntry, {integer(7), integer(1), integer(2), real(1.5)}},
       {"MODE_SHAPE", [](int *st) { QVB_SET_MODE_SHAPE(&n3, &n7, &r1, &r2, &r3, &r4, &r5, &r6, st); },
-       slot::QVB_SetMode, {I(3), I(7), I(0), D(1.5), D(2.5), D(3.5), D(4.5), D(5.5), D(6.5)}},
+       slot::QVB_SetMode, {integer(3), integer(7), integer(0), real(1.5), real(2.5), real(3.5), real(4.5), real(5.5), real(6.5)}},
       {"MODE_SHAPE_VEC", [](int *st) { QVB_SET_MODE_SHAPE_VEC(&n3, &n7, six, st); },
-       slot::QVB_SetModeVec, {I(3), I(7), I(0), P()}},
+       slot::QVB_SetModeVec, {integer(3), integer(7), integer(0), anyPointer()}},
       {"MODE_SHAPE_ENTRY", [](int *st) { QVB_SET_MODE_SHAPE_ENTRY(&n3, &n7, &n4, &r1, st); },
-       slot::QVB_SetModeEntry, {I(3), I(7), I(0), I(3), D(1.5)}},
+       slot::QVB_SetModeEntry, {integer(3), integer(7), integer(0), integer(3), real(1.5)}},
       {"MODAL_STRESS", [](int *st) { QVB_SET_MODAL_STRESS(&n3, &n7, &r1, &r2, &r3, &r4, &r5, &r6, st); },
-       slot::QVB_SetMode, {I(3), I(7), I(1), D(1.5), D(2.5), D(3.5), D(4.5), D(5.5), D(6.5)}},
+       slot::QVB_SetMode, {integer(3), integer(7), integer(1), real(1.5), real(2.5), real(3.5), real(4.5), real(5.5), real(6.5)}},
       {"MODAL_STRESS_VEC", [](int *st) { QVB_SET_MODAL_STRESS_VEC(&n3, &n7, six, st); },
-       slot::QVB_SetMode, {I(3), I(7), I(1), D(11), D(12), D(13), D(14), D(15), D(16)}},
+       slot::QVB_SetMode, {integer(3), integer(7), integer(1), real(11), real(12), real(13), real(14), real(15), real(16)}},
       {"MODAL_STRAIN", [](int *st) { QVB_SET_MODAL_STRAIN(&n3, &n7, &r1, &r2, &r3, &r4, &r5, &r6, st); },
-       slot::QVB_SetMode, {I(3), I(7), I(2), D(1.5), D(2.5), D(3.5), D(4.5), D(5.5), D(6.5)}},
+       slot::QVB_SetMode, {integer(3), integer(7), integer(2), real(1.5), real(2.5), real(3.5), real(4.5), real(5.5), real(6.5)}},
       {"MODAL_STRAIN_VEC", [](int *st) { QVB_SET_MODAL_STRAIN_VEC(&n3, &n7, six, st); },
-       slot::QVB_SetMode, {I(3), I(7), I(2), D(11), D(12), D(13), D(14), D(15), D(16)}},
+       slot::QVB_SetMode, {integer(3), integer(7), integer(2), real(11), real(12), real(13), real(14), real(15), real(16)}},
       {"GENERALIZED_STIFFNESS", [](int *st) { QVB_SET_GENERALIZED_STIFFNESS(&n3, &n4, &r1, st); },
-       slot::QVB_SetGeneralizedStiffness, {I(3), I(4), D(1.5)}},
+       slot::QVB_SetGeneralizedStiffness, {integer(3), integer(4), real(1.5)}},
       {"GENERALIZED_MASS", [](int *st) { QVB_SET_GENERALIZED_MASS(&n3, &n4, &r1, st); },
-       slot::QVB_SetGeneralizedMass, {I(3), I(4), D(1.5)}},
+       slot::QVB_SetGeneralizedMass, {integer(3), integer(4), real(1.5)}},
       {"GENERALIZED_DAMPING", [](int *st) { QVB_SET_GENERALIZED_DAMPING(&n3, &n4, &r1, st); },
-       slot::QVB_SetGeneralizedDamping, {I(3), I(4), D(1.5)}},
+       slot::QVB_SetGeneralizedDamping, {integer(3), integer(4), real(1.5)}},
       {"GLOBAL_MASS", [](int *st) { QVB_SET_GLOBAL_MASS(&r1, arr, six, st); },
-       slot::QVB_SetGlobalMass, {D(1.5), P(), P()}},
+       slot::QVB_SetGlobalMass, {real(1.5), anyPointer(), anyPointer()}},
       {"INTERFACE_NODE", [](int *st) { QVB_SET_INTERFACE_NODE(&n31, st); },
-       slot::QVB_SetInterfaceNode, {I(31)}},
-      {"INVAR1", [](int *st) { QVB_SET_INVAR1(&r2, st); }, slot::QVB_SetInvar1, {D(2.5)}},
-      {"INVAR2", [](int *st) { QVB_SET_INVAR2(arr, st); }, slot::QVB_SetInvar2, {P()}},
-      {"INVAR3", [](int *st) { QVB_SET_INVAR3(&n3, arr, st); }, slot::QVB_SetInvar3, {I(3), P()}},
-      {"INVAR4", [](int *st) { QVB_SET_INVAR4(&n3, arr, st); }, slot::QVB_SetInvar4, {I(3), P()}},
+       slot::QVB_SetInterfaceNode, {integer(31)}},
+      {"INVAR1", [](int *st) { QVB_SET_INVAR1(&r2, st); }, slot::QVB_SetInvar1, {real(2.5)}},
+      {"INVAR2", [](int *st) { QVB_SET_INVAR2(arr, st); }, slot::QVB_SetInvar2, {anyPointer()}},
+      {"INVAR3", [](int *st) { QVB_SET_INVAR3(&n3, arr, st); }, slot::QVB_SetInvar3, {integer(3), anyPointer()}},
+      {"INVAR4", [](int *st) { QVB_SET_INVAR4(&n3, arr, st); }, slot::QVB_SetInvar4, {integer(3), anyPointer()}},
       {"INVAR5", [](int *st) { QVB_SET_INVAR5(&n3, &n4, arr, st); }, slot::QVB_SetInvar5,
-       {I(3), I(4), P()}},
-      {"INVAR6", [](int *st) { QVB_SET_INVAR6(arr, st); }, slot::QVB_SetInvar6, {P()}},
-      {"INVAR7", [](int *st) { QVB_SET_INVAR7(arr, st); }, slot::QVB_SetInvar7, {P()}},
-      {"INVAR8", [](int *st) { QVB_SET_INVAR8(&n3, arr, st); }, slot::QVB_SetInvar8, {I(3), P()}},
+       {integer(3), integer(4), anyPointer()}},
+      {"INVAR6", [](int *st) { QVB_SET_INVAR6(arr, st); }, slot::QVB_SetInvar6, {anyPointer()}},
+      {"INVAR7", [](int *st) { QVB_SET_INVAR7(arr, st); }, slot::QVB_SetInvar7, {anyPointer()}},
+      {"INVAR8", [](int *st) { QVB_SET_INVAR8(&n3, arr, st); }, slot::QVB_SetInvar8, {integer(3), anyPointer()}},
       {"INVAR9", [](int *st) { QVB_SET_INVAR9(&n3, &n4, arr, st); }, slot::QVB_SetInvar9,
-       {I(3), I(4), P()}},
+       {integer(3), integer(4), anyPointer()}},
       // Load cases count from 1 in Fortran and from 0 in C.
       {"LOADCASE_LABEL", [=](int *st) { QVB_SET_LOADCASE_LABEL(&n4, label300.data(), 300, st); },
-       slot::QVB_SetModalLoadLabel, {I(3), T(std::string(250, 'L') + "  tai")}},
+       slot::QVB_SetModalLoadLabel, {integer(3), text(std::string(250, 'L') + "  tai")}},
       {"MODAL_LOAD", [](int *st) { QVB_SET_MODAL_LOAD(&n1, &n7, &r1, st); }, slot::QVB_SetModalLoad,
-       {I(0), I(7), D(1.5)}},
+       {integer(0), integer(7), real(1.5)}},
       {"MODAL_LOAD_NODAL", [](int *st) { QVB_SET_MODAL_LOAD_NODAL(&n2, &n31, &n3, &r1, st); },
-       slot::QVB_SetModalLoadNodal, {I(1), I(31), I(3), D(1.5)}},
+       slot::QVB_SetModalLoadNodal, {integer(1), integer(31), integer(3), real(1.5)}},
       {"MODAL_PRELOAD", [](int *st) { QVB_SET_MODAL_PRELOAD(&n7, &r1, st); },
-       slot::QVB_SetModalPreload, {I(7), D(1.5)}},
+       slot::QVB_SetModalPreload, {integer(7), real(1.5)}},
       {"ROTOR_DYNAMICS_AXIS", [](int *st) { QVB_SET_ROTOR_DYNAMICS_AXIS(arr, six, st); },
-       slot::QVB_SetRotorDynamicsAxis, {P(), P()}},
+       slot::QVB_SetRotorDynamicsAxis, {anyPointer(), anyPointer()}},
       {"ROTOR_DYNAMICS_MATRIX", [](int *st) { QVB_SET_ROTOR_DYNAMICS_MATRIX(&n1, &n1, &n2, &r1, st); },
-       slot::QVB_SetRotorDynamicsMatrix, {I(0), I(0), I(1), D(1.5)}},
+       slot::QVB_SetRotorDynamicsMatrix, {integer(0), integer(0), integer(1), real(1.5)}},
       {"FACE_3", [](int *st) { QVB_SET_FACE_3(&n12, &n7, &n31, st); }, slot::QVB_SetFaceList,
-       {I(3), P()}},
+       {integer(3), anyPointer()}},
   };
 }
 
@@ -154,8 +154,8 @@ TEST_F(BindingTest, HeaderFieldsAreTrimmedToTheirBuffers) {
                  c3.length(), &status);
   EXPECT_EQ(status, 0);
   expectArgs(argsOfOnlyCall(slot::QVB_SetHeader),
-             {T(std::string(127, 't')), T("  second"), T("QVB"), T(std::string(79, 'a')), T(""),
-              T("")});
+             {text(std::string(127, 't')), text("  second"), text("QVB"), text(std::string(79, 'a')), text(""),
+              text("")});
 }
 
 TEST_F(BindingTest, TextsStopAtAnEmbeddedNul) {
@@ -224,7 +224,7 @@ TEST_F(BindingTest, OperatorStatusConventions) {
     qvbfake::reset();
     int status = -1;
     QVB_SET_MONITOR_POINT_OPERATOR(&point, &good_kind, values, &status);
-    expectArgs(argsOfOnlyCall(slot::QVB_SetMonitorPointOperator), {I(2), I(good_kind), P()});
+    expectArgs(argsOfOnlyCall(slot::QVB_SetMonitorPointOperator), {integer(2), integer(good_kind), anyPointer()});
   }
 }
 
@@ -304,7 +304,7 @@ TEST_F(BindingTest, MatrixOperatorDataIsTransposed) {
   EXPECT_EQ(seen, (std::vector<double>{1, 3, 5, 2, 4, 6}));
   EXPECT_EQ(status, 0);
   EXPECT_EQ(qvbfake::lastCall(slot::QVB_GetMatrixOperatorNumRows)->args[1].i, 4);
-  expectArgs(argsOfOnlyCall(slot::QVB_SetMatrixOperatorData), {I(4), T("DISPLAC"), I(3), P()});
+  expectArgs(argsOfOnlyCall(slot::QVB_SetMatrixOperatorData), {integer(4), text("DISPLAC"), integer(3), anyPointer()});
 
   // An operator without rows gets no array at all.
   qvbfake::setResult(slot::QVB_GetMatrixOperatorNumRows, 0);

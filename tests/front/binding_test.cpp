@@ -6,10 +6,10 @@
 
 namespace {
 
-using qvbfake::slot::Initialize;
-using qvbfake::slot::PopulateInterface;
-using qvbfake::slot::SetMessageHandlers;
-using qvbfake::slot::Terminate;
+using qvbfake::slot::kInitialize;
+using qvbfake::slot::kPopulateInterface;
+using qvbfake::slot::kSetMessageHandlers;
+using qvbfake::slot::kTerminate;
 namespace slot = qvbfake::slot;
 
 // A plug-in folder that does not hold a usable backend.
@@ -47,7 +47,7 @@ TEST_P(UnbindableBackendTest, EveryAttemptFailsWithBothMessages) {
   }
   // A refused library is never asked to fill a table; body files are
   // counted without their backend.
-  EXPECT_EQ(qvbfake::countOf(PopulateInterface), 0u);
+  EXPECT_EQ(qvbfake::countOf(kPopulateInterface), 0u);
   EXPECT_EQ(slotCallCount(), 0u);
   EXPECT_EQ(QVB_BodyCount("part.qvb"), 1);
   EXPECT_EQ(QVB_GetBodyInfo("part.qvb", 1, nullptr), 1);
@@ -67,9 +67,9 @@ TEST_F(BindingTest, BindingFillsTheTableThenHandsOverTheMessageFunctions) {
   ASSERT_NE(QVB_Create(3, 4), nullptr);
   const auto calls = qvbfake::calls();
   ASSERT_GE(calls.size(), 4u);
-  EXPECT_EQ(calls[0].slot, Initialize);
-  EXPECT_EQ(calls[1].slot, PopulateInterface);
-  EXPECT_EQ(calls[2].slot, SetMessageHandlers);
+  EXPECT_EQ(calls[0].slot, kInitialize);
+  EXPECT_EQ(calls[1].slot, kPopulateInterface);
+  EXPECT_EQ(calls[2].slot, kSetMessageHandlers);
   EXPECT_EQ(calls[3].slot, slot::QVB_Create);
   s_MSG_HANDLERS *handlers = qvbfake::messageHandlers();
   ASSERT_NE(handlers, nullptr);
@@ -79,7 +79,7 @@ TEST_F(BindingTest, BindingFillsTheTableThenHandsOverTheMessageFunctions) {
 
   // Bound once: further bodies reuse the table.
   ASSERT_NE(QVB_Create(5, 6), nullptr);
-  EXPECT_EQ(qvbfake::countOf(PopulateInterface), 1u);
+  EXPECT_EQ(qvbfake::countOf(kPopulateInterface), 1u);
 }
 
 TEST_F(BindingTest, TerminateShutsBothBackendsDownInOrderAndForgetsBodies) {
@@ -106,8 +106,8 @@ TEST_F(BindingTest, TerminateShutsBothBackendsDownInOrderAndForgetsBodies) {
 
   // The next creation loads the plug-in again.
   ASSERT_NE(QVB_Create(1, 1), nullptr);
-  EXPECT_EQ(qvbfake::countOf(Initialize), 1u);
-  EXPECT_EQ(qvbfake::countOf(PopulateInterface), 1u);
+  EXPECT_EQ(qvbfake::countOf(kInitialize), 1u);
+  EXPECT_EQ(qvbfake::countOf(kPopulateInterface), 1u);
   EXPECT_TRUE(errors().empty());
 }
 

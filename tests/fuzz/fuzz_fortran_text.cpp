@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     char *text = static_cast<char *>(std::malloc(readable + 1));
     if (readable > 0) std::memcpy(text, rest.data(), readable);
     char *buffer = static_cast<char *>(std::malloc(bufferSize + 1));
-    ConvertFixedText(readable ? text : nullptr, length, buffer, bufferSize);
+    convertFixedText(readable ? text : nullptr, length, buffer, bufferSize);
     if (bufferSize > 0) {
       const size_t n = strnlen(buffer, bufferSize);
       if (n == bufferSize) std::abort();                  // not terminated
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   }
 
   if (length >= 0 && size_t(length) <= rest.size()) {
-    char *copy = CopyExactText(rest.data(), length);
+    char *copy = copyExactText(rest.data(), length);
     if (copy == nullptr || (length > 0 && std::memcmp(copy, rest.data(), length) != 0) || copy[length] != '\0') std::abort();
     std::free(copy);
   }
