@@ -239,6 +239,11 @@ class SwitchReader {
     edge.number = std::atoi(tokens_[pos_++].c_str());
     if (!readIntegerList(tokens_, pos_, RangeColon::kLast, edge.entries) || edge.entries.empty())
       return listError("-C");
+    edgeEntries_ += edge.entries.size();
+    if (edgeEntries_ > static_cast<size_t>(kMaxListLength)) {
+      printError("The edges of -C list more than %lld nodes together", kMaxListLength);
+      return false;
+    }
     context_.edges.push_back(std::move(edge));
     return true;
   }
@@ -295,6 +300,7 @@ class SwitchReader {
 
   std::vector<std::string> &tokens_;
   std::set<std::string> selectionFiles_;
+  size_t edgeEntries_ = 0;  // nodes listed by all -C edges so far
   size_t pos_;
   ConversionContext &context_;
   CommandLine &line_;

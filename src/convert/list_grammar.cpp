@@ -9,11 +9,6 @@ namespace qvb::convert {
 
 namespace {
 
-// A list longer than this is refused rather than exhausting memory: no body
-// has that many nodes or modes. It bounds a whole list, not one range, since
-// a selection file can repeat a range thousands of times.
-constexpr long long kMaxListLength = 10'000'000;
-
 bool appendRange(long long first, long long last, std::vector<int> &values) {
   if (last < first) return true;
   if (last - first >= kMaxListLength - static_cast<long long>(values.size())) return false;

@@ -11,6 +11,12 @@
 
 namespace qvb::convert {
 
+// A list longer than this is refused rather than exhausting memory: no body
+// has that many nodes or modes. It bounds a whole list, not one range, since
+// a selection file can repeat a range thousands of times; and the edges of
+// one command line together, since there may be thousands of them.
+constexpr long long kMaxListLength = 10'000'000;
+
 // Node and mode lists split a range at its first colon; edge lists at the
 // last one.
 enum class RangeColon { kFirst, kLast };
