@@ -281,9 +281,15 @@ def write_sketch(path, surface, kept, faces, header):
     lines.extend("%d %d %s" % (k, len(f), " ".join(str(n) for n in f)) for k, f in enumerate(faces, 1))
     lines.append("END")
     partial = path + ".partial"
-    with open(partial, "w", encoding="utf-8") as out:
-        out.write("\n".join(lines) + "\n")
-    os.replace(partial, path)
+    try:
+        with open(partial, "w", encoding="utf-8") as out:
+            out.write("\n".join(lines) + "\n")
+        os.replace(partial, path)
+    except OSError as error:
+        # A full disk: no piece of the sketch stays, and the message names it.
+        if os.path.exists(partial):
+            os.remove(partial)
+        raise OSError(error.errno, "%s cannot be written: %s" % (path, error.strerror)) from None
 
 
 def driver(sketch_name, body_file, level, value_given, value_text, node_numbers,

@@ -15,9 +15,9 @@
 
 namespace qvb::convert {
 
-FilePtr &shellStream() {
-  static FilePtr stream;
-  return stream;
+std::unique_ptr<platform::OutputFile> &shellStream() {
+  static std::unique_ptr<platform::OutputFile> file;
+  return file;
 }
 
 namespace {
@@ -150,8 +150,8 @@ class SwitchReader {
 
   bool shellFile() {
     return argument("Please specify a shell file name", [&](const std::string &name) {
-      FilePtr file(platform::openStream(name.c_str(), "w"));
-      if (!file) {
+      auto file = std::make_unique<platform::OutputFile>();
+      if (!file->open(name)) {
         printError("Please specify a shell file name");
         return false;
       }
@@ -162,12 +162,15 @@ class SwitchReader {
 
   bool dumpFile() {
     return argument("Please specify dumpfile or - for STDOUT", [&](const std::string &name) {
-      FilePtr file(name == "-" ? stdout : platform::openStream(name.c_str(), "w"));
-      if (!file) {
-        printError("Unable to open Dump file");
-        return false;
+      std::unique_ptr<platform::OutputFile> file;
+      if (name != "-") {
+        file = std::make_unique<platform::OutputFile>();
+        if (!file->open(name)) {
+          printError("Unable to open Dump file");
+          return false;
+        }
       }
-      line_.dumpStream = std::move(file);
+      line_.dumpFile = std::move(file);
       line_.dump = true;
       line_.exitAfterShell = false;
       return true;

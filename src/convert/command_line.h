@@ -2,6 +2,7 @@
 // options that live for one call only.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,14 +18,14 @@ struct CommandLine {
   bool optimize = false;                    // -O
   std::string optimizedFile;
   bool dump = false;                        // -d
-  FilePtr dumpStream;
+  std::unique_ptr<platform::OutputFile> dumpFile;  // null for standard output
   int dumpBlock = 0;                       // -b
   bool outputGiven = false;                // -o
   bool exitAfterShell = true;             // cleared by -o and -d
 };
 
 // The shell file opened by -s: process-wide until it has been written.
-FilePtr &shellStream();
+std::unique_ptr<platform::OutputFile> &shellStream();
 
 // Reads every switch from tokens[first] on; the list grows when a selection
 // file is read. Prints the failing switch's message and returns false on

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "convert/matrix_plan.h"
+#include "platform/output_file.h"
 #include "qvb/qvb_export.h"
 
 namespace qvb::convert {
@@ -38,7 +39,7 @@ struct ConversionContext {
   QVB_Handle body = nullptr;
   std::string outputBase;
   std::string nameArgument;
-  FilePtr output;
+  platform::OutputFile output;  // the MTX file
   // Empty means "not given": the default is filled in just before use.
   std::string massLabel, lengthLabel, timeLabel, forceLabel;
   bool skipInvariants59 = false;  // -F

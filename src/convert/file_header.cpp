@@ -38,7 +38,7 @@ void writeFileHeader(ConversionContext &context) {
   char comment1[1024] = "", comment2[1024] = "", comment3[1024] = "";
   QVB_Header(context.body, title, text2, text3, fileType, comment1, comment2, comment3);
 
-  std::FILE *out = context.output.get();
+  std::FILE *out = context.output.stream();
   std::fprintf(out, "ORVIKMAT2 %s  ", title);
   for (const std::string *label : {&context.massLabel, &context.lengthLabel, &context.timeLabel,
                                    &context.forceLabel})

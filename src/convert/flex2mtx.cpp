@@ -40,6 +40,14 @@ namespace {
 // The MTX file name is formed in a buffer of this size.
 constexpr size_t kFileNameBuffer = 1000;
 
+// Every output's writes counted: a file that was not written whole is
+// reported with its name and the system's reason, and is not left behind.
+bool closeOutput(platform::OutputFile &file) {
+  if (file.close()) return true;
+  printError("%s", file.error().c_str());
+  return false;
+}
+
 bool setConversionUnits(ConversionContext &context) {
   // Normalised in place in 16-byte fields, as the label table expects.
   char labels[4][kUnitLabelSize] = {};
@@ -66,8 +74,7 @@ bool openOutput(ConversionContext &context, const CommandLine &line) {
     context.outputBase = context.nameArgument.substr(0, dot);
   }
   const std::string file = context.outputBase + ".mtx";
-  if (file.size() < kFileNameBuffer) context.output.reset(platform::openStream(file.c_str(), "w"));
-  if (!context.output) {
+  if (file.size() >= kFileNameBuffer || !context.output.open(file)) {
     printError("Unable to open %s.  Consider using -o ", file.c_str());
     return false;
   }
@@ -105,7 +112,7 @@ bool drive(int argc, char **argv, ConversionContext &context) {
   if (runState().quiet || context.skipInvariants59 || context.rigidOnly) runState().progress = false;
 
   if (shellStream()) {
-    const bool written = writeShellFile(context.body, shellStream().get());
+    const bool written = writeShellFile(context.body, shellStream()->stream()) && closeOutput(*shellStream());
     shellStream().reset();
     if (!written) return false;
     if (line.exitAfterShell) terminateAndExit(1);
@@ -123,9 +130,12 @@ bool drive(int argc, char **argv, ConversionContext &context) {
     sortUnique(*list);
   if (!selectNodes(line, context) || !selectModes(line, context)) return false;
 
-  if (line.dump && line.dumpStream) {
-    writeDump(context.body, line.dumpBlock, line.dumpStream.get());
-    line.dumpStream.reset();
+  if (line.dump) {
+    // The command ends with 1 either way; a dump that was not written whole
+    // says so, and leaves no piece of itself.
+    writeDump(context.body, line.dumpBlock, line.dumpFile ? line.dumpFile->stream() : stdout);
+    if (line.dumpFile) closeOutput(*line.dumpFile);
+    line.dumpFile.reset();
     terminateAndExit(1);
   }
   return setConversionUnits(context) && openOutput(context, line);
@@ -139,7 +149,7 @@ bool writeMatrices(ConversionContext &context) {
   }
   QVB_RigidBodyForcesOnPrincipalAxes(context.body);
   QVB_DampingOnPrincipalAxes(context.body);
-  MtxWriter mtx(context.output.get(), context.doublePrecision);
+  MtxWriter mtx(context.output.stream(), context.doublePrecision);
   mtx.setThreads(context.threads);
   using Writer = bool (*)(ConversionContext &, MtxWriter &);
   static const Writer kWriteOrder[] = {
@@ -148,9 +158,14 @@ bool writeMatrices(ConversionContext &context) {
       writeInvariant7,    writeInvariant8,    writeGeneralizedStiffness, writeModeShapes,
       writePreload,       writeModalLoads,    writeGeneralizedDamping, writeEdges,
       writeRotorDynamics};
-  for (Writer write : kWriteOrder)
-    if (!write(context, mtx)) return false;
-  return std::fclose(context.output.release()) == 0;
+  for (Writer write : kWriteOrder) {
+    const bool written = write(context, mtx);
+    // A failed write (a full disk) is reported by closing; there is no use
+    // computing the rest.
+    if (std::ferror(context.output.stream())) break;
+    if (!written) return false;
+  }
+  return closeOutput(context.output);
 }
 
 }  // namespace

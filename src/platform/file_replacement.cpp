@@ -39,8 +39,10 @@ bool FileReplacement::fail(const std::string &what) {
   return false;
 }
 
-bool FileReplacement::begin(const std::string &path, double lockWaitSeconds) {
+bool FileReplacement::begin(const std::string &path, double lockWaitSeconds, Race race, Sync sync) {
   abandon();
+  race_ = race;
+  sync_ = sync;
   existing_ = lostRace_ = false;
   error_.clear();
   if (const int code = followLinks(path, &target_)) return fail("cannot be written", code);
@@ -65,10 +67,11 @@ bool FileReplacement::begin(const std::string &path, double lockWaitSeconds) {
 
 bool FileReplacement::commit() {
   if (descriptor_ < 0) return fail("cannot be written: nothing was begun");
-  int code = syncFile(descriptor_);
+  int code = sync_ == Sync::kToDisk ? syncFile(descriptor_) : 0;
   if (code == 0 && existing_) code = setAccess(descriptor_, previous_);
   if (code != 0) return fail("cannot be written", code);
-  if (temporary_.empty() && !existing_) {
+  const bool createOnly = !existing_ && race_ == Race::kStartAgain;
+  if (temporary_.empty() && createOnly) {
     // A new file straight from the anonymous one, only if still none is there.
     code = linkAnonymousFile(descriptor_, target_.c_str());
     if (code == EEXIST) lostRace_ = true;
@@ -88,7 +91,7 @@ bool FileReplacement::commit() {
   const int descriptor = descriptor_;
   descriptor_ = -1;
   if ((code = closeFile(descriptor)) != 0) return fail("cannot be written", code);
-  if (existing_) {
+  if (!createOnly) {
     if ((code = renameFile(temporary_.c_str(), target_.c_str())) != 0) return fail("cannot be replaced", code);
   } else {
     code = linkFile(temporary_.c_str(), target_.c_str());
@@ -101,7 +104,7 @@ bool FileReplacement::commit() {
 }
 
 bool FileReplacement::syncFolderAfterRename() {
-  const int code = syncFolder(folder_.c_str());
+  const int code = sync_ == Sync::kToDisk ? syncFolder(folder_.c_str()) : 0;
   abandon();  // the lock: the new file is in place
   if (code != 0)
     return fail("was written, but its folder cannot be synced, so the change may not survive a power loss", code);

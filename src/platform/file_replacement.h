@@ -37,9 +37,19 @@ class FileReplacement {
   FileReplacement(const FileReplacement &) = delete;
   FileReplacement &operator=(const FileReplacement &) = delete;
 
+  // What commit() does when the file did not exist at begin() and another
+  // writer has created it since: report a lost race (for content built on
+  // the old file), or replace that file (for content that is new as a whole).
+  enum class Race { kStartAgain, kLastWins };
+  // Whether commit() waits until the new file and the rename are on the
+  // disk: for stores; outputs that can be made again may skip it and stay
+  // as fast as the file cache (a power loss can then cut them short).
+  enum class Sync { kToDisk, kNone };
+
   // Starts replacing `path`, waiting up to `lockWaitSeconds` while other
   // writers of the file finish. False with error() set.
-  bool begin(const std::string &path, double lockWaitSeconds);
+  bool begin(const std::string &path, double lockWaitSeconds, Race race = Race::kStartAgain,
+             Sync sync = Sync::kToDisk);
   // The file being replaced (a link's target). While replacesExisting(), its
   // old content may be read until commit(), and no other writer changes it.
   const std::string &target() const { return target_; }
@@ -66,6 +76,8 @@ class FileReplacement {
 
   std::string target_, folder_, temporary_, error_;
   FileStatus previous_;
+  Race race_ = Race::kStartAgain;
+  Sync sync_ = Sync::kToDisk;
   bool existing_ = false, lostRace_ = false;
   int lock_ = -1, descriptor_ = -1;
 };

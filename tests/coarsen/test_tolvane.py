@@ -3,6 +3,8 @@ the exact format the library writes. Runs under pytest or as a plain script."""
 
 import math
 import os
+import resource
+import signal
 import sys
 import tempfile
 import unittest
@@ -115,6 +117,18 @@ class CoarseningScript(unittest.TestCase):
             with self.assertRaises(ValueError):
                 self.run_driver(value=value, listed=listed)
             self.assertFalse(os.path.exists(sketch))
+        # A full disk (a file size limit, with its signal ignored): the error
+        # names the sketch and the cause, and no piece of it is left.
+        limit = resource.getrlimit(resource.RLIMIT_FSIZE)
+        previous = signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (1000, limit[1]))
+        try:
+            with self.assertRaisesRegex(OSError, "tube.ske cannot be written: File too large"):
+                self.run_driver()
+        finally:
+            resource.setrlimit(resource.RLIMIT_FSIZE, limit)
+            signal.signal(signal.SIGXFSZ, previous)
+        self.assertEqual(os.listdir(self.folder.name), [])
 
     def test_nine_digit_face_ids_that_touch_are_read_by_column(self):
         ids = (123456789, 987654321, 1)

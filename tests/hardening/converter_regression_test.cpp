@@ -1,10 +1,14 @@
 // Converter command lines that once crashed, hung or exhausted memory, each
 // run in-process on the sample body: a line that succeeds leaves a consistent
 // matrix file, one that fails says why.
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -158,6 +162,53 @@ TEST_F(ConverterRegressionTest, HostileSelectionFilesAreRefused) {
       EXPECT_NE(printed_.find(file), std::string::npos) << printed_;
     }
   }
+}
+
+// Every output of the converter counts its writes. On a full disk (a file
+// size limit with its signal ignored) the matrix file, the shell file and
+// the dump each fail with the file's name and the system's reason, the
+// conversion gives -1 (a dump ends the process with 1, failed or not), and
+// no piece of the file is left; a previous matrix file stays as it was.
+// (The matrix file reported success, truncated, before.)
+TEST_F(ConverterRegressionTest, OutputsThatCannotBeWrittenWholeFailAndLeaveNothing) {
+  std::ofstream("panel.mtx") << "previous";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"panel.qvb"}, "panel.mtx"}, {{"panel.qvb", "-s", "panel.shell"}, "panel.shell"},
+      {{"panel.qvb", "-d", "panel.dump"}, "panel.dump"}};
+  for (const auto &[words, file] : cases) {
+    int channel[2];
+    ASSERT_EQ(pipe(channel), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      dup2(channel[1], 1);  // a pipe has no size limit
+      close(channel[0]);
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit small{64, 64};
+      setrlimit(RLIMIT_FSIZE, &small);
+      std::vector<std::string> line = words;
+      line.insert(line.begin(), "qvb2mtx");
+      std::vector<char *> argv;
+      for (std::string &w : line) argv.push_back(w.data());
+      argv.push_back(nullptr);
+      const int result = QVB_QVB2MTX(static_cast<int>(line.size()), argv.data(), body_);
+      std::fflush(stdout);
+      _exit(result == -1 ? 0 : 1);
+    }
+    close(channel[1]);
+    std::string printed;
+    char buffer[4096];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<size_t>(n));
+    close(channel[0]);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (file == "panel.dump" ? 1 : 0)) << file << " " << status;
+    EXPECT_NE(printed.find(file + " cannot be written: " + std::strerror(EFBIG)), std::string::npos) << printed;
+    if (file != "panel.mtx") {
+      EXPECT_FALSE(std::filesystem::exists(file)) << file;
+    }
+  }
+  EXPECT_EQ(hardening::fileBytes("panel.mtx"), (std::vector<unsigned char>{'p', 'r', 'e', 'v', 'i', 'o', 'u', 's'}));
+  EXPECT_EQ(folderEntries("."), (std::vector<std::string>{"panel.mtx"}));
 }
 
 // A small body that declares far more modes than its nodes can carry fails

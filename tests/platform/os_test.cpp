@@ -1,10 +1,14 @@
 // The OS layer: file status, writing files and the kept loader failure text.
 #include "platform/os.h"
+#include "platform/output_file.h"
+#include "support/fake_os.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -72,6 +76,37 @@ TEST(FileWriting, LocksWaitAndLinksAreFollowed) {
   ASSERT_EQ(platform::followLinks(temp.file("absolute"), &target), 0);
   EXPECT_EQ(std::filesystem::canonical(target), std::filesystem::canonical(path));
   EXPECT_EQ(platform::followLinks(temp.file("loop"), &target), ELOOP);
+}
+
+// Every write of an output counts: the disk filling up at any byte makes
+// closing fail, naming the file and the system's reason, and the previous
+// file stays whole, with nothing else left beside it.
+TEST(FileWriting, AnOutputThatCannotBeWrittenWholeFailsAndKeepsThePreviousFile) {
+  qvbtest::TempDir temp;
+  const std::string path = temp.file("out.mtx");
+  std::ofstream(path) << "previous";
+  const auto contents = [&] {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  for (int64_t room : {-1, 0, 100, 70000}) {
+    SCOPED_TRACE(room);
+    qvbtest::FakeOs os;
+    os.failFileOperations(-1, EIO, room);
+    platform::OutputFile out;
+    ASSERT_TRUE(out.open(path)) << out.error();
+    for (int i = 0; i < 20000; ++i) std::fprintf(out.stream(), "%d\n", i);  // 108,890 bytes
+    if (room < 0) {
+      EXPECT_TRUE(out.close()) << out.error();
+      EXPECT_EQ(contents().size(), 108890u);
+      std::ofstream(path) << "previous";
+      continue;
+    }
+    EXPECT_FALSE(out.close());
+    EXPECT_EQ(out.error(), path + " cannot be written: " + std::strerror(ENOSPC));
+    EXPECT_EQ(contents(), "previous");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 1);
+  }
 }
 
 TEST(LibraryErrors, TheLastFailureIsKeptUntilTheNextLoaderOperation) {
