@@ -71,19 +71,10 @@ bool FileReplacement::commit() {
   if (code == 0 && existing_) code = setAccess(descriptor_, previous_);
   if (code != 0) return fail("cannot be written", code);
   const bool createOnly = !existing_ && race_ == Race::kStartAgain;
-  if (temporary_.empty() && createOnly) {
-    // A new file straight from the anonymous one, only if still none is there.
-    code = linkAnonymousFile(descriptor_, target_.c_str());
-    if (code == EEXIST) lostRace_ = true;
-    if (code != 0) return fail("cannot be written", code);
-    const int descriptor = descriptor_;
-    descriptor_ = -1;
-    if ((code = closeFile(descriptor)) != 0) return fail("was written, but closing it failed", code);
-    return syncFolderAfterRename();
-  }
   if (temporary_.empty()) {
-    // Renaming needs a name; a writer dying from here to the rename leaves
-    // it for the next writer to remove.
+    // Renaming needs a name, and closing (which may still fail) comes before
+    // the file is put in place; a writer dying from here to the rename
+    // leaves it for the next writer to remove.
     const std::string name = temporaryName(target_);
     if ((code = linkAnonymousFile(descriptor_, name.c_str())) != 0) return fail("cannot be written", code);
     temporary_ = name;
