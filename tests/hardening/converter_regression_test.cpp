@@ -118,13 +118,8 @@ void limitThisChild() {
 
 // Runs a conversion in a limited child; true when it returned -1 by itself.
 bool failsCleanlyInLimitedChild(const std::function<int()> &run) {
-  const pid_t child = fork();
-  if (child == 0) {
-    limitThisChild();
-    _exit(run() == -1 ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
+  int status = -1;
+  printedByChild([&] { return limitThisChild(), run() == -1 ? 0 : 1; }, &status);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -176,31 +171,19 @@ TEST_F(ConverterRegressionTest, OutputsThatCannotBeWrittenWholeFailAndLeaveNothi
       {{"panel.qvb"}, "panel.mtx"}, {{"panel.qvb", "-s", "panel.shell"}, "panel.shell"},
       {{"panel.qvb", "-d", "panel.dump"}, "panel.dump"}};
   for (const auto &[words, file] : cases) {
-    int channel[2];
-    ASSERT_EQ(pipe(channel), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-      dup2(channel[1], 1);  // a pipe has no size limit
-      close(channel[0]);
-      signal(SIGXFSZ, SIG_IGN);
-      const rlimit small{64, 64};
-      setrlimit(RLIMIT_FSIZE, &small);
-      std::vector<std::string> line = words;
-      line.insert(line.begin(), "qvb2mtx");
-      std::vector<char *> argv;
-      for (std::string &w : line) argv.push_back(w.data());
-      argv.push_back(nullptr);
-      const int result = QVB_QVB2MTX(static_cast<int>(line.size()), argv.data(), body_);
-      std::fflush(stdout);
-      _exit(result == -1 ? 0 : 1);
-    }
-    close(channel[1]);
-    std::string printed;
-    char buffer[4096];
-    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<size_t>(n));
-    close(channel[0]);
     int status = -1;
-    waitpid(child, &status, 0);
+    const std::string printed = printedByChild(
+        [&, &words = words] {
+          signal(SIGXFSZ, SIG_IGN);
+          const rlimit small{64, 64};
+          setrlimit(RLIMIT_FSIZE, &small);
+          std::vector<std::string> line = words;
+          line.insert(line.begin(), "qvb2mtx");
+          std::vector<char *> argv;
+          for (std::string &w : line) argv.push_back(w.data());
+          return QVB_QVB2MTX(static_cast<int>(line.size()), argv.data(), body_) == -1 ? 0 : 1;
+        },
+        &status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (file == "panel.dump" ? 1 : 0)) << file << " " << status;
     EXPECT_NE(printed.find(file + " cannot be written: " + std::strerror(EFBIG)), std::string::npos) << printed;
     if (file != "panel.mtx") {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ bool anErrorMentions(const std::vector<std::string> &pieces);
 std::string describeMessages();
 
 std::vector<unsigned char> fileBytes(const std::string &path);
+// Runs work() in a child process whose standard output is a pipe (which no
+// file size limit stops) and returns what it printed; *status is the
+// child's wait status, its exit code being work()'s result.
+std::string printedByChild(const std::function<int()> &work, int *status);
 // Names of the entries of a folder, sorted.
 std::vector<std::string> folderEntries(const std::string &folder);
 

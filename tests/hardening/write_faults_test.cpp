@@ -348,34 +348,21 @@ class FileSizeLimitTest : public WriteFaultTest, public testing::WithParamInterf
   // database at the first page its journal saves. Returns the child's wait status; the messages it
   // reported arrive in `reported`.
   int writeInLimitedChild(const std::string &target, std::string *reported) {
-    int channel[2];
-    if (pipe(channel) != 0) return -1;
-    const pid_t child = fork();
-    if (child == 0) {
-      close(channel[0]);
-      static int out;
-      out = channel[1];
-      QVB_SetMsgHandler([](const char *text, int severity) {
-        const std::string line = std::to_string(severity) + " " + text + "\n";
-        if (write(out, line.data(), line.size()) < 0) _exit(3);
-      });
-      const rlimit none{0, 0}, small{GetParam().limit, GetParam().limit};
-      setrlimit(RLIMIT_CORE, &none);
-      if (GetParam().hit == LimitHit::kWriteFails) signal(SIGXFSZ, SIG_IGN);
-      QVB_Handle body = qvbsample::buildSampleBody();
-      if (body == nullptr) _exit(4);
-      QVB_SetHeader(body, "changed", "grown", "TRANSLATOR", "", "", "");
-      for (int n = 0; n < 3000; ++n) QVB_SetNodeCoordinates(body, 1000 + n, n, 2.0 * n, 3.0 * n);
-      setrlimit(RLIMIT_FSIZE, &small);
-      _exit(QVB_write_QVB(body, target.c_str()) == 0 ? 0 : 5);
-    }
-    close(channel[1]);
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(channel[0], buffer, sizeof buffer)) > 0) reported->append(buffer, static_cast<size_t>(n));
-    close(channel[0]);
     int status = -1;
-    waitpid(child, &status, 0);
+    *reported = printedByChild(
+        [&] {
+          QVB_SetMsgHandler([](const char *text, int severity) { std::printf("%d %s\n", severity, text); });
+          const rlimit none{0, 0}, small{GetParam().limit, GetParam().limit};
+          setrlimit(RLIMIT_CORE, &none);
+          if (GetParam().hit == LimitHit::kWriteFails) signal(SIGXFSZ, SIG_IGN);
+          QVB_Handle body = qvbsample::buildSampleBody();
+          if (body == nullptr) return 4;
+          QVB_SetHeader(body, "changed", "grown", "TRANSLATOR", "", "", "");
+          for (int n = 0; n < 3000; ++n) QVB_SetNodeCoordinates(body, 1000 + n, n, 2.0 * n, 3.0 * n);
+          setrlimit(RLIMIT_FSIZE, &small);
+          return QVB_write_QVB(body, target.c_str()) == 0 ? 0 : 5;
+        },
+        &status);
     return status;
   }
 };

