@@ -37,6 +37,12 @@ void productUpdate(int rows, int aCols, int bCols, double alpha, const double *a
                    double *c) {
   if (rows == 0) return;
 #ifdef QVB_HAVE_BLAS
+  // The serial OpenBLAS takes its work buffers from one pool without a
+  // lock: two products at once may be handed the same buffer and spoil
+  // each other's sums (seen as invariants that differed between runs on
+  // two threads). The products take turns; the packing runs in parallel.
+  static std::mutex blasTurn;
+  std::lock_guard<std::mutex> turn(blasTurn);
   const double one = 1.0;
   if (a == b)
     dsyrk_("U", "T", &aCols, &rows, &alpha, a, &rows, &one, c, &aCols, 1, 1);

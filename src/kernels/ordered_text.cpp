@@ -9,7 +9,9 @@
 namespace qvb::kernels {
 
 OrderedText::OrderedText(std::FILE *out, int perLine, int width, int precision, size_t pending)
-    : out_(out), perLine_(perLine), width_(width), precision_(precision), pending_(std::max<size_t>(pending, 1)) {}
+    : out_(out), perLine_(perLine), width_(width), precision_(precision), pending_(std::max<size_t>(pending, 1)) {
+  spare_.reserve(pending_ + 2);
+}
 
 void OrderedText::add(std::vector<double> &&values) {
   Block block;
@@ -38,7 +40,7 @@ void OrderedText::enqueue(Block &&block) {
   Block oldest = std::move(queue_.front());
   queue_.pop_front();
   hold.unlock();
-  process(oldest, producerText_);
+  process(oldest);
 }
 
 void OrderedText::close() {
@@ -48,7 +50,6 @@ void OrderedText::close() {
 }
 
 void OrderedText::work() {
-  std::vector<char> text;
   for (;;) {
     Block block;
     {
@@ -58,7 +59,7 @@ void OrderedText::work() {
       block = std::move(queue_.front());
       queue_.pop_front();
     }
-    process(block, text);
+    process(block);
   }
 }
 
@@ -77,38 +78,64 @@ void OrderedText::run(unsigned threads, const std::function<void(OrderedText &)>
   });
 }
 
-void OrderedText::process(Block &block, std::vector<char> &text) {
+void OrderedText::process(Block &block) {
+  Text text;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!spare_.empty()) {
+      text.bytes = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
   // Room per value: the padded text (at most 26 characters unpadded for
   // precisions up to 17) and a line end.
   const size_t perValue = static_cast<size_t>(std::max(width_, 32)) + 1;
-  size_t size = 0;
   std::exception_ptr failure;
   try {
-    if (text.size() < block.count * perValue) text.resize(block.count * perValue);
+    if (text.bytes.size() < block.count * perValue) text.bytes.resize(block.count * perValue);
     const size_t line = perLine_ > 0 ? static_cast<size_t>(perLine_) : 0;
-    char *at = text.data();
+    char *at = text.bytes.data();
     for (size_t i = 0; i < block.count; ++i) {
       at += formatScientific(at, block.values[i], width_, precision_);
       if (line > 0 && (block.first + i + 1) % line == 0) *at++ = '\n';
     }
-    size = static_cast<size_t>(at - text.data());
+    text.size = static_cast<size_t>(at - text.bytes.data());
   } catch (...) {
     failure = std::current_exception();
+    text.failed = true;  // still takes its turn, so no later block waits forever
   }
   block.owned = std::vector<double>();  // formatted: its values are no longer needed
   std::unique_lock<std::mutex> hold(lock_);
-  changed_.wait(hold, [&] { return blocksWritten_ == block.sequence; });
-  // The turn is ours until blocksWritten_ moves on, so the write runs
-  // unlocked while the others take and format the next blocks.
-  hold.unlock();
-  const bool written = !failure && (size == 0 || std::fwrite(text.data(), 1, size, out_) == size);
-  hold.lock();
-  ok_ = ok_ && written;
-  // The turn passes on even after a failure, so no later block waits forever.
-  ++blocksWritten_;
-  changed_.notify_all();
+  ready_.emplace(block.sequence, std::move(text));
+  settle(hold);
   hold.unlock();
   if (failure) std::rethrow_exception(failure);
+}
+
+void OrderedText::settle(std::unique_lock<std::mutex> &hold) {
+  for (;;) {
+    if (!writing_ && !ready_.empty() && ready_.begin()->first == blocksWritten_) {
+      writing_ = true;
+      while (!ready_.empty() && ready_.begin()->first == blocksWritten_) {
+        Text text = std::move(ready_.begin()->second);
+        ready_.erase(ready_.begin());
+        // The turn is ours until blocksWritten_ moves on, so the write runs
+        // unlocked while the others format the next blocks.
+        hold.unlock();
+        const bool written =
+            !text.failed && (text.size == 0 || std::fwrite(text.bytes.data(), 1, text.size, out_) == text.size);
+        hold.lock();
+        ok_ = ok_ && written;
+        ++blocksWritten_;
+        if (spare_.size() < spare_.capacity()) spare_.push_back(std::move(text.bytes));  // cannot throw
+        changed_.notify_all();
+      }
+      writing_ = false;
+      changed_.notify_all();
+    }
+    if (ready_.size() <= pending_) return;
+    changed_.wait(hold);
+  }
 }
 
 bool writeRealLinesOnThreads(std::FILE *out, const double *values, size_t count, int perLine, int width,

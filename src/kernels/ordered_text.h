@@ -1,9 +1,13 @@
 // Matrix text formatted on several threads and written in order. Blocks of
 // values go in at one end (from one producer, in file order); any number
-// of workers take the next block, format it into their own buffer, wait
-// until every earlier block has been written and write theirs. The bytes
-// are those writeRealLines writes for the blocks' values in a row, for any
-// number of workers, since only the formatting runs out of order.
+// of workers take the next block and format it into a buffer of their own.
+// A formatted block whose turn has come is written by the thread that
+// finds it so, together with any later ones already formatted, while the
+// other threads go on formatting: the writes (the kernel's copy into the
+// file cache, which no two threads can do at once on one file) overlap
+// the formatting instead of waiting for it. The bytes are those
+// writeRealLines writes for the blocks' values in a row, for any number
+// of workers, since only the formatting runs out of order.
 #pragma once
 
 #include <condition_variable>
@@ -11,6 +15,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -19,7 +24,8 @@ namespace qvb::kernels {
 class OrderedText {
  public:
   // "%*.*E" values with a line end after every perLine of them, counted
-  // over all blocks; at most pending blocks wait to be formatted.
+  // over all blocks; at most pending blocks wait to be formatted, and about
+  // as many formatted ones to be written.
   OrderedText(std::FILE *out, int perLine, int width, int precision, size_t pending);
   OrderedText(const OrderedText &) = delete;
   OrderedText &operator=(const OrderedText &) = delete;
@@ -51,8 +57,18 @@ class OrderedText {
   void close();
   // Formats and writes blocks until the queue is closed and empty.
   void work();
-  // Formats and writes one block taken from the queue.
-  void process(Block &block, std::vector<char> &text);
+  // Formats one block taken from the queue and hands it to settle().
+  void process(Block &block);
+  // With the lock held, after a block was formatted: writes the blocks
+  // whose turn has come unless another thread is writing, then waits while
+  // too many formatted blocks wait for an earlier one.
+  void settle(std::unique_lock<std::mutex> &hold);
+
+  struct Text {
+    std::vector<char> bytes;
+    size_t size = 0;
+    bool failed = false;  // formatting threw: nothing to write
+  };
 
   std::FILE *out_;
   int perLine_, width_, precision_;
@@ -64,8 +80,10 @@ class OrderedText {
   size_t valuesAdded_ = 0;
   size_t blocksAdded_ = 0;
   size_t blocksWritten_ = 0;
+  std::map<size_t, Text> ready_;  // formatted, by position in the file
+  bool writing_ = false;          // a thread is writing ready blocks
+  std::vector<std::vector<char>> spare_;  // buffers to reuse (fresh pages cost more than the text)
   bool ok_ = true;
-  std::vector<char> producerText_;
 };
 
 // writeRealLines's bytes with the formatting shared by threads (the caller
