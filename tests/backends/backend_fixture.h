@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "qvb/qvb_interface.h"
+#include "support/full_body.h"
 
 namespace qvbtest {
 
@@ -16,11 +17,11 @@ const s_FLEX_INTERFACE &flex();
 std::vector<std::string> &messages();
 bool anyMessageContains(const std::string &text);
 
-// A body with every block: 4 nodes (IDs 10..13) forming two triangles, 3
-// modes (numbers 1, 2, 7), and every optional block set, in the units given
-// (lengths scaled by `length`, masses by `mass`, so that the same physical
-// body can be built in two unit systems).
-QVB_Handle buildFullBody(const char *massUnit, const char *lengthUnit, double mass, double length);
+// The shared full body (support/full_body.h) built through the plug-in's
+// table, in the units given.
+inline QVB_Handle buildFullBody(const char *massUnit, const char *lengthUnit, double mass, double length) {
+  return buildFullBody(flex(), {massUnit, lengthUnit, mass, length});
+}
 
 // Dump of one block through QVB_Contents.
 std::string contents(QVB_Handle body, int block);

@@ -15,7 +15,7 @@
 
 #include "qvb.h"
 #include "support/fuzz_files.h"
-#include "support/sample_body.h"
+#include "support/library_table.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   // Eight modes numbered 1..8: with gaps in the numbering, or fewer than six
   // modes, every run reads outside an array (known faults listed in
   // docs/reliability.md), which would hide everything else.
-  g_body = qvbsample::buildSampleBody({1, 2, 3, 4, 5, 6, 7, 8});
+  g_body = qvbtest::buildLibraryBody({1, 2, 3, 4, 5, 6, 7, 8});
   if (g_body == nullptr) std::abort();
   return 0;
 }

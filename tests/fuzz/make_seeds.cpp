@@ -9,7 +9,7 @@
 #include "block_codec.h"
 #include "body_file.h"
 #include "qvb.h"
-#include "support/sample_body.h"
+#include "support/library_table.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ int main(int argc, char **argv) {
   }
   const std::string corpus = argv[1], scratch = argv[2];
   setenv("TRX_USER_PLUGIN_DIR", QVB_FUZZ_PLUGIN_DIR, 1);
-  QVB_Handle body = qvbsample::buildSampleBody();
+  QVB_Handle body = qvbtest::buildLibraryBody();
   const std::string file = scratch + "/seed.qvb", database = scratch + "/seed.master";
   if (body == nullptr || !QVB_write_QVB(body, file.c_str()) || !QVB_write_QVB(body, (database + "::panel").c_str())) {
     std::fprintf(stderr, "could not write the seed body\n");

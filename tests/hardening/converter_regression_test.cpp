@@ -1,5 +1,5 @@
 // Converter command lines that once crashed, hung or exhausted memory, each
-// run in-process on the sample body: a line that succeeds leaves a consistent
+// run in-process on the full test body: a line that succeeds leaves a consistent
 // matrix file, one that fails says why.
 #include <signal.h>
 #include <sys/resource.h>
@@ -17,7 +17,7 @@
 
 #include "hardening_fixture.h"
 #include "mtx_reader.h"
-#include "support/sample_body.h"
+#include "support/library_table.h"
 
 namespace hardening {
 namespace {
@@ -27,7 +27,7 @@ class ConverterRegressionTest : public HardeningTest {
   void SetUp() override {
     here_ = std::filesystem::current_path();
     std::filesystem::current_path(temp_.path());
-    body_ = qvbsample::buildSampleBody({1, 2, 3, 4, 5, 6, 7, 8});
+    body_ = qvbtest::buildLibraryBody({1, 2, 3, 4, 5, 6, 7, 8});
     ASSERT_NE(body_, nullptr) << describeMessages();
   }
   void TearDown() override {
@@ -224,14 +224,14 @@ TEST_F(ConverterRegressionTest, ABodyDeclaringMoreModesThanItsNodesCarryIsRefuse
 // modes, are ordinary; converting them must not read outside any array.
 TEST_F(ConverterRegressionTest, BodiesWithGapsInTheModeNumbersConvert) {
   QVB_Destroy(body_);
-  body_ = qvbsample::buildSampleBody({7, 8, 9, 10, 11, 12, 13});
+  body_ = qvbtest::buildLibraryBody({7, 8, 9, 10, 11, 12, 13});
   EXPECT_EQ(convert({"panel.qvb"}), 0) << printed_;
   EXPECT_EQ(convertedModes(), (std::vector<int>{7, 8, 9, 10, 11, 12, 13}));
 }
 
 TEST_F(ConverterRegressionTest, BodiesWithFewerThanSixModesConvert) {
   QVB_Destroy(body_);
-  body_ = qvbsample::buildSampleBody({1, 2, 3});
+  body_ = qvbtest::buildLibraryBody({1, 2, 3});
   EXPECT_EQ(convert({"panel.qvb"}), 0) << printed_;
   EXPECT_EQ(convertedModes(), (std::vector<int>{1, 2, 3}));
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "hardening_fixture.h"
-#include "support/sample_body.h"
+#include "support/library_table.h"
 
 namespace hardening {
 namespace {
@@ -47,7 +47,7 @@ int takeAndFreeEveryArray(QVB_Handle h) {
 
 TEST_F(HandedOutMemoryTest, ArraysFromEitherBackendGoBackThroughFreeMemory) {
   const std::string file = temp_.file("part.qvb"), database = temp_.file("store.master");
-  QVB_Handle made = qvbsample::buildSampleBody();
+  QVB_Handle made = qvbtest::buildLibraryBody();
   ASSERT_NE(made, nullptr) << describeMessages();
   // A rotor matrix too: the front returns every array through the file
   // store, so a store that also freed its database arrays itself freed twice.
@@ -55,7 +55,7 @@ TEST_F(HandedOutMemoryTest, ArraysFromEitherBackendGoBackThroughFreeMemory) {
   ASSERT_NE(QVB_write_QVB(made, file.c_str()), 0) << describeMessages();
   ASSERT_NE(QVB_write_QVB(made, (database + "::panel").c_str()), 0) << describeMessages();
   const int fromMade = takeAndFreeEveryArray(made);
-  EXPECT_GE(fromMade, 8) << "the sample body has interface nodes, loads and invariants";
+  EXPECT_GE(fromMade, 8) << "the full body has interface nodes, loads and invariants";
   QVB_Destroy(made);
 
   for (const std::string &spec : {file + "::1", database + "::panel"}) {
@@ -71,7 +71,7 @@ TEST_F(HandedOutMemoryTest, ArraysFromEitherBackendGoBackThroughFreeMemory) {
 // binds both backends afresh and must not leave anything behind.
 TEST_F(HandedOutMemoryTest, RepeatedBindReadAndTerminateLeavesNothingBehind) {
   const std::string file = temp_.file("part.qvb");
-  QVB_Handle made = qvbsample::buildSampleBody();
+  QVB_Handle made = qvbtest::buildLibraryBody();
   ASSERT_NE(made, nullptr);
   ASSERT_NE(QVB_write_QVB(made, file.c_str()), 0);
   QVB_Terminate();

@@ -27,7 +27,7 @@
 #include "hardening_fixture.h"
 #include "support/fake_os.h"
 #include "support/faulty_sqlite_vfs.h"
-#include "support/sample_body.h"
+#include "support/library_table.h"
 
 namespace hardening {
 namespace {
@@ -36,11 +36,11 @@ using qvb::body::EncodedBlocks;
 
 class WriteFaultTest : public HardeningTest {
  protected:
-  // A body file and a database holding the sample body, written through the
+  // A body file and a database holding the full test body, written through the
   // public interface, and their contents as the tests expect to find them
   // after every failed write.
   void SetUp() override {
-    QVB_Handle body = qvbsample::buildSampleBody();
+    QVB_Handle body = qvbtest::buildLibraryBody();
     ASSERT_NE(body, nullptr) << describeMessages();
     ASSERT_NE(QVB_write_QVB(body, file_.c_str()), 0) << describeMessages();
     ASSERT_NE(QVB_write_QVB(body, (database_ + "::panel").c_str()), 0) << describeMessages();
@@ -177,7 +177,7 @@ TEST_F(WriteFaultTest, ABodyFileWriteThatFailsAtAnyStepKeepsThePreviousFile) {
 TEST_F(WriteFaultTest, ConcurrentWritersOfOneBodyFileAllLand) {
   constexpr int kWriters = 4, kRounds = 5;
   // Bodies of some size, so that the writes overlap.
-  QVB_Handle grown = qvbsample::buildSampleBody();
+  QVB_Handle grown = qvbtest::buildLibraryBody();
   ASSERT_NE(grown, nullptr);
   for (int n = 0; n < 20000; ++n) QVB_SetNodeCoordinates(grown, 1000 + n, n, 2.0 * n, 3.0 * n);
   for (int k = 1; k <= kWriters; ++k)
@@ -236,7 +236,7 @@ TEST_F(WriteFaultTest, LinksPermissionsAndOwnersAreKept) {
   }
   fs::create_symlink("elsewhere/real.qvb", link);
   fs::create_symlink("elsewhere/new.qvb", temp_.file("dangling.qvb"));
-  QVB_Handle body = qvbsample::buildSampleBody();
+  QVB_Handle body = qvbtest::buildLibraryBody();
   ASSERT_NE(body, nullptr);
   QVB_SetHeader(body, "through the link", "", "TRANSLATOR", "", "", "");
   EXPECT_NE(QVB_write_QVB(body, (link + "::2").c_str()), 0) << describeMessages();
@@ -355,7 +355,7 @@ class FileSizeLimitTest : public WriteFaultTest, public testing::WithParamInterf
           const rlimit none{0, 0}, small{GetParam().limit, GetParam().limit};
           setrlimit(RLIMIT_CORE, &none);
           if (GetParam().hit == LimitHit::kWriteFails) signal(SIGXFSZ, SIG_IGN);
-          QVB_Handle body = qvbsample::buildSampleBody();
+          QVB_Handle body = qvbtest::buildLibraryBody();
           if (body == nullptr) return 4;
           QVB_SetHeader(body, "changed", "grown", "TRANSLATOR", "", "", "");
           for (int n = 0; n < 3000; ++n) QVB_SetNodeCoordinates(body, 1000 + n, n, 2.0 * n, 3.0 * n);
@@ -388,7 +388,7 @@ TEST_P(FileSizeLimitTest, TheStoreKeepsItsContentAndTheNextWriteWorks) {
   }
 
   // After the failure the store takes a write as usual.
-  QVB_Handle body = qvbsample::buildSampleBody();
+  QVB_Handle body = qvbtest::buildLibraryBody();
   ASSERT_NE(body, nullptr);
   QVB_SetHeader(body, "rewritten", "", "TRANSLATOR", "", "", "");
   EXPECT_NE(QVB_write_QVB(body, target.c_str()), 0) << describeMessages();
@@ -420,7 +420,7 @@ INSTANTIATE_TEST_SUITE_P(Stores, FileSizeLimitTest,
 TEST_F(WriteFaultTest, AFolderThatCannotHoldFilesGivesZeroAndNamesTheFileAndTheCause) {
   const std::string plain = temp_.file("plain");
   std::ofstream(plain) << "a file, not a folder";
-  QVB_Handle body = qvbsample::buildSampleBody();
+  QVB_Handle body = qvbtest::buildLibraryBody();
   ASSERT_NE(body, nullptr);
   // SQLite says only that it cannot open the file, not why.
   const std::string notAFolder = std::strerror(ENOTDIR), cannotOpen = "unable to open";
