@@ -155,17 +155,6 @@ TEST_F(StorageBackendTest, OptimizedBodyIsEditedScaledAndWritten) {
   QVB_Destroy(written);
 }
 
-TEST_F(StorageBackendTest, ShellFileOfNodesAndFaces) {
-  const std::string shell = dir.file("plate.shell");
-  std::string out;
-  ASSERT_EQ(runConversion({"-s", shell, "-o", dir.file("plate")}, &out), 0) << out;
-  std::ifstream in(shell);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(), "3 1 1.000000\n0.000000 0.000000 0.000000\n2.000000 0.000000 0.000000\n"
-                        "0.000000 1.000000 0.500000\n3 1 2 3\n");
-}
-
 // The command on a body file: plug-ins found beside the executable.
 TEST_F(StorageBackendTest, CommandConvertsABodyFile) {
   const std::string file = dir.file("plate.qvb");

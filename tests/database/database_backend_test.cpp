@@ -80,22 +80,6 @@ TEST_F(DatabaseBackend, BodiesOfBothBackendsShareADatabase) {
   EXPECT_NEAR(e1, 4000.0, 1e-9);
 }
 
-TEST_F(DatabaseBackend, OverwritingByNameReplacesInPlace) {
-  const std::string fleet = dir.file("fleet.master");
-  ASSERT_NE(QVB_write_QVB(makeBody("a", 2), (fleet + "::a").c_str()), 0);
-  ASSERT_NE(QVB_write_QVB(makeBody("b", 2), (fleet + "::b").c_str()), 0);
-  ASSERT_NE(QVB_write_QVB(makeBody("a", 6), (fleet + "::a").c_str()), 0);
-  EXPECT_EQ(QVB_BodyCount(fleet.c_str()), 2);
-  QVB_Handle a = QVB_CreateFromFileByIndex(fleet.c_str(), 1);
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(QVB_NodeCount(a), 6);
-  // "*" stores the body under its title.
-  ASSERT_NE(QVB_write_QVB(makeBody("titled", 1), fleet.c_str()), 0);
-  QVB_BodyInfo info;
-  ASSERT_EQ(QVB_GetBodyInfo(fleet.c_str(), 3, &info), 1);
-  EXPECT_STREQ(info.name, "titled");
-}
-
 TEST_F(DatabaseBackend, BadDatabasesGiveAMessageAndNoBody) {
   std::string captured;
   static std::string *sink = nullptr;

@@ -1,7 +1,8 @@
 // A storage backend plug-in that records every call and answers from the
 // script held by the control library. Built as qvbflex.so and dbvflex.so
-// (FAKE_BACKEND_NAME), and without SetMessageHandlers for refusal tests
-// (FAKE_WITHOUT_MESSAGE_HANDLERS).
+// (FAKE_BACKEND_NAME), and without SetMessageHandlers or PopulateInterface
+// for refusal tests (FAKE_WITHOUT_MESSAGE_HANDLERS,
+// FAKE_WITHOUT_POPULATE_INTERFACE).
 #include <cstdio>
 #include <exception>
 #include <type_traits>
@@ -91,11 +92,12 @@ T as(const Result &result) {
     return result.i;
 }
 
+// Unused in the variant without PopulateInterface, which hands out no table.
 #define QVB_FWD(ordinal, result, name, params, args) \
-  result fake_##name params { return as<result>(Recorder(ordinal, #name) args); }
+  [[maybe_unused]] result fake_##name params { return as<result>(Recorder(ordinal, #name) args); }
 #define QVB_OWN QVB_FWD
 #define QVB_RSV(ordinal) \
-  void fake_reserved_##ordinal(void) { Recorder(ordinal, "reserved_" #ordinal)(); }
+  [[maybe_unused]] void fake_reserved_##ordinal(void) { Recorder(ordinal, "reserved_" #ordinal)(); }
 #include "qvb/qvb_slots.h"
 #undef QVB_FWD
 #undef QVB_OWN
@@ -103,6 +105,7 @@ T as(const Result &result) {
 
 }  // namespace
 
+#ifndef FAKE_WITHOUT_POPULATE_INTERFACE
 FAKE_EXPORT void PopulateInterface(s_FLEX_INTERFACE *table) {
   Recorder(qvbfake::slot::kPopulateInterface, "PopulateInterface")(table);
   using qvbfake::detail::slotOmitted;
@@ -116,6 +119,7 @@ FAKE_EXPORT void PopulateInterface(s_FLEX_INTERFACE *table) {
 #undef QVB_OWN
 #undef QVB_RSV
 }
+#endif
 
 #ifndef FAKE_WITHOUT_MESSAGE_HANDLERS
 FAKE_EXPORT void SetMessageHandlers(s_MSG_HANDLERS *handlers) {

@@ -58,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
     Folders, UnbindableBackendTest,
     testing::Values(BrokenFolder{"Missing", "/nonexistent/qvb-plugins"},
                     BrokenFolder{"NotALibrary", QVB_FAKE_NOT_A_LIBRARY_DIR},
-                    BrokenFolder{"NoMessageHandlers", QVB_FAKE_NO_HANDLERS_DIR}),
+                    BrokenFolder{"NoMessageHandlers", QVB_FAKE_NO_HANDLERS_DIR},
+                    BrokenFolder{"NoPopulateInterface", QVB_FAKE_NO_POPULATE_DIR}),
     [](const auto &info) { return std::string(info.param.what); });
 
 class BindingTest : public FrontTest {};
