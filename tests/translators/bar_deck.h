@@ -13,6 +13,13 @@ struct Bar {
   double young = 2.1e11, poisson = 0.3, density = 7850.0;
 };
 
+// A bar of nx x ny x nz bricks of the given type, the rest as above.
+inline Bar barOf(int nx, int ny, int nz, const char *type = "C3D20R") {
+  Bar bar;
+  bar.nx = nx, bar.ny = ny, bar.nz = nz, bar.type = type;
+  return bar;
+}
+
 // The model: nodes, elements (ELSET=EALL), node sets END0 and END1 (the faces
 // x = 0 and x = length) and EDGE0 (the nodes of the end face's edge z = -h/2:
 // collinear), one material STEEL and its section.

@@ -27,14 +27,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kModes = 12;
 
-ccxtest::Bar testBar() {
-  ccxtest::Bar bar;
-  bar.nx = 20;
-  bar.ny = 4;
-  bar.nz = 2;
-  bar.type = "C3D20R";
-  return bar;
-}
+ccxtest::Bar testBar() { return ccxtest::barOf(20, 4, 2); }
 
 // Runs a shell command in folder, output to log; returns the exit status.
 int run(const std::string &folder, const std::string &command, const std::string &log) {
@@ -394,11 +387,7 @@ TEST_F(Ccx2qvbTest, CraigBamptonStressesFollowTheirModes) {
 // Bad input: a message naming the cause, exit status 1, no body file.
 TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
   qvbtest::TempDir dir;
-  ccxtest::Bar bar;
-  bar.nx = 2;
-  bar.ny = 1;
-  bar.nz = 1;
-  const std::string model = ccxtest::barModel(bar);
+  const std::string model = ccxtest::barModel(ccxtest::barOf(2, 1, 1));
   ccxtest::writeText(dir.file("bar.inp"), model);
   ccxtest::writeText(dir.file("shell.inp"), model + "*ELEMENT, TYPE=S8R, ELSET=SHELL\n99, 1, 2, 3, 4, 5, 6, 7, 8\n");
   std::string noDensity = model;
@@ -433,11 +422,7 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
 // stops the solver, removes its temporary work folder and ends by the signal.
 TEST(Ccx2qvbRefusals, InterruptedTranslationLeavesNothingBehind) {
   qvbtest::TempDir dir;
-  ccxtest::Bar bar;
-  bar.nx = 2;
-  bar.ny = 1;
-  bar.nz = 1;
-  ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(bar));
+  ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(ccxtest::barOf(2, 1, 1)));
   ccxtest::writeText(dir.file("waiting-solver"), "#!/bin/sh\ntouch started\nexec sleep 60\n");
   std::filesystem::permissions(dir.file("waiting-solver"), std::filesystem::perms::owner_all);
   std::filesystem::create_directory(dir.file("scratch"));

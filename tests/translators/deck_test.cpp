@@ -29,11 +29,7 @@ std::string errorOf(const std::string &path) {
 
 TEST(DeckParser, ReadsIncludesSetsMaterialsAndSkipsSteps) {
   qvbtest::TempDir dir;
-  ccxtest::Bar bar;
-  bar.nx = 3;
-  bar.ny = 1;
-  bar.nz = 1;
-  ccxtest::writeText(dir.file("mesh.inp"), ccxtest::barModel(bar));
+  ccxtest::writeText(dir.file("mesh.inp"), ccxtest::barModel(ccxtest::barOf(3, 1, 1)));
   ccxtest::writeText(dir.file("part.inp"),
                      "** a comment\n"
                      "*HEADING\nthe bar\n"
@@ -113,11 +109,7 @@ TEST(DeckParser, RefusalsNameTheCauseFileAndLine) {
 TEST(Skin, EnclosesTheBarWithOutwardFaces) {
   for (const char *type : {"C3D8", "C3D20R", "C3D4", "C3D10"}) {
     qvbtest::TempDir dir;
-    ccxtest::Bar bar;
-    bar.type = type;
-    bar.nx = 3;
-    bar.ny = 2;
-    bar.nz = 1;
+    const ccxtest::Bar bar = ccxtest::barOf(3, 2, 1, type);
     ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(bar));
     const Model model = readDeck(dir.file("bar.inp"));
     const auto faces = ccx2qvb::skinFaces(model);
@@ -144,8 +136,7 @@ TEST(Skin, EnclosesTheBarWithOutwardFaces) {
 
 TEST(Interfaces, ReferenceNodesAboveTheModelAndSingularSetsRefused) {
   qvbtest::TempDir dir;
-  ccxtest::Bar bar;
-  bar.nx = 2;
+  const ccxtest::Bar bar = ccxtest::barOf(2, 2, 1);
   ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(bar) + "*NSET, NSET=NONE\n");
   const Model model = readDeck(dir.file("bar.inp"));
   const auto interfaces = ccx2qvb::defineInterfaces(model, {"end1", "END0"});
