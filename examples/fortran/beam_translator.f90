@@ -2,6 +2,7 @@
 ! writes it to beam.qvb in the current directory.
 !
 !   beam_translator [elements [modes]]
+!   beam_translator -h | --help | --version
 !
 ! The beam (1 m long, 40 mm outer diameter, 2 mm wall, along x) is meshed
 ! with Euler-Bernoulli frame elements, six degrees of freedom per node. The
@@ -16,7 +17,8 @@
 ! the cross-section, and quadrilateral faces between the rings, so that a
 ! viewer shows a tube. The two end nodes are interface nodes.
 program beam_translator
-  use, intrinsic :: iso_c_binding, only: dp => c_double, c_int
+  use, intrinsic :: iso_c_binding, only: dp => c_double, c_int, c_char, c_null_char
+  use, intrinsic :: iso_fortran_env, only: error_unit
   use qvb_binding
   use beam_model
   implicit none
@@ -26,7 +28,23 @@ program beam_translator
     ! the environment does not say where they are.
     subroutine default_plugin_dir() bind(C, name="qvb_tool_default_plugin_dir")
     end subroutine default_plugin_dir
+    ! Prints "<command> <version>", the version every command reports.
+    subroutine print_version(command) bind(C, name="qvb_tool_print_version")
+      import :: c_char
+      character(kind=c_char), intent(in) :: command(*)
+    end subroutine print_version
   end interface
+  character(len=*), parameter :: usage = &
+      'usage: beam_translator [elements >= 2 [modes >= 1]]' // new_line('a') // &
+      new_line('a') // &
+      'Builds a free-free steel tube (1 m, 40 mm x 2 mm, default 20 elements) with' // &
+      new_line('a') // &
+      'its lowest modes (default 20) and writes it to beam.qvb in the current folder.' // &
+      new_line('a') // new_line('a') // &
+      '  -h, --help   this text' // new_line('a') // &
+      '  --version    the version' // new_line('a') // new_line('a') // &
+      'Exit status: 0 written, 1 the body could not be computed or written,' // &
+      new_line('a') // '2 a usage error.'
 
   integer, parameter :: ring = 8                ! surface nodes per station
   integer, parameter :: surface_base = 10000    ! surface node IDs start above it
@@ -42,6 +60,7 @@ program beam_translator
   integer :: iquery(1)
 
   call default_plugin_dir()
+  call answer_requests()
   call read_arguments(beam%elements, modes)
   call beam_init(beam)
   nodes = beam_node_count(beam)
@@ -60,8 +79,8 @@ program beam_translator
   allocate (work(lwork), iwork(liwork))
   call dsygvd(1, 'V', 'U', n, k, n, m, n, omega2, work, lwork, iwork, liwork, info)
   if (info /= 0) then
-    write (*, '(a, i0)') 'beam_translator: eigenvalue solution failed, info = ', info
-    stop 1
+    write (error_unit, '(a, i0)') 'beam_translator: eigenvalue solution failed, info = ', info
+    call exit(1)
   end if
 
   ! Rigid-body modes come out with omega^2 at round-off level, of either
@@ -89,6 +108,20 @@ program beam_translator
 
 contains
 
+  ! -h, --help and --version answer and end the program with status 0.
+  subroutine answer_requests()
+    character(len=32) :: text
+    if (command_argument_count() < 1) return
+    call get_command_argument(1, text)
+    if (text == '-h' .or. text == '--help') then
+      write (*, '(a)') usage
+      stop
+    else if (text == '--version') then
+      call print_version('beam_translator' // c_null_char)
+      stop
+    end if
+  end subroutine answer_requests
+
   subroutine read_arguments(elements, modes)
     integer, intent(inout) :: elements
     integer, intent(out) :: modes
@@ -106,9 +139,11 @@ contains
     if (command_argument_count() < position) return
     call get_command_argument(position, text)
     read (text, *, iostat=io) value
-    if (io /= 0 .or. value < minimum) then
-      write (*, '(a)') 'usage: beam_translator [elements >= 2 [modes >= 1]]'
-      stop 2
+    if (io /= 0 .or. value < minimum .or. command_argument_count() > 2) then
+      write (error_unit, '(a)') 'beam_translator: ' // trim(text) // &
+          ' is not a valid argument (beam_translator -h shows the usage)'
+      ! A usage error is status 2, without the STOP line "stop 2" would add.
+      call exit(2)
     end if
   end subroutine integer_argument
 
@@ -123,8 +158,8 @@ contains
     integer(c_int), intent(in) :: status
     character(len=*), intent(in) :: what
     if (status /= 0) then
-      write (*, '(a, a, a, i0)') 'beam_translator: ', what, ' failed, status ', status
-      stop 1
+      write (error_unit, '(a, a, a, i0)') 'beam_translator: ', what, ' failed, status ', status
+      call exit(1)
     end if
   end subroutine check
 

@@ -12,6 +12,10 @@ QVB_EXTERN_C_BEGIN
 QVB_API int QVB_QVB2MTX(int argc, char **argv, QVB_Handle body);
 QVB_API const char *qvb2mtx_VersionId(void);
 
+/* The name of the MTX file the last QVB_QVB2MTX call opened for writing
+ * ("" when it opened none), so that a command can say what it wrote. */
+QVB_API const char *QVB_QVB2MTX_OutputFile(void);
+
 QVB_EXTERN_C_END
 
 #endif

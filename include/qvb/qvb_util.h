@@ -14,6 +14,14 @@ QVB_API void QVB_TimeMonitor(int total);
  * and counts nothing when no monitor was started or its total is 0 or less. */
 QVB_API void QVB_TimeMonitorStamp(void);
 
+/* Progress of long work inside the library (a conversion, a comparison) for
+ * hosts that show it: the handler is called with the name of the phase under
+ * way and the fraction of the whole work done before it (0 to 1; 1 when the
+ * work is done). Null, the default, removes it. The library itself prints
+ * nothing for it, and the work goes on the same with or without a handler. */
+typedef void (*QVB_ProgressHandler)(const char *phase, double fraction);
+QVB_API void QVB_SetProgressHandler(QVB_ProgressHandler handler);
+
 /* Processor time used by the process, in seconds. */
 QVB_API double QVB_cputime(void);
 

@@ -1,5 +1,7 @@
 """The converter and the comparison, run as child processes from Python."""
 
+import subprocess
+
 import pytest
 
 import qvb
@@ -34,3 +36,73 @@ def test_comparison_verdicts(tube, command, tmp_path):
     assert commands.compare(tube.path, shifted.path, tolerance=1e6).equivalent
     with pytest.raises(qvb.QvbError):
         commands.compare(tube.path, tmp_path / "absent.qvb")
+
+
+def _run(path, *arguments, **options):
+    return subprocess.run([str(path), *map(str, arguments)], capture_output=True, text=True,
+                          timeout=120, **options)
+
+
+def test_every_command_answers_version_and_help(command):
+    for name in ("qvb2mtx", "qvbcompare", "beam_translator"):
+        path = command(name)
+        version = _run(path, "--version")
+        assert (version.returncode, version.stdout) == (0, f"{name} {qvb.__version__}\n"), name
+        for switch in ("-h", "--help"):
+            shown = _run(path, switch)
+            assert shown.returncode == 0 and "Exit status" in shown.stdout, (name, switch)
+            assert "STOP" not in shown.stderr + shown.stdout
+
+
+def test_comparison_option_spellings_and_one_line_errors(tube, command, tmp_path):
+    qvbcompare = command("qvbcompare")
+    from bodies import make_tube
+    shifted = make_tube(tmp_path / "shifted.qvb", extra_frequency_shift=0.5)
+    for spelling in (["--tolerance=1e6"], ["-t1e6"], ["--tolerance", "1e6"], ["-t", "1e6"]):
+        for level in (["--level=0"], ["-v0"], ["--level", "0"]):
+            result = _run(qvbcompare, tube.path, shifted.path, *spelling, *level)
+            assert result.returncode == 0, (spelling, level, result.stdout + result.stderr)
+    assert _run(qvbcompare, tube.path, shifted.path, "-t1e-9", "-v0").returncode == 1
+    assert _run(qvbcompare, tube.path, shifted.path, "--tolerance=x").returncode == 2
+
+    missing = _run(qvbcompare, tube.path, tmp_path / "absent.qvb")
+    assert missing.returncode == 2 and missing.stdout == ""
+    assert len(missing.stderr.splitlines()) == 1 and "absent.qvb" in missing.stderr, missing.stderr
+    qvb2mtx = command("qvb2mtx")
+    missing = _run(qvb2mtx, tmp_path / "absent.qvb")
+    assert missing.returncode == 1 and missing.stdout == ""
+    assert len(missing.stderr.splitlines()) == 1 and "absent.qvb" in missing.stderr, missing.stderr
+
+
+def test_converter_names_its_file_and_shows_progress_only_on_a_terminal(tube, command, tmp_path):
+    qvb2mtx = command("qvb2mtx")
+    told = _run(qvb2mtx, tube.path, "-o", tmp_path / "told", cwd=tmp_path)
+    assert told.returncode == 0 and told.stdout == f"qvb2mtx: wrote {tmp_path / 'told.mtx'}\n"
+    assert told.stderr == "", "no progress line when standard error is no terminal"
+    quiet = _run(qvb2mtx, "-Q", tube.path, "-o", tmp_path / "quiet", cwd=tmp_path)
+    assert quiet.returncode == 0 and quiet.stdout == ""
+
+    def on_terminal(*arguments):
+        import os
+        import pty
+        main, secondary = pty.openpty()
+        with subprocess.Popen([str(qvb2mtx), *map(str, arguments)], stdout=subprocess.PIPE,
+                              stderr=secondary, cwd=tmp_path) as process:
+            os.close(secondary)
+            shown = b""
+            while True:
+                try:
+                    chunk = os.read(main, 4096)
+                except OSError:  # the terminal closes with the process
+                    break
+                if not chunk:
+                    break
+                shown += chunk
+            process.wait(timeout=120)
+        os.close(main)
+        return shown.decode()
+
+    progress = on_terminal(tube.path, "-o", tmp_path / "shown")
+    assert "invariants 5 and 9" in progress and "100%" in progress, progress
+    assert progress.endswith("\n"), "the progress line ends with a newline"
+    assert on_terminal("-Q", tube.path, "-o", tmp_path / "hidden") == ""

@@ -9,6 +9,7 @@
 #include "compare/compare_checks.h"
 #include "compare/compare_report.h"
 #include "qvb/qvb_messages.h"
+#include "util/progress_report.h"
 
 #include <exception>
 #include <new>
@@ -61,31 +62,45 @@ int runChecks(QVB_Handle newer, QVB_Handle base) {
   std::vector<double> baseEigenvalues(static_cast<std::size_t>(baseModes), 0.0);
   std::vector<int> isolatedModes(static_cast<std::size_t>(baseModes), 0);
 
+  // For a host that shows progress: the share of the checks done so far.
+  constexpr double kChecks = 26;
   int verdict = 0;
   checkVersion(newer, base);
   verdict += checkHeader(newer, base);
   checkBlockExistence(newer, base);
+  qvb::util::reportProgress("nodes", 3.0 / kChecks);
   verdict += checkNodes(newer, base);
   verdict += checkGlobalBodyProps(newer, base);
+  qvb::util::reportProgress("eigenvalues", 5.0 / kChecks);
   verdict += checkEigenvalues(newer, base, baseEigenvalues);
+  qvb::util::reportProgress("mode shapes", 6.0 / kChecks);
   verdict += checkModeShapes(newer, base, baseEigenvalues, isolatedModes);
+  qvb::util::reportProgress("nodal masses", 7.0 / kChecks);
   verdict += checkNodalMasses(newer, base);
   verdict += checkNodalInertias(newer, base);
   checkUnits(newer, base);
+  qvb::util::reportProgress("generalized matrices", 10.0 / kChecks);
   verdict += checkGenStiffSparse(newer, base);
   verdict += checkGenMassSparse(newer, base);
+  qvb::util::reportProgress("faces", 12.0 / kChecks);
   verdict += checkFaces(newer, base);
   checkTransformation(newer, base);
   verdict += checkInterfaceNodes(newer, base);
+  qvb::util::reportProgress("modal stresses", 15.0 / kChecks);
   verdict += checkModalStresses(newer, base, baseEigenvalues);
+  qvb::util::reportProgress("invariants", 16.0 / kChecks);
   verdict += checkInvariants(newer, base, isolatedModes);
   verdict += checkPreload(newer, base);
+  qvb::util::reportProgress("modal loads", 18.0 / kChecks);
   verdict += checkModalLoads(newer, base);
+  qvb::util::reportProgress("modal strains", 19.0 / kChecks);
   verdict += checkModalStrains(newer, base, baseEigenvalues);
   verdict += checkPreStress(newer, base);
   verdict += checkPreStrain(newer, base);
+  qvb::util::reportProgress("matrix operators", 22.0 / kChecks);
   verdict += checkMatrixOperators(newer, base);
   verdict += checkModalLoadNodal(newer, base);
+  qvb::util::reportProgress("monitor points", 24.0 / kChecks);
   verdict += checkMonitorPoints(newer, base);
   verdict += checkRotorDynamics(newer, base);
   return verdict;
@@ -106,7 +121,9 @@ int compareBodies(QVB_Handle base, QVB_Handle newer, int verbosity, double toler
     gMaps.modeNodes[kind].assign(static_cast<std::size_t>(countOrZero(QVB_ModeNodeCount(newer, kind))), 0);
 
   int verdict = -1;
+  qvb::util::reportProgress("node maps", 0.0);
   if (buildNodeMaps(newer, base)) verdict = runChecks(newer, base);
+  qvb::util::reportProgress("done", 1.0);
 
   if (verdict < 0) report(kVerdictLine, "->Files differ\n\n");
   else report(kVerdictLine, " Files are equivalent\n\n");

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <string>
 
 #include "convert/arg_tokens.h"
 #include "convert/command_line.h"
@@ -18,6 +19,7 @@
 #include "platform/os.h"
 #include "platform/worker_threads.h"
 #include "qvb.h"
+#include "util/progress_report.h"
 
 namespace qvb::convert {
 
@@ -46,6 +48,12 @@ bool closeOutput(platform::OutputFile &file) {
   if (file.close()) return true;
   printError("%s", file.error().c_str());
   return false;
+}
+
+// The MTX file of the last run, for QVB_QVB2MTX_OutputFile.
+std::string &lastOutputFile() {
+  static std::string file;
+  return file;
 }
 
 bool setConversionUnits(ConversionContext &context) {
@@ -78,12 +86,14 @@ bool openOutput(ConversionContext &context, const CommandLine &line) {
     printError("Unable to open %s.  Consider using -o ", file.c_str());
     return false;
   }
+  lastOutputFile() = file;
   return true;
 }
 
 // Everything up to an open MTX file. On a failure the message has been
 // printed and nothing has been written to the MTX file.
 bool drive(int argc, char **argv, ConversionContext &context) {
+  lastOutputFile().clear();
   if (argc < 2 || argv == nullptr) return false;
   std::vector<std::string> tokens;
   for (int i = 0; i < argc; ++i) {
@@ -152,20 +162,33 @@ bool writeMatrices(ConversionContext &context) {
   MtxWriter mtx(context.output.stream(), context.doublePrecision);
   mtx.setThreads(context.threads);
   using Writer = bool (*)(ConversionContext &, MtxWriter &);
-  static const Writer kWriteOrder[] = {
-      writeSelectedNodes, writeSelectedModes, writeInvariant1,   writeInvariant2,
-      writeInvariant3,    writeInvariant4,    writeInvariants5And9, writeInvariant6,
-      writeInvariant7,    writeInvariant8,    writeGeneralizedStiffness, writeModeShapes,
-      writePreload,       writeModalLoads,    writeGeneralizedDamping, writeEdges,
-      writeRotorDynamics};
-  for (Writer write : kWriteOrder) {
-    const bool written = write(context, mtx);
+  struct Step {
+    Writer write;
+    const char *phase;  // for a host that shows progress
+  };
+  static const Step kWriteOrder[] = {
+      {writeSelectedNodes, "nodes"},         {writeSelectedModes, "modes"},
+      {writeInvariant1, "invariant 1"},      {writeInvariant2, "invariant 2"},
+      {writeInvariant3, "invariant 3"},      {writeInvariant4, "invariant 4"},
+      {writeInvariants5And9, "invariants 5 and 9"}, {writeInvariant6, "invariant 6"},
+      {writeInvariant7, "invariant 7"},      {writeInvariant8, "invariant 8"},
+      {writeGeneralizedStiffness, "generalized stiffness"}, {writeModeShapes, "mode shapes"},
+      {writePreload, "preload"},             {writeModalLoads, "modal loads"},
+      {writeGeneralizedDamping, "damping"},  {writeEdges, "edges"},
+      {writeRotorDynamics, "rotor dynamics"}};
+  constexpr double kSteps = sizeof kWriteOrder / sizeof kWriteOrder[0];
+  double done = 0.0;
+  for (const Step &step : kWriteOrder) {
+    qvb::util::reportProgress(step.phase, done++ / kSteps);
+    const bool written = step.write(context, mtx);
     // A failed write (a full disk) is reported by closing; there is no use
     // computing the rest.
     if (std::ferror(context.output.stream())) break;
     if (!written) return false;
   }
-  return closeOutput(context.output);
+  const bool closed = closeOutput(context.output);
+  if (closed) qvb::util::reportProgress("written", 1.0);
+  return closed;
 }
 
 }  // namespace
@@ -194,6 +217,8 @@ extern "C" QVB_API int QVB_QVB2MTX(int argc, char **argv, QVB_Handle body) {
   QVB_SetUnitsByMultiplierOnSI(body, mass, length, time, force);
   return result;
 }
+
+extern "C" QVB_API const char *QVB_QVB2MTX_OutputFile(void) { return qvb::convert::lastOutputFile().c_str(); }
 
 extern "C" QVB_API const char *qvb2mtx_VersionId(void) {
   return "qvb2mtx 1.0.0 (MTX matrix file ORVIKMAT2)";

@@ -5,10 +5,15 @@
 // The command opens the body, hands its whole command line to the converter
 // and shuts the library down. Exit status 0 when the MTX file was written,
 // 1 otherwise (some switches end the process from inside the converter).
+// What the converter prints is its own; around it the command adds --version,
+// one-line errors on standard error, the name of the file written and, on a
+// terminal, a progress line.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "command_support.h"
 #include "qvb.h"
 #include "thread_switch.h"
 #include "tool_support.h"
@@ -56,40 +61,82 @@ const char kUsage[] =
     "  -j N                format text and form invariants on N threads\n"
     "                      (sets QVB_THREADS; the output is the same for any N)\n"
     "  -h                  print this text (also --help)\n"
+    "  --version           print the version\n"
+    "\n"
+    "When the MTX file is written, its name is printed (not with -Q). On a\n"
+    "terminal a progress line (phase and percent) is shown on standard error;\n"
+    "-Q and -L (the converter's own progress) turn it off.\n"
+    "\n"
+    "Exit status: 0 the MTX file (or, with -O, the optimized body) was written;\n"
+    "1 it was not (the messages say why: no body given, a body that cannot be\n"
+    "opened, a bad switch), and also after -d, and after -s without -o or -d,\n"
+    "once their file is written.\n"
     "\n"
     "The storage backends are looked up in TRX_USER_PLUGIN_DIR, by default the\n"
     "plug-in folder installed beside this command.\n";
 
-bool asksForHelp(int argc, char **argv) {
+bool hasArgument(int argc, char **argv, const char *wanted) {
   for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) return true;
+    if (std::strcmp(argv[i], wanted) == 0) return true;
   return false;
 }
+
+// Whether a switch is on the command line, also inside comma-separated
+// arguments ("x.qvb,-L"), which the converter splits the same way.
+bool hasSwitch(int argc, char **argv, const std::string &wanted) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    std::size_t start = 0;
+    while (start <= argument.size()) {
+      std::size_t end = argument.find(',', start);
+      if (end == std::string::npos) end = argument.size();
+      if (argument.compare(start, end - start, wanted) == 0) return true;
+      start = end + 1;
+    }
+  }
+  return false;
+}
+
+void showProgress(const char *phase, double fraction) { qvb_tool_progress(phase, fraction); }
 
 }  // namespace
 
 int main(int argc, char **argv) {
   // -j belongs to the command: the converter's own switches never see it.
   if (!qvb_tool_take_thread_switch("qvb2mtx", &argc, argv)) return 1;
-  if (asksForHelp(argc, argv)) {
+  if (hasArgument(argc, argv, "-h") || hasArgument(argc, argv, "--help")) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  const int nameAt = argc > 1 && std::strcmp(argv[1], "-Q") == 0 ? 2 : 1;
+  if (hasArgument(argc, argv, "--version")) {
+    qvb_tool_print_version("qvb2mtx");
+    return 0;
+  }
+  const bool quiet = argc > 1 && std::strcmp(argv[1], "-Q") == 0;
+  const int nameAt = quiet ? 2 : 1;
   if (argc <= nameAt) {
-    std::fputs(kUsage, stderr);
+    std::fprintf(stderr, "qvb2mtx: no body given (qvb2mtx -h shows the usage)\n");
     return 1;
   }
   qvb_tool_default_plugin_dir();
+  qvb_tool_route_messages("qvb2mtx");
 
   const std::string bodyName = argv[nameAt];
-  QVB_Handle body = qvb_tool_open_body(bodyName.c_str());
+  QVB_Handle body = qvb_tool_open_reported("the flexible body", bodyName.c_str());
   if (body == nullptr) {
-    std::fprintf(stderr, "qvb2mtx: cannot open the flexible body %s\n", bodyName.c_str());
     QVB_Terminate();
     return 1;
   }
+  // -L is the converter's own progress output on standard output; it ends
+  // without a newline, which the command adds so the prompt starts a line.
+  const bool converterProgress = !quiet && hasSwitch(argc, argv, "-L");
+  qvb_tool_progress_start(quiet || converterProgress);
+  QVB_SetProgressHandler(showProgress);
   const int result = QVB_QVB2MTX(argc, argv, body);
+  QVB_SetProgressHandler(nullptr);
+  qvb_tool_progress_end();
+  if (converterProgress) std::putchar('\n');
+  if (result == 0 && !quiet) std::printf("qvb2mtx: wrote %s\n", QVB_QVB2MTX_OutputFile());
   QVB_Destroy(body);
   QVB_Terminate();
   return result == 0 ? 0 : 1;
