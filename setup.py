@@ -35,7 +35,7 @@ class BuildWithCMake(build_py):
         build = Path(os.environ.get("QVB_PIP_BUILD_DIR", SOURCE / "build" / "pip")).resolve()
         jobs = os.environ.get("QVB_PIP_JOBS", "2")
         _cmake("-S", str(SOURCE), "-B", str(build), "-G", "Ninja" if shutil.which("ninja") else "Unix Makefiles",
-               "-DCMAKE_BUILD_TYPE=Release", "-DQVB_BUILD_TESTS=OFF", "-DQVB_SKIP_AREAS=bench",
+               "-DCMAKE_BUILD_TYPE=Release", "-DQVB_BUILD_TESTS=OFF",
                "-DCMAKE_INSTALL_LIBDIR=lib", f"-DQVB_PYTHON={sys.executable}")
         _cmake("--build", str(build), "-j", jobs)
         package = Path(self.build_lib) / "qvb"
