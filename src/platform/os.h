@@ -168,5 +168,7 @@ long processId();
 std::string executablePath();
 // True when the path is a folder.
 bool isDirectory(const char *path);
+// True when the stream writes to a terminal (a person is watching it).
+bool isTerminal(std::FILE *stream);
 
 }  // namespace qvb::platform

@@ -391,4 +391,6 @@ bool isDirectory(const char *path) {
   return path != nullptr && ::stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool isTerminal(std::FILE *stream) { return stream != nullptr && ::isatty(::fileno(stream)) == 1; }
+
 }  // namespace qvb::platform

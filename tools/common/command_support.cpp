@@ -1,8 +1,8 @@
 #include "command_support.h"
 
+#include "platform/os.h"
 #include "tool_support.h"
 
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,12 +83,14 @@ extern "C" QVB_Handle qvb_tool_open_reported(const char *what, const char *speci
 
 extern "C" void qvb_tool_progress_start(int quiet) {
   g_progress = Progress{};
-  g_progress.shown = quiet == 0 && ::isatty(STDERR_FILENO) == 1;
+  g_progress.shown = quiet == 0 && qvb::platform::isTerminal(stderr);
   // Some switches end the process from inside the library; the line still
   // gets its newline then.
   static bool endsAtExit = false;
   if (g_progress.shown && !endsAtExit) endsAtExit = std::atexit(qvb_tool_progress_end) == 0;
 }
+
+extern "C" int qvb_tool_output_is_terminal(void) { return qvb::platform::isTerminal(stdout) ? 1 : 0; }
 
 extern "C" void qvb_tool_progress(const char *phase, double fraction) {
   if (!g_progress.shown || phase == nullptr) return;

@@ -27,6 +27,8 @@ QVB_Handle qvb_tool_open_reported(const char *what, const char *specification);
  * terminal (and quiet is 0): "<command>: <phase> <percent>%" rewritten in
  * place, ended with a newline by qvb_tool_progress_end. */
 void qvb_tool_progress_start(int quiet);
+/* 1 when standard output is a terminal, which a progress line would share. */
+int qvb_tool_output_is_terminal(void);
 void qvb_tool_progress(const char *phase, double fraction);
 void qvb_tool_progress_end(void);
 

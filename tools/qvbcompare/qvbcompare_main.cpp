@@ -10,8 +10,6 @@
 #include "thread_switch.h"
 #include "tool_support.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -185,7 +183,7 @@ int main(int argc, char **argv) {
   if (newer == nullptr) return kUsageOrOpen;
   // The report and a progress line would share one terminal line; the line
   // is shown only while the report goes elsewhere or is silenced.
-  const bool reportOnTerminal = options.level >= 0 && ::isatty(STDOUT_FILENO) == 1;
+  const bool reportOnTerminal = options.level >= 0 && qvb_tool_output_is_terminal() == 1;
   qvb_tool_progress_start(options.quiet || reportOnTerminal);
   QVB_SetProgressHandler(showProgress);
   std::fflush(stdout);
