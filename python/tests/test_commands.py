@@ -1,5 +1,7 @@
 """The converter and the comparison, run as child processes from Python."""
 
+import os
+import pty
 import subprocess
 
 import pytest
@@ -79,24 +81,23 @@ def test_converter_names_its_file_and_shows_progress_only_on_a_terminal(tube, co
     told = _run(qvb2mtx, tube.path, "-o", tmp_path / "told", cwd=tmp_path)
     assert told.returncode == 0 and told.stdout == f"qvb2mtx: wrote {tmp_path / 'told.mtx'}\n"
     assert told.stderr == "", "no progress line when standard error is no terminal"
+    # The converter's own -L progress line is ended before the next line starts.
+    timed = _run(qvb2mtx, tube.path, "-L", "-o", tmp_path / "timed", cwd=tmp_path)
+    assert "seconds left" in timed.stdout and "\nqvb2mtx: wrote " in timed.stdout, timed.stdout
     quiet = _run(qvb2mtx, "-Q", tube.path, "-o", tmp_path / "quiet", cwd=tmp_path)
     assert quiet.returncode == 0 and quiet.stdout == ""
 
     def on_terminal(*arguments):
-        import os
-        import pty
         main, secondary = pty.openpty()
         with subprocess.Popen([str(qvb2mtx), *map(str, arguments)], stdout=subprocess.PIPE,
                               stderr=secondary, cwd=tmp_path) as process:
             os.close(secondary)
-            shown = b""
-            while True:
+            shown, chunk = b"", b" "
+            while chunk:
                 try:
                     chunk = os.read(main, 4096)
                 except OSError:  # the terminal closes with the process
-                    break
-                if not chunk:
-                    break
+                    chunk = b""
                 shown += chunk
             process.wait(timeout=120)
         os.close(main)
