@@ -83,9 +83,12 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
   const int s = static_cast<int>(nodeIds.size());
   if (!mtx.matrixHeader(name, -1, "FULL", "CORDER", s * n, 0, 3, 0)) return false;
   const int width = mtx.doublePrecision() ? 22 : 16, precision = mtx.doublePrecision() ? 14 : 8;
-  constexpr int kNodesPerBlock = 1024;
+  // On threads, blocks of about 32768 values: the text of one (750 KB) is
+  // still in the cache of the thread that formatted it when it is written,
+  // and the few buffers in flight cost few fresh pages.
+  const int nodesPerBlock = mtx.threads() <= 1 ? 1024 : std::max(1, (1 << 15) / std::max(1, 3 * n));
   auto fetch = [&](int first, std::vector<double> &block) {
-    const int last = std::min(s, first + kNodesPerBlock);
+    const int last = std::min(s, first + nodesPerBlock);
     // Zeros where the body provides nothing, as for a missing mode.
     block.assign(static_cast<size_t>(last - first) * n * 3, 0.0);
     // Mode outer here: each call reads on in the same mode's values.
@@ -96,7 +99,7 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
   };
   if (mtx.threads() <= 1) {
     std::vector<double> block;
-    for (int first = 0; first < s; first += kNodesPerBlock) {
+    for (int first = 0; first < s; first += nodesPerBlock) {
       fetch(first, block);
       kernels::writeRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
     }
@@ -106,8 +109,8 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
   // thread-safe); the blocks are formatted and written by all of them.
   kernels::OrderedText text(mtx.stream(), 3, width, precision, 2 * static_cast<size_t>(mtx.threads()));
   text.run(mtx.threads(), [&](kernels::OrderedText &into) {
-    for (int first = 0; first < s; first += kNodesPerBlock) {
-      std::vector<double> block;
+    for (int first = 0; first < s; first += nodesPerBlock) {
+      std::vector<double> block = into.recycled();
       fetch(first, block);
       into.add(std::move(block));
     }

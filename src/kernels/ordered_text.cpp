@@ -11,6 +11,15 @@ namespace qvb::kernels {
 OrderedText::OrderedText(std::FILE *out, int perLine, int width, int precision, size_t pending)
     : out_(out), perLine_(perLine), width_(width), precision_(precision), pending_(std::max<size_t>(pending, 1)) {
   spare_.reserve(pending_ + 2);
+  spareValues_.reserve(pending_ + 2);
+}
+
+std::vector<double> OrderedText::recycled() {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (spareValues_.empty()) return {};
+  std::vector<double> values = std::move(spareValues_.back());
+  spareValues_.pop_back();
+  return values;
 }
 
 void OrderedText::add(std::vector<double> &&values) {
@@ -104,8 +113,12 @@ void OrderedText::process(Block &block) {
     failure = std::current_exception();
     text.failed = true;  // still takes its turn, so no later block waits forever
   }
-  block.owned = std::vector<double>();  // formatted: its values are no longer needed
   std::unique_lock<std::mutex> hold(lock_);
+  // Formatted: its values are no longer needed, its memory is (push_back
+  // within the reserved room cannot throw).
+  if (block.owned.capacity() > 0 && spareValues_.size() < spareValues_.capacity())
+    spareValues_.push_back(std::move(block.owned));
+  block.owned = std::vector<double>();
   ready_.emplace(block.sequence, std::move(text));
   settle(hold);
   hold.unlock();

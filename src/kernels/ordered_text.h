@@ -40,6 +40,10 @@ class OrderedText {
   // formats and writes the oldest block itself instead of waiting, so the
   // text is written even when no worker could be started.
   void add(std::vector<double> &&values);
+  // Producer: the emptied vector of a block already formatted, to fill for
+  // the next one (its pages are there already: fresh ones cost more than
+  // filling them), or an empty vector.
+  std::vector<double> recycled();
   // The next count values at values, which stay valid until run() returns.
   void addView(const double *values, size_t count);
   // After run(): false once any write failed.
@@ -83,6 +87,7 @@ class OrderedText {
   std::map<size_t, Text> ready_;  // formatted, by position in the file
   bool writing_ = false;          // a thread is writing ready blocks
   std::vector<std::vector<char>> spare_;  // buffers to reuse (fresh pages cost more than the text)
+  std::vector<std::vector<double>> spareValues_;
   bool ok_ = true;
 };
 
