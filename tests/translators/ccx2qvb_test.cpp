@@ -408,6 +408,7 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
       {"bad units", "bar.inp --units KILOGRAM PARSEC SECOND NEWTON", "", "unknown unit"},
       {"too many modes", "bar.inp -n 500", "", "the solver failed on job modes"},
       {"failure kept", "bar.inp -n 500 --keep kept", "", "its output is in "},
+      {"disk full", "bar.inp", "trap '' XFSZ; ulimit -f 1; ", "model.inp cannot be written: File too large"},
   };
   for (const Case &c : cases) {
     const int status = run(dir.path(), c.environment + "'" CCX2QVB "' " + c.arguments + " -o out.qvb", "refusal.log");

@@ -5,31 +5,29 @@
 #include <map>
 #include <stdexcept>
 
+#include "platform/output_file.h"
+
 namespace ccx2qvb {
 namespace {
 
-// A buffered file that reports every failed write, closing included.
+// A deck being written: every write counts, and the file appears only when
+// complete, so a full disk is reported with the system's reason instead of
+// handing the solver half a deck.
 class DeckFile {
  public:
-  explicit DeckFile(const std::string &path) : path_(path), file_(std::fopen(path.c_str(), "w")) {
-    if (file_ == nullptr) throw std::runtime_error("cannot write " + path);
-  }
-  ~DeckFile() {
-    if (file_ != nullptr) std::fclose(file_);
+  explicit DeckFile(const std::string &path) {
+    if (!out_.open(path)) throw std::runtime_error(out_.error());
   }
   template <typename... Args>
   void print(const char *format, Args... args) {
-    if (std::fprintf(file_, format, args...) < 0) throw std::runtime_error("cannot write " + path_);
+    std::fprintf(out_.stream(), format, args...);  // a failure is kept and reported by close()
   }
   void close() {
-    FILE *f = file_;
-    file_ = nullptr;
-    if (std::fclose(f) != 0) throw std::runtime_error("cannot write " + path_);
+    if (!out_.close()) throw std::runtime_error(out_.error());
   }
 
  private:
-  std::string path_;
-  FILE *file_;
+  qvb::platform::OutputFile out_;
 };
 
 // A number as the solver reads it: it takes at most 20 characters per
