@@ -77,10 +77,8 @@ TEST_P(RichConversion, EveryMatrixMatchesTheBodysArrays) {
     }
   expectEntries(f.find("INVAR3"), i3, tol);
   expectEntries(f.find("INVAR4"), i4, tol);
-  EXPECT_EQ(i4.size(), 7u);
   expectEntries(f.find("INVAR6"), i6, tol);
   expectEntries(f.find("GENSTIFF"), stiff, tol);
-  EXPECT_EQ(stiff.size(), 5u);
 
   std::vector<double> i5, i9;
   expectedInvariants59(body.masses, body.translation, i5, i9);
@@ -126,6 +124,8 @@ INSTANTIATE_TEST_SUITE_P(BothPrecisions, RichConversion, testing::Bool());
 TEST_F(ConversionTest, SwitchCombinationsKeepHeaderAndContentsInStep) {
   const std::string selection = dir.file("select.txt");
   std::ofstream(selection) << "+M 1:2\n-L\n";
+  const Names kEssentialOnly{"SELMOD", "GENSTIFF", "INVAR3", "INVAR4", "INVAR5", "INVAR6", "INVAR8", "INVAR9",
+                             "T_MODE", "R_MODE", "PRELOAD", "MODLOAD", "GENDAMP", "RDAXIS", "RDGYRO", "RDDIFF"};
   struct Case {
     std::vector<std::string> switches;
     std::string flags;
@@ -134,11 +134,8 @@ TEST_F(ConversionTest, SwitchCombinationsKeepHeaderAndContentsInStep) {
   } cases[] = {
       {{}, "TTTTTTTTT", {}, {}},
       {{"-F"}, "TTTTFTTTF", {"INVAR5", "INVAR9"}, {}},
-      {{"-E"}, "TTFFFFTFF", {"SELMOD", "GENSTIFF", "INVAR3", "INVAR4", "INVAR5", "INVAR6", "INVAR8", "INVAR9",
-                             "T_MODE", "R_MODE", "PRELOAD", "MODLOAD", "GENDAMP", "RDAXIS", "RDGYRO", "RDDIFF"}, {}},
-      {{"-E", "-F", "-C", "5", "10", "20"}, "TTFFFFTFF", {"SELMOD", "GENSTIFF", "INVAR3", "INVAR4", "INVAR5", "INVAR6",
-                                                         "INVAR8", "INVAR9", "T_MODE", "R_MODE", "PRELOAD", "MODLOAD",
-                                                         "GENDAMP", "RDAXIS", "RDGYRO", "RDDIFF"}, {}},
+      {{"-E"}, "TTFFFFTFF", kEssentialOnly, {}},
+      {{"-E", "-F", "-C", "5", "10", "20"}, "TTFFFFTFF", kEssentialOnly, {}},
       {{"-C", "5", "10:30", "-c", "ALL"}, "TTTTTTTTT", {}, {"EDGE_5", "EDGE_0", "EDGE_1"}},
       {{"-F", "-c", "1"}, "TTTTFTTTF", {"INVAR5", "INVAR9"}, {"EDGE_1"}},
       {{"+N", "1:3", "+M", "1,3", "-L"}, "TTTTTTTTT", {}, {}},
@@ -182,17 +179,6 @@ TEST_F(ConversionTest, ScalesReachInvariantsOrStiffnessOnly) {
       EXPECT_NEAR(ms[i], invariant && !index ? 2 * b[i] : b[i], 1e-13 * std::fabs(b[i])) << m.name << i;
       EXPECT_NEAR(ss[i], m.name == "GENSTIFF" && !index ? 2 * b[i] : b[i], 1e-13 * std::fabs(b[i])) << m.name << i;
     }
-  }
-}
-
-TEST_F(ConversionTest, StiffnessWithoutEntriesIsOneZeroRecord) {
-  body.stiffness.assign(9, 3e-11);
-  for (bool dbl : {true, false}) {
-    body.doublePrecision = dbl;
-    const Outcome o = runConversion({});
-    ASSERT_EQ(o.result, 0);
-    EXPECT_EQ(o.file.find("GENSTIFF")->text, Names{dbl ? "       1       1  0.00000000000000E+00" : "       1       1  0.00000000E+00"});
-    EXPECT_EQ(o.file.find("GENSTIFF")->counts[2], 1);
   }
 }
 

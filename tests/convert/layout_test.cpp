@@ -15,18 +15,26 @@
 namespace qvb::convert {
 namespace {
 
-// Runs `write` on an MtxWriter over a memory stream and returns the text.
+// Runs `write` on a memory stream and returns the text.
 template <typename Write>
-std::string written(bool doublePrecision, Write write) {
+std::string printed(Write write) {
   char *text = nullptr;
   size_t size = 0;
   std::FILE *out = open_memstream(&text, &size);
-  MtxWriter mtx(out, doublePrecision);
-  write(mtx);
+  write(out);
   std::fclose(out);
   std::string result(text, size);
   std::free(text);
   return result;
+}
+
+// The same with an MtxWriter over the stream.
+template <typename Write>
+std::string written(bool doublePrecision, Write write) {
+  return printed([&](std::FILE *out) {
+    MtxWriter mtx(out, doublePrecision);
+    write(mtx);
+  });
 }
 
 TEST(MtxLayout, HeaderLinesInBothPrecisions) {
@@ -59,21 +67,25 @@ TEST(MtxLayout, HeaderLinesInBothPrecisions) {
 }
 
 TEST(MtxLayout, HeaderWriterRefusesWhatItCannotDescribe) {
-  testing::internal::CaptureStdout();
-  std::string file = written(true, [](MtxWriter &m) { EXPECT_FALSE(m.matrixHeader(kInvar1, -1, "DENSE", "RORDER", 1, 0, 1, 0)); });
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n**ERROR\a** Unknown matrix type DENSE\n\n");
-  EXPECT_EQ(file, "");
-
-  testing::internal::CaptureStdout();
-  file = written(true, [](MtxWriter &m) { EXPECT_FALSE(m.matrixHeader(kInvar1, -1, "FULL", "RORDER ", 1, 0, 1, 0)); });
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n**ERROR\a** Unknown matrix order RORDER \n\n");
-  EXPECT_EQ(file, "INVAR1    FULL    ");  // the name part is already out
-
-  testing::internal::CaptureStdout();
-  file = written(true, [](MtxWriter &m) { EXPECT_FALSE(m.matrixHeader(kEdge, 3, "FULL", "CORDER", 2, 1, 0, 0)); });
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "\n**ERROR\a** QVB2MTX cannot mix integers and reals in CORDER CORDER\n\n");
-  EXPECT_EQ(file, "EDGE_3    FULL    CORDER  ");
+  struct Case {
+    int name, seq;
+    const char *storage, *order;
+    int r, i, e;
+    const char *message, *file;  // the file keeps what was out before the refusal
+  } cases[] = {
+      {kInvar1, -1, "DENSE", "RORDER", 1, 0, 1, "Unknown matrix type DENSE", ""},
+      {kInvar1, -1, "FULL", "RORDER ", 1, 0, 1, "Unknown matrix order RORDER ", "INVAR1    FULL    "},
+      {kEdge, 3, "FULL", "CORDER", 2, 1, 0, "QVB2MTX cannot mix integers and reals in CORDER CORDER",
+       "EDGE_3    FULL    CORDER  "},
+  };
+  for (const Case &c : cases) {
+    testing::internal::CaptureStdout();
+    const std::string file = written(true, [&](MtxWriter &m) {
+      EXPECT_FALSE(m.matrixHeader(c.name, c.seq, c.storage, c.order, c.r, c.i, c.e, 0));
+    });
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string("\n**ERROR\a** ") + c.message + "\n\n");
+    EXPECT_EQ(file, c.file);
+  }
 }
 
 TEST(MtxLayout, SparseDropsTinyEntriesAndNeverWritesAnEmptyMatrix) {
@@ -101,14 +113,7 @@ TEST(MtxLayout, ZeroingKeepsTheThresholdValueItself) {
 
 TEST(MtxLayout, NameListWrapsEveryFourEntries) {
   auto list = [](std::vector<int> names, std::vector<int> edges) {
-    char *text = nullptr;
-    size_t size = 0;
-    std::FILE *out = open_memstream(&text, &size);
-    writeNameList(out, names, edges);
-    std::fclose(out);
-    std::string result(text, size);
-    std::free(text);
-    return result;
+    return printed([&](std::FILE *out) { writeNameList(out, names, edges); });
   };
   const std::string seven = list({kSelMod, kSelNod, kGenStiff, kInvar1, kRdAxis}, {7, 12});
   EXPECT_EQ(seven,

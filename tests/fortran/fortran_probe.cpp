@@ -30,6 +30,13 @@ const qvbfake::Value *argument(const char *name, int index) {
   return &kept;
 }
 
+// Copies `text` into a blank-padded Fortran buffer and returns its length.
+int toFortran(const std::string &text, char *buffer, int size) {
+  std::memset(buffer, ' ', static_cast<std::size_t>(size));
+  std::memcpy(buffer, text.data(), std::min<std::size_t>(text.size(), size));
+  return static_cast<int>(text.size());
+}
+
 int slotNamed(const char *name) {
 #define QVB_FWD(ordinal, result, member, params, args) \
   if (std::strcmp(name, #member) == 0) return ordinal;
@@ -51,14 +58,11 @@ int probe_int(const char *name, int index) {
   return value != nullptr ? value->i : -999999;
 }
 
-// Copies the recorded text into a blank-padded Fortran buffer; returns its
-// length, or -1 when the argument is not a text.
+// The recorded text in a Fortran buffer; -1 when the argument is not a text.
 int probe_text(const char *name, int index, char *buffer, int size) {
   const qvbfake::Value *value = argument(name, index);
   if (value == nullptr || value->kind != qvbfake::Value::Kind::kText) return -1;
-  std::memset(buffer, ' ', static_cast<std::size_t>(size));
-  std::memcpy(buffer, value->text.data(), std::min<std::size_t>(value->text.size(), size));
-  return static_cast<int>(value->text.size());
+  return toFortran(value->text, buffer, size);
 }
 
 void probe_set_result(const char *name, int value) { qvbfake::setResult(slotNamed(name), value); }
@@ -88,10 +92,7 @@ void probe_capture_labels(void) {
 
 int probe_label(int k, char *buffer, int size) {
   if (k < 0 || k >= static_cast<int>(g_captured_labels.size())) return -1;
-  const std::string &label = g_captured_labels[k];
-  std::memset(buffer, ' ', static_cast<std::size_t>(size));
-  std::memcpy(buffer, label.data(), std::min<std::size_t>(label.size(), size));
-  return static_cast<int>(label.size());
+  return toFortran(g_captured_labels[k], buffer, size);
 }
 
 }  // extern "C"
