@@ -37,7 +37,9 @@ TEST_F(PrincipalLoadTest, RigidModesLoadTheCaseAndMarkIt) {
     rigidModes(rigid);
     int status = -1;
     const int warnings = load(3, &status);
-    if (rigid == 6) EXPECT_EQ(warnings, 0);
+    if (rigid == 6) {
+      EXPECT_EQ(warnings, 0);
+    }
     EXPECT_EQ(status, 0);
     const auto loads = qvbfake::callsTo(slot::QVB_SetModalLoad);
     ASSERT_EQ(loads.size(), static_cast<std::size_t>(rigid));
