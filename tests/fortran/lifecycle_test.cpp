@@ -67,15 +67,6 @@ TEST_F(BindingTest, EveryBodyFunctionNeedsACurrentBody) {
   EXPECT_GT(std::strlen(qvb_fortran_VersionId()), 0u);
 }
 
-TEST_F(BindingTest, MissingBodyMessageIsPrintedAsAnError) {
-  QVB_SetMsgHandler(nullptr);
-  int status = 0, count = 0;
-  testing::internal::CaptureStderr();
-  QVB_GET_MODE_COUNT(&count, &status);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR:  " + kNoBody + "\n");
-  EXPECT_EQ(status, 1);
-}
-
 TEST_F(BindingTest, CreateStartsAfreshEveryTime) {
   int a = 41, b = 20, status = -1;
   QVB_CREATE(&a, &b, &status);
