@@ -43,7 +43,7 @@ bool parseBodySelection(const char *specification, SelectorGrammar grammar, Body
 
 // The body number a store opens when a "::k" selector and the caller's
 // index (below 1: none) may both name one: the one given, body 1 when
-// neither is. False, with *error naming the specification, when both are
+// neither is. False, with *error naming the file and selector, when both are
 // given and differ: either choice would surprise one of the two.
 bool combineBodyNumbers(const char *specification, int selectorIndex, int callerIndex, int *number,
                         std::string *error);

@@ -134,15 +134,13 @@ struct ModalResults {
 // node index, six values in the body's convention) for the model's nodes.
 template <typename Take>
 void readModalResults(const std::string &path, const Model &model, int sets, Timing *timing, Take take) {
-  std::unordered_map<int, size_t> index;
-  for (size_t a = 0; a < model.nodeIds.size(); ++a) index.emplace(model.nodeIds[a], a);
   readFrdResults(path, [&](FrdResult kind, int set, int node, const double *v) {
-    const auto it = index.find(node);
-    if (set < 1 || set > sets || it == index.end()) return;
+    const auto it = model.nodeIndex.find(node);
+    if (set < 1 || set > sets || it == model.nodeIndex.end()) return;
     double six[6] = {v[0], v[1], v[2], v[3], v[4], v[5]};
     if (kind == FrdResult::Strain)
       for (int c = 3; c < 6; ++c) six[c] *= 2.0;
-    take(kind, set - 1, it->second, six);
+    take(kind, set - 1, static_cast<size_t>(it->second), six);
   });
   timing->bytesRead += fileSize(path);
 }
@@ -154,20 +152,19 @@ ModalResults interfaceResults(const Model &model, const CraigBamptonBasis &basis
                               const WorkFolder &work, Timing *timing) {
   const int m = static_cast<int>(basis.lambda.size());
   ModalResults results(m, model.nodeIds.size());
-  auto spread = [&](size_t k, FrdResult kind, size_t node, const double *six) {
-    for (int c = 0; c < m; ++c) {
-      const double weight = basis.coefficients[k + static_cast<size_t>(c) * static_cast<size_t>(m)];
-      double *out = results.at(kind, c, node);
-      for (int q = 0; q < 6; ++q) out[q] += weight * six[q];
-    }
+  // Result set s of a file is basis vector first + s.
+  auto readBasis = [&](const char *file, size_t first, int sets) {
+    readModalResults(work.file(file), model, sets, timing, [&](FrdResult kind, int set, size_t node, const double *six) {
+      const size_t k = first + static_cast<size_t>(set);
+      for (int c = 0; c < m; ++c) {
+        const double weight = basis.coefficients[k + static_cast<size_t>(c) * static_cast<size_t>(m)];
+        double *out = results.at(kind, c, node);
+        for (int q = 0; q < 6; ++q) out[q] += weight * six[q];
+      }
+    });
   };
-  const int boundary = static_cast<int>(boundaryCount);
-  readModalResults(work.file("constraint.frd"), model, boundary, timing,
-                   [&](FrdResult kind, int step, size_t node, const double *six) { spread(step, kind, node, six); });
-  readModalResults(work.file("modes.frd"), model, m - boundary, timing,
-                   [&](FrdResult kind, int mode, size_t node, const double *six) {
-                     spread(boundaryCount + static_cast<size_t>(mode), kind, node, six);
-                   });
+  readBasis("constraint.frd", 0, static_cast<int>(boundaryCount));
+  readBasis("modes.frd", boundaryCount, m - static_cast<int>(boundaryCount));
   return results;
 }
 
