@@ -10,28 +10,15 @@
 namespace qvbtest {
 namespace {
 
-void record(const char *prefix, const char *format, va_list args) {
+// One handler per channel; `Prefix` is "E", "W" or "I".
+template <char Prefix>
+void record(const char *format, ...) {
   char text[1000];
+  va_list args;
+  va_start(args, format);
   std::vsnprintf(text, sizeof text, format, args);
-  messages().push_back(std::string(prefix) + text);
-}
-void onError(const char *format, ...) {
-  va_list a;
-  va_start(a, format);
-  record("E: ", format, a);
-  va_end(a);
-}
-void onWarning(const char *format, ...) {
-  va_list a;
-  va_start(a, format);
-  record("W: ", format, a);
-  va_end(a);
-}
-void onInfo(const char *format, ...) {
-  va_list a;
-  va_start(a, format);
-  record("I: ", format, a);
-  va_end(a);
+  va_end(args);
+  messages().push_back(std::string{Prefix, ':', ' '} + text);
 }
 
 s_FLEX_INTERFACE load() {
@@ -42,7 +29,7 @@ s_FLEX_INTERFACE load() {
   if (!populate || !handlers) throw std::runtime_error("entry points missing");
   s_FLEX_INTERFACE table;
   populate(&table);
-  static s_MSG_HANDLERS channel{onError, onWarning, onInfo};
+  static s_MSG_HANDLERS channel{record<'E'>, record<'W'>, record<'I'>};
   handlers(&channel);
   return table;
 }
@@ -75,18 +62,6 @@ std::string contents(QVB_Handle body, int block) {
   while ((n = std::fread(buffer, 1, sizeof buffer, tmp)) > 0) text.append(buffer, n);
   std::fclose(tmp);
   return text;
-}
-
-std::vector<double> take(double *values, size_t count) {
-  std::vector<double> out(values, values ? values + count : values);
-  flex().QVB_FreeMemory(values);
-  return out;
-}
-
-std::vector<int> take(int *values, size_t count) {
-  std::vector<int> out(values, values ? values + count : values);
-  flex().QVB_FreeMemory(values);
-  return out;
 }
 
 }  // namespace qvbtest

@@ -27,7 +27,11 @@ inline QVB_Handle buildFullBody(const char *massUnit, const char *lengthUnit, do
 std::string contents(QVB_Handle body, int block);
 
 // Takes an array handed out by the plug-in and frees it through slot 108.
-std::vector<double> take(double *values, size_t count);
-std::vector<int> take(int *values, size_t count);
+template <typename T>
+std::vector<T> take(T *values, size_t count) {
+  std::vector<T> out(values, values ? values + count : values);
+  flex().QVB_FreeMemory(values);
+  return out;
+}
 
 }  // namespace qvbtest

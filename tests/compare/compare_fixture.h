@@ -2,7 +2,7 @@
 // report that the comparison prints on standard output.
 #pragma once
 
-#include "body_builder.h"
+#include "body_plan.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,8 @@
 #include <vector>
 
 namespace comparetest {
+
+using namespace qvbtest;  // the body plans (body_plan.h)
 
 struct Outcome {
   int verdict;

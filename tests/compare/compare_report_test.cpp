@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <tuple>
 #include <utility>
 #include <unistd.h>
 
@@ -139,8 +140,20 @@ TEST_F(CompareTest, CopyIsEquivalentAndLevelsFilterTheReport) {
   EXPECT_EQ(silent.report, "");
 }
 
-TEST_F(CompareTest, EquivalentBodiesWrittenDifferentlyPass) {
-  const std::vector<Variant> cases = {
+TEST_F(CompareTest, SameBodyInOtherUnitsIsEquivalent) {
+  BodyPlan metric = sampleBody(true);
+  BodyPlan small = sampleBody(true);
+  small.units = {"gram", "mm", "ms", "n"};
+  small.unitScale = {1000.0, 1000.0, 1000.0};
+  const Outcome outcome = comparePlans(metric, small, 2);
+  EXPECT_EQ(outcome.verdict, 0) << outcome.report;
+  EXPECT_TRUE(contains(outcome.report, "  Pass NodeCoordinates")) << outcome.report;
+  EXPECT_TRUE(contains(outcome.report, "  Pass EigenValue: #7")) << outcome.report;
+  EXPECT_TRUE(contains(outcome.report, "  Pass Stress Mode: #10")) << outcome.report;
+}
+
+TEST_F(CompareTest, EachVariantGetsItsVerdictAndReportLines) {
+  const std::vector<Variant> equivalent = {
       {"negated mode", [](BodyPlan &s) { negateMode(s, 6); negateMode(s, 9); },
        {"  Pass EigenVector translational: #7  Delta: ", "  Pass Preload, Delta: ", "  Pass Modal Load: Case #1",
         "  Pass Modal Displacement Operator ", "  Pass Invar3  Delta: ", "  Pass Invar5  Delta: "}},
@@ -162,30 +175,20 @@ TEST_F(CompareTest, EquivalentBodiesWrittenDifferentlyPass) {
        {"->Note new QVB load case #1 not yet projected on principal axes\n",
         "->Warning: Rigid body components (assumed first 6) won't be checked\n", "  Pass Modal Load: Case #1"}},
       {"title and comment", [](BodyPlan &s) { s.title = "renamed"; }, {"->Note Title\n"}},
+      // An optional block in one body only is a warning.
+      {"no pre-stress", [](BodyPlan &s) { s.preStress.clear(); },
+       {"->Warning: No comparison performed on block 31 pre_stress\n", "  exists base: 1\n"}},
+      {"no matrix operator", [](BodyPlan &s) { s.matrixOperators.clear(); },
+       {"->Warning: No comparison performed on block 34 matrix_operator\n", "  exists base: 1\n"}},
+      {"no nodal loads", [](BodyPlan &s) { s.nodalLoads.clear(); },
+       {"->Warning: No comparison performed on block 35 modal_load_nodal\n", "  exists base: 1\n"}},
+      {"no rotor dynamics", [](BodyPlan &s) { s.gyroscopic.clear(); },
+       {"->Warning: No comparison performed on block 37 rotor_dynamics\n", "  exists base: 1\n"}},
+      {"no modal stress", [](BodyPlan &s) { for (ModePlan &m : s.modes) m.stress.clear(); s.preStress.clear(); },
+       {"->Warning: No comparison performed on block 18 modal_stress\n", "  exists base: 1\n"}},
   };
-  const std::string base = write(sampleBody(), "base");
-  for (const Variant &c : cases) {
-    SCOPED_TRACE(c.name);
-    const Outcome outcome = compareVariant(base, c);
-    EXPECT_EQ(outcome.verdict, 0) << outcome.report;
-    EXPECT_FALSE(contains(outcome.report, "->Fail")) << outcome.report;
-  }
-}
 
-TEST_F(CompareTest, SameBodyInOtherUnitsIsEquivalent) {
-  BodyPlan metric = sampleBody(true);
-  BodyPlan small = sampleBody(true);
-  small.units = {"gram", "mm", "ms", "n"};
-  small.unitScale = {1000.0, 1000.0, 1000.0};
-  const Outcome outcome = comparePlans(metric, small, 2);
-  EXPECT_EQ(outcome.verdict, 0) << outcome.report;
-  EXPECT_TRUE(contains(outcome.report, "  Pass NodeCoordinates")) << outcome.report;
-  EXPECT_TRUE(contains(outcome.report, "  Pass EigenValue: #7")) << outcome.report;
-  EXPECT_TRUE(contains(outcome.report, "  Pass Stress Mode: #10")) << outcome.report;
-}
-
-TEST_F(CompareTest, EachDifferenceFailsItsCheck) {
-  const std::vector<Variant> cases = {
+  const std::vector<Variant> different = {
       {"coordinate", [](BodyPlan &s) { s.nodes[3].xyz[1] += 1.0e-3; }, {"->Fail NodeCoordinates  Delta: "}},
       {"eigenvalue", [](BodyPlan &s) { s.modes[9].eigenvalue *= 1.01; },
        {"->Fail EigenValue: #10  Delta: ", "->Fail Eigenvalues\n", "->Fail GeneralizedStiff  Delta: "}},
@@ -228,66 +231,41 @@ TEST_F(CompareTest, EachDifferenceFailsItsCheck) {
       {"input file type", [](BodyPlan &s) { s.fileType = "OTHERFE"; }, {"->Fail InputFileType\n"}},
   };
   const std::string base = write(sampleBody(), "base");
-  for (const Variant &c : cases) {
-    SCOPED_TRACE(c.name);
-    const Outcome outcome = compareVariant(base, c);
-    EXPECT_LT(outcome.verdict, 0) << outcome.report;
-    EXPECT_EQ(outcome.report.substr(outcome.report.size() - 16), "->Files differ\n\n");
-  }
+  for (const auto &[cases, same] : {std::pair{&equivalent, true}, std::pair{&different, false}})
+    for (const Variant &c : *cases) {
+      SCOPED_TRACE(c.name);
+      const Outcome outcome = compareVariant(base, c);
+      if (same) {
+        EXPECT_EQ(outcome.verdict, 0) << outcome.report;
+        EXPECT_FALSE(contains(outcome.report, "->Fail")) << outcome.report;
+      } else {
+        EXPECT_LT(outcome.verdict, 0) << outcome.report;
+        EXPECT_EQ(outcome.report.substr(outcome.report.size() - 16), "->Files differ\n\n");
+      }
+    }
 }
 
-TEST_F(CompareTest, NewNodeMissingInBaseAbandonsTheComparison) {
-  BodyPlan extra = sampleBody();
+// Differences that end the comparison early: its report says why, and the
+// silent level prints nothing but keeps the verdict.
+TEST_F(CompareTest, AbandonedComparisonsFailAtEveryLevel) {
+  BodyPlan extra = sampleBody(), unmonitored = sampleBody();
   extra.nodes.push_back({99, {2.0, 0.0, 0.0}, 0.0, {}});
-  const Outcome outcome = comparePlans(sampleBody(), extra);
-  EXPECT_EQ(outcome.verdict, -1);
-  EXPECT_EQ(outcome.report, "->Fail Node 99 does not exist in base file (Exit)\n\n->Files differ\n\n");
-
+  unmonitored.monitorPoints.clear();
+  const std::tuple<BodyPlan, int, const char *> cases[] = {
+      {extra, 1, "->Fail Node 99 does not exist in base file (Exit)\n\n->Files differ\n\n"},
+      {unmonitored, 0, "->Fail Monitor Point Count: base: 1 != new: 0 \n\n"}};
+  for (const auto &[changed, level, report] : cases) {
+    const Outcome outcome = comparePlans(sampleBody(), changed, level);
+    EXPECT_EQ(outcome.verdict, -1);
+    EXPECT_EQ(outcome.report, report);
+    const Outcome silent = compare(dir_.file("base.qvb"), dir_.file("new.qvb"), -1);
+    EXPECT_EQ(silent.verdict, -1);
+    EXPECT_EQ(silent.report, "");
+  }
   // The other way round the base simply has a node more.
-  const Outcome reverse = compare(dir_.file("new.qvb"), dir_.file("base.qvb"));
+  const Outcome reverse = compare(write(extra, "extra"), dir_.file("base.qvb"));
   EXPECT_EQ(reverse.verdict, 0) << reverse.report;
   EXPECT_TRUE(contains(reverse.report, "->Warning NodeCount base: 9  new: 8\n")) << reverse.report;
-}
-
-TEST_F(CompareTest, OptionalBlockInOneBodyOnlyIsAWarning) {
-  struct Case {
-    const char *name;
-    std::function<void(BodyPlan &)> drop;
-    const char *warning;
-  };
-  const std::vector<Case> cases = {
-      {"pre-stress", [](BodyPlan &s) { s.preStress.clear(); },
-       "->Warning: No comparison performed on block 31 pre_stress\n"},
-      {"matrix operator", [](BodyPlan &s) { s.matrixOperators.clear(); },
-       "->Warning: No comparison performed on block 34 matrix_operator\n"},
-      {"nodal loads", [](BodyPlan &s) { s.nodalLoads.clear(); },
-       "->Warning: No comparison performed on block 35 modal_load_nodal\n"},
-      {"rotor dynamics", [](BodyPlan &s) { s.gyroscopic.clear(); },
-       "->Warning: No comparison performed on block 37 rotor_dynamics\n"},
-      {"modal stress", [](BodyPlan &s) { for (ModePlan &m : s.modes) m.stress.clear(); s.preStress.clear(); },
-       "->Warning: No comparison performed on block 18 modal_stress\n"},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.name);
-    BodyPlan without = sampleBody();
-    c.drop(without);
-    const Outcome outcome = comparePlans(sampleBody(), without);
-    EXPECT_EQ(outcome.verdict, 0) << outcome.report;
-    EXPECT_TRUE(contains(outcome.report, c.warning)) << outcome.report;
-    EXPECT_TRUE(contains(outcome.report, "  exists base: 1\n")) << outcome.report;
-  }
-}
-
-TEST_F(CompareTest, MonitorPointCountDifferenceFails) {
-  BodyPlan without = sampleBody();
-  without.monitorPoints.clear();
-  const Outcome outcome = comparePlans(sampleBody(), without, 0);
-  EXPECT_EQ(outcome.verdict, -1);
-  EXPECT_EQ(outcome.report, "->Fail Monitor Point Count: base: 1 != new: 0 \n\n");
-  // The silent level prints nothing but keeps the verdict.
-  const Outcome silent = compare(dir_.file("base.qvb"), dir_.file("new.qvb"), -1);
-  EXPECT_EQ(silent.verdict, -1);
-  EXPECT_EQ(silent.report, "");
 }
 
 // The settings survive a comparison and are what a direct call of the

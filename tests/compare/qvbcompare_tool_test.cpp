@@ -32,6 +32,8 @@ ToolRun runTool(const std::string &arguments) {
 
 using QvbcompareTool = CompareTest;
 
+// Exit statuses 0, 1 and 2; help and the option spellings are the Python
+// command tests' (python/tests/test_commands.py).
 TEST_F(QvbcompareTool, ExitStatusFollowsTheVerdict) {
   const std::string base = write(sampleBody(), "base");
   const std::string copy = write(sampleBody(), "copy");
@@ -39,36 +41,23 @@ TEST_F(QvbcompareTool, ExitStatusFollowsTheVerdict) {
   moved.nodes[0].xyz[2] = 5.0;
   const std::string changed = write(moved, "changed");
 
-  const ToolRun same = runTool(base + " " + copy);
+  const ToolRun same = runTool("-v 2 " + base + " " + copy + "::1 -t 1e-9");
   EXPECT_EQ(same.status, 0) << same.output;
-  EXPECT_EQ(same.output, " Files are equivalent\n\n");
-
-  const ToolRun verbose = runTool("-v 2 " + base + " " + copy + "::1 -t 1e-9");
-  EXPECT_EQ(verbose.status, 0) << verbose.output;
-  EXPECT_NE(verbose.output.find("  Pass NodeCoordinates"), std::string::npos);
+  EXPECT_NE(same.output.find("  Pass NodeCoordinates"), std::string::npos);
 
   const ToolRun different = runTool(base + " " + changed);
   EXPECT_EQ(different.status, 1) << different.output;
   EXPECT_NE(different.output.find("->Fail NodeCoordinates  Delta: "), std::string::npos) << different.output;
   EXPECT_NE(different.output.find("->Files differ\n"), std::string::npos);
-
   // A tolerance wider than the change makes them equivalent.
   EXPECT_EQ(runTool("-t 10 " + base + " " + changed).status, 0);
-}
 
-TEST_F(QvbcompareTool, UnusableArgumentsAndBodiesExitWithTwo) {
-  const std::string base = write(sampleBody(true), "base");
   const ToolRun missing = runTool(base + " " + dir_.file("absent.qvb"));
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.output.find("cannot open the new body"), std::string::npos) << missing.output;
-
   for (const std::string &arguments : {std::string(""), base, base + " " + base + " -t", base + " " + base + " -v x",
                                        base + " " + base + " -t -1", base + " " + base + " -q"})
     EXPECT_EQ(runTool(arguments).status, 2) << arguments;
-
-  const ToolRun help = runTool("-h");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.output.rfind("Usage: qvbcompare BASE NEW", 0), 0u) << help.output;
 }
 
 }  // namespace

@@ -20,14 +20,6 @@ const Names kRichNames{"SELMOD", "SELNOD", "GENSTIFF", "INVAR1", "INVAR2", "INVA
 // What the converter must print for a value in a zeroed matrix.
 double zeroed(double v) { return std::fabs(v) < 1e-10 ? 0.0 : v; }
 
-void expectValues(const MtxMatrix *m, const std::vector<double> &expected, double tolerance) {
-  ASSERT_NE(m, nullptr);
-  const std::vector<double> got = m->allValues();
-  ASSERT_EQ(got.size(), expected.size()) << m->name;
-  for (size_t i = 0; i < got.size(); ++i)
-    EXPECT_NEAR(got[i], expected[i], tolerance * std::max(1.0, std::fabs(expected[i]))) << m->name << " value " << i;
-}
-
 using Sparse = std::map<std::pair<int, int>, double>;
 void expectEntries(const MtxMatrix *m, const Sparse &expected, double tolerance) {
   ASSERT_NE(m, nullptr);
@@ -81,7 +73,7 @@ TEST_P(RichConversion, EveryMatrixMatchesTheBodysArrays) {
   expectEntries(f.find("GENSTIFF"), stiff, tol);
 
   std::vector<double> i5, i9;
-  expectedInvariants59(body.masses, body.translation, i5, i9);
+  qvbtest::expectedInvariants59(body.masses, body.translation, i5, i9);
   expectValues(f.find("INVAR5"), i5, tol);
   expectValues(f.find("INVAR9"), i9, tol);
   EXPECT_EQ(f.find("INVAR9")->counts[0], 27);

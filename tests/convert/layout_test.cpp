@@ -1,16 +1,13 @@
-// The body-independent layers: MTX record layout, command-line tokens, list
-// grammar, the matrix plan and the invariant 5/9 computation.
+// The body-independent layers: MTX record layout, command-line tokens and list
+// grammar.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "convert/arg_tokens.h"
-#include "kernels/invariants_5_9.h"
 #include "convert/list_grammar.h"
 #include "convert/mtx_format.h"
-#include "expected_invariants.h"
 
 namespace qvb::convert {
 namespace {
@@ -176,40 +173,6 @@ TEST(ListGrammar, ValuesAccumulateAcrossSwitchesOfOneKind) {
   size_t pos = 0;
   ASSERT_TRUE(readIntegerList(tokens, pos, RangeColon::kFirst, values));
   EXPECT_EQ(values, (std::vector<int>{9, 9, 10, 11}));
-}
-
-TEST(Invariants59, PairFormulasSymmetryAndTransposition) {
-  // Two nodes, three modes; values chosen so that no term vanishes.
-  const std::vector<double> masses{2.0, 0.5};
-  const std::vector<double> shapes{
-      1, 2, 3, -1, 0, 2,    // mode 0 at nodes 0, 1
-      0, 1, -2, 3, 1, 1,    // mode 1
-      2, -1, 1, 0.5, 4, 0,  // mode 2
-  };
-  std::vector<double> i5, i9;
-  std::vector<int> seen;
-  kernels::computeInvariants5And9(masses, shapes, 3, i5, i9, [&](int j) { seen.push_back(j); });
-  EXPECT_EQ(seen, (std::vector<int>{0, 1, 2}));
-  ASSERT_EQ(i5.size(), 27u);
-  ASSERT_EQ(i9.size(), 81u);
-  std::vector<std::vector<std::array<double, 3>>> byMode(3);
-  for (size_t j = 0; j < 3; ++j)
-    for (size_t p = 0; p < 2; ++p) byMode[j].push_back({shapes[(j * 2 + p) * 3], shapes[(j * 2 + p) * 3 + 1], shapes[(j * 2 + p) * 3 + 2]});
-  std::vector<double> e5, e9;
-  convert_test::expectedInvariants59(masses, byMode, e5, e9);
-  for (size_t i = 0; i < e5.size(); ++i) EXPECT_NEAR(i5[i], e5[i], 1e-12) << i;
-  for (size_t i = 0; i < e9.size(); ++i) EXPECT_NEAR(i9[i], e9[i], 1e-12) << i;
-  // Mirrored entries are exact negatives and transposes, not recomputed sums.
-  const size_t n = 3;
-  for (size_t j = 0; j < n; ++j)
-    for (size_t k = 0; k < n; ++k)
-      for (int r = 0; r < 3; ++r) {
-        EXPECT_EQ(i5[(j * 3 + r) * n + k], -i5[(k * 3 + r) * n + j]);
-        for (int q = 0; q < 3; ++q) EXPECT_EQ(i9[(j * n + k) * 9 + 3 * r + q], i9[(k * n + j) * 9 + 3 * q + r]);
-      }
-  // A hand-checked entry: I5[0][2][1] = sum m (a0 b1 - a1 b0)
-  //   = 2 (1*1 - 2*0) + 0.5 (-1*1 - 0*3) = 1.5
-  EXPECT_DOUBLE_EQ(i5[(0 * 3 + 2) * n + 1], 1.5);
 }
 
 }  // namespace

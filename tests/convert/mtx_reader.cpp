@@ -1,6 +1,9 @@
 #include "mtx_reader.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -104,6 +107,14 @@ std::vector<std::string> readMtx(const std::string &path, MtxFile &file) {
   std::sort(present.begin(), present.end());
   if (listed != present) problems.push_back("name list differs from the matrices present");
   return problems;
+}
+
+void expectValues(const MtxMatrix *m, const std::vector<double> &expected, double tolerance) {
+  ASSERT_NE(m, nullptr);
+  const std::vector<double> got = m->allValues();
+  ASSERT_EQ(got.size(), expected.size()) << m->name;
+  for (size_t i = 0; i < got.size(); ++i)
+    EXPECT_NEAR(got[i], expected[i], tolerance * std::max(1.0, std::fabs(expected[i]))) << m->name << " value " << i;
 }
 
 }  // namespace convert_test

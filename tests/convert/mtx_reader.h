@@ -35,4 +35,8 @@ struct MtxFile {
 // the file is consistent).
 std::vector<std::string> readMtx(const std::string &path, MtxFile &file);
 
+// Expects the matrix (non-null) to hold these values in order, each within
+// `tolerance` times its magnitude (at least 1).
+void expectValues(const MtxMatrix *m, const std::vector<double> &expected, double tolerance);
+
 }  // namespace convert_test

@@ -1,13 +1,13 @@
-// Small but complete flexible bodies for the comparison tests, described as
-// plain data and written through the library's C interface, so that every
-// test compares real stored bodies read back by the storage backend.
+// A flexible body described as plain data, so that a test can change any part
+// of it, and written through the library's C interface to a real store (the
+// comparison and converter tests read it back).
 #pragma once
 
 #include <array>
 #include <string>
 #include <vector>
 
-namespace comparetest {
+namespace qvbtest {
 
 using Six = std::array<double, 6>;
 
@@ -82,4 +82,4 @@ BodyPlan sampleBody(bool core = false);
 // Writes the body to `path` through the C interface; false on any failure.
 bool writeBody(const BodyPlan &plan, const std::string &path);
 
-}  // namespace comparetest
+}  // namespace qvbtest

@@ -1,10 +1,10 @@
-#include "body_builder.h"
+#include "body_plan.h"
 
 #include "qvb.h"
 
 #include <cmath>
 
-namespace comparetest {
+namespace qvbtest {
 namespace {
 
 // A deterministic, non-degenerate value set for node `n` of mode `mode`.
@@ -197,4 +197,4 @@ bool writeBody(const BodyPlan &plan, const std::string &path) {
   return ok;
 }
 
-}  // namespace comparetest
+}  // namespace qvbtest

@@ -1,12 +1,12 @@
 // Invariants 5 and 9 written straight from their definitions, pair by pair
-// without using any symmetry, for checking the converter against.
+// without using any symmetry, for checking the stores and the converter against.
 #pragma once
 
 #include <array>
 #include <cmath>
 #include <vector>
 
-namespace convert_test {
+namespace qvbtest {
 
 // shapes[j][p]: translational shape of selected mode j at node p. Results in
 // the file's layout (I5: mode j, component r, mode k; I9: j, k, 3x3 block),
@@ -32,4 +32,4 @@ inline void expectedInvariants59(const std::vector<double> &masses,
   for (double &x : i9) x = std::fabs(x) < 1e-10 ? 0.0 : x;
 }
 
-}  // namespace convert_test
+}  // namespace qvbtest
