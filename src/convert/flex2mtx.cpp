@@ -183,7 +183,7 @@ bool writeMatrices(ConversionContext &context) {
     const bool written = step.write(context, mtx);
     // A failed write (a full disk) is reported by closing; there is no use
     // computing the rest.
-    if (std::ferror(context.output.stream())) break;
+    if (std::ferror(context.output.stream()) || context.output.failed()) break;
     if (!written) return false;
   }
   const bool closed = closeOutput(context.output);

@@ -1,6 +1,8 @@
 // SELNOD, SELMOD, GENSTIFF, T_MODE and R_MODE: what was selected and the
 // modal data at the selection.
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 
 #include "convert/matrix_writers.h"
 #include "qvb.h"
@@ -106,13 +108,37 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
     return true;
   }
   // The body is read on this thread only (a backend need not be
-  // thread-safe); the blocks are formatted and written by all of them.
+  // thread-safe); the blocks are formatted, and written, by all of them.
   kernels::OrderedText text(mtx.stream(), 3, width, precision, 2 * static_cast<size_t>(mtx.threads()));
+  // Every line holds three values of a fixed width, so each block's text
+  // has its place in the file before it is made: written there in place,
+  // no thread waits for another's write.
+  const uint64_t lineBytes = 3 * static_cast<uint64_t>(width) + 1;
+  const uint64_t blockBytes = lineBytes * static_cast<uint64_t>(nodesPerBlock) * n;
+  std::unique_ptr<platform::InPlaceRun> run = context.output.appendInPlace(lineBytes * s * n);
+  if (context.output.failed()) return true;  // the disk refused the bytes: closing says so
+  // Windows of about 64 MB, in whole blocks; each stays mapped until its
+  // last block is formatted.
+  const uint64_t window = blockBytes * std::max<uint64_t>(1, (uint64_t{1} << 26) / blockBytes);
+  std::shared_ptr<platform::InPlaceRun::Window> mapped;
+  uint64_t mappedFrom = 0;
   text.run(mtx.threads(), [&](kernels::OrderedText &into) {
     for (int first = 0; first < s; first += nodesPerBlock) {
       std::vector<double> block = into.recycled();
       fetch(first, block);
-      into.add(std::move(block));
+      if (!run) {
+        into.add(std::move(block));
+        continue;
+      }
+      const uint64_t from = lineBytes * static_cast<uint64_t>(first) * n;
+      if (!mapped || from - mappedFrom >= window) {
+        mapped.reset();
+        mappedFrom = from;
+        mapped = run->map(from, static_cast<size_t>(std::min(window, run->size() - from)));
+        if (!mapped) return;  // the reason is kept for closing
+      }
+      const size_t bytes = block.size() / 3 * lineBytes;
+      into.addPlaced(std::move(block), mapped->bytes() + (from - mappedFrom), bytes, mapped);
     }
   });
   return true;

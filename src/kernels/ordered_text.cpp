@@ -1,7 +1,9 @@
 #include "kernels/ordered_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
+#include <stdexcept>
 
 #include "kernels/number_format.h"
 #include "platform/worker_threads.h"
@@ -34,6 +36,17 @@ void OrderedText::addView(const double *values, size_t count) {
   Block block;
   block.values = values;
   block.count = count;
+  enqueue(std::move(block));
+}
+
+void OrderedText::addPlaced(std::vector<double> &&values, char *place, size_t bytes, std::shared_ptr<void> keep) {
+  Block block;
+  block.owned = std::move(values);
+  block.values = block.owned.data();
+  block.count = block.owned.size();
+  block.place = place;
+  block.placeBytes = bytes;
+  block.keep = std::move(keep);
   enqueue(std::move(block));
 }
 
@@ -87,7 +100,42 @@ void OrderedText::run(unsigned threads, const std::function<void(OrderedText &)>
   });
 }
 
+bool OrderedText::formatInPlace(const Block &block) const {
+  const size_t line = perLine_ > 0 ? static_cast<size_t>(perLine_) : 0;
+  // Each value's text may run to kNumberTextMax: one that is wider than the
+  // fixed width claimed is made aside, so that it cannot spill past the
+  // block into text another thread is making.
+  char spill[kNumberTextMax];
+  char *at = block.place, *end = block.place + block.placeBytes;
+  for (size_t i = 0; i < block.count; ++i) {
+    if (static_cast<size_t>(end - at) >= kNumberTextMax + 1) {
+      at += formatScientific(at, block.values[i], width_, precision_);
+    } else {
+      const size_t length = formatScientific(spill, block.values[i], width_, precision_);
+      if (length > static_cast<size_t>(end - at)) return false;
+      std::memcpy(at, spill, length);
+      at += length;
+    }
+    if (line > 0 && (block.first + i + 1) % line == 0) {
+      if (at == end) return false;
+      *at++ = '\n';
+    }
+  }
+  return at == end;
+}
+
 void OrderedText::process(Block &block) {
+  if (block.place != nullptr) {
+    const bool placed = formatInPlace(block);
+    block.keep.reset();  // the place may go (its window unmapped) once no block needs it
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (spareValues_.size() < spareValues_.capacity()) spareValues_.push_back(std::move(block.owned));
+      ok_ = ok_ && placed;
+    }
+    if (!placed) throw std::logic_error("matrix text of another width than its place");
+    return;
+  }
   Text text;
   {
     std::lock_guard<std::mutex> hold(lock_);

@@ -8,6 +8,10 @@
 // the formatting instead of waiting for it. The bytes are those
 // writeRealLines writes for the blocks' values in a row, for any number
 // of workers, since only the formatting runs out of order.
+//
+// A block may instead come with its place: the bytes of the file, mapped
+// in place, where its text belongs. It is then formatted straight there,
+// in any order, and nothing is written through the stream.
 #pragma once
 
 #include <condition_variable>
@@ -16,6 +20,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -46,6 +51,10 @@ class OrderedText {
   std::vector<double> recycled();
   // The next count values at values, which stay valid until run() returns.
   void addView(const double *values, size_t count);
+  // Producer: the next block, owned, whose text is exactly `bytes` long
+  // (every value of a fixed width) and goes to place, which `keep` keeps
+  // valid; a text of another length fails the run.
+  void addPlaced(std::vector<double> &&values, char *place, size_t bytes, std::shared_ptr<void> keep);
   // After run(): false once any write failed.
   bool ok() const { return ok_; }
 
@@ -56,7 +65,12 @@ class OrderedText {
     size_t count = 0;
     size_t first = 0;     // index of the first value over all blocks
     size_t sequence = 0;  // position in the file
+    char *place = nullptr;  // where the text goes, or null: through the stream
+    size_t placeBytes = 0;
+    std::shared_ptr<void> keep;
   };
+  // Formats the block at its place; false when the text is not of its length.
+  bool formatInPlace(const Block &block) const;
   void enqueue(Block &&block);
   void close();
   // Formats and writes blocks until the queue is closed and empty.

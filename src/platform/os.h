@@ -57,7 +57,8 @@ struct OsInterface {
   // Files the library writes. Each returns 0 or the system's error number
   // (an errno value), so that a replacement can fail any step the way the
   // system would.
-  // Creates a file that must not exist yet (EEXIST otherwise), for writing.
+  // Creates a file that must not exist yet (EEXIST otherwise), for writing
+  // (and reading, which a writable mapping of it needs).
   int (*createFile)(const char *path, int *descriptor);
   // Writes all `size` bytes at `offset`; on failure some may have been written.
   int (*writeFileAt)(int descriptor, const void *data, size_t size, uint64_t offset);
@@ -77,8 +78,8 @@ struct OsInterface {
   // that was opened (a writer that held the lock may have replaced it):
   // otherwise the new file there is locked instead. Fills *status.
   int (*lockExistingFile)(const char *path, double seconds, int *descriptor, FileStatus *status);
-  // Creates a file with no name in the folder, for writing; EOPNOTSUPP (or
-  // another error number) where the file system cannot.
+  // Creates a file with no name in the folder, for writing and reading;
+  // EOPNOTSUPP (or another error number) where the file system cannot.
   int (*createAnonymousFile)(const char *folder, int *descriptor);
   // Gives an anonymous file a name that must not exist yet (EEXIST).
   int (*linkAnonymousFile)(int descriptor, const char *path);
@@ -89,6 +90,17 @@ struct OsInterface {
   int (*setAccess)(int descriptor, const FileStatus &status);
   // Returns once the folder's entries (a rename into it) are on the disk.
   int (*syncFolder)(const char *folder);
+
+  // Writing a file in place (in_place_run.h).
+  // Allocates the bytes [offset, offset + size) of a file opened for writing
+  // on the disk, growing the file to cover them; EOPNOTSUPP where the file
+  // system cannot, without writing anything.
+  int (*reserveFileSpace)(int descriptor, uint64_t offset, uint64_t size);
+  // Maps the bytes [offset, offset + size) of the file shared and writable:
+  // *bytes is the address of the byte at offset.
+  int (*mapForWriting)(int descriptor, uint64_t offset, size_t size, char **bytes);
+  // Undoes mapForWriting with the same offset and size.
+  int (*unmapForWriting)(char *bytes, uint64_t offset, size_t size);
 };
 
 // The real operating system.
@@ -150,6 +162,9 @@ int linkAnonymousFile(int descriptor, const char *path);
 int linkFile(const char *from, const char *to);
 int setAccess(int descriptor, const FileStatus &status);
 int syncFolder(const char *folder);
+int reserveFileSpace(int descriptor, uint64_t offset, uint64_t size);
+int mapForWriting(int descriptor, uint64_t offset, size_t size, char **bytes);
+int unmapForWriting(char *bytes, uint64_t offset, size_t size);
 // Gives up a lock taken by lockExistingFile (closes its descriptor).
 void releaseLock(int descriptor);
 

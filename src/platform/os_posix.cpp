@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <unistd.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 
@@ -113,7 +114,7 @@ double hostWallClock() {
 int lastErrno() { return errno != 0 ? errno : EIO; }
 
 int hostCreateFile(const char *path, int *descriptor) {
-  const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const int fd = ::open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return lastErrno();
   *descriptor = fd;
   return 0;
@@ -190,7 +191,7 @@ int hostCreateAnonymousFile(const char *folder, int *descriptor) {
 #ifdef O_TMPFILE
   // Naming it later goes through /proc (linkat by descriptor needs privileges).
   if (::access("/proc/self/fd", X_OK) != 0) return EOPNOTSUPP;
-  const int fd = ::open(*folder != '\0' ? folder : ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  const int fd = ::open(*folder != '\0' ? folder : ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
   if (fd < 0) return lastErrno();
   *descriptor = fd;
   return 0;
@@ -224,11 +225,41 @@ int hostSyncFolder(const char *folder) {
   return code;
 }
 
+int hostReserveFileSpace(int descriptor, uint64_t offset, uint64_t size) {
+  // fallocate itself, not posix_fallocate: where the file system has no
+  // allocation of its own, the C library's stand-in writes zeros through
+  // the whole range, which costs as much as the text it would make room for.
+  for (;;) {
+    if (::fallocate(descriptor, 0, static_cast<off_t>(offset), static_cast<off_t>(size)) == 0) return 0;
+    if (errno == EINTR) continue;
+    return errno == ENOSYS ? EOPNOTSUPP : lastErrno();
+  }
+}
+
+// Mappings start on a page boundary: the mapped span begins that far
+// before the offset asked for.
+uint64_t pageLead(uint64_t offset) { return offset % static_cast<uint64_t>(::sysconf(_SC_PAGESIZE)); }
+
+int hostMapForWriting(int descriptor, uint64_t offset, size_t size, char **bytes) {
+  const uint64_t lead = pageLead(offset);
+  void *span = ::mmap(nullptr, size + lead, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor,
+                      static_cast<off_t>(offset - lead));
+  if (span == MAP_FAILED) return lastErrno();
+  *bytes = static_cast<char *>(span) + lead;
+  return 0;
+}
+
+int hostUnmapForWriting(char *bytes, uint64_t offset, size_t size) {
+  const uint64_t lead = pageLead(offset);
+  return ::munmap(bytes - lead, size + lead) == 0 ? 0 : lastErrno();
+}
+
 const OsInterface kHost = {hostOpen,        hostSymbol,      hostOwnSymbol,  hostClose,       hostTakeError,
                            hostIsLoadableFile, hostGetEnv,   hostIdentify,   hostWallClock,   hostCreateFile,
                            hostWriteFileAt, hostSyncFile,    hostCloseFile,  hostRenameFile,  hostRemoveFile,
                            hostOpenStream, hostLockExistingFile, hostCreateAnonymousFile, hostLinkAnonymousFile,
-                           hostLinkFile, hostSetAccess, hostSyncFolder};
+                           hostLinkFile, hostSetAccess, hostSyncFolder, hostReserveFileSpace,
+                           hostMapForWriting, hostUnmapForWriting};
 
 const OsInterface *g_current = &kHost;
 
@@ -333,6 +364,15 @@ int linkFile(const char *from, const char *to) {
 }
 int setAccess(int descriptor, const FileStatus &status) { return os().setAccess(descriptor, status); }
 int syncFolder(const char *folder) { return folder != nullptr ? os().syncFolder(folder) : EINVAL; }
+int reserveFileSpace(int descriptor, uint64_t offset, uint64_t size) {
+  return size == 0 ? 0 : os().reserveFileSpace(descriptor, offset, size);
+}
+int mapForWriting(int descriptor, uint64_t offset, size_t size, char **bytes) {
+  return size > 0 && bytes != nullptr ? os().mapForWriting(descriptor, offset, size, bytes) : EINVAL;
+}
+int unmapForWriting(char *bytes, uint64_t offset, size_t size) {
+  return bytes != nullptr ? os().unmapForWriting(bytes, offset, size) : EINVAL;
+}
 
 void releaseLock(int descriptor) {
   if (descriptor >= 0) ::close(descriptor);

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/file_replacement.h"
+#include "platform/in_place_run.h"
 
 namespace qvb::platform {
 
@@ -31,6 +32,14 @@ class OutputFile {
   bool open(const std::string &path);
   // The stream to write to (null unless open).
   std::FILE *stream() const { return stream_; }
+  // The next `size` bytes of the file, after all that the stream holds, to
+  // be written in place; the stream goes on after them. Null where the file
+  // system cannot allocate them ahead (write them through the stream
+  // instead), or with failed() true when the disk refused them. The run is
+  // written before close() and does not outlive this object.
+  std::unique_ptr<InPlaceRun> appendInPlace(uint64_t size);
+  // True once a write (or an in-place run) failed: close() reports why.
+  bool failed() const;
   // Flushes and puts the file in place. False with error() set when any
   // write, the flush or putting it in place failed.
   bool close();

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/os.h"
+
 namespace qvb::platform {
 
 // As long as body writers wait for each other: outputs of one name are rare.
@@ -55,6 +57,21 @@ bool OutputFile::open(const std::string &path) {
   std::setvbuf(stream_, nullptr, _IOFBF, size_t{1} << 16);
   return true;
 }
+
+std::unique_ptr<InPlaceRun> OutputFile::appendInPlace(uint64_t size) {
+  if (stream_ == nullptr || std::fflush(stream_) != 0 || sink_->firstError != 0) return nullptr;
+  const int code = reserveFileSpace(sink_->descriptor, sink_->offset, size);
+  if (code == EOPNOTSUPP || code == EINVAL) return nullptr;  // no allocation ahead here: the stream writes
+  if (code != 0) {
+    sink_->firstError = code;
+    return nullptr;
+  }
+  auto run = std::make_unique<InPlaceRun>(sink_->descriptor, sink_->offset, size, &sink_->firstError);
+  sink_->offset += size;
+  return run;
+}
+
+bool OutputFile::failed() const { return sink_ != nullptr && sink_->firstError != 0; }
 
 bool OutputFile::close() {
   if (stream_ == nullptr) return error_.empty() ? fail("cannot be written: it was not opened") : false;

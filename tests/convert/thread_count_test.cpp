@@ -8,6 +8,11 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <pthread.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <atomic>
 #include <optional>
@@ -143,6 +148,36 @@ TEST(ThreadCount, LoadingAndConvertingStartNoThreadUnlessAsked) {
     EXPECT_EQ(threadCount(), before) << "a thread outlived the conversion";
     EXPECT_EQ(gThreadsStarted.load() > started, count[0] != '1') << "threads started";
   }
+
+  // On threads the mode shapes are written in place, their bytes taken on
+  // the disk before the first is written: a file size limit met there (its
+  // signal ignored) fails the conversion with the file's name and reason,
+  // and leaves no piece of the file.
+  threads.emplace("QVB_THREADS", "2");
+  int channel[2];
+  ASSERT_EQ(pipe(channel), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(channel[1], 1);
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{alone.size() / 4, alone.size() / 4};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::string words[] = {"qvb2mtx", "-Q", dir.file("threads.qvb"), "-o", dir.file("limited")};
+    char *argv[] = {words[0].data(), words[1].data(), words[2].data(), words[3].data(), words[4].data()};
+    const int result = QVB_QVB2MTX_(5, argv, body);
+    std::fflush(stdout);
+    _exit(result == -1 ? 0 : 1);
+  }
+  close(channel[1]);
+  std::string printed;
+  char buffer[4096];
+  for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<size_t>(n));
+  close(channel[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << printed;
+  EXPECT_NE(printed.find("limited.mtx cannot be written: File too large"), std::string::npos) << printed;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("limited.mtx")));
 
   QVB_Destroy_(body);
   QVB_Terminate_();
