@@ -263,8 +263,17 @@ void threadRows(const Options &options, const std::string &qvb2mtx, const fs::pa
   double peak = 0;
   int statusOne = 0, statusTwo = 0;
   const double loadBefore = loadAverage();
+  // Each run starts alike: no earlier file of its name whose cached pages
+  // the run would drop when it puts its own in place, and no earlier run's
+  // gigabytes still on their way to the disk.
+  auto fresh = [](const fs::path &output) {
+    fs::remove(output.string() + ".mtx");
+    sync();
+  };
   for (int i = 0; i < options.runRepeat; ++i) {
+    fresh(one);
     timesOne.push_back(timeChild(1, {qvb2mtx, "-Q", "-j", "1", bodyPath.string(), "-o", one.string()}, peak, statusOne).median);
+    fresh(two);
     timesTwo.push_back(timeChild(1, {qvb2mtx, "-Q", "-j", "2", bodyPath.string(), "-o", two.string()}, peak, statusTwo).median);
   }
   std::string note = "  " + compareMtx(one.string() + ".mtx", two.string() + ".mtx");
