@@ -66,12 +66,15 @@ class FakeOs {
 
   // File operations go to the host but are counted, and fail from a chosen
   // point on: every operation (lock, create, write, sync, close, link,
-  // rename, folder sync) from the
+  // rename, folder sync, space reservation, mapping) from the
   // `operation`-th (from 0) fails with `error`; and once `bytes` bytes have
   // been written in all, a write stores what still fits and fails with
-  // ENOSPC, as on a full disk. Negative: no such fault. Removing files
-  // always works, so that a writer can clean up after a failure.
-  void failFileOperations(int64_t operation, int error = EIO, int64_t bytes = -1) {
+  // ENOSPC, as on a full disk. Negative: no such fault. With onlyThatOne,
+  // only the `operation`-th fails (a fault that later ones cannot mask).
+  // Removing files always works, so that a writer can clean up after a
+  // failure.
+  void failFileOperations(int64_t operation, int error = EIO, int64_t bytes = -1, bool onlyThatOne = false) {
+    state().failOnce = onlyThatOne;
     state().failFrom = operation;
     state().failError = error;
     state().byteBudget = bytes;
@@ -130,6 +133,18 @@ class FakeOs {
       if (const int error = nextFault()) return error;
       return qvb::platform::hostOs().syncFolder(folder);
     };
+    table_.reserveFileSpace = [](int descriptor, uint64_t offset, uint64_t size) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().reserveFileSpace(descriptor, offset, size);
+    };
+    table_.mapForWriting = [](int descriptor, uint64_t offset, size_t size, char **bytes) {
+      if (const int error = nextFault()) return error;
+      return qvb::platform::hostOs().mapForWriting(descriptor, offset, size, bytes);
+    };
+  }
+  // As on a file system that cannot allocate a file's bytes ahead.
+  void withoutSpaceReservation() {
+    table_.reserveFileSpace = [](int, uint64_t, uint64_t) { return EOPNOTSUPP; };
   }
   // As on a file system without files that have no name: writers fall back
   // to named temporary files.
@@ -153,6 +168,7 @@ class FakeOs {
     const char *openError = nullptr;
     bool openFailed = false;
     int64_t failFrom = -1, byteBudget = -1, operations = 0, written = 0;
+    bool failOnce = false;  // only the operation failFrom fails
     int failError = EIO;
     bool anonymousFiles = true;
   };
@@ -160,7 +176,8 @@ class FakeOs {
   static int nextFault() {
     State &s = state();
     const int64_t operation = s.operations++;
-    return s.failFrom >= 0 && operation >= s.failFrom ? s.failError : 0;
+    const bool failing = s.failOnce ? operation == s.failFrom : operation >= s.failFrom;
+    return s.failFrom >= 0 && failing ? s.failError : 0;
   }
   static State &state() {
     static State instance;
