@@ -96,21 +96,12 @@ def test_inertia_invariants_and_layout(tube):
             body.invariant(9, 7)
 
 
-def test_library_messages_reach_logging_and_exceptions(body_backend, tmp_path, caplog):
-    missing = tmp_path / "missing.qvb"
-    with caplog.at_level(logging.INFO, logger="qvb"):
-        with pytest.raises(qvb.QvbError) as error:
-            qvb.open(str(missing))
-    logged = [r for r in caplog.records if r.name == "qvb" and r.levelno == logging.ERROR]
-    assert logged, "the library reported nothing through the message channel"
-    # The exception carries the library's own words, not just a summary.
-    assert error.value.messages == [r.getMessage() for r in logged]
-    assert logged[0].getMessage() in str(error.value)
-
-
-def test_failures_are_the_exceptions_python_users_expect(body_backend, tube, tmp_path):
-    with pytest.raises(FileNotFoundError) as missing:
+def test_failures_are_the_exceptions_python_users_expect(body_backend, tube, tmp_path, caplog):
+    with caplog.at_level(logging.INFO, logger="qvb"), pytest.raises(FileNotFoundError) as missing:
         qvb.open(tmp_path / "missing.qvb")
+    # The library's own words reach logging and the exception, not just a summary.
+    logged = [r.getMessage() for r in caplog.records if r.name == "qvb" and r.levelno == logging.ERROR]
+    assert logged and missing.value.messages == logged and logged[0] in str(missing.value)
     assert isinstance(missing.value, qvb.QvbError) and missing.value.filename.endswith("missing.qvb")
     (tmp_path / "notes.txt").write_text("not a body")
     with pytest.raises(qvb.QvbError, match="cannot open"):
@@ -162,17 +153,6 @@ def test_public_interface_reads_well():
     assert inspect.getdoc(qvb.open) and inspect.getdoc(qvb)
 
 
-def test_version_is_the_library_version():
-    import os
-    import re
-    source = os.environ.get("QVB_SOURCE_DIR")
-    if not source:
-        pytest.skip("QVB_SOURCE_DIR is not set")
-    with open(os.path.join(source, "CMakeLists.txt"), encoding="utf-8") as cmake:
-        version = re.search(r"project\(qvb VERSION ([0-9.]+)", cmake.read()).group(1)
-    assert qvb.__version__ == version
-
-
 def test_terminate_closes_every_body(tube):
     first, second = qvb.open(tube.path), qvb.open(tube.path)
     qvb.terminate()
@@ -180,27 +160,3 @@ def test_terminate_closes_every_body(tube):
     with qvb.open(tube.path) as again:  # the backend binds again
         assert again.node_count == len(tube.node_ids)
 
-
-def test_written_copies_and_several_bodies_per_file(tube, tmp_path):
-    copy = tmp_path / "copy.qvb"
-    with qvb.open(tube.path) as body:
-        reference = body.mode_shape(7)
-        body.write(str(copy))
-        body.set_nodal_mass(tube.node_ids[0], 2.5)
-        body.write(f"{copy}::2")
-    with qvb.open(str(copy)) as first, qvb.open(f"{copy}::2") as second:
-        assert first.nodal_masses[0] == tube.masses[0]
-        assert second.nodal_masses[0] == 2.5
-        np.testing.assert_allclose(second.mode_shape(7), reference)
-    with qvb.open(f"{copy}::2", surface_only=True) as surface:
-        assert len(surface.faces) == len(tube.faces)
-
-
-def test_database_body_by_name(database_backend, tube, tmp_path):
-    database = tmp_path / "fleet.master"
-    with qvb.open(tube.path) as body:
-        body.write(f"{database}::wing")
-    with qvb.open(f"{database}::wing") as wing:
-        assert list(wing.node_ids) == tube.node_ids
-    with pytest.raises(qvb.QvbError):
-        qvb.open(f"{database}::tail")

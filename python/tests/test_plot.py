@@ -113,5 +113,3 @@ def test_qvb_plot_command(tube, tmp_path):
         assert failed.returncode in (1, 2) and "Traceback" not in failed.stderr, failed.stderr
     unreadable = _qvb_plot(tmp_path / "absent.qvb", cwd=tmp_path)
     assert len(unreadable.stderr.strip().splitlines()) == 1, unreadable.stderr
-    version = _qvb_plot("--version", cwd=tmp_path)
-    assert version.returncode == 0 and version.stdout.strip() == f"qvb-plot {qvb.__version__}"
