@@ -143,7 +143,7 @@ TEST_F(BindingTest, EachSetterMakesItsOneCall) {
   }
 }
 
-TEST_F(BindingTest, HeaderFieldsAreTrimmedToTheirBuffers) {
+TEST_F(BindingTest, TextsAreTrimmedToTheirBuffersAndStopAtAnEmbeddedNul) {
   create();
   // Field sizes 128, 128, 16, 80, 80, 80: at most one character less survives.
   const FortranText title(std::string(200, 't')), two("  second  ", 50), type("QVB", 30),
@@ -156,12 +156,9 @@ TEST_F(BindingTest, HeaderFieldsAreTrimmedToTheirBuffers) {
   expectArgs(argsOfOnlyCall(slot::QVB_SetHeader),
              {text(std::string(127, 't')), text("  second"), text("QVB"), text(std::string(79, 'a')), text(""),
               text("")});
-}
 
-TEST_F(BindingTest, TextsStopAtAnEmbeddedNul) {
-  create();
   const char name[] = {'a', 'b', '\0', 'c', ' ', ' '};
-  int a = 1, status = -1;
+  int a = 1;
   int nodes[1] = {5};
   const FortranText label("monitor point label", 70);
   QVB_SET_MONITOR_POINT_INFO(&a, &a, &a, &a, nodes, name, 6, label.data(), label.length(), &status);
