@@ -72,19 +72,13 @@ else
   cat "$work/consumer.log"; fail "the CMake consumer did not build"
 fi
 
-step "pkg-config consumer"
+# The compile line from pkg-config is the README's own (install.readme); here
+# its paths must hold after the move.
+step "pkg-config"
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
-flags=$(pkg-config --cflags --libs qvb) || fail "pkg-config does not know qvb"
+pkg-config --cflags --libs qvb >/dev/null || fail "pkg-config does not know qvb"
 plugin_dir=$(pkg-config --variable=plugindir qvb)
 [[ -d $plugin_dir || $have_plugin == no ]] || fail "pkg-config plugindir $plugin_dir is no folder"
-rm -f "$work/made.qvb"
-# shellcheck disable=SC2086 # the flags are words
-if ! "$c_compiler" $sanitizer_flags -o "$work/pc-consumer" "$consumer_source/consumer.c" $flags \
-       -Wl,-rpath,"$prefix/$libdir"; then
-  fail "the pkg-config consumer did not build"
-elif ! (cd "$planted" && empty_env "$work/pc-consumer" "${body_arg[@]}"); then
-  fail "the pkg-config consumer did not run"
-fi
 
 if [[ -n $fortran_compiler ]]; then
   step "Fortran consumer: find_package(qvb), target qvb::fortran"
@@ -104,17 +98,9 @@ if [[ -n $fortran_compiler ]]; then
 fi
 
 if [[ $have_plugin == yes && -f $work/made.qvb ]]; then
-  if [[ -x $prefix/$bindir/qvb2mtx ]]; then
-    step "installed qvb2mtx finds its plug-in without environment"
-    (cd "$work" && clean_env "$prefix/$bindir/qvb2mtx" made.qvb -o made) ||
-      fail "qvb2mtx ended with status $?"
-    [[ -s $work/made.mtx ]] || fail "qvb2mtx wrote no made.mtx"
-  fi
-  if [[ -x $prefix/$bindir/qvbcompare ]]; then
-    step "installed qvbcompare compares a body with itself"
-    (cd "$work" && clean_env "$prefix/$bindir/qvbcompare" made.qvb made.qvb) ||
-      fail "qvbcompare ended with status $?"
-  fi
+  step "installed qvb2mtx and qvbcompare find their plug-in without environment"
+  (cd "$work" && clean_env "$prefix/$bindir/qvb2mtx" made.qvb -o made && [[ -s made.mtx ]] &&
+    clean_env "$prefix/$bindir/qvbcompare" made.qvb made.qvb) || fail "the installed commands"
 fi
 
 if [[ -n $python && -d $prefix/$pythondir/qvb ]]; then
@@ -128,7 +114,6 @@ if len(sys.argv) > 2:
         print("nodes:", list(body.node_ids))'
   clean_env PYTHONPATH="$prefix/$pythondir" "$python" -c "$check" "$prefix" "${body_arg[@]}" ||
     fail "the installed Python host did not work"
-  clean_env "$prefix/$bindir/qvb-plot" --help >/dev/null || fail "qvb-plot --help failed"
   if [[ $have_plugin == yes ]]; then
     clean_env "$prefix/$bindir/qvb-plot" --list "$work/made.qvb" ||
       fail "installed qvb-plot cannot read a body"
