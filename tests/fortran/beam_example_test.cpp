@@ -168,8 +168,7 @@ TEST_F(BeamExample, CoarseningKeepsAQuarterOfTheNodesAndTheInterfaceNodes) {
     EXPECT_GE(list[i], 3);
     for (int k = 1; k <= list[i]; ++k) EXPECT_GE(QVB_NodeIndex(coarse, list[i + k]), 0) << list[i + k];
   }
-  char title[200] = {}, text2[200] = {}, text3[200] = {}, type[200] = {}, c1[200] = {}, c2[200] = {},
-       c3[200] = {};
+  char title[200] = {}, text2[200] = {}, text3[200] = {}, type[200] = {}, c1[200] = {}, c2[200] = {}, c3[200] = {};
   QVB_Header(coarse, title, text2, text3, type, c1, c2, c3);
   EXPECT_EQ(std::string(c3), "coarsened from 369 nodes");
 }
@@ -177,10 +176,10 @@ TEST_F(BeamExample, CoarseningKeepsAQuarterOfTheNodesAndTheInterfaceNodes) {
 TEST_F(BeamExample, ComparisonSeesTheNodeCountAndNoPhysicalDifference) {
   const std::string report = text("compare.txt");
   EXPECT_NE(report.find("->Warning NodeCount base: 369  new: "), std::string::npos) << report;
-  for (const char *pass : {"  Pass TotalMass", "  Pass TotalI", "  Pass TotalCM", "  Pass Frequency",
-                           "  Pass GeneralizedStiff", "  Pass GeneralizedMass", "  Pass NodeCoordinates",
-                           "  Pass NodalMass", "  Pass Invar1", "  Pass Invar2", "  Pass Invar3", "  Pass Invar4",
-                           "  Pass Invar5", "  Pass Invar7", "  Pass Invar8", "  Pass Invar9"})
+  for (const char *pass :
+       {"  Pass TotalMass", "  Pass TotalI", "  Pass TotalCM", "  Pass Frequency", "  Pass GeneralizedStiff",
+        "  Pass GeneralizedMass", "  Pass NodeCoordinates", "  Pass NodalMass", "  Pass Invar1", "  Pass Invar2",
+        "  Pass Invar3", "  Pass Invar4", "  Pass Invar5", "  Pass Invar7", "  Pass Invar8", "  Pass Invar9"})
     EXPECT_NE(report.find(pass), std::string::npos) << pass << "\n" << report;
   // The faces are the one difference the comparison fails on.
   std::istringstream lines(report);

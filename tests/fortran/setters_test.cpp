@@ -153,9 +153,8 @@ TEST_F(BindingTest, TextsAreTrimmedToTheirBuffersAndStopAtAnEmbeddedNul) {
                  type.length(), c1.data(), c1.length(), c2.data(), c2.length(), c3.data(),
                  c3.length(), &status);
   EXPECT_EQ(status, 0);
-  expectArgs(argsOfOnlyCall(slot::QVB_SetHeader),
-             {text(std::string(127, 't')), text("  second"), text("QVB"), text(std::string(79, 'a')), text(""),
-              text("")});
+  expectArgs(argsOfOnlyCall(slot::QVB_SetHeader), {text(std::string(127, 't')), text("  second"), text("QVB"),
+                                                   text(std::string(79, 'a')), text(""), text("")});
 
   const char name[] = {'a', 'b', '\0', 'c', ' ', ' '};
   int a = 1;

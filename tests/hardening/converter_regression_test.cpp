@@ -57,14 +57,14 @@ TEST_F(ConverterRegressionTest, HostileButHarmlessCommandLinesFailCleanlyOrSucce
     int result;
   };
   const std::vector<Line> lines = {
-      {{"panel.qvb", "+N"}, 0},                       // a list switch at the very end
-      {{"panel.qvb", "+N", "5:"}, -1},                // an open range at the end
+      {{"panel.qvb", "+N"}, 0},         // a list switch at the very end
+      {{"panel.qvb", "+N", "5:"}, -1},  // an open range at the end
       {{"panel.qvb", "-c", ":"}, -1},
-      {{"panel.qvb", "-I", "1", "2"}, -1},            // an incomplete coordinate group
+      {{"panel.qvb", "-I", "1", "2"}, -1},              // an incomplete coordinate group
       {{"panel.qvb", "-m", std::string(40, 'k')}, -1},  // a unit label longer than its field
-      {{"panel.qvb", std::string(1000, 'x')}, -1},    // an argument over the length limit
-      {{"panel.qvb", ",,,", "-L"}, 0},                // arguments made only of separators
-      {{"panel.qvb", "+N", "1:2000000000"}, -1},      // a range no body can use
+      {{"panel.qvb", std::string(1000, 'x')}, -1},      // an argument over the length limit
+      {{"panel.qvb", ",,,", "-L"}, 0},                  // arguments made only of separators
+      {{"panel.qvb", "+N", "1:2000000000"}, -1},        // a range no body can use
   };
   for (const Line &line : lines) {
     std::string shown;
