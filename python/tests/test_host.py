@@ -9,10 +9,6 @@ import pytest
 import qvb
 
 
-def _by_id(ids, rows):
-    return {int(i): np.asarray(r) for i, r in zip(ids, rows)}
-
-
 def test_geometry_round_trip(tube):
     with qvb.open(tube.path) as body:
         assert list(body.node_ids) == tube.node_ids
@@ -29,7 +25,7 @@ def test_mode_shapes_follow_mode_node_ids(tube):
         assert list(body.mode_numbers) == sorted(tube.shapes)
         node_ids = body.mode_node_ids(qvb.SHAPE)
         assert sorted(node_ids) == sorted(tube.node_ids)
-        expected = _by_id(tube.node_ids, tube.shapes[9])
+        expected = dict(zip(tube.node_ids, tube.shapes[9]))
         translation = body.mode_shape(9)
         rotation = body.mode_shape(9, part=qvb.ROTATION)
         assert translation.shape == rotation.shape == (len(tube.node_ids), 3)
