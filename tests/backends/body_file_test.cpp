@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "backend_fixture.h"
@@ -20,15 +18,6 @@ namespace {
 
 using qvb::qvbflex::readBody;
 using qvb::qvbflex::writeBody;
-
-std::string slurp(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void spit(const std::string &path, const std::string &bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 uint32_t u32(const std::string &s, size_t at) {
   uint32_t v;
@@ -92,13 +81,13 @@ class BodyFile : public ::testing::Test {
     QVB_Handle b = buildFullBody("kg", "m", 1.0, 1.0);
     ASSERT_EQ(flex().QVB_write_QVB(b, original.c_str()), 1);
     flex().QVB_Terminate();
-    good = slurp(original);
+    good = readFile(original);
   }
 
   // Reads bytes as a file: null body and a message, or a body.
   std::unique_ptr<qvb::body::Body> readBytes(const std::string &bytes, std::string *error) {
     std::string path = dir.file("damaged.qvb");
-    spit(path, bytes);
+    writeFile(path, bytes);
     error->clear();
     return readBody(path, 1, false, error);
   }
@@ -257,7 +246,7 @@ TEST_F(BodyFile, BodiesLargerThanOneWritePieceReadBackAndRewriteTheSame) {
   auto body = readBody(big, 1, false, &error);
   ASSERT_NE(body, nullptr) << error;
   ASSERT_TRUE(writeBody(again, *body, 0, &error)) << error;
-  EXPECT_TRUE(slurp(big) == slurp(again));
+  EXPECT_TRUE(readFile(big) == readFile(again));
 }
 
 TEST_F(BodyFile, OverlongNamesAndTexts) {

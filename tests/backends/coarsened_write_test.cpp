@@ -4,8 +4,6 @@
 // target file as it was.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,15 +16,9 @@ namespace {
 
 using qvbtest::contents;
 using qvbtest::flex;
+using qvbtest::readFile;
 using qvbtest::take;
-
-std::string readFile(const std::string &path) {
-  std::stringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-
-void writeFile(const std::string &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
+using qvbtest::writeFile;
 
 std::vector<int> nodeIds(QVB_Handle b) {
   std::vector<int> ids;

@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "conversion_fixture.h"
 #include "fake_backend.h"
@@ -16,14 +14,8 @@ namespace {
 
 using qvbfake::Call;
 using qvbfake::Result;
+using qvbtest::readFile;
 namespace slot = qvbfake::slot;
-
-std::string readFile(const std::string &path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Death-test matchers are regular expressions; this matches `text` literally.
 std::string literally(const std::string &text) {

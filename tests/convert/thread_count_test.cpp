@@ -17,8 +17,6 @@
 #include <atomic>
 #include <optional>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -68,11 +66,6 @@ struct Interface {
 };
 // The type only: taking the address would link the test against libqvb.
 #define QVB_LOOKUP(interface, name) auto name##_ = (interface).get<decltype(::name)>(#name)
-
-std::string fileBytes(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Enough nodes and modes that the shape matrix is written in several blocks
 // of tens of thousands of values and the invariants form a Gram product
@@ -132,7 +125,7 @@ TEST(ThreadCount, LoadingAndConvertingStartNoThreadUnlessAsked) {
     const int result = QVB_QVB2MTX_(static_cast<int>(argv.size()), argv.data(), body);
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(result, 0) << printed;
-    return fileBytes(dir.file(output + ".mtx"));
+    return qvbtest::readFile(dir.file(output + ".mtx"));
   };
   const std::string alone = convert("threads");
   // The matrix text is there: mode shapes of every node and mode, 3 to a line.

@@ -4,19 +4,11 @@
 // through the library, in the selector table of body_selector_test.)
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "body_plan.h"
 #include "qvb.h"
 #include "test_support.h"
 
 namespace {
-
-std::string fileBytes(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(DatabaseBackend, BodiesOfBothBackendsShareADatabase) {
   qvbtest::TempDir dir;
@@ -51,7 +43,7 @@ TEST(DatabaseBackend, BodiesOfBothBackendsShareADatabase) {
 
   // Block for block the same body, whichever way it travelled.
   ASSERT_TRUE(qvbtest::writeBody(wing, dir.file("original.qvb")));
-  EXPECT_EQ(fileBytes(dir.file("original.qvb")), fileBytes(dir.file("copy.qvb")));
+  EXPECT_EQ(qvbtest::readFile(dir.file("original.qvb")), qvbtest::readFile(dir.file("copy.qvb")));
   QVB_Handle reopened = QVB_CreateFromQVB((fleet + "::copy").c_str());
   ASSERT_NE(reopened, nullptr);
   double mass = 0, inertia[9], centre[3];

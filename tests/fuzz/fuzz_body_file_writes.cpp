@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,17 +19,9 @@
 #include "body_file.h"
 #include "support/fake_os.h"
 #include "support/fuzz_files.h"
+#include "support/test_support.h"
 
 using namespace qvb;
-
-namespace {
-
-std::vector<uint8_t> contents(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size < 4) return 0;
@@ -47,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string path = folder + "/part.qvb";
   const bool existed = size > 4;
   if (existed) std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(data + 4), size - 4);
-  const std::vector<uint8_t> before = contents(path);
+  const std::string before = qvbtest::readFile(path);
 
   body::Body written;
   written.header.title = "written";
@@ -68,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string ignored;
     auto read = qvbflex::readBody(path, position == 0 ? 1 : position, false, &ignored);
     if (read == nullptr || read->header.title != "written") std::abort();
-  } else if (contents(path) != before || std::filesystem::exists(path) != existed) {
+  } else if (qvbtest::readFile(path) != before || std::filesystem::exists(path) != existed) {
     std::abort();  // a failed write changed or lost the file
   }
   return 0;

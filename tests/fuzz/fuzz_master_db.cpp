@@ -20,25 +20,16 @@
 #include "body_database.h"
 #include "kernels/crc32c.h"
 #include "support/fuzz_files.h"
+#include "support/test_support.h"
 
 using namespace qvb;
 
 namespace {
 
-std::vector<uint8_t> readWholeFile(const std::string &path) {
-  std::vector<uint8_t> bytes;
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) std::abort();
-  int c;
-  while ((c = std::fgetc(f)) != EOF) bytes.push_back(uint8_t(c));
-  std::fclose(f);
-  return bytes;
-}
-
 // An empty database of our schema holding one body named "fuzz" without
 // blocks, as bytes.
-const std::vector<uint8_t> &emptyDatabase() {
-  static const std::vector<uint8_t> bytes = [] {
+const std::string &emptyDatabase() {
+  static const std::string bytes = [] {
     const std::string path = qvbfuzz::scratchFolder() + "/template.master";
     std::string error;
     body::Body empty;
@@ -47,7 +38,7 @@ const std::vector<uint8_t> &emptyDatabase() {
     sqlite3_open(path.c_str(), &db);
     sqlite3_exec(db, "DELETE FROM blocks; PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
     sqlite3_close(db);
-    return readWholeFile(path);
+    return qvbtest::readFile(path);
   }();
   return bytes;
 }
@@ -103,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::remove((path + "-shm").c_str());
   std::remove((path + "-journal").c_str());
   if (data[0] & 1) {
-    const std::vector<uint8_t> &empty = emptyDatabase();
+    const std::string &empty = emptyDatabase();
     qvbfuzz::writeScratchFile("input.master", empty.data(), empty.size());
     insertBlocks(path, data + 1, size - 1);
   } else {

@@ -10,20 +10,11 @@
 #include "body_file.h"
 #include "qvb.h"
 #include "support/library_table.h"
+#include "support/test_support.h"
 
 namespace {
 
-std::vector<uint8_t> readFile(const std::string &path) {
-  std::vector<uint8_t> bytes;
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return bytes;
-  int c;
-  while ((c = std::fgetc(f)) != EOF) bytes.push_back(uint8_t(c));
-  std::fclose(f);
-  return bytes;
-}
-
-void writeSeed(const std::string &path, uint8_t first, const std::vector<uint8_t> &bytes) {
+void writeSeed(const std::string &path, char first, const std::string &bytes) {
   std::FILE *f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) std::abort();
   std::fputc(first, f);
@@ -33,14 +24,14 @@ void writeSeed(const std::string &path, uint8_t first, const std::vector<uint8_t
 
 // Records of (block, length, payload); the block number takes blockWidth
 // bytes. Blocks longer than 65535 bytes do not fit the format and are left out.
-std::vector<uint8_t> records(const qvb::body::EncodedBlocks &blocks, int blockWidth) {
-  std::vector<uint8_t> out;
+std::string records(const qvb::body::EncodedBlocks &blocks, int blockWidth) {
+  std::string out;
   for (const auto &[block, bytes] : blocks) {
     if (bytes.size() > 0xFFFF) continue;
-    out.push_back(uint8_t(block));
-    if (blockWidth == 2) out.push_back(uint8_t(block >> 8));
-    out.push_back(uint8_t(bytes.size()));
-    out.push_back(uint8_t(bytes.size() >> 8));
+    out.push_back(char(block));
+    if (blockWidth == 2) out.push_back(char(block >> 8));
+    out.push_back(char(bytes.size()));
+    out.push_back(char(bytes.size() >> 8));
     out.insert(out.end(), bytes.begin(), bytes.end());
   }
   return out;
@@ -64,10 +55,10 @@ int main(int argc, char **argv) {
   QVB_Destroy(body);
   QVB_Terminate();
 
-  const std::vector<uint8_t> fileBytes = readFile(file);
+  const std::string fileBytes = qvbtest::readFile(file);
   writeSeed(corpus + "/fuzz_qvb_file/sample-fixed", 1, fileBytes);
   writeSeed(corpus + "/fuzz_qvb_file/sample-raw", 0, fileBytes);
-  writeSeed(corpus + "/fuzz_master_db/sample-raw", 0, readFile(database));
+  writeSeed(corpus + "/fuzz_master_db/sample-raw", 0, qvbtest::readFile(database));
 
   std::string error;
   auto read = qvb::qvbflex::readBody(file, 1, false, &error);
@@ -76,8 +67,8 @@ int main(int argc, char **argv) {
     return 1;
   }
   const qvb::body::EncodedBlocks blocks = qvb::body::encodeBody(*read);
-  const std::vector<uint8_t> codec = records(blocks, 1);
-  writeSeed(corpus + "/fuzz_block_codec/sample", codec[0], std::vector<uint8_t>(codec.begin() + 1, codec.end()));
+  const std::string codec = records(blocks, 1);
+  writeSeed(corpus + "/fuzz_block_codec/sample", codec[0], codec.substr(1));
   writeSeed(corpus + "/fuzz_master_db/sample-blocks", 1, records(blocks, 2));
   return 0;
 }

@@ -1,9 +1,11 @@
 // Helpers shared by every test binary: environment variables set for one
-// scope, temporary folders, and where the build tree put the plug-ins.
+// scope, temporary folders and whole files.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -52,5 +54,14 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The whole file ("" when it cannot be read), and the file replaced by `bytes`.
+inline std::string readFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+inline void writeFile(const std::string &path, const std::string &bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 }  // namespace qvbtest
