@@ -52,6 +52,24 @@ bool anyMessageContains(const std::string &text) {
   return false;
 }
 
+std::vector<double> allInvariants(QVB_Handle b) {
+  const s_FLEX_INTERFACE &f = flex();
+  const int modes = f.QVB_ModeCount(b);
+  std::vector<double> all{f.QVB_Invar1(b)};
+  const auto add = [&all](const std::vector<double> &v) { all.insert(all.end(), v.begin(), v.end()); };
+  add(take(f.QVB_Invar2(b), 3));
+  add(take(f.QVB_Invar3(b), 3 * modes));
+  add(take(f.QVB_Invar4(b), 3 * modes));
+  add(take(f.QVB_Invar6(b), modes * modes));
+  add(take(f.QVB_Invar7(b), 9));
+  for (int j = 0; j < modes; ++j) {
+    add(take(f.QVB_Invar5(b, j), 3 * modes));
+    add(take(f.QVB_Invar8(b, j), 9));
+    for (int k = 0; k < modes; ++k) add(take(f.QVB_Invar9(b, j, k), 9));
+  }
+  return all;
+}
+
 std::string contents(QVB_Handle body, int block) {
   std::FILE *tmp = std::tmpfile();
   flex().QVB_Contents(body, block, tmp);

@@ -23,6 +23,10 @@ inline QVB_Handle buildFullBody(const char *massUnit, const char *lengthUnit, do
   return buildFullBody(flex(), {massUnit, lengthUnit, mass, length});
 }
 
+// Invariants 1 to 9 the body reports, for every mode and pair of modes, in
+// one list.
+std::vector<double> allInvariants(QVB_Handle body);
+
 // Dump of one block through QVB_Contents.
 std::string contents(QVB_Handle body, int block);
 

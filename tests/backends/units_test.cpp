@@ -86,7 +86,6 @@ std::vector<std::pair<const char *, Reading>> everyQuantity() {
       return v;
     };
   };
-  auto threeByM = [](double *p, QVB_Handle b) { return take(p, 3 * flex().QVB_ModeCount(b)); };
   return {
       {"coordinates", [&f](QVB_Handle b) {
          std::vector<double> v(12);
@@ -125,15 +124,7 @@ std::vector<std::pair<const char *, Reading>> everyQuantity() {
          f.QVB_GenDampFull(b, rows, 3);
          return v;
        }},
-      {"invariant 1", [&f](QVB_Handle b) { return std::vector<double>{f.QVB_Invar1(b)}; }},
-      {"invariant 2", [&f](QVB_Handle b) { return take(f.QVB_Invar2(b), 3); }},
-      {"invariant 3", [&f, threeByM](QVB_Handle b) { return threeByM(f.QVB_Invar3(b), b); }},
-      {"invariant 4", [&f, threeByM](QVB_Handle b) { return threeByM(f.QVB_Invar4(b), b); }},
-      {"invariant 5", [&f, threeByM](QVB_Handle b) { return threeByM(f.QVB_Invar5(b, 1), b); }},
-      {"invariant 6", [&f](QVB_Handle b) { return take(f.QVB_Invar6(b), 9); }},
-      {"invariant 7", [&f](QVB_Handle b) { return take(f.QVB_Invar7(b), 9); }},
-      {"invariant 8", [&f](QVB_Handle b) { return take(f.QVB_Invar8(b, 2), 9); }},
-      {"invariant 9", [&f](QVB_Handle b) { return take(f.QVB_Invar9(b, 2, 0), 9); }},
+      {"invariants", allInvariants},
       {"preload", [&f](QVB_Handle b) {
          int n = 0;
          return take(f.QVB_GetModalPreload(b, &n), 3);

@@ -57,14 +57,20 @@ void runSql(const std::string &path, const char *sql) {
   sqlite3_close(raw);
 }
 
-TEST(DatabaseStore, WritesCountsAndReadsBackByIndexAndName) {
+// Bodies kept by name ("*": the title, "body" without one) and numbered in
+// the order written. Writing by name or by number ("::2" replaces body 2,
+// keeping its name) keeps the number; a number that names no body is
+// refused and nothing is added.
+TEST(DatabaseStore, WritesReadsAndReplacesByIndexAndName) {
   qvbtest::TempDir dir;
   const std::string path = dir.file("fleet.master");
   std::string error;
+  EXPECT_FALSE(db::writeBody(path, *makeBody("a", 2), "1", &error));
+  EXPECT_NE(error.find("fleet.master"), std::string::npos) << error;
   auto wing = makeBody("wing", 3), tail = makeBody("tail", 5), nose = makeBody("", 2);
   ASSERT_TRUE(db::writeBody(path, *wing, "*", &error)) << error;
   ASSERT_TRUE(db::writeBody(path, *tail, "tail", &error)) << error;
-  ASSERT_TRUE(db::writeBody(path, *nose, "*", &error)) << error;  // no title: "body"
+  ASSERT_TRUE(db::writeBody(path, *nose, "*", &error)) << error;
   EXPECT_EQ(db::bodyCount(path, &error), 3);
 
   db::BodyInfo info;
@@ -85,31 +91,20 @@ TEST(DatabaseStore, WritesCountsAndReadsBackByIndexAndName) {
   expectSameBlocks(*tail, *byName);
   EXPECT_FALSE(db::readBody(path, 0, "rudder", false, &error));
   EXPECT_NE(error.find("rudder"), std::string::npos);
-}
 
-// By name or by number (as "::2" reads body 2, writing "::2" replaces it,
-// keeping its name); a number that names no body is refused, nothing added.
-TEST(DatabaseStore, OverwriteKeepsTheNumber) {
-  qvbtest::TempDir dir;
-  const std::string path = dir.file("fleet.master");
-  std::string error;
-  EXPECT_FALSE(db::writeBody(path, *makeBody("a", 2), "1", &error));
-  EXPECT_NE(error.find("fleet.master"), std::string::npos) << error;
-  ASSERT_TRUE(db::writeBody(path, *makeBody("a", 2), "a", &error));
-  ASSERT_TRUE(db::writeBody(path, *makeBody("b", 2), "b", &error));
-  auto bigger = makeBody("a", 7), other = makeBody("c", 3);
-  ASSERT_TRUE(db::writeBody(path, *bigger, "a", &error));
+  auto bigger = makeBody("wing", 7), other = makeBody("c", 3);
+  ASSERT_TRUE(db::writeBody(path, *bigger, "wing", &error));
   ASSERT_TRUE(db::writeBody(path, *other, "2", &error)) << error;
-  EXPECT_FALSE(db::writeBody(path, *other, "3", &error));
-  EXPECT_NE(error.find("has no body 3 to replace (it holds 2)"), std::string::npos) << error;
+  EXPECT_FALSE(db::writeBody(path, *other, "4", &error));
+  EXPECT_NE(error.find("has no body 4 to replace (it holds 3)"), std::string::npos) << error;
   EXPECT_FALSE(db::writeBody(path, *other, "0", &error));
-  EXPECT_EQ(db::bodyCount(path, &error), 2);
-  auto first = db::readBody(path, 1, "", false, &error);
-  ASSERT_TRUE(first);
-  expectSameBlocks(*bigger, *first);
-  auto second = db::readBody(path, 0, "b", false, &error);
-  ASSERT_TRUE(second) << error;
-  expectSameBlocks(*other, *second);
+  EXPECT_EQ(db::bodyCount(path, &error), 3);
+  byIndex = db::readBody(path, 1, "", false, &error);
+  ASSERT_TRUE(byIndex);
+  expectSameBlocks(*bigger, *byIndex);
+  byName = db::readBody(path, 0, "tail", false, &error);
+  ASSERT_TRUE(byName) << error;
+  expectSameBlocks(*other, *byName);
 }
 
 // A reader in one process and a writer in another: every read sees one whole
