@@ -50,22 +50,11 @@ size_t threadCount() {
   return count;
 }
 
-// The C interface functions the test calls, looked up in the loaded library.
-struct Interface {
-  explicit Interface(void *library) : library_(library) {}
-  template <typename Function>
-  Function *get(const char *name) {
-    void *symbol = dlsym(library_, name);
-    if (symbol == nullptr) missing += std::string(name) + " ";
-    return reinterpret_cast<Function *>(symbol);
-  }
-  std::string missing;
-
- private:
-  void *library_;
-};
-// The type only: taking the address would link the test against libqvb.
-#define QVB_LOOKUP(interface, name) auto name##_ = (interface).get<decltype(::name)>(#name)
+// A C interface function looked up in the loaded library (decltype names its
+// type only: taking its address would link the test against libqvb).
+#define QVB_LOOKUP(library, name)                                                  \
+  const auto name##_ = reinterpret_cast<decltype(&::name)>(dlsym(library, #name)); \
+  ASSERT_NE(name##_, nullptr) << #name
 
 // Enough nodes and modes that the shape matrix is written in several blocks
 // of tens of thousands of values and the invariants form a Gram product
@@ -84,20 +73,18 @@ TEST(ThreadCount, LoadingAndConvertingStartNoThreadUnlessAsked) {
   EXPECT_EQ(threadCount(), before) << "after loading the library";
   EXPECT_EQ(gThreadsStarted.load(), 0) << "threads started while loading";
 
-  Interface qvb(library);
-  QVB_LOOKUP(qvb, QVB_Create);
-  QVB_LOOKUP(qvb, QVB_SetUnits);
-  QVB_LOOKUP(qvb, QVB_SetHeader);
-  QVB_LOOKUP(qvb, QVB_SetNodeCoordinates);
-  QVB_LOOKUP(qvb, QVB_SetNodalMass);
-  QVB_LOOKUP(qvb, QVB_SetModeVec);
-  QVB_LOOKUP(qvb, QVB_SetGeneralizedMass);
-  QVB_LOOKUP(qvb, QVB_SetGeneralizedStiffness);
-  QVB_LOOKUP(qvb, QVB_RebuildEigenvalues);
-  QVB_LOOKUP(qvb, QVB_QVB2MTX);
-  QVB_LOOKUP(qvb, QVB_Destroy);
-  QVB_LOOKUP(qvb, QVB_Terminate);
-  ASSERT_EQ(qvb.missing, "");
+  QVB_LOOKUP(library, QVB_Create);
+  QVB_LOOKUP(library, QVB_SetUnits);
+  QVB_LOOKUP(library, QVB_SetHeader);
+  QVB_LOOKUP(library, QVB_SetNodeCoordinates);
+  QVB_LOOKUP(library, QVB_SetNodalMass);
+  QVB_LOOKUP(library, QVB_SetModeVec);
+  QVB_LOOKUP(library, QVB_SetGeneralizedMass);
+  QVB_LOOKUP(library, QVB_SetGeneralizedStiffness);
+  QVB_LOOKUP(library, QVB_RebuildEigenvalues);
+  QVB_LOOKUP(library, QVB_QVB2MTX);
+  QVB_LOOKUP(library, QVB_Destroy);
+  QVB_LOOKUP(library, QVB_Terminate);
 
   QVB_Handle body = QVB_Create_(kNodes, kModes);
   ASSERT_NE(body, nullptr);

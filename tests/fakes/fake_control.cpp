@@ -47,9 +47,7 @@ Result defaultResult(int slot) {
     g_nextHandle += 0x10;
     return Result(handle);
   }
-  Result success;
-  success.i = 1;
-  return success;
+  return Result(1);
 }
 
 }  // namespace

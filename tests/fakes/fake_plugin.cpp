@@ -22,26 +22,11 @@ using qvbfake::Call;
 using qvbfake::Result;
 using qvbfake::Value;
 
-Value toValue(int number) {
-  Value value;
-  value.kind = Value::Kind::kInt;
-  value.i = number;
-  return value;
-}
-
-Value toValue(double number) {
-  Value value;
-  value.kind = Value::Kind::kDouble;
-  value.d = number;
-  return value;
-}
-
+Value toValue(int number) { return {Value::Kind::kInt, number, 0.0, {}, nullptr}; }
+Value toValue(double number) { return {Value::Kind::kDouble, 0, number, {}, nullptr}; }
 template <class T>
 Value toValue(T *address) {
-  Value value;
-  value.kind = Value::Kind::kPointer;
-  value.pointer = const_cast<void *>(static_cast<const void *>(address));
-  return value;
+  return {Value::Kind::kPointer, 0, 0.0, {}, const_cast<void *>(static_cast<const void *>(address))};
 }
 
 // Input strings are copied: the caller's buffer may be gone by the time a

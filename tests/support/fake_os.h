@@ -80,10 +80,8 @@ class FakeOs {
     state().byteBudget = bytes;
     state().operations = 0;
     state().written = 0;
-    table_.createFile = [](const char *path, int *descriptor) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().createFile(path, descriptor);
-    };
+    using Os = qvb::platform::OsInterface;
+    table_.createFile = faulty<&Os::createFile>;
     table_.writeFileAt = [](int descriptor, const void *data, size_t size, uint64_t offset) {
       if (const int error = nextFault()) return error;
       State &s = state();
@@ -93,54 +91,26 @@ class FakeOs {
       const int error = allowed == 0 ? 0 : qvb::platform::hostOs().writeFileAt(descriptor, data, allowed, offset);
       return error != 0 ? error : allowed < size ? ENOSPC : 0;
     };
-    table_.syncFile = [](int descriptor) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().syncFile(descriptor);
-    };
+    table_.syncFile = faulty<&Os::syncFile>;
     // A failed close still closes, as on the real system.
     table_.closeFile = [](int descriptor) {
       const int error = nextFault();
       const int closed = qvb::platform::hostOs().closeFile(descriptor);
       return error != 0 ? error : closed;
     };
-    table_.renameFile = [](const char *from, const char *to) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().renameFile(from, to);
-    };
-    table_.lockExistingFile = [](const char *path, double seconds, int *descriptor,
-                                 qvb::platform::FileStatus *status) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().lockExistingFile(path, seconds, descriptor, status);
-    };
+    table_.renameFile = faulty<&Os::renameFile>;
+    table_.lockExistingFile = faulty<&Os::lockExistingFile>;
     table_.createAnonymousFile = [](const char *folder, int *descriptor) {
       if (!state().anonymousFiles) return EOPNOTSUPP;
       if (const int error = nextFault()) return error;
       return qvb::platform::hostOs().createAnonymousFile(folder, descriptor);
     };
-    table_.linkAnonymousFile = [](int descriptor, const char *path) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().linkAnonymousFile(descriptor, path);
-    };
-    table_.linkFile = [](const char *from, const char *to) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().linkFile(from, to);
-    };
-    table_.setAccess = [](int descriptor, const qvb::platform::FileStatus &status) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().setAccess(descriptor, status);
-    };
-    table_.syncFolder = [](const char *folder) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().syncFolder(folder);
-    };
-    table_.reserveFileSpace = [](int descriptor, uint64_t offset, uint64_t size) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().reserveFileSpace(descriptor, offset, size);
-    };
-    table_.mapForWriting = [](int descriptor, uint64_t offset, size_t size, char **bytes) {
-      if (const int error = nextFault()) return error;
-      return qvb::platform::hostOs().mapForWriting(descriptor, offset, size, bytes);
-    };
+    table_.linkAnonymousFile = faulty<&Os::linkAnonymousFile>;
+    table_.linkFile = faulty<&Os::linkFile>;
+    table_.setAccess = faulty<&Os::setAccess>;
+    table_.syncFolder = faulty<&Os::syncFolder>;
+    table_.reserveFileSpace = faulty<&Os::reserveFileSpace>;
+    table_.mapForWriting = faulty<&Os::mapForWriting>;
   }
   // As on a file system that cannot allocate a file's bytes ahead.
   void withoutSpaceReservation() {
@@ -178,6 +148,12 @@ class FakeOs {
     const int64_t operation = s.operations++;
     const bool failing = s.failOnce ? operation == s.failFrom : operation >= s.failFrom;
     return s.failFrom >= 0 && failing ? s.failError : 0;
+  }
+  // The host's file operation, counted and failing as nextFault() says.
+  template <auto Operation, typename... Arguments>
+  static int faulty(Arguments... arguments) {
+    if (const int error = nextFault()) return error;
+    return (qvb::platform::hostOs().*Operation)(arguments...);
   }
   static State &state() {
     static State instance;
