@@ -1,10 +1,10 @@
-// The qvbcompare command: exit status by verdict, a clear message for a body
-// it cannot open, and backends found without any environment set.
+// The qvbcompare command: exit status 0, 1 or 2 by verdict and usability, with
+// the backends found beside it (no plug-in folder variable set). Help and the
+// option spellings are python/tests/test_commands.py's.
 #include "compare_fixture.h"
 
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace comparetest {
@@ -15,26 +15,14 @@ struct ToolRun {
   std::string output;
 };
 
-// Runs the command with the plug-in folder variable removed, so that it has
-// to find the backends beside itself.
-ToolRun runTool(const std::string &arguments) {
-  const std::string command = "env -u TRX_USER_PLUGIN_DIR " QVBCOMPARE_TOOL " " + arguments + " 2>&1";
-  ToolRun run{-1, ""};
-  FILE *pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t read = 0;
-  while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, read);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
 using QvbcompareTool = CompareTest;
 
-// Exit statuses 0, 1 and 2; help and the option spellings are the Python
-// command tests' (python/tests/test_commands.py).
 TEST_F(QvbcompareTool, ExitStatusFollowsTheVerdict) {
+  const auto runTool = [this](const std::string &arguments) {
+    const std::string command = "env -u TRX_USER_PLUGIN_DIR " QVBCOMPARE_TOOL " " + arguments + " > " + dir_.file("log");
+    const int status = std::system((command + " 2>&1").c_str());
+    return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, qvbtest::readFile(dir_.file("log"))};
+  };
   const std::string base = write(sampleBody(), "base");
   const std::string copy = write(sampleBody(), "copy");
   BodyPlan moved = sampleBody();

@@ -11,11 +11,6 @@ void collect(const char *message, int severity) {
 }
 }  // namespace
 
-Argv::Argv(const std::vector<std::string> &args) : storage_(args) {
-  for (std::string &s : storage_) pointers_.push_back(s.data());
-  pointers_.push_back(nullptr);
-}
-
 void ConversionTest::SetUp() { QVB_SetMsgHandler(&collect); }
 
 void ConversionTest::TearDown() {

@@ -13,6 +13,8 @@
 
 namespace convert_test {
 
+using qvbtest::Argv;
+
 struct Outcome {
   int result = 0;
   std::string out;                   // standard output of the run
@@ -36,18 +38,6 @@ class ConversionTest : public testing::Test {
   qvbfake::Session session;
   qvbtest::TempDir dir;
   ModelBody body = richBody();
-};
-
-// Converts argument strings into a writable argv (argv[0] is the program).
-class Argv {
- public:
-  explicit Argv(const std::vector<std::string> &args);
-  int argc() const { return static_cast<int>(pointers_.size()) - 1; }
-  char **argv() { return pointers_.data(); }
-
- private:
-  std::vector<std::string> storage_;
-  std::vector<char *> pointers_;
 };
 
 }  // namespace convert_test

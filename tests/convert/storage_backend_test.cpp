@@ -31,18 +31,6 @@ class StorageBackendTest : public testing::Test {
     QVB_Terminate();
   }
 
-  int runConversion(std::vector<std::string> switches, std::string *out = nullptr) {
-    std::vector<std::string> args{"qvb2mtx", file};
-    args.insert(args.end(), switches.begin(), switches.end());
-    std::vector<char *> argv;
-    for (std::string &a : args) argv.push_back(a.data());
-    testing::internal::CaptureStdout();
-    const int result = QVB_QVB2MTX(static_cast<int>(argv.size()), argv.data(), body);
-    const std::string printed = testing::internal::GetCapturedStdout();
-    if (out != nullptr) *out = printed;
-    return result;
-  }
-
   qvbtest::ScopedEnv plugins{"TRX_USER_PLUGIN_DIR", QVB_REAL_PLUGIN_DIR};
   qvbtest::TempDir dir;
   const qvbtest::BodyPlan plan = qvbtest::sampleBody(true);
@@ -51,8 +39,11 @@ class StorageBackendTest : public testing::Test {
 };
 
 TEST_F(StorageBackendTest, InvariantsFromNodalMassesNodesAndShapes) {
-  std::string out;
-  ASSERT_EQ(runConversion({}, &out), 0) << out;
+  qvbtest::Argv argv({"qvb2mtx", file});
+  testing::internal::CaptureStdout();
+  const int result = QVB_QVB2MTX(argv.argc(), argv.argv(), body);
+  const std::string out = testing::internal::GetCapturedStdout();
+  ASSERT_EQ(result, 0) << out;
   MtxFile mtx;
   const std::vector<std::string> problems = readMtx(dir.file("plate.mtx"), mtx);
   EXPECT_TRUE(problems.empty()) << testing::PrintToString(problems);

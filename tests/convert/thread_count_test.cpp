@@ -105,11 +105,9 @@ TEST(ThreadCount, LoadingAndConvertingStartNoThreadUnlessAsked) {
   QVB_RebuildEigenvalues_(body);
 
   auto convert = [&](const std::string &output) {
-    std::vector<std::string> args{"qvb2mtx", dir.file("threads.qvb"), "-o", dir.file(output)};
-    std::vector<char *> argv;
-    for (std::string &a : args) argv.push_back(a.data());
+    qvbtest::Argv argv({"qvb2mtx", dir.file("threads.qvb"), "-o", dir.file(output)});
     testing::internal::CaptureStdout();
-    const int result = QVB_QVB2MTX_(static_cast<int>(argv.size()), argv.data(), body);
+    const int result = QVB_QVB2MTX_(argv.argc(), argv.argv(), body);
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(result, 0) << printed;
     return qvbtest::readFile(dir.file(output + ".mtx"));

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qvbtest {
 
@@ -53,6 +54,21 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// Argument strings as the writable argv of an entry point (argv[0]: the program).
+class Argv {
+ public:
+  explicit Argv(const std::vector<std::string> &args) : storage_(args) {
+    for (std::string &s : storage_) pointers_.push_back(s.data());
+    pointers_.push_back(nullptr);
+  }
+  int argc() const { return static_cast<int>(pointers_.size()) - 1; }
+  char **argv() { return pointers_.data(); }
+
+ private:
+  std::vector<std::string> storage_;
+  std::vector<char *> pointers_;
 };
 
 // The whole file ("" when it cannot be read), and the file replaced by `bytes`.
