@@ -41,7 +41,7 @@ QVB_Handle rigidBody() {
   return b;
 }
 
-TEST_F(Invariants, RigidModesOfPointMassesByHand) {
+TEST_F(Invariants, RigidModesOfPointMassesByHandAndStoredBlocksWin) {
   QVB_Handle b = rigidBody();
   EXPECT_DOUBLE_EQ(f.QVB_Invar1(b), 7.0);
   expectNear(take(f.QVB_Invar2(b), 3), {2, 5, 9}, "first moment");
@@ -61,6 +61,25 @@ TEST_F(Invariants, RigidModesOfPointMassesByHand) {
   EXPECT_NEAR(inertia[8], 11.0 - 7.0 * (centre[0] * centre[0] + centre[1] * centre[1]), 1e-12);
   // Computed, not stored: the blocks stay absent.
   for (int block : {19, 20, 21, 22, 23, 24, 25, 26}) EXPECT_EQ(f.QVB_Exists(b, block - 1), 0) << block;
+
+  // Stored blocks win over the nodal sums; the others stay computed.
+  double i2[3] = {-1, -2, -3}, column[3] = {4, 5, 6};
+  f.QVB_SetInvar1(b, 42.0);
+  f.QVB_SetInvar2(b, i2);
+  f.QVB_SetInvar5(b, 3, 1, column);  // I5 of mode 3, column of mode 1
+  EXPECT_DOUBLE_EQ(f.QVB_Invar1(b), 42.0);
+  expectNear(take(f.QVB_Invar2(b), 3), {-1, -2, -3}, "stored invariant 2");
+  expectNear(take(f.QVB_Invar5(b, 2), 9), {4, 0, 0, 5, 0, 0, 6, 0, 0}, "stored invariant 5");
+  EXPECT_EQ(f.QVB_Exists(b, 18), 1);
+  EXPECT_EQ(f.QVB_Exists(b, 22), 1);
+  EXPECT_EQ(f.QVB_Exists(b, 25), 0);
+  expectNear(take(f.QVB_Invar7(b), 9), {36, -1, 0, -1, 29, 0, 0, 0, 11}, "computed invariant 7");
+
+  QVB_Handle bare = f.QVB_Create(0, 0);
+  f.QVB_SetNodeCoordinates(bare, 1, 0, 0, 0);
+  messages().clear();
+  EXPECT_EQ(f.QVB_Invar2(bare), nullptr);
+  EXPECT_TRUE(anyMessageContains("nodal masses"));
 }
 
 // Random masses, inertias and shapes on n nodes and m modes.
@@ -107,28 +126,6 @@ TEST_F(Invariants, FiveAndNineFollowTheirDefiningSums) {
   checkFiveAndNine(b, nodes, modes, "a changed shape");
   f.QVB_ScaleModes(b, 0, -3.0);
   checkFiveAndNine(b, nodes, modes, "scaled modes");
-}
-
-TEST_F(Invariants, StoredBlocksWinOverNodalSums) {
-  QVB_Handle b = rigidBody();
-  double i2[3] = {-1, -2, -3};
-  f.QVB_SetInvar1(b, 42.0);
-  f.QVB_SetInvar2(b, i2);
-  double column[3] = {4, 5, 6};
-  f.QVB_SetInvar5(b, 3, 1, column);  // I5 of mode 3, column of mode 1
-  EXPECT_DOUBLE_EQ(f.QVB_Invar1(b), 42.0);
-  expectNear(take(f.QVB_Invar2(b), 3), {-1, -2, -3}, "stored invariant 2");
-  expectNear(take(f.QVB_Invar5(b, 2), 9), {4, 0, 0, 5, 0, 0, 6, 0, 0}, "stored invariant 5");
-  EXPECT_EQ(f.QVB_Exists(b, 18), 1);
-  EXPECT_EQ(f.QVB_Exists(b, 22), 1);
-  EXPECT_EQ(f.QVB_Exists(b, 25), 0);
-  expectNear(take(f.QVB_Invar7(b), 9), {36, -1, 0, -1, 29, 0, 0, 0, 11}, "computed invariant 7");
-
-  QVB_Handle bare = f.QVB_Create(0, 0);
-  f.QVB_SetNodeCoordinates(bare, 1, 0, 0, 0);
-  messages().clear();
-  EXPECT_EQ(f.QVB_Invar2(bare), nullptr);
-  EXPECT_TRUE(anyMessageContains("nodal masses"));
 }
 
 // Stores the invariants that the body computes, so that a copy carries them

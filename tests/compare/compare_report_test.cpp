@@ -14,6 +14,11 @@
 #include <unistd.h>
 
 namespace comparetest {
+namespace {
+
+bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
 
 Outcome CompareTest::compare(const std::string &base, const std::string &newer, int level, double tolerance) {
   QVB_Handle baseBody = QVB_CreateFromQVB(base.c_str());
@@ -29,12 +34,6 @@ Outcome CompareTest::compare(const std::string &base, const std::string &newer, 
   QVB_Destroy(baseBody);
   return outcome;
 }
-
-namespace {
-
-bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
-
-}  // namespace
 
 Outcome CompareTest::compareVariant(const std::string &base, const Variant &variant) {
   BodyPlan changed = sampleBody();

@@ -64,15 +64,11 @@ class FakeOs {
     };
   }
 
-  // File operations go to the host but are counted, and fail from a chosen
-  // point on: every operation (lock, create, write, sync, close, link,
-  // rename, folder sync, space reservation, mapping) from the
-  // `operation`-th (from 0) fails with `error`; and once `bytes` bytes have
-  // been written in all, a write stores what still fits and fails with
-  // ENOSPC, as on a full disk. Negative: no such fault. With onlyThatOne,
-  // only the `operation`-th fails (a fault that later ones cannot mask).
-  // Removing files always works, so that a writer can clean up after a
-  // failure.
+  // File operations go to the host, counted: each from the `operation`-th
+  // (from 0) fails with `error` (with onlyThatOne, that one alone: a fault
+  // later ones cannot mask); once `bytes` bytes are written in all, a write
+  // stores what still fits and fails with ENOSPC, as on a full disk.
+  // Negative: no such fault. Removing files always works (writers clean up).
   void failFileOperations(int64_t operation, int error = EIO, int64_t bytes = -1, bool onlyThatOne = false) {
     state().failOnce = onlyThatOne;
     state().failFrom = operation;
