@@ -19,9 +19,9 @@ using QvbcompareTool = CompareTest;
 
 TEST_F(QvbcompareTool, ExitStatusFollowsTheVerdict) {
   const auto runTool = [this](const std::string &arguments) {
-    const std::string command = "env -u TRX_USER_PLUGIN_DIR " QVBCOMPARE_TOOL " " + arguments + " > " + dir_.file("log");
-    const int status = std::system((command + " 2>&1").c_str());
-    return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, qvbtest::readFile(dir_.file("log"))};
+    const std::string log = dir_.file("log"), command = "env -u TRX_USER_PLUGIN_DIR " QVBCOMPARE_TOOL " " + arguments;
+    const int status = std::system((command + " > " + log + " 2>&1").c_str());
+    return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, qvbtest::readFile(log)};
   };
   const std::string base = write(sampleBody(), "base");
   const std::string copy = write(sampleBody(), "copy");
