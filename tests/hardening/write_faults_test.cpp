@@ -102,14 +102,11 @@ class WriteFaultTest : public HardeningTest {
   std::vector<unsigned char> originalDatabaseBytes_;
 };
 
-// Each file operation of a write in turn fails (taking the file's lock,
-// creating the new file, every write, the sync, keeping the permissions,
-// naming, closing, the rename, the folder sync), and the disk fills up
-// before, inside and at the end of the header and the body; for a
-// replacement, for an appended second body (which copies the first) and for
-// a file of one body; on a file system with files that have no name and on
-// one without (named temporaries). Only a failure of the last step, the
-// folder sync after the rename, leaves the new file in place, and says so.
+// Each file operation of a write fails in turn, and the disk fills up inside
+// the header and the body; for a replacement, an appended second body (which
+// copies the first) and a file of one body, with and without files that have
+// no name. Only a failure of the last step, the folder sync after the
+// rename, leaves the new file in place, and says so.
 TEST_F(WriteFaultTest, ABodyFileWriteThatFailsAtAnyStepKeepsThePreviousFile) {
   auto body = readSample();
   ASSERT_NE(body, nullptr);

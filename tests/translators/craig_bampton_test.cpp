@@ -148,11 +148,19 @@ TEST(CraigBampton, GuyanIsExactWhenOnlyTheInterfaceCarriesMass) {
   EXPECT_NEAR(s * f[2], a + (b - a) * (1 / k[0] + 1 / k[1]) / compliance, 1e-12);
 }
 
-TEST(CraigBampton, AllInteriorModesGiveTheFullEigenSolution) {
+TEST(CraigBampton, InteriorModesBoundTheFrequenciesOrGiveTheFullEigenSolution) {
   const Truss truss;
   const std::vector<double> exact = eigen(truss.K, truss.M);
   // Three nodes not on one line hold the truss.
   std::vector<std::size_t> boundary = Truss::equationsOf({0, 9, 3});
+  for (std::size_t kept : {0u, 4u}) {
+    const auto cb = craigBampton(truss.K.upper(), truss.M.upper(), boundary, truss.fixedModes(boundary, kept));
+    ASSERT_EQ(cb.lambda.size(), 9u + kept);
+    EXPECT_EQ(cb.rigidCount, 6u) << kept << " interior modes";
+    EXPECT_LT(cb.orthonormalityError, 1e-12);
+    for (std::size_t i = 6; i < cb.lambda.size(); ++i)
+      EXPECT_GE(cb.lambda[i], exact[i] * (1 - 1e-12)) << kept << " interior modes, mode " << i;
+  }
   const auto cb = craigBampton(truss.K.upper(), truss.M.upper(), boundary, truss.fixedModes(boundary, 27));
 
   ASSERT_EQ(cb.lambda.size(), 36u);
@@ -176,20 +184,6 @@ TEST(CraigBampton, AllInteriorModesGiveTheFullEigenSolution) {
   std::reverse(boundary.begin(), boundary.end());
   const auto reversed = craigBampton(truss.K.upper(), truss.M.upper(), boundary, truss.fixedModes(boundary, 27));
   for (std::size_t i = 6; i < 36; ++i) EXPECT_NEAR(reversed.lambda[i], cb.lambda[i], 1e-9 * cb.lambda[i]);
-}
-
-TEST(CraigBampton, FewerInteriorModesBoundTheFrequenciesFromAbove) {
-  const Truss truss;
-  const std::vector<double> exact = eigen(truss.K, truss.M);
-  const std::vector<std::size_t> boundary = Truss::equationsOf({0, 9, 3});
-  for (std::size_t kept : {0u, 4u}) {
-    const auto cb = craigBampton(truss.K.upper(), truss.M.upper(), boundary, truss.fixedModes(boundary, kept));
-    ASSERT_EQ(cb.lambda.size(), 9u + kept);
-    EXPECT_EQ(cb.rigidCount, 6u) << kept << " interior modes";
-    EXPECT_LT(cb.orthonormalityError, 1e-12);
-    for (std::size_t i = 6; i < cb.lambda.size(); ++i)
-      EXPECT_GE(cb.lambda[i], exact[i] * (1 - 1e-12)) << kept << " interior modes, mode " << i;
-  }
 }
 
 std::string failure(const SymmetricTriplets &K, const SymmetricTriplets &M, const std::vector<std::size_t> &boundary,
