@@ -276,11 +276,4 @@ TEST_F(CoarseningBridge, UnusableRuntimeIsReported) {
   EXPECT_FALSE(Py_LoadLibrary());
 }
 
-// Extension modules are separate files that need the runtime's symbols.
-TEST_F(CoarseningBridge, ScriptsCanImportExtensionModules) {
-  writeModule("import _json\ndef driver(*args):\n    return _json.encode_basestring('x')\n");
-  EXPECT_NE(QVB_AdvancedCoarsening(body_, "b.qvb", "adv_coarsen(light,0)"), 0);
-  EXPECT_EQ(g_messages, Messages{});
-}
-
 }  // namespace
