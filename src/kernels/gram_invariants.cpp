@@ -353,7 +353,7 @@ bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeC
   std::vector<double> gram(9 * static_cast<size_t>(n) * n, 0.0);
   GramBuilder builder(nodes, threads);
   auto load = [&](int first, int count, LargeArray &into) {
-    into.resize(static_cast<size_t>(count) * nodes * 3);
+    into.resize(static_cast<size_t>(count) * nodes * 3, threads);
     for (int j = 0; j < count; ++j)
       if (!fetch(first + j, into.data() + static_cast<size_t>(j) * nodes * 3)) return false;
     return true;

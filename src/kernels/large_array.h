@@ -19,7 +19,10 @@ class LargeArray {
 
   // Room for count doubles; what was held before is not kept when the array
   // grows. Throws std::bad_alloc when the system has no memory to give.
-  void resize(size_t count);
+  // Fresh memory is touched first on `threads` threads at once (threads > 1):
+  // its first touch, where the system finds and clears each page, costs
+  // more than filling it, and runs on every core in parallel.
+  void resize(size_t count, unsigned threads = 1);
 
   double *data() { return static_cast<double *>(memory_.data); }
   const double *data() const { return static_cast<const double *>(memory_.data); }
