@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -66,6 +67,12 @@ std::unique_ptr<InPlaceRun> OutputFile::appendInPlace(uint64_t size) {
     sink_->firstError = code;
     return nullptr;
   }
+  // A file system may allocate ahead and still refuse shared writable
+  // mappings: then the stream writes the bytes, over the allocated ones.
+  char *probe = nullptr;
+  const size_t probeBytes = static_cast<size_t>(std::min<uint64_t>(size, 4096));
+  if (probeBytes > 0 && mapForWriting(sink_->descriptor, sink_->offset, probeBytes, &probe) != 0) return nullptr;
+  if (probe != nullptr) unmapForWriting(probe, sink_->offset, probeBytes);
   auto run = std::make_unique<InPlaceRun>(sink_->descriptor, sink_->offset, size, &sink_->firstError);
   sink_->offset += size;
   return run;
