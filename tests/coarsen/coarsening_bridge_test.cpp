@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -229,12 +228,7 @@ TEST_F(CoarseningBridge, FailuresReportAndLeaveTheOptionsAlone) {
   EXPECT_EQ(options(), "unchanged");
 }
 
-bool runtimeMapped() {
-  std::ifstream maps("/proc/self/maps");
-  std::stringstream text;
-  text << maps.rdbuf();
-  return text.str().find("libpython") != std::string::npos;
-}
+bool runtimeMapped() { return qvbtest::readFile("/proc/self/maps").find("libpython") != std::string::npos; }
 
 TEST_F(CoarseningBridge, RuntimeIsHeldOnlyWhileNeeded) {
   // Extension modules keep the runtime mapped after their first import, so

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -62,11 +61,6 @@ class BeamExample : public testing::Test {
     return WIFEXITED(result) && WEXITSTATUS(result) == status;
   }
   static std::string file(const std::string &name) { return dir_->file(name); }
-  static std::string text(const std::string &name) {
-    std::stringstream all;
-    all << std::ifstream(file(name)).rdbuf();
-    return all.str();
-  }
   static QVB_Handle open(const std::string &name) {
     QVB_Handle body = QVB_CreateFromQVB(file(name).c_str());
     EXPECT_NE(body, nullptr) << name;
@@ -174,7 +168,7 @@ TEST_F(BeamExample, CoarseningKeepsAQuarterOfTheNodesAndTheInterfaceNodes) {
 }
 
 TEST_F(BeamExample, ComparisonSeesTheNodeCountAndNoPhysicalDifference) {
-  const std::string report = text("compare.txt");
+  const std::string report = qvbtest::readFile(file("compare.txt"));
   EXPECT_NE(report.find("->Warning NodeCount base: 369  new: "), std::string::npos) << report;
   for (const char *pass :
        {"  Pass TotalMass", "  Pass TotalI", "  Pass TotalCM", "  Pass Frequency", "  Pass GeneralizedStiff",
@@ -219,7 +213,7 @@ TEST_F(BeamExample, BothStoresWriteTheSameCoarseBody) {
 TEST_F(BeamExample, ShippedScriptKeepsTheSameNodesAndFaces) {
   ASSERT_TRUE(run("ASAN_OPTIONS=detect_leaks=0 PYTHONPATH='" QVB_TOLVANE_DIR "' PYTHONDONTWRITEBYTECODE=1 "
                   "TRX_QVBWRITE_OPTIONS='adv_coarsen(standard, 0)' '" QVB2MTX "' beam.qvb -O script.qvb"));
-  EXPECT_NE(text("script.ske").find("\nNODES "), std::string::npos);
+  EXPECT_NE(qvbtest::readFile(file("script.ske")).find("\nNODES "), std::string::npos);
   QVB_Handle script = open("script.qvb"), native = open("coarse.qvb");
   EXPECT_EQ(nodes(script), nodes(native));
   EXPECT_EQ(faces(script), faces(native));

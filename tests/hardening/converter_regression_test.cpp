@@ -37,11 +37,9 @@ class ConverterRegressionTest : public HardeningTest {
 
   int convert(std::vector<std::string> words) {
     words.insert(words.begin(), "qvb2mtx");
-    std::vector<char *> argv;
-    for (std::string &w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
+    qvbtest::Argv argv(words);
     testing::internal::CaptureStdout();
-    const int result = QVB_QVB2MTX(static_cast<int>(words.size()), argv.data(), body_);
+    const int result = QVB_QVB2MTX(argv.argc(), argv.argv(), body_);
     printed_ = testing::internal::GetCapturedStdout();
     return result;
   }
@@ -175,9 +173,8 @@ TEST_F(ConverterRegressionTest, OutputsThatCannotBeWrittenWholeFailAndLeaveNothi
           setrlimit(RLIMIT_FSIZE, &small);
           std::vector<std::string> line = words;
           line.insert(line.begin(), "qvb2mtx");
-          std::vector<char *> argv;
-          for (std::string &w : line) argv.push_back(w.data());
-          return QVB_QVB2MTX(static_cast<int>(line.size()), argv.data(), body_) == -1 ? 0 : 1;
+          qvbtest::Argv argv(line);
+          return QVB_QVB2MTX(argv.argc(), argv.argv(), body_) == -1 ? 0 : 1;
         },
         &status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (file == "panel.dump" ? 1 : 0)) << file << " " << status;

@@ -9,7 +9,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -34,12 +33,6 @@ int run(const std::string &folder, const std::string &command, const std::string
   const std::string line = "cd '" + folder + "' && " + command + " > '" + log + "' 2>&1";
   const int status = std::system(line.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string readText(const std::string &path) {
-  std::stringstream s;
-  s << std::ifstream(path).rdbuf();
-  return s.str();
 }
 
 // Lowest flexible bending frequency (Hz) of a free-free Timoshenko beam, from
@@ -100,7 +93,7 @@ class Ccx2qvbTest : public testing::Test {
   void TearDown() override { QVB_Terminate(); }
 
   QVB_Handle open(const std::string &name, int status, const char *log) {
-    EXPECT_EQ(status, 0) << readText(folder_->file(log));
+    EXPECT_EQ(status, 0) << qvbtest::readFile(folder_->file(log));
     QVB_Handle h = QVB_CreateFromQVB(folder_->file(name).c_str());
     EXPECT_NE(h, nullptr);
     return h;
@@ -203,7 +196,7 @@ TEST_F(Ccx2qvbTest, FlexibleFrequenciesAreThoseOfAPlainSolverRun) {
   ccxtest::writeText(folder_->file("plain.inp"), ccxtest::barModel(testBar()) + "*STEP\n*FREQUENCY\n" +
                                                      std::to_string(kModes + 6) + "\n*END STEP\n");
   ASSERT_EQ(run(folder_->path(), std::string(solver != nullptr ? solver : "ccx") + " -i plain", "plain.log"), 0);
-  std::istringstream dat(readText(folder_->file("plain.dat")));
+  std::istringstream dat(qvbtest::readFile(folder_->file("plain.dat")));
   std::string line;
   std::vector<double> eigenvalues;
   bool table = false;
@@ -296,10 +289,10 @@ TEST_F(Ccx2qvbTest, ConverterAndComparisonAcceptTheBodies) {
   for (const char *body : {"bar.qvb", "cb.qvb"}) {
     const std::string name = body;
     ASSERT_EQ(run(folder_->path(), "'" QVB2MTX "' -Q " + name + " -o " + name.substr(0, name.find('.')), "mtx.log"), 0)
-        << readText(folder_->file("mtx.log"));
+        << qvbtest::readFile(folder_->file("mtx.log"));
     EXPECT_TRUE(std::filesystem::exists(folder_->file(name.substr(0, name.find('.')) + ".mtx")));
     EXPECT_EQ(run(folder_->path(), "'" QVBCOMPARE "' " + name + " " + name, "compare.log"), 0)
-        << readText(folder_->file("compare.log"));
+        << qvbtest::readFile(folder_->file("compare.log"));
   }
 }
 
@@ -402,7 +395,7 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
   };
   for (const Case &c : cases) {
     const int status = run(dir.path(), c.environment + "'" CCX2QVB "' " + c.arguments + " -o out.qvb", "refusal.log");
-    const std::string log = readText(dir.file("refusal.log"));
+    const std::string log = qvbtest::readFile(dir.file("refusal.log"));
     EXPECT_EQ(status, 1) << c.what << ": " << log;
     EXPECT_NE(log.find(c.expected), std::string::npos) << c.what << ": " << log;
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.qvb"))) << c.what;
@@ -425,7 +418,7 @@ TEST(Ccx2qvbRefusals, InterruptedTranslationLeavesNothingBehind) {
                      "kill -$1 $pid; wait $pid\n");
   for (const auto &[name, number] : {std::pair<const char *, int>{"TERM", SIGTERM}, {"HUP", SIGHUP}}) {
     const int status = run(dir.path(), std::string("sh interrupt.sh ") + name, "interrupt.log");
-    EXPECT_EQ(status, 128 + number) << name << ": " << readText(dir.file("interrupt.log"));
+    EXPECT_EQ(status, 128 + number) << name << ": " << qvbtest::readFile(dir.file("interrupt.log"));
     EXPECT_TRUE(std::filesystem::is_empty(dir.file("scratch"))) << name;
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.qvb"))) << name;
   }
