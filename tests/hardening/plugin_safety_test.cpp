@@ -13,13 +13,6 @@ namespace fs = std::filesystem;
 namespace hardening {
 namespace {
 
-void copyPrefix(const fs::path &target, size_t bytes) {
-  std::ifstream in(std::string(QVB_HARDENING_PLUGIN_DIR) + "/qvbflex.so", std::ios::binary);
-  std::string head(bytes, '\0');
-  in.read(head.data(), static_cast<std::streamsize>(bytes));
-  std::ofstream(target, std::ios::binary).write(head.data(), in.gcount());
-}
-
 // Only a directory under the backend's name is passed over by the search;
 // any file there is taken and fails to bind (the front's tests check the two
 // binding errors for each kind of unusable file), so a usable backend later
@@ -48,7 +41,8 @@ TEST_F(HardeningTest, OnlyADirectoryUnderThePluginsNameIsPassedOver) {
 TEST_F(HardeningTest, ATruncatedPluginFailsToBindWithoutKillingTheHost) {
   const fs::path broken = temp_.path() / "truncated";
   fs::create_directory(broken);
-  copyPrefix(broken / "qvbflex.so", 4096);
+  const std::string plugin = qvbtest::readFile(std::string(QVB_HARDENING_PLUGIN_DIR) + "/qvbflex.so");
+  qvbtest::writeFile((broken / "qvbflex.so").string(), plugin.substr(0, 4096));
   qvbtest::ScopedEnv only("TRX_USER_PLUGIN_DIR", broken.string());
   EXPECT_EXIT(
       {
