@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace hardening {
 namespace {
@@ -36,11 +34,6 @@ std::string describeMessages() {
   std::string text;
   for (const Message &m : messages()) text += "[" + std::to_string(m.severity) + "] " + m.text + "\n";
   return text.empty() ? "(no messages)" : text;
-}
-
-std::vector<unsigned char> fileBytes(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string printedByChild(const std::function<int()> &work, int *status) {

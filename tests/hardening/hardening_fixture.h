@@ -23,7 +23,6 @@ std::vector<Message> &messages();
 bool anErrorMentions(const std::vector<std::string> &pieces);
 std::string describeMessages();
 
-std::vector<unsigned char> fileBytes(const std::string &path);
 // Runs work() in a child process whose standard output is a pipe (which no
 // file size limit stops) and returns what it printed; *status is the
 // child's wait status, its exit code being work()'s result.

@@ -45,9 +45,9 @@ class WriteFaultTest : public HardeningTest {
     ASSERT_NE(QVB_write_QVB(body, file_.c_str()), 0) << describeMessages();
     ASSERT_NE(QVB_write_QVB(body, (database_ + "::panel").c_str()), 0) << describeMessages();
     QVB_Destroy(body);
-    originalFile_ = fileBytes(file_);
+    originalFile_ = qvbtest::readFile(file_);
     originalDatabase_ = databaseContents();
-    originalDatabaseBytes_ = fileBytes(database_);
+    originalDatabaseBytes_ = qvbtest::readFile(database_);
     ASSERT_FALSE(originalDatabase_.empty());
   }
 
@@ -73,7 +73,7 @@ class WriteFaultTest : public HardeningTest {
   }
 
   void expectFileUnchanged() const {
-    EXPECT_EQ(fileBytes(file_), originalFile_) << "the previous body file must survive";
+    EXPECT_EQ(qvbtest::readFile(file_), originalFile_) << "the previous body file must survive";
     EXPECT_NE(QVB_BodyCount(file_.c_str()), -1) << describeMessages();
   }
   void expectDatabaseUnchanged() const {
@@ -87,19 +87,16 @@ class WriteFaultTest : public HardeningTest {
 
   // Puts the original files back, for the next fault.
   void restore() const {
-    std::ofstream(file_, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(originalFile_.data()), static_cast<std::streamsize>(originalFile_.size()));
-    std::ofstream(database_, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(originalDatabaseBytes_.data()),
-               static_cast<std::streamsize>(originalDatabaseBytes_.size()));
+    qvbtest::writeFile(file_, originalFile_);
+    qvbtest::writeFile(database_, originalDatabaseBytes_);
     for (const char *suffix : {"-wal", "-shm", "-journal"}) std::remove((database_ + suffix).c_str());
   }
 
   const std::string file_ = temp_.file("part.qvb");
   const std::string database_ = temp_.file("store.master");
-  std::vector<unsigned char> originalFile_;
+  std::string originalFile_;
   std::vector<EncodedBlocks> originalDatabase_;
-  std::vector<unsigned char> originalDatabaseBytes_;
+  std::string originalDatabaseBytes_;
 };
 
 // Each file operation of a write fails in turn, and the disk fills up inside
@@ -254,8 +251,9 @@ TEST_F(WriteFaultTest, LinksPermissionsAndOwnersAreKept) {
   messages().clear();
   EXPECT_NE(QVB_write_QVB(body, file_.c_str()), 0) << describeMessages();
   QVB_Destroy(body);
-  EXPECT_EQ(fileBytes(temp_.file("second-name.qvb")), originalFile_) << "the other name keeps the previous body";
-  EXPECT_NE(fileBytes(file_), originalFile_);
+  EXPECT_EQ(qvbtest::readFile(temp_.file("second-name.qvb")), originalFile_)
+      << "the other name keeps the previous body";
+  EXPECT_NE(qvbtest::readFile(file_), originalFile_);
   ASSERT_EQ(messages().size(), 1u) << describeMessages();
   EXPECT_EQ(messages()[0].severity, 1);
   EXPECT_NE(messages()[0].text.find(file_ + " had 2 names"), std::string::npos) << describeMessages();
@@ -430,7 +428,7 @@ TEST_F(WriteFaultTest, AFolderThatCannotHoldFilesGivesZeroAndNamesTheFileAndTheC
     EXPECT_TRUE(anErrorMentions({plain + "/", cause})) << target << "\n" << describeMessages();
   }
   QVB_Destroy(body);
-  EXPECT_EQ(fileBytes(plain).size(), std::string("a file, not a folder").size());
+  EXPECT_EQ(qvbtest::readFile(plain).size(), std::string("a file, not a folder").size());
   expectFileUnchanged();
 }
 
