@@ -125,15 +125,29 @@ TEST(Crc32c, MatchesTheBitwiseDefinitionAtEveryJoinAndSplit) {
   }
 }
 
-TEST_F(BodyFile, ForeignFilesAreNotBodyFiles) {
+// Foreign, damaged and missing files and bodies are refused with the cause.
+TEST_F(BodyFile, RefusalsNameTheCause) {
+  const size_t shapes = payloadOffset(good, 8);
+  ASSERT_NE(shapes, std::string::npos);
+  std::string damaged = good, future = good;
+  damaged[shapes + 40] ^= 1;
+  future[8] = 3;  // a format from the future
+  const std::pair<std::string, const char *> cases[] = {
+      {std::string(), "is not a body file"},
+      {"solid cube\nfacet normal 0 0 1\n", "is not a body file"},
+      {std::string(64, '\0'), "is not a body file"},
+      {good.substr(0, 7) + "X" + good.substr(8), "is not a body file"},
+      {damaged, "body 1: block 8 fails its checksum"},
+      {future, "format 3"}};
   std::string error;
-  for (const std::string &bytes : {std::string(), std::string("solid cube\nfacet normal 0 0 1\n"),
-                                   std::string(64, '\0'), good.substr(0, 7) + "X" + good.substr(8)}) {
-    EXPECT_EQ(readBytes(bytes, &error), nullptr);
-    EXPECT_NE(error.find("is not a body file"), std::string::npos) << error;
+  for (const auto &[bytes, cause] : cases) {
+    EXPECT_EQ(readBytes(bytes, &error), nullptr) << cause;
+    EXPECT_NE(error.find(cause), std::string::npos) << cause << ": " << error;
   }
   EXPECT_EQ(readBody(dir.file("missing.qvb"), 1, false, &error), nullptr);
   EXPECT_NE(error.find("cannot be opened"), std::string::npos) << error;
+  EXPECT_EQ(readBody(original, 2, false, &error), nullptr);
+  EXPECT_NE(error.find("holds 1 bodies; there is no body 2"), std::string::npos) << error;
 }
 
 // Cut at, or one byte flipped at, every byte of the headers and a sample of
@@ -152,23 +166,6 @@ TEST_F(BodyFile, EveryTruncationIsRefusedAndEveryCorruptionCaughtOrHarmless) {
     if (body) EXPECT_EQ(qvb::body::encodeBody(*body), expected) << "byte " << at;
     else EXPECT_FALSE(error.empty()) << "byte " << at;
   }
-}
-
-TEST_F(BodyFile, MessagesNameTheDamage) {
-  std::string error, bytes = good;
-  size_t shapes = payloadOffset(good, 8);
-  ASSERT_NE(shapes, std::string::npos);
-  bytes[shapes + 40] ^= 1;
-  EXPECT_EQ(readBytes(bytes, &error), nullptr);
-  EXPECT_NE(error.find("body 1: block 8 fails its checksum"), std::string::npos) << error;
-
-  bytes = good;
-  bytes[8] = 3;  // a format from the future
-  EXPECT_EQ(readBytes(bytes, &error), nullptr);
-  EXPECT_NE(error.find("format 3"), std::string::npos) << error;
-
-  EXPECT_EQ(readBody(original, 2, false, &error), nullptr);
-  EXPECT_NE(error.find("holds 1 bodies; there is no body 2"), std::string::npos) << error;
 }
 
 TEST_F(BodyFile, FirstFormatFilesStillRead) {

@@ -30,19 +30,9 @@ class Geometry : public ::testing::Test {
   const s_FLEX_INTERFACE &f = flex();
 };
 
-TEST_F(Geometry, FreeEdgesAreTheBoundaryLoops) {
+TEST_F(Geometry, FacesByNodeIndexAndFreeEdgesAsBoundaryLoops) {
   QVB_Handle b = grid();
   EXPECT_EQ(freeEdges(b), (std::vector<std::vector<int>>{{1, 2, 3, 6, 9, 8, 7, 4}}));
-  // A separate triangle adds a loop of its own; the edges follow face edits.
-  int tri[3] = {20, 21, 22};
-  f.QVB_SetFaceList(b, 3, tri);
-  auto edges = freeEdges(b);
-  ASSERT_EQ(edges.size(), 2u);
-  EXPECT_EQ(edges[1], (std::vector<int>{20, 21, 22}));
-}
-
-TEST_F(Geometry, FacesAreReportedByNodeIndex) {
-  QVB_Handle b = grid();
   int faces = 0, size = 0;
   f.QVB_FaceListSize(b, &faces, &size);
   EXPECT_EQ(faces, 4);
@@ -58,6 +48,12 @@ TEST_F(Geometry, FacesAreReportedByNodeIndex) {
   f.QVB_FaceListSize(b, &faces, &size);
   EXPECT_EQ(faces, 3);
   EXPECT_EQ(f.QVB_IsCoarsened(b), 1);
+  // A separate triangle adds a loop of its own; the edges follow face edits.
+  int tri[3] = {20, 21, 22};
+  f.QVB_SetFaceList(b, 3, tri);
+  auto edges = freeEdges(b);
+  ASSERT_EQ(edges.size(), 2u);
+  EXPECT_EQ(edges[1], (std::vector<int>{20, 21, 22}));
 }
 
 TEST_F(Geometry, ClosestNodesNearestFirst) {

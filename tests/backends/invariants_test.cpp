@@ -26,11 +26,9 @@ void expectNear(const std::vector<double> &actual, const std::vector<double> &ex
 
 // Point masses 1, 2, 3, 1 at (1,0,0), (0,2,0), (0,0,3), (1,1,0) with the
 // rigid modes: translation in x (mode 1) and y (2), rotation about z (3).
-QVB_Handle rigidBody() {
-  const s_FLEX_INTERFACE &f = flex();
+TEST_F(Invariants, RigidModesOfPointMassesByHandAndStoredBlocksWin) {
   QVB_Handle b = f.QVB_Create(0, 0);
-  const double x[4][3] = {{1, 0, 0}, {0, 2, 0}, {0, 0, 3}, {1, 1, 0}};
-  const double m[4] = {1, 2, 3, 1};
+  const double x[4][3] = {{1, 0, 0}, {0, 2, 0}, {0, 0, 3}, {1, 1, 0}}, m[4] = {1, 2, 3, 1};
   for (int p = 0; p < 4; ++p) {
     f.QVB_SetNodeCoordinates(b, p + 1, x[p][0], x[p][1], x[p][2]);
     f.QVB_SetNodalMass(b, p + 1, m[p]);
@@ -38,11 +36,6 @@ QVB_Handle rigidBody() {
     f.QVB_SetMode(b, 2, p + 1, 0, 0, 1, 0, 0, 0, 0);
     f.QVB_SetMode(b, 3, p + 1, 0, -x[p][1], x[p][0], 0, 0, 0, 1);
   }
-  return b;
-}
-
-TEST_F(Invariants, RigidModesOfPointMassesByHandAndStoredBlocksWin) {
-  QVB_Handle b = rigidBody();
   EXPECT_DOUBLE_EQ(f.QVB_Invar1(b), 7.0);
   expectNear(take(f.QVB_Invar2(b), 3), {2, 5, 9}, "first moment");
   expectNear(take(f.QVB_Invar7(b), 9), {36, -1, 0, -1, 29, 0, 0, 0, 11}, "inertia about the origin");

@@ -84,33 +84,30 @@ struct Scaler {
   }
 };
 
+// Sets six values of a kind (0 shape, 1 stress), the first `count` of them times `factor`.
+bool setSix(QVB_Handle body, int mode, int node, int kind, Six v, double factor, int count) {
+  for (int c = 0; c < count; ++c) v[c] *= factor;
+  return QVB_SetModeVec(body, mode, node, kind, v.data()) != 0;
+}
+
 bool writeModes(QVB_Handle body, const BodyPlan &plan, const Scaler &scale) {
   const double length = scale(0, 1, 0), stress = scale(0, -2, 0);
   const double genMass = scale(1, 2, 0), genStiffness = scale(1, 2, -2);
   for (const ModePlan &mode : plan.modes) {
     if (!QVB_SetGeneralizedMass(body, mode.number, mode.number, genMass)) return false;
     if (!QVB_SetGeneralizedStiffness(body, mode.number, mode.number, mode.eigenvalue * genStiffness)) return false;
-    for (std::size_t k = 0; k < mode.shape.size(); ++k) {
-      Six v = mode.shape[k];
-      for (int c = 0; c < 3; ++c) v[c] *= length;
-      if (!QVB_SetModeVec(body, mode.number, plan.nodes[k].id, 0, v.data())) return false;
-    }
-    for (std::size_t k = 0; k < mode.stress.size(); ++k) {
-      Six v = mode.stress[k];
-      for (double &value : v) value *= stress;
-      if (!QVB_SetModeVec(body, mode.number, plan.nodes[k].id, 1, v.data())) return false;
-    }
+    for (std::size_t k = 0; k < mode.shape.size(); ++k)
+      if (!setSix(body, mode.number, plan.nodes[k].id, 0, mode.shape[k], length, 3)) return false;
+    for (std::size_t k = 0; k < mode.stress.size(); ++k)
+      if (!setSix(body, mode.number, plan.nodes[k].id, 1, mode.stress[k], stress, 6)) return false;
   }
   // The modes are their own principal modes.
   const std::size_t modes = plan.modes.size();
   std::vector<double> identity(modes * modes, 0.0);
   for (std::size_t m = 0; m < modes; ++m) identity[m * modes + m] = 1.0;
   if (modes > 0) QVB_SetTransformation(body, identity.data());
-  for (std::size_t k = 0; k < plan.preStress.size(); ++k) {
-    Six v = plan.preStress[k];
-    for (double &value : v) value *= stress;
-    if (!QVB_SetModeVec(body, 0, plan.nodes[k].id, 1, v.data())) return false;
-  }
+  for (std::size_t k = 0; k < plan.preStress.size(); ++k)
+    if (!setSix(body, 0, plan.nodes[k].id, 1, plan.preStress[k], stress, 6)) return false;
   return true;
 }
 
