@@ -347,7 +347,8 @@ bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeC
 
   Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, onMode);
   // The shapes held are the largest arrays of a conversion: in large pages,
-  // and not zeroed, since every value is fetched into them.
+  // and not zeroed, since every value is fetched into them (on threads
+  // their pages are first touched on all of them, which clears them).
   LargeArray rowShapes, columnShapes;
   std::vector<double> block;
   std::vector<double> gram(9 * static_cast<size_t>(n) * n, 0.0);
