@@ -103,11 +103,11 @@ TEST_F(BeamExample, FrequenciesMatchEulerBernoulli) {
   for (int i = 0; i < 6; ++i) EXPECT_LT(f[i], 0.01) << "rigid-body mode " << i + 1;
   // Bending modes come in pairs (y and z); torsion and axial modes lie
   // between the third and fourth pair.
-  const int first_of_pair[] = {6, 8, 10, 13};
+  const int firstOfPair[] = {6, 8, 10, 13};
   for (int n = 0; n < 4; ++n) {
     const double theory = theoreticalBendingFrequency(n);
     for (int k = 0; k < 2; ++k) {
-      const double measured = f[first_of_pair[n] + k];
+      const double measured = f[firstOfPair[n] + k];
       EXPECT_NEAR(measured / theory, 1.0, n < 2 ? 0.005 : 0.01)
           << "bending pair " << n + 1 << ": " << measured << " Hz vs " << theory << " Hz";
     }

@@ -45,10 +45,10 @@ class WriteFaultTest : public HardeningTest {
     ASSERT_NE(QVB_write_QVB(body, file_.c_str()), 0) << describeMessages();
     ASSERT_NE(QVB_write_QVB(body, (database_ + "::panel").c_str()), 0) << describeMessages();
     QVB_Destroy(body);
-    originalFile_ = qvbtest::readFile(file_);
-    originalDatabase_ = databaseContents();
-    originalDatabaseBytes_ = qvbtest::readFile(database_);
-    ASSERT_FALSE(originalDatabase_.empty());
+    originalFile = qvbtest::readFile(file_);
+    originalDatabase = databaseContents();
+    originalDatabaseBytes = qvbtest::readFile(database_);
+    ASSERT_FALSE(originalDatabase.empty());
   }
 
   // Every body of the database, encoded, in order.
@@ -73,11 +73,11 @@ class WriteFaultTest : public HardeningTest {
   }
 
   void expectFileUnchanged() const {
-    EXPECT_EQ(qvbtest::readFile(file_), originalFile_) << "the previous body file must survive";
+    EXPECT_EQ(qvbtest::readFile(file_), originalFile) << "the previous body file must survive";
     EXPECT_NE(QVB_BodyCount(file_.c_str()), -1) << describeMessages();
   }
   void expectDatabaseUnchanged() const {
-    EXPECT_EQ(databaseContents(), originalDatabase_) << "the previous database content must survive";
+    EXPECT_EQ(databaseContents(), originalDatabase) << "the previous database content must survive";
   }
   // Nothing but the two stores (and a database's own journal) is left behind.
   void expectNoTemporaryFiles() const {
@@ -87,16 +87,16 @@ class WriteFaultTest : public HardeningTest {
 
   // Puts the original files back, for the next fault.
   void restore() const {
-    qvbtest::writeFile(file_, originalFile_);
-    qvbtest::writeFile(database_, originalDatabaseBytes_);
+    qvbtest::writeFile(file_, originalFile);
+    qvbtest::writeFile(database_, originalDatabaseBytes);
     for (const char *suffix : {"-wal", "-shm", "-journal"}) std::remove((database_ + suffix).c_str());
   }
 
   const std::string file_ = temp_.file("part.qvb");
   const std::string database_ = temp_.file("store.master");
-  std::string originalFile_;
-  std::vector<EncodedBlocks> originalDatabase_;
-  std::string originalDatabaseBytes_;
+  std::string originalFile;
+  std::vector<EncodedBlocks> originalDatabase;
+  std::string originalDatabaseBytes;
 };
 
 // Each file operation of a write fails in turn, and the disk fills up inside
@@ -108,7 +108,7 @@ TEST_F(WriteFaultTest, ABodyFileWriteThatFailsAtAnyStepKeepsThePreviousFile) {
   auto body = readSample();
   ASSERT_NE(body, nullptr);
   body->header.title = "changed";
-  const int64_t total = static_cast<int64_t>(originalFile_.size());
+  const int64_t total = static_cast<int64_t>(originalFile.size());
   for (bool anonymous : {true, false}) {
     for (int position : {0, 1, 2}) {
       int64_t operations = 0;
@@ -251,9 +251,8 @@ TEST_F(WriteFaultTest, LinksPermissionsAndOwnersAreKept) {
   messages().clear();
   EXPECT_NE(QVB_write_QVB(body, file_.c_str()), 0) << describeMessages();
   QVB_Destroy(body);
-  EXPECT_EQ(qvbtest::readFile(temp_.file("second-name.qvb")), originalFile_)
-      << "the other name keeps the previous body";
-  EXPECT_NE(qvbtest::readFile(file_), originalFile_);
+  EXPECT_EQ(qvbtest::readFile(temp_.file("second-name.qvb")), originalFile) << "the other name keeps the previous body";
+  EXPECT_NE(qvbtest::readFile(file_), originalFile);
   ASSERT_EQ(messages().size(), 1u) << describeMessages();
   EXPECT_EQ(messages()[0].severity, 1);
   EXPECT_NE(messages()[0].text.find(file_ + " had 2 names"), std::string::npos) << describeMessages();
