@@ -123,13 +123,6 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
   // The body is read on this thread only (a backend need not be
   // thread-safe); the blocks are formatted, and written, by all of them.
   kernels::OrderedText text(mtx.stream(), 3, width, precision, 2 * static_cast<size_t>(mtx.threads()));
-  // Windows of about 256 MB, in whole blocks; each stays mapped until its
-  // last block is formatted. Smaller ones cost more in the system (at 8 MB
-  // twice as much), larger ones hold more of the file cache mapped.
-  const uint64_t blockBytes = lineBytes * static_cast<uint64_t>(nodesPerBlock) * n;
-  const uint64_t window = blockBytes * std::max<uint64_t>(1, (uint64_t{1} << 28) / blockBytes);
-  std::shared_ptr<platform::InPlaceRun::Window> mapped;
-  uint64_t mappedFrom = 0;
   text.run(mtx.threads(), [&](kernels::OrderedText &into) {
     for (int first = 0; first < s; first += nodesPerBlock) {
       std::vector<double> block = into.recycled();
@@ -139,14 +132,11 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
         continue;
       }
       const uint64_t from = lineBytes * static_cast<uint64_t>(first) * n;
-      if (!mapped || from - mappedFrom >= window) {
-        mapped.reset();
-        mappedFrom = from;
-        mapped = run->map(from, static_cast<size_t>(std::min(window, run->size() - from)));
-        if (!mapped) return;  // the reason is kept for closing
-      }
       const size_t bytes = block.size() / 3 * lineBytes;
-      into.addPlaced(std::move(block), mapped->bytes() + (from - mappedFrom), bytes, mapped);
+      // Each window stays mapped until its last block is formatted.
+      std::shared_ptr<platform::InPlaceRun::Window> window = run->windowFor(from, bytes);
+      if (!window) return;  // the reason is kept for closing
+      into.addPlaced(std::move(block), window->at(from), bytes, window);
     }
   });
   return true;

@@ -24,13 +24,7 @@ std::vector<double> OrderedText::recycled() {
   return values;
 }
 
-void OrderedText::add(std::vector<double> &&values) {
-  Block block;
-  block.owned = std::move(values);
-  block.values = block.owned.data();
-  block.count = block.owned.size();
-  enqueue(std::move(block));
-}
+void OrderedText::add(std::vector<double> &&values) { addPlaced(std::move(values), nullptr, 0, nullptr); }
 
 void OrderedText::addView(const double *values, size_t count) {
   Block block;
@@ -131,7 +125,6 @@ void OrderedText::process(Block &block) {
     {
       std::lock_guard<std::mutex> hold(lock_);
       if (spareValues_.size() < spareValues_.capacity()) spareValues_.push_back(std::move(block.owned));
-      ok_ = ok_ && placed;
     }
     if (!placed) throw std::logic_error("matrix text of another width than its place");
     return;

@@ -53,7 +53,8 @@ class OrderedText {
   void addView(const double *values, size_t count);
   // Producer: the next block, owned, whose text is exactly `bytes` long
   // (every value of a fixed width) and goes to place, which `keep` keeps
-  // valid; a text of another length fails the run.
+  // valid; a text of another length fails the run (run() throws). A null
+  // place is add().
   void addPlaced(std::vector<double> &&values, char *place, size_t bytes, std::shared_ptr<void> keep);
   // After run(): false once any write failed.
   bool ok() const { return ok_; }

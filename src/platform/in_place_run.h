@@ -26,14 +26,20 @@ class InPlaceRun {
   // write them, and drop the last reference).
   class Window {
    public:
-    Window(char *bytes, uint64_t offset, size_t size) : bytes_(bytes), offset_(offset), size_(size) {}
+    Window(char *bytes, uint64_t from, uint64_t offset, size_t size)
+        : bytes_(bytes), from_(from), offset_(offset), size_(size) {}
     ~Window();
     Window(const Window &) = delete;
     Window &operator=(const Window &) = delete;
     char *bytes() const { return bytes_; }
+    // True when the run's bytes [from, from + size) are in this window.
+    bool holds(uint64_t from, size_t size) const { return from >= from_ && from - from_ + size <= size_; }
+    // The address of the run's byte `from`, which the window holds.
+    char *at(uint64_t from) const { return bytes_ + (from - from_); }
 
    private:
     char *bytes_;
+    uint64_t from_;    // in the run
     uint64_t offset_;  // in the file
     size_t size_;
   };
@@ -51,10 +57,23 @@ class InPlaceRun {
   // mapped.
   std::shared_ptr<Window> map(uint64_t from, size_t size);
 
+  // A window that holds the run's bytes [from, from + size), for writing a
+  // run in order a piece at a time: the last window handed out while it
+  // holds them, else a new one from `from` of kWindowBytes (or the piece,
+  // if larger; no more than the rest of the run). From one thread; null as
+  // for map().
+  std::shared_ptr<Window> windowFor(uint64_t from, size_t size);
+
+  // Smaller windows cost more in the system (at 8 MB the system time of a
+  // large conversion doubled), larger ones keep more of the file cache
+  // mapped, and so counted in the process's resident size.
+  static constexpr uint64_t kWindowBytes = uint64_t{1} << 28;
+
  private:
   int descriptor_;
   uint64_t offset_, size_;
   int *failure_;
+  std::shared_ptr<Window> current_;  // the last window of windowFor
 };
 
 }  // namespace qvb::platform

@@ -35,8 +35,8 @@ class OutputFile {
   // The next `size` bytes of the file, after all that the stream holds, to
   // be written in place; the stream goes on after them. Null where the file
   // system cannot allocate them ahead or map them (write them through the
-  // stream instead), or with failed() true when the disk refused them. The run is
-  // written before close() and does not outlive this object.
+  // stream instead), or with failed() true when the disk refused them. The
+  // run is written before close() and does not outlive this object.
   std::unique_ptr<InPlaceRun> appendInPlace(uint64_t size);
   // True once a write (or an in-place run) failed: close() reports why.
   bool failed() const;

@@ -10,7 +10,6 @@
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
 
@@ -132,27 +131,16 @@ TEST(ThreadCount, LoadingAndConvertingStartNoThreadUnlessAsked) {
   // signal ignored) fails the conversion with the file's name and reason,
   // and leaves no piece of the file.
   threads.emplace("QVB_THREADS", "2");
-  int channel[2];
-  ASSERT_EQ(pipe(channel), 0);
-  const pid_t child = fork();
-  if (child == 0) {
-    dup2(channel[1], 1);
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{alone.size() / 4, alone.size() / 4};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::string words[] = {"qvb2mtx", "-Q", dir.file("threads.qvb"), "-o", dir.file("limited")};
-    char *argv[] = {words[0].data(), words[1].data(), words[2].data(), words[3].data(), words[4].data()};
-    const int result = QVB_QVB2MTX_(5, argv, body);
-    std::fflush(stdout);
-    _exit(result == -1 ? 0 : 1);
-  }
-  close(channel[1]);
-  std::string printed;
-  char buffer[4096];
-  for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<size_t>(n));
-  close(channel[0]);
   int status = 0;
-  waitpid(child, &status, 0);
+  const std::string printed = qvbtest::printedByChild(
+      [&] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{alone.size() / 4, alone.size() / 4};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        qvbtest::Argv line({"qvb2mtx", "-Q", dir.file("threads.qvb"), "-o", dir.file("limited")});
+        return QVB_QVB2MTX_(line.argc(), line.argv(), body) == -1 ? 0 : 1;
+      },
+      &status);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << printed;
   EXPECT_NE(printed.find("limited.mtx cannot be written: File too large"), std::string::npos) << printed;
   EXPECT_FALSE(std::filesystem::exists(dir.file("limited.mtx")));

@@ -1,8 +1,5 @@
 #include "hardening_fixture.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -34,27 +31,6 @@ std::string describeMessages() {
   std::string text;
   for (const Message &m : messages()) text += "[" + std::to_string(m.severity) + "] " + m.text + "\n";
   return text.empty() ? "(no messages)" : text;
-}
-
-std::string printedByChild(const std::function<int()> &work, int *status) {
-  int channel[2];
-  if (pipe(channel) != 0) return "no pipe";
-  const pid_t child = fork();
-  if (child == 0) {
-    dup2(channel[1], 1);
-    std::setvbuf(stdout, nullptr, _IONBF, 0);  // a killed child has said all it printed
-    close(channel[0]);
-    const int result = work();
-    std::fflush(stdout);
-    _exit(result);
-  }
-  close(channel[1]);
-  std::string printed;
-  char buffer[4096];
-  for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<size_t>(n));
-  close(channel[0]);
-  waitpid(child, status, 0);
-  return printed;
 }
 
 std::vector<std::string> folderEntries(const std::string &folder) {

@@ -23,10 +23,7 @@ std::vector<Message> &messages();
 bool anErrorMentions(const std::vector<std::string> &pieces);
 std::string describeMessages();
 
-// Runs work() in a child process whose standard output is a pipe (which no
-// file size limit stops) and returns what it printed; *status is the
-// child's wait status, its exit code being work()'s result.
-std::string printedByChild(const std::function<int()> &work, int *status);
+using qvbtest::printedByChild;
 // Names of the entries of a folder, sorted.
 std::vector<std::string> folderEntries(const std::string &folder);
 

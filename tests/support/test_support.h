@@ -2,9 +2,14 @@
 // scope, temporary folders and whole files.
 #pragma once
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -78,6 +83,30 @@ inline std::string readFile(const std::string &path) {
 }
 inline void writeFile(const std::string &path, const std::string &bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Runs work() in a child process whose standard output is a pipe (which no
+// file size limit stops) and returns what it printed; *status is the
+// child's wait status, its exit code being work()'s result.
+inline std::string printedByChild(const std::function<int()> &work, int *status) {
+  int channel[2];
+  if (pipe(channel) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(channel[1], 1);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // a killed child has said all it printed
+    close(channel[0]);
+    const int result = work();
+    std::fflush(stdout);
+    _exit(result);
+  }
+  close(channel[1]);
+  std::string printed;
+  char buffer[4096];
+  for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<size_t>(n));
+  close(channel[0]);
+  waitpid(child, status, 0);
+  return printed;
 }
 
 }  // namespace qvbtest

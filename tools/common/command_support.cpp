@@ -1,13 +1,12 @@
 #include "command_support.h"
 
-#include "platform/os.h"
-#include "tool_support.h"
-
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "platform/os.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -84,6 +83,7 @@ extern "C" QVB_Handle qvb_tool_open_reported(const char *what, const char *speci
 extern "C" void qvb_tool_progress_start(int quiet) {
   g_progress = Progress{};
   g_progress.shown = quiet == 0 && qvb::platform::isTerminal(stderr);
+  QVB_SetProgressHandler(qvb_tool_progress);
   // Some switches end the process from inside the library; the line still
   // gets its newline then.
   static bool endsAtExit = false;
@@ -107,6 +107,7 @@ extern "C" void qvb_tool_progress(const char *phase, double fraction) {
 }
 
 extern "C" void qvb_tool_progress_end(void) {
+  QVB_SetProgressHandler(nullptr);
   if (g_progress.pending) {
     std::fputc('\n', stderr);
     std::fflush(stderr);

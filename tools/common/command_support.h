@@ -25,7 +25,8 @@ QVB_Handle qvb_tool_open_reported(const char *what, const char *specification);
 
 /* A progress line for long work, on standard error and only when that is a
  * terminal (and quiet is 0): "<command>: <phase> <percent>%" rewritten in
- * place, ended with a newline by qvb_tool_progress_end. */
+ * place, ended with a newline by qvb_tool_progress_end. Start installs
+ * qvb_tool_progress as the library's progress handler; end removes it. */
 void qvb_tool_progress_start(int quiet);
 /* 1 when standard output is a terminal, which a progress line would share. */
 int qvb_tool_output_is_terminal(void);

@@ -97,8 +97,6 @@ bool hasSwitch(int argc, char **argv, const std::string &wanted) {
   return false;
 }
 
-void showProgress(const char *phase, double fraction) { qvb_tool_progress(phase, fraction); }
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -131,9 +129,7 @@ int main(int argc, char **argv) {
   // without a newline, which the command adds so the prompt starts a line.
   const bool converterProgress = !quiet && hasSwitch(argc, argv, "-L");
   qvb_tool_progress_start(quiet || converterProgress);
-  QVB_SetProgressHandler(showProgress);
   const int result = QVB_QVB2MTX(argc, argv, body);
-  QVB_SetProgressHandler(nullptr);
   qvb_tool_progress_end();
   if (converterProgress) std::putchar('\n');
   if (result == 0 && !quiet) std::printf("qvb2mtx: wrote %s\n", QVB_QVB2MTX_OutputFile());

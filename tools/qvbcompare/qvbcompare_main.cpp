@@ -80,8 +80,8 @@ struct Options {
 };
 
 // An option with a value: "-t X", "-tX", "--tolerance X" or "--tolerance=X".
-// Returns the value (null when it is missing) or leaves value untouched when
-// the argument is not this option.
+// False when argv[i] is not this option; otherwise true, with value set (and
+// i past it) or missing set when no value follows.
 bool optionValue(int argc, char **argv, int &i, const char *shortName, const char *longName, const char *&value,
                  bool &missing) {
   const std::string arg = argv[i];
@@ -155,8 +155,6 @@ bool parseArguments(int argc, char **argv, Options &options) {
   return true;
 }
 
-void showProgress(const char *phase, double fraction) { qvb_tool_progress(phase, fraction); }
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -185,7 +183,6 @@ int main(int argc, char **argv) {
   // is shown only while the report goes elsewhere or is silenced.
   const bool reportOnTerminal = options.level >= 0 && qvb_tool_output_is_terminal() == 1;
   qvb_tool_progress_start(options.quiet || reportOnTerminal);
-  QVB_SetProgressHandler(showProgress);
   std::fflush(stdout);
   const int verdict = QVB_Compare(base, newer, options.level, options.tolerance);
   qvb_tool_progress_end();
