@@ -228,9 +228,13 @@ class Body {
   std::array<double, 9> invariant7() const;
   std::array<double, 9> invariant8(int modeIndex) const;
   std::array<double, 9> invariant9(int modeI, int modeJ) const;
-  // Computed invariants 5 and 9 are formed for all pairs of modes at once on
-  // first use and kept; whatever changes the body must forget them.
-  void forgetComputedInvariants() const { computed59Valid_ = false; }
+  // Computed invariants are formed for all modes (3, 4 and 8) or all pairs of
+  // modes (5 and 9) at once on first use and kept; whatever changes the body
+  // must forget them.
+  void forgetComputedInvariants() const {
+    computed59Valid_ = false;
+    computed348Valid_ = false;
+  }
   // Total mass, inertia about the centre of mass and the centre of mass:
   // the global properties block, else from invariants 1, 2, 7.
   void totalMassInertia(double *mass, double inertia[9], double centre[3]) const;
@@ -287,6 +291,10 @@ class Body {
   void computeInvariants59() const;
   mutable std::vector<double> computed5_, computed9_;  // layouts as invariant5 / invariant9, all modes
   mutable bool computed59Valid_ = false;
+  void computeInvariants348() const;
+  // Layouts as invariant34 (3 x M, component-major) and invariant8 (M x 9).
+  mutable std::vector<double> computed3_, computed4_, computed8_;
+  mutable bool computed348Valid_ = false;
 };
 
 }  // namespace qvb::body

@@ -174,6 +174,7 @@ void Body::transform(const double R[9], const double t[3]) {
   }
   if (det < 0.0) reverseFaces(faces);
   freeEdgesValid_ = false;
+  forgetComputedInvariants();  // formed from the positions and shapes before the move
 }
 
 const std::vector<std::vector<int>> &Body::freeEdges() const {

@@ -11,6 +11,7 @@
 //   I9(j,k) = sum m skew(phi_j) skew(phi_k)
 // using skew(a) skew(b) = b a' - (a . b) 1.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "body.h"
@@ -51,6 +52,10 @@ void expandInertia(const double *six, double out[9]) {
 std::vector<int> shapePositions(const Body &b) {
   std::vector<int> positions(b.nodeCount(), -1);
   const IdIndex &shapeNodes = b.kinds[kShape].nodes;
+  if (shapeNodes.ids() == b.nodes.ids()) {  // the usual case: no lookups
+    for (int p = 0; p < b.nodeCount(); ++p) positions[p] = p;
+    return positions;
+  }
   for (int p = 0; p < b.nodeCount(); ++p) positions[p] = shapeNodes.find(b.nodes.ids()[p]);
   return positions;
 }
@@ -62,6 +67,10 @@ const double *shapeAt(const Body &b, int mode, int position) {
 }
 
 double massOf(const Body &b, int p) { return b.nodalMass.empty() ? 0.0 : b.nodalMass[p]; }
+
+// The user's QVB_THREADS (a command's -j): how many threads may form the
+// invariants of every mode at once.
+unsigned threadsAskedFor() { return platform::threadCountFromText(platform::getEnv("QVB_THREADS")); }
 
 }  // namespace
 
@@ -82,40 +91,15 @@ std::array<double, 3> Body::invariant2() const {
 
 std::vector<double> Body::invariant34(int which) const {
   const int modes = modeCount();
-  std::vector<double> out(static_cast<size_t>(3) * modes, 0.0);
   const ModeVector &stored = which == 3 ? invariants.i3 : invariants.i4;
   if (invariants.has[which]) {
+    std::vector<double> out(static_cast<size_t>(3) * modes, 0.0);
     for (int j = 0; j < modes && j < stored.size(); ++j)
       for (int r = 0; r < 3; ++r) out[static_cast<size_t>(r) * modes + j] = stored.at(j)[r];
     return out;
   }
-  std::vector<int> positions = shapePositions(*this);
-  double jfull[9];
-  for (int j = 0; j < modes; ++j) {
-    Vec3 sum{0, 0, 0};
-    for (int p = 0; p < nodeCount(); ++p) {
-      const double *s = shapeAt(*this, j, positions[p]);
-      if (!s) continue;
-      double m = massOf(*this, p);
-      Vec3 phi = load(s);
-      if (which == 3) {
-        sum = {sum.x + m * phi.x, sum.y + m * phi.y, sum.z + m * phi.z};
-        continue;
-      }
-      Vec3 xp = cross(load(&coordinates[3 * p]), phi);
-      sum = {sum.x + m * xp.x, sum.y + m * xp.y, sum.z + m * xp.z};
-      if (!nodalInertia.empty()) {
-        expandInertia(&nodalInertia[6 * p], jfull);
-        sum.x += jfull[0] * s[3] + jfull[1] * s[4] + jfull[2] * s[5];
-        sum.y += jfull[3] * s[3] + jfull[4] * s[4] + jfull[5] * s[5];
-        sum.z += jfull[6] * s[3] + jfull[7] * s[4] + jfull[8] * s[5];
-      }
-    }
-    out[j] = sum.x;
-    out[static_cast<size_t>(modes) + j] = sum.y;
-    out[2 * static_cast<size_t>(modes) + j] = sum.z;
-  }
-  return out;
+  computeInvariants348();
+  return which == 3 ? computed3_ : computed4_;
 }
 
 std::vector<double> Body::invariant5(int modeIndex) const {
@@ -180,18 +164,15 @@ std::array<double, 9> Body::invariant7() const {
 }
 
 std::array<double, 9> Body::invariant8(int modeIndex) const {
+  std::array<double, 9> out{};
   if (invariants.has[8]) {
-    std::array<double, 9> out{};
     if (modeIndex < invariants.i8.size()) std::copy_n(invariants.i8.at(modeIndex), 9, out.begin());
     return out;
   }
-  std::array<double, 9> sum{};
-  std::vector<int> positions = shapePositions(*this);
-  for (int p = 0; p < nodeCount(); ++p) {
-    const double *s = shapeAt(*this, modeIndex, positions[p]);
-    if (s) addSkewProduct(sum.data(), load(&coordinates[3 * p]), load(s), massOf(*this, p));
-  }
-  return sum;
+  computeInvariants348();
+  if (modeIndex >= 0 && modeIndex < modeCount())
+    std::copy_n(&computed8_[static_cast<size_t>(modeIndex) * 9], 9, out.begin());
+  return out;
 }
 
 std::array<double, 9> Body::invariant9(int modeI, int modeJ) const {
@@ -204,6 +185,55 @@ std::array<double, 9> Body::invariant9(int modeI, int modeJ) const {
   computeInvariants59();
   std::copy_n(&computed9_[(static_cast<size_t>(modeI) * modeCount() + modeJ) * 9], 9, sum.begin());
   return sum;
+}
+
+// Invariants 3, 4 and 8 are each one sum over the nodes per mode; forming
+// them together reads every shape once instead of once per invariant and
+// mode. On threads (QVB_THREADS) the modes are shared out whole, so every
+// sum runs over the nodes in the same order as on one thread: the same bits
+// for any count.
+void Body::computeInvariants348() const {
+  if (computed348Valid_) return;
+  const int modes = modeCount();
+  const size_t m = static_cast<size_t>(modes);
+  computed3_.assign(3 * m, 0.0);
+  computed4_.assign(3 * m, 0.0);
+  computed8_.assign(9 * m, 0.0);
+  const std::vector<int> positions = shapePositions(*this);
+  std::atomic<int> nextMode{0};
+  auto work = [&](unsigned) {
+    double jfull[9];
+    for (int j; (j = nextMode.fetch_add(1)) < modes;) {
+      // Summed here, not in the shared arrays: neighbouring modes' sums share
+      // cache lines, which two threads would take from each other.
+      Vec3 first{0, 0, 0}, second{0, 0, 0};
+      double eighth[9] = {};
+      for (int p = 0; p < nodeCount(); ++p) {
+        const double *s = shapeAt(*this, j, positions[p]);
+        if (!s) continue;
+        const double mass = massOf(*this, p);
+        const Vec3 phi = load(s), x = load(&coordinates[3 * p]);
+        first = {first.x + mass * phi.x, first.y + mass * phi.y, first.z + mass * phi.z};
+        const Vec3 xp = cross(x, phi);
+        second = {second.x + mass * xp.x, second.y + mass * xp.y, second.z + mass * xp.z};
+        if (!nodalInertia.empty()) {
+          expandInertia(&nodalInertia[6 * p], jfull);
+          second.x += jfull[0] * s[3] + jfull[1] * s[4] + jfull[2] * s[5];
+          second.y += jfull[3] * s[3] + jfull[4] * s[4] + jfull[5] * s[5];
+          second.z += jfull[6] * s[3] + jfull[7] * s[4] + jfull[8] * s[5];
+        }
+        addSkewProduct(eighth, x, phi, mass);
+      }
+      for (const auto &[sum, out] : {std::pair{first, &computed3_}, std::pair{second, &computed4_}}) {
+        (*out)[j] = sum.x;
+        (*out)[m + j] = sum.y;
+        (*out)[2 * m + j] = sum.z;
+      }
+      std::copy_n(eighth, 9, &computed8_[static_cast<size_t>(j) * 9]);
+    }
+  };
+  platform::runOnThreads(std::max(1u, std::min(threadsAskedFor(), static_cast<unsigned>(modes))), work);
+  computed348Valid_ = true;
 }
 
 // Both invariants of every pair come from the nine component Gram matrices
@@ -222,11 +252,10 @@ void Body::computeInvariants59() const {
     }
     return true;
   };
-  // QVB_THREADS (a command's -j) shares the node passes among threads; the
-  // result is the same bits for any count.
-  const unsigned threads = platform::threadCountFromText(platform::getEnv("QVB_THREADS"));
+  // The node passes are shared among threads; the result is the same bits
+  // for any count.
   kernels::computeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_, {},
-                                          threads);
+                                          threadsAskedFor());
   computed59Valid_ = true;
 }
 

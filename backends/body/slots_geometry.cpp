@@ -40,7 +40,7 @@ std::vector<std::pair<double, int>> byDistance(const Body &b, const double *poin
 // The `count` nearest nodes (interface nodes only when asked and the body has
 // any), nearest first; returns how many indices were written.
 int ClosestNodes(QVB_Handle h, double *point, int count, int interfaceOnly, int *indices) {
-  return withBody(h, "QVB_ClosestNodes", 0, [&](Body &b) {
+  return withBody(h, "QVB_ClosestNodes", 0, [&](const Body &b) {
     if (!notNull(point, "QVB_ClosestNodes") || (count > 0 && !notNull(indices, "QVB_ClosestNodes"))) return 0;
     auto sorted = byDistance(b, point, interfaceOnly != 0);
     int n = std::min<int>(std::max(count, 0), static_cast<int>(sorted.size()));
@@ -52,7 +52,7 @@ int ClosestNodes(QVB_Handle h, double *point, int count, int interfaceOnly, int 
 // Every node within `radius` (inclusive), nearest first, at most `capacity`;
 // returns how many indices were written.
 int ClosestNodesInNeighborhood(QVB_Handle h, double *point, double radius, int capacity, int *indices) {
-  return withBody(h, "QVB_ClosestNodesInNeighborhood", 0, [&](Body &b) {
+  return withBody(h, "QVB_ClosestNodesInNeighborhood", 0, [&](const Body &b) {
     if (!notNull(point, "QVB_ClosestNodesInNeighborhood") ||
         (capacity > 0 && !notNull(indices, "QVB_ClosestNodesInNeighborhood")))
       return 0;
@@ -82,7 +82,7 @@ int SetFaceList(QVB_Handle h, int count, int *nodeIds) {
 }
 
 int FaceListSize(QVB_Handle h, int *faceCount, int *listSize) {
-  return withBody(h, "QVB_FaceListSize", 0, [&](Body &b) {
+  return withBody(h, "QVB_FaceListSize", 0, [&](const Body &b) {
     int faces = 0;
     for (size_t i = 0; i < b.faces.size(); i += 1 + std::max(b.faces[i], 0)) ++faces;
     if (faceCount) *faceCount = faces;
@@ -94,7 +94,7 @@ int FaceListSize(QVB_Handle h, int *faceCount, int *listSize) {
 // Groups of a vertex count and that many node indices (-1 for a vertex that
 // is not a node of the body).
 int ElementFaces(QVB_Handle h, int *list) {
-  return withBody(h, "QVB_ElementFaces", 0, [&](Body &b) {
+  return withBody(h, "QVB_ElementFaces", 0, [&](const Body &b) {
     if (b.faces.empty()) return 1;
     if (!notNull(list, "QVB_ElementFaces")) return 0;
     for (size_t i = 0; i < b.faces.size();) {
@@ -115,7 +115,7 @@ int RemoveInternalGeometry(QVB_Handle h) {
 }
 
 int IsCoarsened(QVB_Handle h) {
-  return withBody(h, "QVB_IsCoarsened", 0, [&](Body &b) { return b.coarsened; });
+  return withBody(h, "QVB_IsCoarsened", 0, [&](const Body &b) { return b.coarsened; });
 }
 
 bool unitVector(const double *v, double *out, const char *operation) {
@@ -180,18 +180,18 @@ const std::vector<int> *freeEdge(const Body &b, int edge, const char *operation)
 }
 
 int GetFreeEdgeCount(QVB_Handle h) {
-  return withBody(h, "QVB_GetFreeEdgeCount", 0, [&](Body &b) { return static_cast<int>(b.freeEdges().size()); });
+  return withBody(h, "QVB_GetFreeEdgeCount", 0, [&](const Body &b) { return static_cast<int>(b.freeEdges().size()); });
 }
 
 int GetFreeEdgeSize(QVB_Handle h, int edge) {
-  return withBody(h, "QVB_GetFreeEdgeSize", 0, [&](Body &b) {
+  return withBody(h, "QVB_GetFreeEdgeSize", 0, [&](const Body &b) {
     const std::vector<int> *e = freeEdge(b, edge, "QVB_GetFreeEdgeSize");
     return e ? static_cast<int>(e->size()) : 0;
   });
 }
 
 int GetFreeEdge(QVB_Handle h, int edge, int *nodeIds) {
-  return withBody(h, "QVB_GetFreeEdge", 0, [&](Body &b) {
+  return withBody(h, "QVB_GetFreeEdge", 0, [&](const Body &b) {
     const std::vector<int> *e = freeEdge(b, edge, "QVB_GetFreeEdge");
     if (!e || !notNull(nodeIds, "QVB_GetFreeEdge")) return 0;
     std::copy(e->begin(), e->end(), nodeIds);
@@ -200,7 +200,7 @@ int GetFreeEdge(QVB_Handle h, int edge, int *nodeIds) {
 }
 
 int Contents(QVB_Handle h, int block, FILE *stream) {
-  return withBody(h, "QVB_Contents", 0, [&](Body &b) {
+  return withBody(h, "QVB_Contents", 0, [&](const Body &b) {
     if (!notNull(stream, "QVB_Contents")) return 0;
     if (!findBlock(block)) {
       // The numbering has one gap (33): dumps of 1..37 pass over it quietly.

@@ -42,7 +42,7 @@ int SetModalPreload(QVB_Handle h, int number, double value) {
 
 double *GetModalPreload(QVB_Handle h, int *count) {
   if (count) *count = 0;
-  return withBody(h, "QVB_GetModalPreload", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_GetModalPreload", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (!b.hasPreload || b.preload.empty()) return nullptr;
     if (count) *count = static_cast<int>(b.preload.size());
     return handOut(b.preload, toCurrent(b, dim::kMoment));
@@ -50,11 +50,11 @@ double *GetModalPreload(QVB_Handle h, int *count) {
 }
 
 int ModalPreloadExist(QVB_Handle h) {
-  return withBody(h, "QVB_ModalPreloadExist", 0, [&](Body &b) { return b.hasPreload ? 1 : 0; });
+  return withBody(h, "QVB_ModalPreloadExist", 0, [&](const Body &b) { return b.hasPreload ? 1 : 0; });
 }
 
 int ModalPreloadProcessed(QVB_Handle h) {
-  return withBody(h, "QVB_ModalPreloadProcessed", 0, [&](Body &b) { return b.preloadProcessed; });
+  return withBody(h, "QVB_ModalPreloadProcessed", 0, [&](const Body &b) { return b.preloadProcessed; });
 }
 
 int SetModalPreloadProcessed(QVB_Handle h, int processed) {
@@ -74,7 +74,7 @@ int SetModalLoadLabel(QVB_Handle h, int loadCase, const char *label) {
 }
 
 int GetModalLoadCaseLabel(QVB_Handle h, int loadCase, char *label) {
-  return withBody(h, "QVB_GetModalLoadCaseLabel", 0, [&](Body &b) {
+  return withBody(h, "QVB_GetModalLoadCaseLabel", 0, [&](const Body &b) {
     if (!validCase(loadCase, static_cast<int>(b.modalLoads.size()), "QVB_GetModalLoadCaseLabel")) return 0;
     copyCut(label, b.modalLoads[loadCase].label, 256);
     return 1;
@@ -93,7 +93,7 @@ int SetModalLoad(QVB_Handle h, int loadCase, int number, double value) {
 
 double *GetModalLoad(QVB_Handle h, int loadCase, int *count) {
   if (count) *count = 0;
-  return withBody(h, "QVB_GetModalLoad", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_GetModalLoad", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (!validCase(loadCase, static_cast<int>(b.modalLoads.size()), "QVB_GetModalLoad")) return nullptr;
     const ModalLoadCase &c = b.modalLoads[loadCase];
     if (count) *count = static_cast<int>(c.values.size());
@@ -102,11 +102,11 @@ double *GetModalLoad(QVB_Handle h, int loadCase, int *count) {
 }
 
 int GetModalLoadCaseCount(QVB_Handle h) {
-  return withBody(h, "QVB_GetModalLoadCaseCount", 0, [&](Body &b) { return static_cast<int>(b.modalLoads.size()); });
+  return withBody(h, "QVB_GetModalLoadCaseCount", 0, [&](const Body &b) { return static_cast<int>(b.modalLoads.size()); });
 }
 
 int ModalLoadProcessed(QVB_Handle h, int loadCase) {
-  return withBody(h, "QVB_ModalLoadProcessed", 0, [&](Body &b) {
+  return withBody(h, "QVB_ModalLoadProcessed", 0, [&](const Body &b) {
     if (!validCase(loadCase, static_cast<int>(b.modalLoads.size()), "QVB_ModalLoadProcessed")) return 0;
     return b.modalLoads[loadCase].processed;
   });
@@ -141,7 +141,7 @@ int SetModalLoadNodal(QVB_Handle h, int loadCase, int nodeId, int coordinate, do
 }
 
 int GetModalLoadNodalCaseCount(QVB_Handle h) {
-  return withBody(h, "QVB_GetModalLoadNodalCaseCount", 0, [&](Body &b) { return static_cast<int>(b.nodalLoads.size()); });
+  return withBody(h, "QVB_GetModalLoadNodalCaseCount", 0, [&](const Body &b) { return static_cast<int>(b.nodalLoads.size()); });
 }
 
 const NodalLoadCase *nodalCase(const Body &b, int loadCase, const char *operation) {
@@ -149,7 +149,7 @@ const NodalLoadCase *nodalCase(const Body &b, int loadCase, const char *operatio
 }
 
 int GetModalLoadNodalCount(QVB_Handle h, int loadCase) {
-  return withBody(h, "QVB_GetModalLoadNodalCount", 0, [&](Body &b) {
+  return withBody(h, "QVB_GetModalLoadNodalCount", 0, [&](const Body &b) {
     const NodalLoadCase *c = nodalCase(b, loadCase, "QVB_GetModalLoadNodalCount");
     return c ? static_cast<int>(c->nodeIds.size()) : 0;
   });
@@ -157,7 +157,7 @@ int GetModalLoadNodalCount(QVB_Handle h, int loadCase) {
 
 // Node indices of the loaded nodes (-1 for a node the body does not list).
 int *GetModalLoadNodalNode(QVB_Handle h, int loadCase) {
-  return withBody(h, "QVB_GetModalLoadNodalNode", static_cast<int *>(nullptr), [&](Body &b) -> int * {
+  return withBody(h, "QVB_GetModalLoadNodalNode", static_cast<int *>(nullptr), [&](const Body &b) -> int * {
     const NodalLoadCase *c = nodalCase(b, loadCase, "QVB_GetModalLoadNodalNode");
     if (!c) return nullptr;
     std::vector<int> indices;
@@ -167,14 +167,14 @@ int *GetModalLoadNodalNode(QVB_Handle h, int loadCase) {
 }
 
 int *GetModalLoadNodalCoord(QVB_Handle h, int loadCase) {
-  return withBody(h, "QVB_GetModalLoadNodalCoord", static_cast<int *>(nullptr), [&](Body &b) -> int * {
+  return withBody(h, "QVB_GetModalLoadNodalCoord", static_cast<int *>(nullptr), [&](const Body &b) -> int * {
     const NodalLoadCase *c = nodalCase(b, loadCase, "QVB_GetModalLoadNodalCoord");
     return c ? handOut(c->coordinates) : nullptr;
   });
 }
 
 double *GetModalLoadNodalLoad(QVB_Handle h, int loadCase) {
-  return withBody(h, "QVB_GetModalLoadNodalLoad", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_GetModalLoadNodalLoad", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     const NodalLoadCase *c = nodalCase(b, loadCase, "QVB_GetModalLoadNodalLoad");
     if (!c) return nullptr;
     std::vector<double> values(c->values.size());

@@ -38,7 +38,7 @@ int SetGeneralizedDamping(QVB_Handle h, int r, int c, double v) {
 }
 
 int entryCount(QVB_Handle h, MatrixKind kind, const char *operation) {
-  return withBody(h, operation, 0, [&](Body &b) { return static_cast<int>((b.*kind.member).size()); });
+  return withBody(h, operation, 0, [&](const Body &b) { return static_cast<int>((b.*kind.member).size()); });
 }
 int NumberOfGenStiff(QVB_Handle h) { return entryCount(h, kStiffness, "QVB_NumberOfGenStiff"); }
 int NumberOfGenMass(QVB_Handle h) { return entryCount(h, kMassMatrix, "QVB_NumberOfGenMass"); }
@@ -74,7 +74,7 @@ std::vector<int> selectedNumbers(const Body &b, int n, const int *selected) {
 }
 
 int selected(QVB_Handle h, MatrixKind kind, double **rows, int n, int *sel, const char *operation) {
-  return withBody(h, operation, 0, [&](Body &b) {
+  return withBody(h, operation, 0, [&](const Body &b) {
     return fillRows(b, kind, rows, n, selectedNumbers(b, n, sel), 0, operation);
   });
 }
@@ -87,7 +87,7 @@ int GenMassSelected(QVB_Handle h, double **rows, int n, int *sel) {
 
 // The first n modes by index; rows and columns past the mode count are zero.
 int full(QVB_Handle h, MatrixKind kind, double **rows, int n, const char *operation) {
-  return withBody(h, operation, 0, [&](Body &b) {
+  return withBody(h, operation, 0, [&](const Body &b) {
     std::vector<int> numbers(std::max(n, 0), 0);
     for (int j = 0; j < n && j < b.modeCount(); ++j) numbers[j] = b.modeNumbers()[j];
     return fillRows(b, kind, rows, n, numbers, 0, operation);
@@ -100,7 +100,7 @@ int GenDampFull(QVB_Handle h, double **rows, int n) { return full(h, kDamping, r
 // Stored entries in the order of (row mode number, column mode number), with
 // row and column given as mode indices.
 int sparse(QVB_Handle h, MatrixKind kind, double *values, int *rowIndices, int *columnIndices, const char *operation) {
-  return withBody(h, operation, 0, [&](Body &b) {
+  return withBody(h, operation, 0, [&](const Body &b) {
     const SparseModeMatrix &m = b.*kind.member;
     if (m.empty()) return 1;
     if (!notNull(values, operation) || !notNull(rowIndices, operation) || !notNull(columnIndices, operation)) return 0;
@@ -120,14 +120,14 @@ int GenMassSparse(QVB_Handle h, double *v, int *r, int *c) { return sparse(h, kM
 int GenDampSparse(QVB_Handle h, double *v, int *r, int *c) { return sparse(h, kDamping, v, r, c, "QVB_GenDampSparse"); }
 
 int GenDampExist(QVB_Handle h) {
-  return withBody(h, "QVB_GenDampExist", 0, [&](Body &b) { return b.genDamping.empty() ? 0 : 1; });
+  return withBody(h, "QVB_GenDampExist", 0, [&](const Body &b) { return b.genDamping.empty() ? 0 : 1; });
 }
 
 // (n + 6) x (n + 6): six leading rows and columns for the rigid-body motion on
 // the principal axes, which this body model carries no damping for (zero),
 // then the selected modes. 0 when the body has no damping at all.
 int GenDampPrincipalAndSelected(QVB_Handle h, double **rows, int n, int *sel) {
-  return withBody(h, "QVB_GenDampPrincipalAndSelected", 0, [&](Body &b) {
+  return withBody(h, "QVB_GenDampPrincipalAndSelected", 0, [&](const Body &b) {
     if (b.genDamping.empty()) return 0;
     const char *operation = "QVB_GenDampPrincipalAndSelected";
     std::vector<int> numbers = selectedNumbers(b, n, sel);
@@ -243,7 +243,7 @@ bool available(const Body &b, int which, const char *operation) {
 }
 
 double Invar1(QVB_Handle h) {
-  return withBody(h, "QVB_Invar1", 0.0, [&](Body &b) { return b.invariant1() * toCurrent(b, dim::kMass); });
+  return withBody(h, "QVB_Invar1", 0.0, [&](const Body &b) { return b.invariant1() * toCurrent(b, dim::kMass); });
 }
 
 template <typename Container>
@@ -252,14 +252,14 @@ double *handOutConverted(const Container &values, double factor) {
 }
 
 double *Invar2(QVB_Handle h) {
-  return withBody(h, "QVB_Invar2", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_Invar2", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (!available(b, 2, "QVB_Invar2")) return nullptr;
     return handOutConverted(b.invariant2(), toCurrent(b, dim::kFirstMoment));
   });
 }
 
 double *invar34(QVB_Handle h, int which, const char *operation) {
-  return withBody(h, operation, static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, operation, static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (!available(b, which, operation) || b.modeCount() == 0) return nullptr;
     return handOut(b.invariant34(which), toCurrent(b, which == 3 ? dim::kFirstMoment : dim::kInertia));
   });
@@ -275,7 +275,7 @@ double *Invar5(QVB_Handle h, int index) {
 }
 
 double *Invar6(QVB_Handle h) {
-  return withBody(h, "QVB_Invar6", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_Invar6", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (b.modeCount() == 0) return nullptr;
     if (b.genMass.empty() && !available(b, 6, "QVB_Invar6")) return nullptr;
     return handOut(b.invariant6(), toCurrent(b, dim::kInertia));
@@ -283,14 +283,14 @@ double *Invar6(QVB_Handle h) {
 }
 
 double *Invar7(QVB_Handle h) {
-  return withBody(h, "QVB_Invar7", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_Invar7", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (!available(b, 7, "QVB_Invar7")) return nullptr;
     return handOutConverted(b.invariant7(), toCurrent(b, dim::kInertia));
   });
 }
 
 double *Invar8(QVB_Handle h, int index) {
-  return withBody(h, "QVB_Invar8", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_Invar8", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (!validModeIndex(b, index, "QVB_Invar8") || !available(b, 8, "QVB_Invar8")) return nullptr;
     return handOutConverted(b.invariant8(index), toCurrent(b, dim::kInertia));
   });

@@ -80,37 +80,37 @@ int SetModeEntry(QVB_Handle h, int number, int nodeId, int kind, int component, 
 }
 
 int ModeCount(QVB_Handle h) {
-  return withBody(h, "QVB_ModeCount", 0, [&](Body &b) { return b.modeCount(); });
+  return withBody(h, "QVB_ModeCount", 0, [&](const Body &b) { return b.modeCount(); });
 }
 
 int ModeExist(QVB_Handle h, int number) {
-  return withBody(h, "QVB_ModeExist", 0, [&](Body &b) { return b.modeIndex(number) >= 0 ? 1 : 0; });
+  return withBody(h, "QVB_ModeExist", 0, [&](const Body &b) { return b.modeIndex(number) >= 0 ? 1 : 0; });
 }
 
 int ModeIndex(QVB_Handle h, int number) {
-  return withBody(h, "QVB_ModeIndex", -1, [&](Body &b) { return b.modeIndex(number); });
+  return withBody(h, "QVB_ModeIndex", -1, [&](const Body &b) { return b.modeIndex(number); });
 }
 
 int ModeNumber(QVB_Handle h, int index) {
-  return withBody(h, "QVB_ModeNumber", -1, [&](Body &b) {
+  return withBody(h, "QVB_ModeNumber", -1, [&](const Body &b) {
     return validModeIndex(b, index, "QVB_ModeNumber") ? b.modeNumbers()[index] : -1;
   });
 }
 
 int ModeNodeCount(QVB_Handle h, int kind) {
-  return withBody(h, "QVB_ModeNodeCount", 0, [&](Body &b) {
+  return withBody(h, "QVB_ModeNodeCount", 0, [&](const Body &b) {
     return validKind(kind, "QVB_ModeNodeCount") ? b.kinds[kind].nodes.size() : 0;
   });
 }
 
 int ModeNodeIndex(QVB_Handle h, int kind, int nodeId) {
-  return withBody(h, "QVB_ModeNodeIndex", -1, [&](Body &b) {
+  return withBody(h, "QVB_ModeNodeIndex", -1, [&](const Body &b) {
     return validKind(kind, "QVB_ModeNodeIndex") ? b.kinds[kind].nodes.find(nodeId) : -1;
   });
 }
 
 int ModeNodeID(QVB_Handle h, int kind, int index) {
-  return withBody(h, "QVB_ModeNodeID", -1, [&](Body &b) {
+  return withBody(h, "QVB_ModeNodeID", -1, [&](const Body &b) {
     if (!validKind(kind, "QVB_ModeNodeID")) return -1;
     const IdIndex &nodes = b.kinds[kind].nodes;
     if (index < 0 || index >= nodes.size()) {
@@ -161,23 +161,23 @@ int copyAll(const Body &b, int number, int kind, T *out, const char *operation) 
 }
 
 int Mode(QVB_Handle h, int number, int kind, double *values, int part) {
-  return withBody(h, "QVB_Mode", 0, [&](Body &b) { return copyPart(b, number, kind, part, values, "QVB_Mode"); });
+  return withBody(h, "QVB_Mode", 0, [&](const Body &b) { return copyPart(b, number, kind, part, values, "QVB_Mode"); });
 }
 
 int Double_Prec(QVB_Handle h, int kind) {
-  return withBody(h, "QVB_Double_Prec", 1, [&](Body &b) {
+  return withBody(h, "QVB_Double_Prec", 1, [&](const Body &b) {
     return validKind(kind, "QVB_Double_Prec") ? b.kinds[kind].doublePrecision : 1;
   });
 }
 
 int Read_Mode_Single(QVB_Handle h, int number, int kind, float *values) {
   return withBody(h, "QVB_Read_Mode_Single", 0,
-                  [&](Body &b) { return copyAll(b, number, kind, values, "QVB_Read_Mode_Single"); });
+                  [&](const Body &b) { return copyAll(b, number, kind, values, "QVB_Read_Mode_Single"); });
 }
 
 int Read_Mode_Double(QVB_Handle h, int number, int kind, double *values) {
   return withBody(h, "QVB_Read_Mode_Double", 0,
-                  [&](Body &b) { return copyAll(b, number, kind, values, "QVB_Read_Mode_Double"); });
+                  [&](const Body &b) { return copyAll(b, number, kind, values, "QVB_Read_Mode_Double"); });
 }
 
 int modeByNode(QVB_Handle h, int number, int kind, int nodeId, double *values, int part, const char *operation) {
@@ -210,7 +210,7 @@ int ModeByNodeWithoutCache(QVB_Handle h, int number, int kind, int nodeId, doubl
 // pointer: three values per mode node of the part, double or float.
 template <typename T>
 int modeByRef(QVB_Handle h, int number, int kind, void *values, int part, const char *operation) {
-  return withBody(h, operation, 0, [&](Body &b) {
+  return withBody(h, operation, 0, [&](const Body &b) {
     if (!notNull(values, operation) || !validKind(kind, operation)) return 0;
     T **out = static_cast<T **>(values);
     *out = nullptr;
@@ -235,7 +235,7 @@ int SModeByRef(QVB_Handle h, int number, int kind, void *values, int part) {
 }
 
 int Eigenvalue(QVB_Handle h, int number, double *e1, double *e2, double *e3, double *e4, double *e5) {
-  return withBody(h, "QVB_Eigenvalue", 0, [&](Body &b) {
+  return withBody(h, "QVB_Eigenvalue", 0, [&](const Body &b) {
     int index = modeIndexOrReport(b, number, "QVB_Eigenvalue");
     if (index < 0) return 0;
     double lambda = b.eigenvalue(index) * toCurrent(b, dim::kEigenvalue);
@@ -283,11 +283,11 @@ int SetShouldMassNormalizeModes(QVB_Handle h, int flag) {
 }
 
 int RigidBodyModeCount(QVB_Handle h) {
-  return withBody(h, "QVB_RigidBodyModeCount", 0, [&](Body &b) { return b.rigidBodyModeCount(); });
+  return withBody(h, "QVB_RigidBodyModeCount", 0, [&](const Body &b) { return b.rigidBodyModeCount(); });
 }
 
 int Transformation(QVB_Handle h, double *matrix) {
-  return withBody(h, "QVB_Transformation", 0, [&](Body &b) {
+  return withBody(h, "QVB_Transformation", 0, [&](const Body &b) {
     if (!notNull(matrix, "QVB_Transformation") || b.transformation.empty()) return 0;
     const int m = b.modeCount();
     for (int r = 0; r < m; ++r)
@@ -313,13 +313,13 @@ int SetTransformation(QVB_Handle h, double *matrix) {
 }
 
 int ModalStatisticsExist(QVB_Handle h) {
-  return withBody(h, "QVB_ModalStatisticsExist", 0, [&](Body &b) {
+  return withBody(h, "QVB_ModalStatisticsExist", 0, [&](const Body &b) {
     return b.exists(kModalStatistics) || b.exists(kModeShapes) ? 1 : 0;
   });
 }
 
 int statistic(QVB_Handle h, int number, double *value, int *nodeId, int which, const char *operation) {
-  return withBody(h, operation, 0, [&](Body &b) {
+  return withBody(h, operation, 0, [&](const Body &b) {
     int index = modeIndexOrReport(b, number, operation);
     if (index < 0) return 0;
     ModeStatistics s = b.statistics(index);

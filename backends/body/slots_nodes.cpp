@@ -50,7 +50,7 @@ int SetUnitsByMultiplierOnSI(QVB_Handle h, double mass, double length, double ti
 }
 
 int Units(QVB_Handle h, char *mass, char *length, char *time, char *force) {
-  return withBody(h, "QVB_Units", 0, [&](Body &b) {
+  return withBody(h, "QVB_Units", 0, [&](const Body &b) {
     char *out[4] = {mass, length, time, force};
     for (int q = 0; q < 4; ++q) copyCut(out[q], b.currentUnits.names[q], 16);
     return 1;
@@ -58,7 +58,7 @@ int Units(QVB_Handle h, char *mass, char *length, char *time, char *force) {
 }
 
 double toSI(QVB_Handle h, double value, int quantity, const char *operation) {
-  return withBody(h, operation, 0.0, [&](Body &b) { return value * b.currentUnits.si[quantity]; });
+  return withBody(h, operation, 0.0, [&](const Body &b) { return value * b.currentUnits.si[quantity]; });
 }
 double Mass2Kilogram(QVB_Handle h, double v) { return toSI(h, v, kMass, "QVB_Mass2Kilogram"); }
 double Force2Newton(QVB_Handle h, double v) { return toSI(h, v, kForce, "QVB_Force2Newton"); }
@@ -85,7 +85,7 @@ int SetHeader(QVB_Handle h, const char *title, const char *text2, const char *fi
 }
 
 int ReadHeader(QVB_Handle h, char *title, char *text2, char *text3, char *fileType, char *c1, char *c2, char *c3) {
-  return withBody(h, "QVB_Header", 0, [&](Body &b) {
+  return withBody(h, "QVB_Header", 0, [&](const Body &b) {
     // Sized for the smallest buffers that callers provide.
     copyCut(title, b.header.title, 128);
     copyCut(text2, b.header.text2, 32);
@@ -110,7 +110,7 @@ int SetGlobalMass(QVB_Handle h, double mass, double *inertia, double *centre) {
 }
 
 int TotalMassInertia(QVB_Handle h, double *mass, double *inertia, double *centre) {
-  return withBody(h, "QVB_TotalMassInertia", 0, [&](Body &b) {
+  return withBody(h, "QVB_TotalMassInertia", 0, [&](const Body &b) {
     double m, j[9], c[3];
     b.totalMassInertia(&m, j, c);
     if (mass) *mass = m * toCurrent(b, dim::kMass);
@@ -121,7 +121,7 @@ int TotalMassInertia(QVB_Handle h, double *mass, double *inertia, double *centre
 }
 
 int BodySize(QVB_Handle h) {
-  return withBody(h, "QVB_BodySize", 0, [&](Body &b) {
+  return withBody(h, "QVB_BodySize", 0, [&](const Body &b) {
     // Bytes of the large arrays: a measure of the body, not of the allocator.
     double bytes = b.coordinates.size() * 8.0 + b.nodeCount() * 4.0 + b.nodalMass.size() * 8.0 +
                    b.nodalInertia.size() * 8.0 + b.faces.size() * 4.0;
@@ -132,17 +132,17 @@ int BodySize(QVB_Handle h) {
 }
 
 int NodeIndex(QVB_Handle h, int id) {
-  return withBody(h, "QVB_NodeIndex", -1, [&](Body &b) { return b.nodeIndex(id); });
+  return withBody(h, "QVB_NodeIndex", -1, [&](const Body &b) { return b.nodeIndex(id); });
 }
 
 int NodeID(QVB_Handle h, int index) {
-  return withBody(h, "QVB_NodeID", -1, [&](Body &b) {
+  return withBody(h, "QVB_NodeID", -1, [&](const Body &b) {
     return validNodeIndex(b, index, "QVB_NodeID") ? b.nodes.ids()[index] : -1;
   });
 }
 
 int NodeCount(QVB_Handle h) {
-  return withBody(h, "QVB_NodeCount", 0, [&](Body &b) { return b.nodeCount(); });
+  return withBody(h, "QVB_NodeCount", 0, [&](const Body &b) { return b.nodeCount(); });
 }
 
 int SetNodeCoordinates(QVB_Handle h, int id, double x, double y, double z) {
@@ -158,7 +158,7 @@ int SetNodeCoordinates(QVB_Handle h, int id, double x, double y, double z) {
 }
 
 int NodeCoordinates(QVB_Handle h, int index, double *xyz) {
-  return withBody(h, "QVB_NodeCoordinates", 0, [&](Body &b) {
+  return withBody(h, "QVB_NodeCoordinates", 0, [&](const Body &b) {
     if (!validNodeIndex(b, index, "QVB_NodeCoordinates") || !notNull(xyz, "QVB_NodeCoordinates")) return 0;
     double f = toCurrent(b, dim::kLength);
     for (int r = 0; r < 3; ++r) xyz[r] = b.coordinates[3 * static_cast<size_t>(index) + r] * f;
@@ -167,7 +167,7 @@ int NodeCoordinates(QVB_Handle h, int index, double *xyz) {
 }
 
 int NodeCoordinateList(QVB_Handle h, double *xyz, int *count) {
-  return withBody(h, "QVB_NodeCoordinateList", 0, [&](Body &b) {
+  return withBody(h, "QVB_NodeCoordinateList", 0, [&](const Body &b) {
     if (!notNull(count, "QVB_NodeCoordinateList")) return 0;
     if (xyz == nullptr) {  // a size query
       *count = b.nodeCount();
@@ -191,7 +191,7 @@ int SetNodalMass(QVB_Handle h, int id, double mass) {
 }
 
 double NodalMass(QVB_Handle h, int index) {
-  return withBody(h, "QVB_NodalMass", 0.0, [&](Body &b) {
+  return withBody(h, "QVB_NodalMass", 0.0, [&](const Body &b) {
     if (!validNodeIndex(b, index, "QVB_NodalMass") || b.nodalMass.empty()) return 0.0;
     return b.nodalMass[index] * toCurrent(b, dim::kMass);
   });
@@ -214,7 +214,7 @@ int SetNodalInertia(QVB_Handle h, int id, double ixx, double iyy, double izz, do
 }
 
 int NodalInertia(QVB_Handle h, int index, double *tensor) {
-  return withBody(h, "QVB_NodalInertia", 0, [&](Body &b) {
+  return withBody(h, "QVB_NodalInertia", 0, [&](const Body &b) {
     if (!validNodeIndex(b, index, "QVB_NodalInertia") || !notNull(tensor, "QVB_NodalInertia")) return 0;
     std::fill(tensor, tensor + 9, 0.0);
     if (b.nodalInertia.empty()) return 0;
@@ -250,7 +250,7 @@ int SetInterfaceNode(QVB_Handle h, int id) {
 
 int *InterfaceNodeIDs(QVB_Handle h, int *count) {
   if (count) *count = 0;
-  return withBody(h, "QVB_InterfaceNodeIDs", static_cast<int *>(nullptr), [&](Body &b) {
+  return withBody(h, "QVB_InterfaceNodeIDs", static_cast<int *>(nullptr), [&](const Body &b) {
     if (count) *count = static_cast<int>(b.interfaceNodes.size());
     return handOut(b.interfaceNodes);
   });
@@ -258,7 +258,7 @@ int *InterfaceNodeIDs(QVB_Handle h, int *count) {
 
 int *InterfaceNodes(QVB_Handle h, int *count) {
   if (count) *count = 0;
-  return withBody(h, "QVB_InterfaceNodes", static_cast<int *>(nullptr), [&](Body &b) {
+  return withBody(h, "QVB_InterfaceNodes", static_cast<int *>(nullptr), [&](const Body &b) {
     std::vector<int> indices;
     for (int id : b.interfaceNodes) {
       int index = b.nodeIndex(id);
@@ -270,7 +270,7 @@ int *InterfaceNodes(QVB_Handle h, int *count) {
 }
 
 int Version(QVB_Handle h) {
-  return withBody(h, "QVB_Version", 0, [&](Body &b) { return b.version; });
+  return withBody(h, "QVB_Version", 0, [&](const Body &b) { return b.version; });
 }
 
 int SetVersion(QVB_Handle h, int version) {
@@ -281,11 +281,11 @@ int SetVersion(QVB_Handle h, int version) {
 }
 
 int Exists(QVB_Handle h, int blockIndex) {
-  return withBody(h, "QVB_Exists", 0, [&](Body &b) { return b.exists(blockIndex + 1) ? 1 : 0; });
+  return withBody(h, "QVB_Exists", 0, [&](const Body &b) { return b.exists(blockIndex + 1) ? 1 : 0; });
 }
 
 int UCF(QVB_Handle h) {
-  return withBody(h, "QVB_UCF", 0, [&](Body &b) { return b.currentUnits != b.storedUnits ? 1 : 0; });
+  return withBody(h, "QVB_UCF", 0, [&](const Body &b) { return b.currentUnits != b.storedUnits ? 1 : 0; });
 }
 
 int GetFlexType(QVB_Handle h) {

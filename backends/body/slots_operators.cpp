@@ -54,7 +54,7 @@ int SetMonitorPointOperator(QVB_Handle h, int index, int kind, double *values) {
 }
 
 int GetMonitorPointCount(QVB_Handle h) {
-  return withBody(h, "QVB_GetMonitorPointCount", 0, [&](Body &b) { return static_cast<int>(b.monitorPoints.size()); });
+  return withBody(h, "QVB_GetMonitorPointCount", 0, [&](const Body &b) { return static_cast<int>(b.monitorPoints.size()); });
 }
 
 int pointField(QVB_Handle h, int index, int MonitorPoint::*field, const char *operation) {
@@ -176,7 +176,7 @@ int SetMatrixOperatorData(QVB_Handle h, int index, const char *tag, int columns,
 }
 
 int GetMatrixOperatorCount(QVB_Handle h) {
-  return withBody(h, "QVB_GetMatrixOperatorCount", 0, [&](Body &b) { return static_cast<int>(b.matrixOperators.size()); });
+  return withBody(h, "QVB_GetMatrixOperatorCount", 0, [&](const Body &b) { return static_cast<int>(b.matrixOperators.size()); });
 }
 
 int GetMatrixOperatorNumRows(QVB_Handle h, int index) {
@@ -275,7 +275,7 @@ int SetRotorDynamicsMatrix(QVB_Handle h, int kind, int row, int column, double v
 }
 
 int RotorDynamicsAxis(QVB_Handle h, double *centre, double *direction) {
-  return withBody(h, "QVB_RotorDynamicsAxis", 0, [&](Body &b) {
+  return withBody(h, "QVB_RotorDynamicsAxis", 0, [&](const Body &b) {
     if (!b.rotor.hasAxis) return 0;
     for (int k = 0; k < 3; ++k) {
       if (centre) centre[k] = b.rotor.centre[k] * toCurrent(b, dim::kLength);
@@ -286,7 +286,7 @@ int RotorDynamicsAxis(QVB_Handle h, double *centre, double *direction) {
 }
 
 double *RotorDynamicsMatrix(QVB_Handle h, int kind) {
-  return withBody(h, "QVB_RotorDynamicsMatrix", static_cast<double *>(nullptr), [&](Body &b) -> double * {
+  return withBody(h, "QVB_RotorDynamicsMatrix", static_cast<double *>(nullptr), [&](const Body &b) -> double * {
     if (!validRotorKind(kind, "QVB_RotorDynamicsMatrix")) return nullptr;
     const ModeMatrix &m = b.rotor.matrices[kind];
     if (m.empty()) return nullptr;
