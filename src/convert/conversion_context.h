@@ -10,6 +10,7 @@
 
 #include "convert/matrix_plan.h"
 #include "platform/output_file.h"
+#include "platform/worker_threads.h"
 #include "qvb/qvb_export.h"
 
 namespace qvb::convert {
@@ -55,6 +56,10 @@ struct ConversionContext {
   MatrixPlan plan;
   // QVB_THREADS: text and invariants 5 and 9 on this many threads (1: none).
   unsigned threads = 1;
+  // Text that is being made in its place in the output while later matrices
+  // are written; waited for before the output is closed. Declared after the
+  // output, so that it ends before the output does.
+  std::vector<std::unique_ptr<platform::BackgroundWork>> textInTheMaking;
 };
 
 // Process-wide flags of the converter: a host runs one conversion at a time.

@@ -186,6 +186,7 @@ bool writeMatrices(ConversionContext &context) {
     if (std::ferror(context.output.stream()) || context.output.failed()) break;
     if (!written) return false;
   }
+  for (const auto &text : context.textInTheMaking) text->wait();
   const bool closed = closeOutput(context.output);
   if (closed) qvb::util::reportProgress("written", 1.0);
   return closed;

@@ -1,9 +1,13 @@
 // INVAR1 to INVAR9: the inertia invariants, every value times the mass scale.
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <stdexcept>
+#include <string>
 
 #include "convert/body_blocks.h"
 #include "kernels/gram_invariants.h"
+#include "kernels/large_array.h"
 #include "convert/matrix_writers.h"
 #include "qvb.h"
 
@@ -113,6 +117,60 @@ bool buildInvariants5And9(ConversionContext &context, std::vector<double> &i5, s
       context.threads);
 }
 
+// Invariants 5 and 9 formed beside the later matrices. On threads, their
+// products (BLAS, which runs on one thread at a time) would leave the other
+// threads idle; their text is of a known length, so its place in the file
+// is kept for it, the shapes are fetched here (the body is read on this
+// thread only), and the products and the text are made on a thread of their
+// own while this one goes on. Not where the body's shapes exceed the budget
+// (they are fetched in turns with the products) or the text one window of
+// the file, nor with -L, whose stamps follow the products on this thread.
+// True when begun; false to form them here instead.
+bool beginInvariants5And9Beside(ConversionContext &context, MtxWriter &mtx) {
+  QVB_Handle body = context.body;
+  const int nodeCount = QVB_NodeCount(body), n = static_cast<int>(context.modes.size());
+  const size_t nn = static_cast<size_t>(n), nodes = static_cast<size_t>(std::max(nodeCount, 0));
+  if (context.threads <= 1 || runState().progress || nodeCount <= 0 || nn * nodes * 3 * sizeof(double) > kShapeBudgetBytes)
+    return false;
+  std::string header5, header9;
+  if (!mtx.headerText(header5, kInvar5, -1, "FULL", "RORDER", 3 * n, 0, n, 0) ||
+      !mtx.headerText(header9, kInvar9, -1, "FULL", "RORDER", 3 * n * n, 0, 3, 0))
+    return false;
+  const size_t bytes5 = mtx.realLinesBytes(nn * 3 * nn, n), bytes9 = mtx.realLinesBytes(nn * nn * 9, 3);
+  const size_t total = header5.size() + bytes5 + header9.size() + bytes9;
+  if (total > platform::InPlaceRun::kWindowBytes) return false;
+  std::unique_ptr<platform::InPlaceRun> run = context.output.appendInPlace(total);
+  if (context.output.failed()) return true;  // the disk refused the bytes: closing says so
+  if (!run) return false;
+  std::shared_ptr<platform::InPlaceRun::Window> window = run->map(0, total);
+  if (!window) return true;  // the reason is kept for closing
+
+  QVB_TimeMonitor(n);
+  auto masses = std::make_shared<std::vector<double>>(nodes);
+  for (int p = 0; p < nodeCount; ++p) (*masses)[p] = QVB_NodalMass(body, p);
+  auto shapes = std::make_shared<kernels::LargeArray>();
+  shapes->resize(nn * nodes * 3, context.threads);
+  SelectedShapes fetcher(context, nodeCount);
+  for (int j = 0; j < n; ++j) fetcher.fetch(j, shapes->data() + static_cast<size_t>(j) * nodes * 3);
+
+  const double scale = context.massScale;
+  context.textInTheMaking.push_back(std::make_unique<platform::BackgroundWork>(
+      [=, shapes = std::move(shapes)]() mutable {  // mtx by copy: it ends with the step
+        std::vector<double> i5, i9;
+        kernels::computeInvariants5And9Fast(*masses, shapes->data(), n, i5, i9);
+        shapes.reset();  // the largest array of the conversion: gone before the shapes' text grows
+        for (double &v : i5) v *= scale;
+        for (double &v : i9) v *= scale;
+        char *at = window->bytes();
+        at = std::copy(header5.begin(), header5.end(), at);
+        const bool made5 = mtx.realLinesInPlace(at, i5, n, true);
+        at = std::copy(header9.begin(), header9.end(), at + bytes5);
+        if (!made5 || !mtx.realLinesInPlace(at, i9, 3, true))
+          throw std::logic_error("invariants 5 and 9 of another width than their place");
+      }));
+  return true;
+}
+
 }  // namespace
 
 bool writeInvariant1(ConversionContext &context, MtxWriter &mtx) {
@@ -164,6 +222,7 @@ bool writeInvariants5And9(ConversionContext &context, MtxWriter &mtx) {
       }
     }
   } else if (QVB_Exists(body, block::kNodalMasses)) {
+    if (beginInvariants5And9Beside(context, mtx)) return true;
     if (!buildInvariants5And9(context, i5, i9)) return false;
   } else {
     QVB_Warning("Attempting to build Invars 5 and 9 from a node-stripped QVB ");

@@ -1,5 +1,7 @@
 #include "convert/mtx_format.h"
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstring>
 
 namespace qvb::convert {
@@ -18,8 +20,24 @@ const char *storedMatrixName(int index) {
   return index >= 0 && index < kMatrixNameCount ? kStoredNames[index] : "";
 }
 
-bool MtxWriter::matrixHeader(int name, int seq, const char *storage, const char *order, int rows,
-                             int intColumns, int realColumns, int shortColumns) {
+namespace {
+
+// Appends printf-formatted text to a string.
+void append(std::string &to, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void append(std::string &to, const char *format, ...) {
+  char piece[128];
+  va_list arguments;
+  va_start(arguments, format);
+  const int length = std::vsnprintf(piece, sizeof piece, format, arguments);
+  va_end(arguments);
+  if (length > 0) to.append(piece, std::min(static_cast<size_t>(length), sizeof piece - 1));
+}
+
+}  // namespace
+
+bool MtxWriter::headerText(std::string &text, int name, int seq, const char *storage, const char *order,
+                           int rows, int intColumns, int realColumns, int shortColumns) const {
+  text.clear();
   const bool sparse = std::strcmp(storage, "SPARSE") == 0;
   if (!sparse && std::strcmp(storage, "FULL") != 0) {
     std::printf("\n**ERROR\a** Unknown matrix type %s\n\n", storage);
@@ -28,39 +46,45 @@ bool MtxWriter::matrixHeader(int name, int seq, const char *storage, const char 
   std::string printed = storedMatrixName(name);
   if (seq >= 0) printed += "_" + std::to_string(seq);
   const char *real = double_ ? "E22.14" : "E16.8";
-
+  append(text, "%-9s %-8s", printed.c_str(), storage);
   if (sparse) {
-    std::fprintf(out_, "%-9s %-8s", printed.c_str(), storage);
-    std::fprintf(out_, " %4d %4d %4d", rows, intColumns, realColumns);
-    std::fprintf(out_, "   ( 2I8, %s )\n", real);
+    append(text, " %4d %4d %4d", rows, intColumns, realColumns);
+    append(text, "   ( 2I8, %s )\n", real);
     return true;
   }
   const bool byRow = std::strcmp(order, "RORDER") == 0;
   const bool byColumn = std::strcmp(order, "CORDER") == 0;
-  std::fprintf(out_, "%-9s %-8s", printed.c_str(), storage);
   if (!byRow && !byColumn) {
     std::printf("\n**ERROR\a** Unknown matrix order %s\n\n", order);
     return false;
   }
-  std::fprintf(out_, "%-8s", order);
+  append(text, "%-8s", order);
   if (byColumn) {
     if (intColumns != 0) {
       std::printf("\n**ERROR\a** QVB2MTX cannot mix integers and reals in CORDER %s\n\n", order);
       return false;
     }
     // Column order prints the values per line first and the line count second.
-    std::fprintf(out_, " %4d %4d %4d", realColumns, rows, rows * realColumns);
-    std::fprintf(out_, "   ( %d%s )\n", realColumns, real);
+    append(text, " %4d %4d %4d", realColumns, rows, rows * realColumns);
+    append(text, "   ( %d%s )\n", realColumns, real);
     return true;
   }
   const int columns = intColumns + realColumns + shortColumns;
-  std::fprintf(out_, " %4d %4d %4d", rows, columns, rows * columns);
-  if (realColumns == 0) std::fprintf(out_, "   ( %dI8", intColumns);
-  else if (intColumns == 0) std::fprintf(out_, "   ( %d%s", realColumns, real);
-  else std::fprintf(out_, "   ( %dI8, %d%s", intColumns, realColumns, real);
-  if (shortColumns >= 1) std::fprintf(out_, ", %dI4", shortColumns);
-  std::fputs(" )\n", out_);
+  append(text, " %4d %4d %4d", rows, columns, rows * columns);
+  if (realColumns == 0) append(text, "   ( %dI8", intColumns);
+  else if (intColumns == 0) append(text, "   ( %d%s", realColumns, real);
+  else append(text, "   ( %dI8, %d%s", intColumns, realColumns, real);
+  if (shortColumns >= 1) append(text, ", %dI4", shortColumns);
+  text += " )\n";
   return true;
+}
+
+bool MtxWriter::matrixHeader(int name, int seq, const char *storage, const char *order, int rows,
+                             int intColumns, int realColumns, int shortColumns) {
+  std::string text;
+  const bool valid = headerText(text, name, seq, storage, order, rows, intColumns, realColumns, shortColumns);
+  put(text.data(), text.size());  // a refused header leaves what it had written, as a stream would
+  return valid;
 }
 
 bool MtxWriter::sparse(int name, int rows, int columns, const std::vector<double> &dense) {
@@ -89,16 +113,35 @@ bool MtxWriter::sparse(int name, int rows, int columns, const std::vector<double
   return true;
 }
 
+namespace {
+
+// The values realLines prints: zeroed ones with those below kTinyValue as 0.0.
+const double *printedValues(const std::vector<double> &values, bool zeroed, std::vector<double> &copy) {
+  if (!zeroed) return values.data();
+  copy = values;
+  for (double &v : copy) v = v < kTinyValue && v > -kTinyValue ? 0.0 : v;
+  return copy.data();
+}
+
+}  // namespace
+
 void MtxWriter::realLines(const std::vector<double> &values, int perLine, bool zeroed) {
   if (perLine <= 0) return;
-  std::vector<double> zeroedValues;
-  if (zeroed) {
-    zeroedValues = values;
-    for (double &v : zeroedValues) v = v < kTinyValue && v > -kTinyValue ? 0.0 : v;
-  }
-  const std::vector<double> &printed = zeroed ? zeroedValues : values;
-  kernels::writeRealLinesOnThreads(out_, printed.data(), printed.size(), perLine, double_ ? 22 : 16,
-                                   double_ ? 14 : 8, threads_);
+  std::vector<double> copy;
+  kernels::writeRealLinesOnThreads(out_, printedValues(values, zeroed, copy), values.size(), perLine, width(),
+                                   precision(), threads_);
+}
+
+size_t MtxWriter::realLinesBytes(size_t count, int perLine) const {
+  return perLine <= 0 ? 0 : count * static_cast<size_t>(width()) + count / static_cast<size_t>(perLine);
+}
+
+bool MtxWriter::realLinesInPlace(char *place, const std::vector<double> &values, int perLine, bool zeroed) const {
+  if (perLine <= 0) return true;
+  std::vector<double> copy;
+  return kernels::formatRealLinesInPlace(place, realLinesBytes(values.size(), perLine),
+                                         printedValues(values, zeroed, copy), values.size(), 0, perLine, width(),
+                                         precision());
 }
 
 void writeNameList(std::FILE *out, const std::vector<int> &names, const std::vector<int> &edges) {

@@ -45,6 +45,10 @@ class MtxWriter {
   // standard output, when the words or counts do not make a valid header.
   bool matrixHeader(int name, int seq, const char *storage, const char *order, int rows,
                     int intColumns, int realColumns, int shortColumns);
+  // The text of that line, into text; false as for matrixHeader (the reason
+  // printed all the same, text the line's start up to the fault).
+  bool headerText(std::string &text, int name, int seq, const char *storage, const char *order, int rows,
+                  int intColumns, int realColumns, int shortColumns) const;
 
   // Record pieces; a record is the pieces of one line followed by endLine().
   void integer(int value) { put(text_, kernels::formatInteger(text_, value, 8)); }
@@ -62,9 +66,17 @@ class MtxWriter {
   // The header's counts are given by the caller (some matrices declare a row
   // shape that differs from their line shape).
   void realLines(const std::vector<double> &values, int perLine, bool zeroed);
+  // How long realLines's text of `count` values is: every value has the
+  // same width.
+  size_t realLinesBytes(size_t count, int perLine) const;
+  // realLines's text, made at place (realLinesBytes long) instead of
+  // written; on any thread. False when the text is not of that length.
+  bool realLinesInPlace(char *place, const std::vector<double> &values, int perLine, bool zeroed) const;
 
  private:
   void put(const char *text, size_t length) { std::fwrite(text, 1, length, out_); }
+  int width() const { return double_ ? 22 : 16; }
+  int precision() const { return double_ ? 14 : 8; }
 
   std::FILE *out_;
   bool double_;

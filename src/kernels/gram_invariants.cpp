@@ -312,8 +312,7 @@ void fillInvariants(const std::vector<double> &gram, size_t n, std::vector<doubl
 
 }  // namespace
 
-void computeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
-                                int modeCount, std::vector<double> &i5, std::vector<double> &i9,
+void computeInvariants5And9Fast(const std::vector<double> &masses, const double *shapes, int modeCount, std::vector<double> &i5, std::vector<double> &i9,
                                 const std::function<void(int)> &onMode, unsigned threads) {
   const int n = std::max(modeCount, 0);
   const size_t nodes = masses.size();
@@ -321,7 +320,7 @@ void computeInvariants5And9Fast(const std::vector<double> &masses, const std::ve
   std::vector<double> gram;
   if (n > 0) {
     GramBuilder builder(nodes, threads);
-    builder.symmetric(masses, shapes.data(), n, gram, progress);
+    builder.symmetric(masses, shapes, n, gram, progress);
   }
   progress.finish();
   fillInvariants(gram, static_cast<size_t>(n), i5, i9);

@@ -19,8 +19,9 @@ namespace qvb::kernels {
 // proportion to the work done, and before row j is final, always on the
 // calling thread. threads > 1 shares the node passes among that many
 // threads for this call; the result is the same bits for every count.
-void computeInvariants5And9Fast(const std::vector<double> &masses, const std::vector<double> &shapes,
-                                int modeCount, std::vector<double> &i5, std::vector<double> &i9,
+// shapes holds masses.size() * 3 values per mode (none when modeCount is 0).
+void computeInvariants5And9Fast(const std::vector<double> &masses, const double *shapes, int modeCount,
+                                std::vector<double> &i5, std::vector<double> &i9,
                                 const std::function<void(int)> &onMode = {}, unsigned threads = 1);
 
 // Fills shape (masses.size() vectors of 3, node-index order) with the

@@ -190,4 +190,29 @@ bool writeRealLines(std::FILE *out, const double *values, size_t count, int perL
   return ok;
 }
 
+bool formatRealLinesInPlace(char *place, size_t bytes, const double *values, size_t count, size_t first,
+                            int perLine, int width, int precision) {
+  const size_t line = perLine > 0 ? static_cast<size_t>(perLine) : 0;
+  // Each value's text may run to kNumberTextMax: one that is wider than the
+  // fixed width claimed is made aside, so that it cannot spill past the
+  // place into text another thread is making.
+  char spill[kNumberTextMax];
+  char *at = place, *end = place + bytes;
+  for (size_t i = 0; i < count; ++i) {
+    if (static_cast<size_t>(end - at) >= kNumberTextMax + 1) {
+      at += formatScientific(at, values[i], width, precision);
+    } else {
+      const size_t length = formatScientific(spill, values[i], width, precision);
+      if (length > static_cast<size_t>(end - at)) return false;
+      std::memcpy(at, spill, length);
+      at += length;
+    }
+    if (line > 0 && (first + i + 1) % line == 0) {
+      if (at == end) return false;
+      *at++ = '\n';
+    }
+  }
+  return at == end;
+}
+
 }  // namespace qvb::kernels

@@ -74,4 +74,12 @@ class BufferedText {
 bool writeRealLines(std::FILE *out, const double *values, size_t count, int perLine, int width,
                     int precision);
 
+// The same text for values[0, count), made at place, which holds exactly
+// `bytes` (values of a fixed width); the line ends fall after every perLine
+// values counted from `first`, the index of values[0] in a longer run.
+// Nothing past place + bytes is touched: false when the text is not of that
+// length.
+bool formatRealLinesInPlace(char *place, size_t bytes, const double *values, size_t count, size_t first,
+                            int perLine, int width, int precision);
+
 }  // namespace qvb::kernels

@@ -95,27 +95,8 @@ void OrderedText::run(unsigned threads, const std::function<void(OrderedText &)>
 }
 
 bool OrderedText::formatInPlace(const Block &block) const {
-  const size_t line = perLine_ > 0 ? static_cast<size_t>(perLine_) : 0;
-  // Each value's text may run to kNumberTextMax: one that is wider than the
-  // fixed width claimed is made aside, so that it cannot spill past the
-  // block into text another thread is making.
-  char spill[kNumberTextMax];
-  char *at = block.place, *end = block.place + block.placeBytes;
-  for (size_t i = 0; i < block.count; ++i) {
-    if (static_cast<size_t>(end - at) >= kNumberTextMax + 1) {
-      at += formatScientific(at, block.values[i], width_, precision_);
-    } else {
-      const size_t length = formatScientific(spill, block.values[i], width_, precision_);
-      if (length > static_cast<size_t>(end - at)) return false;
-      std::memcpy(at, spill, length);
-      at += length;
-    }
-    if (line > 0 && (block.first + i + 1) % line == 0) {
-      if (at == end) return false;
-      *at++ = '\n';
-    }
-  }
-  return at == end;
+  return formatRealLinesInPlace(block.place, block.placeBytes, block.values, block.count, block.first, perLine_,
+                                width_, precision_);
 }
 
 void OrderedText::process(Block &block) {

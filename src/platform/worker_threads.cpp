@@ -6,6 +6,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace qvb::platform {
@@ -32,6 +33,30 @@ void runOnThreads(unsigned threads, const std::function<void(unsigned index)> &w
   guarded(0);
   for (std::thread &thread : started) thread.join();
   if (failure) std::rethrow_exception(failure);
+}
+
+BackgroundWork::BackgroundWork(std::function<void()> work) {
+  auto guarded = [this, work = std::move(work)] {
+    try {
+      work();
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  };
+  try {
+    thread_ = std::thread(guarded);
+  } catch (const std::system_error &) {
+    guarded();
+  }
+}
+
+BackgroundWork::~BackgroundWork() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void BackgroundWork::wait() {
+  if (thread_.joinable()) thread_.join();
+  if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
 unsigned threadCountFromText(const char *text) {

@@ -3,7 +3,9 @@
 // is joined before the call that started it returns.
 #pragma once
 
+#include <exception>
 #include <functional>
+#include <thread>
 
 namespace qvb::platform {
 
@@ -13,6 +15,23 @@ namespace qvb::platform {
 // items dynamically rather than by index. The first exception any of them
 // throws is rethrown here, after every thread has been joined.
 void runOnThreads(unsigned threads, const std::function<void(unsigned index)> &work);
+
+// Work on a thread of its own while its starter goes on with other work;
+// wait() (at the latest the destructor) joins it. Where the system refuses
+// the thread, the work runs at once on the calling thread.
+class BackgroundWork {
+ public:
+  explicit BackgroundWork(std::function<void()> work);
+  ~BackgroundWork();  // joins; a failure that wait() did not collect is dropped
+  BackgroundWork(const BackgroundWork &) = delete;
+  BackgroundWork &operator=(const BackgroundWork &) = delete;
+  // Returns once the work has ended, rethrowing what it threw.
+  void wait();
+
+ private:
+  std::thread thread_;
+  std::exception_ptr failure_;
+};
 
 // The thread count that the text "N" asks for: 1 (no threads) when it is
 // null, empty, not a whole number or below 2; at most kMostThreads.
