@@ -16,7 +16,6 @@
 
 #include "body.h"
 #include "kernels/gram_invariants.h"
-#include "platform/os.h"
 #include "platform/worker_threads.h"
 
 namespace qvb::body {
@@ -67,10 +66,6 @@ const double *shapeAt(const Body &b, int mode, int position) {
 }
 
 double massOf(const Body &b, int p) { return b.nodalMass.empty() ? 0.0 : b.nodalMass[p]; }
-
-// The user's QVB_THREADS (a command's -j): how many threads may form the
-// invariants of every mode at once.
-unsigned threadsAskedFor() { return platform::threadCountFromText(platform::getEnv("QVB_THREADS")); }
 
 }  // namespace
 
@@ -232,7 +227,7 @@ void Body::computeInvariants348() const {
       std::copy_n(eighth, 9, &computed8_[static_cast<size_t>(j) * 9]);
     }
   };
-  platform::runOnThreads(std::max(1u, std::min(threadsAskedFor(), static_cast<unsigned>(modes))), work);
+  platform::runOnThreads(std::max(1u, std::min(platform::threadsAskedFor(), static_cast<unsigned>(modes))), work);
   computed348Valid_ = true;
 }
 
@@ -255,7 +250,7 @@ void Body::computeInvariants59() const {
   // The node passes are shared among threads; the result is the same bits
   // for any count.
   kernels::computeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_, {},
-                                          threadsAskedFor());
+                                          platform::threadsAskedFor());
   computed59Valid_ = true;
 }
 

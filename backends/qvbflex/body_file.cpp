@@ -12,6 +12,7 @@
 #include "platform/file_replacement.h"
 #include "platform/mapped_file.h"
 #include "platform/os.h"
+#include "platform/worker_threads.h"
 #include "util/body_selector.h"
 
 namespace qvb::qvbflex {
@@ -140,8 +141,13 @@ std::unique_ptr<Body> readOneBody(const Reader &in, const std::string &path, int
     position += stride;
     left -= stride - kChunkHeaderSize;
     if (surfaceOnly && !body::isSurfaceMeshBlock(block)) continue;
-    in.file()->willRead(payload, size);  // the checksum reads it all: map it in one call
-    if (kernels::crc32c(0, payload, size) != expected) fail(blockName + " fails its checksum");
+    // The checksum reads it all: each piece is mapped in one call first, on
+    // the threads the user asked for.
+    const uint32_t sum = kernels::crc32cOnThreads(payload, size, platform::threadsAskedFor(),
+                                                  [&in](const unsigned char *piece, size_t bytes) {
+                                                    in.file()->willRead(piece, bytes);
+                                                  });
+    if (sum != expected) fail(blockName + " fails its checksum");
     try {
       body::MemorySource source(payload, size, keeper);
       body::decodeBlock(*result, block, source, size);

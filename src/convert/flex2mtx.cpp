@@ -206,7 +206,7 @@ extern "C" QVB_API int QVB_QVB2MTX(int argc, char **argv, QVB_Handle body) {
   try {
     ConversionContext context;
     context.body = body;
-    context.threads = qvb::platform::threadCountFromText(qvb::platform::getEnv("QVB_THREADS"));
+    context.threads = qvb::platform::threadsAskedFor();
     if (drive(argc, argv, context) && writeMatrices(context)) result = 0;
   } catch (const std::bad_alloc &) {
     QVB_Error("Failed to allocate memory at line %d in file %s.\n", __LINE__, kSourceName);

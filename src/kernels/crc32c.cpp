@@ -1,6 +1,11 @@
 #include "kernels/crc32c.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <vector>
+
+#include "platform/worker_threads.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -9,39 +14,21 @@
 namespace qvb::kernels {
 namespace {
 
-// Slicing-by-8 tables for the reflected polynomial 0x82F63B78.
+constexpr uint32_t kPolynomial = 0x82F63B78u;  // reflected
+
+// Slicing-by-8 tables for the polynomial.
 struct Tables {
   uint32_t t[8][256];
   Tables() {
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0x82F63B78u & (0u - (c & 1u)));
+      for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (kPolynomial & (0u - (c & 1u)));
       t[0][i] = c;
     }
     for (uint32_t i = 0; i < 256; ++i)
       for (int s = 1; s < 8; ++s) t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
   }
 };
-
-uint32_t softwareCrc(uint32_t crc, const unsigned char *p, size_t n) {
-  static const Tables tables;
-  const auto &t = tables.t;
-  while (n >= 8) {
-    uint32_t lo, hi;
-    std::memcpy(&lo, p, 4);
-    std::memcpy(&hi, p + 4, 4);
-    lo ^= crc;  // little-endian hosts only, as the file format itself
-    crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
-          t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
-    p += 8;
-    n -= 8;
-  }
-  while (n--) crc = (crc >> 8) ^ t[0][(crc ^ *p++) & 0xFF];
-  return crc;
-}
-
-#if defined(__x86_64__)
-constexpr uint32_t kPolynomial = 0x82F63B78u;
 
 // a(x) b(x) modulo the CRC polynomial, bit-reflected as the register is
 // (bit 31 holds x^0).
@@ -64,6 +51,24 @@ uint32_t xPowerModP(uint64_t n) {
   return result;
 }
 
+uint32_t softwareCrc(uint32_t crc, const unsigned char *p, size_t n) {
+  static const Tables tables;
+  const auto &t = tables.t;
+  while (n >= 8) {
+    uint32_t lo, hi;
+    std::memcpy(&lo, p, 4);
+    std::memcpy(&hi, p + 4, 4);
+    lo ^= crc;  // little-endian hosts only, as the file format itself
+    crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
+          t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+    p += 8;
+    n -= 8;
+  }
+  while (n--) crc = (crc >> 8) ^ t[0][(crc ^ *p++) & 0xFF];
+  return crc;
+}
+
+#if defined(__x86_64__)
 // One CRC instruction waits for the previous one (three cycles) but a new
 // one can start every cycle, so long inputs run three independent registers
 // over three adjacent lanes and join them: the register after lanes A and B
@@ -162,6 +167,37 @@ uint32_t crc32c(uint32_t crc, const void *data, size_t size) {
   crc = softwareCrc(crc, p, size);
 #endif
   return ~crc;
+}
+
+uint32_t crc32cOnThreads(const void *data, size_t size, unsigned threads,
+                         const std::function<void(const unsigned char *, size_t)> &beforeReading) {
+  const auto *bytes = static_cast<const unsigned char *>(data);
+  // Pieces large enough that joining them costs nothing, small enough that
+  // threads that run at different speeds still finish together.
+  constexpr size_t kPiece = size_t{32} << 20;
+  const size_t pieces = (size + kPiece - 1) / kPiece;
+  if (threads <= 1 || pieces < 2) {
+    if (beforeReading && size > 0) beforeReading(bytes, size);
+    return crc32c(0, bytes, size);
+  }
+  std::vector<uint32_t> sums(pieces);
+  std::atomic<size_t> next{0};
+  platform::runOnThreads(static_cast<unsigned>(std::min<size_t>(threads, pieces)), [&](unsigned) {
+    for (size_t i; (i = next.fetch_add(1)) < pieces;) {
+      const size_t length = std::min(kPiece, size - i * kPiece);
+      if (beforeReading) beforeReading(bytes + i * kPiece, length);
+      sums[i] = crc32c(0, bytes + i * kPiece, length);
+    }
+  });
+  // As for the lanes of hardwareCrc: crc(A B) = crc(A) x^(8|B|) + crc(B),
+  // for checksums that start from 0 (the inversions at both ends cancel).
+  uint32_t whole = sums[0];
+  const uint32_t fullShift = xPowerModP(8 * uint64_t{kPiece});
+  for (size_t i = 1; i < pieces; ++i) {
+    const size_t length = std::min(kPiece, size - i * kPiece);
+    whole = multiplyModP(length == kPiece ? fullShift : xPowerModP(8 * uint64_t{length}), whole) ^ sums[i];
+  }
+  return whole;
 }
 
 }  // namespace qvb::kernels

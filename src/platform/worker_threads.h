@@ -7,6 +7,8 @@
 #include <functional>
 #include <thread>
 
+#include "platform/os.h"
+
 namespace qvb::platform {
 
 // Runs work(0) on the calling thread and work(1) .. work(threads - 1) on
@@ -37,5 +39,7 @@ class BackgroundWork {
 // null, empty, not a whole number or below 2; at most kMostThreads.
 constexpr unsigned kMostThreads = 256;
 unsigned threadCountFromText(const char *text);
+// The count the user asks for in QVB_THREADS (a command's -j sets it).
+inline unsigned threadsAskedFor() { return threadCountFromText(getEnv("QVB_THREADS")); }
 
 }  // namespace qvb::platform
