@@ -35,6 +35,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kernels/gram_invariants.h"
@@ -264,11 +265,14 @@ void threadRows(const Options &options, const std::string &qvb2mtx, const fs::pa
   int statusOne = 0, statusTwo = 0;
   const double loadBefore = loadAverage();
   // Each run starts alike: no earlier file of its name whose cached pages
-  // the run would drop when it puts its own in place, and no earlier run's
-  // gigabytes still on their way to the disk.
+  // the run would drop when it puts its own in place, no earlier run's
+  // gigabytes still on their way to the disk, and a disk done with the
+  // blocks freed by the removal (a file system mounted with `discard`
+  // hands them back to the device after the sync, for a second or two).
   auto fresh = [](const fs::path &output) {
     fs::remove(output.string() + ".mtx");
     sync();
+    std::this_thread::sleep_for(std::chrono::seconds(3));
   };
   for (int i = 0; i < options.runRepeat; ++i) {
     fresh(one);
