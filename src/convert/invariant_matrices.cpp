@@ -130,8 +130,8 @@ bool beginInvariants5And9Beside(ConversionContext &context, MtxWriter &mtx) {
   QVB_Handle body = context.body;
   const int nodeCount = QVB_NodeCount(body), n = static_cast<int>(context.modes.size());
   const size_t nn = static_cast<size_t>(n), nodes = static_cast<size_t>(std::max(nodeCount, 0));
-  if (context.threads <= 1 || runState().progress || nodeCount <= 0 || nn * nodes * 3 * sizeof(double) > kShapeBudgetBytes)
-    return false;
+  if (context.threads <= 1 || runState().progress || nodeCount <= 0) return false;
+  if (nn * nodes * 3 * sizeof(double) > kShapeBudgetBytes) return false;
   std::string header5, header9;
   if (!mtx.headerText(header5, kInvar5, -1, "FULL", "RORDER", 3 * n, 0, n, 0) ||
       !mtx.headerText(header9, kInvar9, -1, "FULL", "RORDER", 3 * n * n, 0, 3, 0))
@@ -145,19 +145,18 @@ bool beginInvariants5And9Beside(ConversionContext &context, MtxWriter &mtx) {
   std::shared_ptr<platform::InPlaceRun::Window> window = run->map(0, total);
   if (!window) return true;  // the reason is kept for closing
 
-  QVB_TimeMonitor(n);
-  auto masses = std::make_shared<std::vector<double>>(nodes);
-  for (int p = 0; p < nodeCount; ++p) (*masses)[p] = QVB_NodalMass(body, p);
-  auto shapes = std::make_shared<kernels::LargeArray>();
+  std::vector<double> masses(nodes);
+  for (int p = 0; p < nodeCount; ++p) masses[p] = QVB_NodalMass(body, p);
+  auto shapes = std::make_shared<kernels::LargeArray>();  // shared: the work is copied into its thread
   shapes->resize(nn * nodes * 3, context.threads);
   SelectedShapes fetcher(context, nodeCount);
   for (int j = 0; j < n; ++j) fetcher.fetch(j, shapes->data() + static_cast<size_t>(j) * nodes * 3);
 
   const double scale = context.massScale;
   context.textInTheMaking.push_back(std::make_unique<platform::BackgroundWork>(
-      [=, shapes = std::move(shapes)]() mutable {  // mtx by copy: it ends with the step
+      [=, masses = std::move(masses), shapes = std::move(shapes)]() mutable {  // mtx by copy: it ends with the step
         std::vector<double> i5, i9;
-        kernels::computeInvariants5And9Fast(*masses, shapes->data(), n, i5, i9);
+        kernels::computeInvariants5And9Fast(masses, shapes->data(), n, i5, i9);
         shapes.reset();  // the largest array of the conversion: gone before the shapes' text grows
         for (double &v : i5) v *= scale;
         for (double &v : i9) v *= scale;
