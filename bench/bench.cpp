@@ -24,8 +24,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -388,7 +388,8 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
 
   std::vector<double> i5, i9, ref5, ref9;
   resetPeakResident();
-  const Stat fast = time(R, [&] { qvb::kernels::computeInvariants5And9Fast(masses, shapes.data(), size.modes, i5, i9); });
+  const Stat fast =
+      time(R, [&] { qvb::kernels::computeInvariants5And9Fast(masses, shapes.data(), size.modes, i5, i9); });
   // The process's peak: the body and the fetched shapes are held meanwhile.
   const std::string invariantsPeak = peakNote(peakResidentMb(), bodyMb);
   double perPair = 0;
@@ -434,7 +435,8 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
   tableLine("invariants 5+9", fast, "per-pair", perPair, "numpy", numpyInvariants, agreement.c_str());
   {
     std::vector<double> t5, t9;
-    const Stat two = time(R, [&] { qvb::kernels::computeInvariants5And9Fast(masses, shapes.data(), size.modes, t5, t9, {}, 2); });
+    const Stat two =
+        time(R, [&] { qvb::kernels::computeInvariants5And9Fast(masses, shapes.data(), size.modes, t5, t9, {}, 2); });
     tableLine("  same, 2 threads", two, "1 thread", fast.median, "", 0, t5 == i5 && t9 == i9 ? "  same bits" : "  BITS DIFFER");
   }
 

@@ -102,7 +102,8 @@ double *GetModalLoad(QVB_Handle h, int loadCase, int *count) {
 }
 
 int GetModalLoadCaseCount(QVB_Handle h) {
-  return withBody(h, "QVB_GetModalLoadCaseCount", 0, [&](const Body &b) { return static_cast<int>(b.modalLoads.size()); });
+  return withBody(h, "QVB_GetModalLoadCaseCount", 0,
+                  [&](const Body &b) { return static_cast<int>(b.modalLoads.size()); });
 }
 
 int ModalLoadProcessed(QVB_Handle h, int loadCase) {
@@ -141,7 +142,8 @@ int SetModalLoadNodal(QVB_Handle h, int loadCase, int nodeId, int coordinate, do
 }
 
 int GetModalLoadNodalCaseCount(QVB_Handle h) {
-  return withBody(h, "QVB_GetModalLoadNodalCaseCount", 0, [&](const Body &b) { return static_cast<int>(b.nodalLoads.size()); });
+  return withBody(h, "QVB_GetModalLoadNodalCaseCount", 0,
+                  [&](const Body &b) { return static_cast<int>(b.nodalLoads.size()); });
 }
 
 const NodalLoadCase *nodalCase(const Body &b, int loadCase, const char *operation) {

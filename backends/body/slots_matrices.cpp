@@ -74,9 +74,8 @@ std::vector<int> selectedNumbers(const Body &b, int n, const int *selected) {
 }
 
 int selected(QVB_Handle h, MatrixKind kind, double **rows, int n, int *sel, const char *operation) {
-  return withBody(h, operation, 0, [&](const Body &b) {
-    return fillRows(b, kind, rows, n, selectedNumbers(b, n, sel), 0, operation);
-  });
+  return withBody(h, operation, 0,
+                  [&](const Body &b) { return fillRows(b, kind, rows, n, selectedNumbers(b, n, sel), 0, operation); });
 }
 int GenStiffSelected(QVB_Handle h, double **rows, int n, int *sel) {
   return selected(h, kStiffness, rows, n, sel, "QVB_GenStiffSelected");

@@ -98,9 +98,8 @@ int ModeNumber(QVB_Handle h, int index) {
 }
 
 int ModeNodeCount(QVB_Handle h, int kind) {
-  return withBody(h, "QVB_ModeNodeCount", 0, [&](const Body &b) {
-    return validKind(kind, "QVB_ModeNodeCount") ? b.kinds[kind].nodes.size() : 0;
-  });
+  return withBody(h, "QVB_ModeNodeCount", 0,
+                  [&](const Body &b) { return validKind(kind, "QVB_ModeNodeCount") ? b.kinds[kind].nodes.size() : 0; });
 }
 
 int ModeNodeIndex(QVB_Handle h, int kind, int nodeId) {
@@ -313,9 +312,8 @@ int SetTransformation(QVB_Handle h, double *matrix) {
 }
 
 int ModalStatisticsExist(QVB_Handle h) {
-  return withBody(h, "QVB_ModalStatisticsExist", 0, [&](const Body &b) {
-    return b.exists(kModalStatistics) || b.exists(kModeShapes) ? 1 : 0;
-  });
+  return withBody(h, "QVB_ModalStatisticsExist", 0,
+                  [&](const Body &b) { return b.exists(kModalStatistics) || b.exists(kModeShapes) ? 1 : 0; });
 }
 
 int statistic(QVB_Handle h, int number, double *value, int *nodeId, int which, const char *operation) {

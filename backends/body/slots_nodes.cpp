@@ -136,9 +136,8 @@ int NodeIndex(QVB_Handle h, int id) {
 }
 
 int NodeID(QVB_Handle h, int index) {
-  return withBody(h, "QVB_NodeID", -1, [&](const Body &b) {
-    return validNodeIndex(b, index, "QVB_NodeID") ? b.nodes.ids()[index] : -1;
-  });
+  return withBody(h, "QVB_NodeID", -1,
+                  [&](const Body &b) { return validNodeIndex(b, index, "QVB_NodeID") ? b.nodes.ids()[index] : -1; });
 }
 
 int NodeCount(QVB_Handle h) {

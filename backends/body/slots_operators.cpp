@@ -54,7 +54,8 @@ int SetMonitorPointOperator(QVB_Handle h, int index, int kind, double *values) {
 }
 
 int GetMonitorPointCount(QVB_Handle h) {
-  return withBody(h, "QVB_GetMonitorPointCount", 0, [&](const Body &b) { return static_cast<int>(b.monitorPoints.size()); });
+  return withBody(h, "QVB_GetMonitorPointCount", 0,
+                  [&](const Body &b) { return static_cast<int>(b.monitorPoints.size()); });
 }
 
 int pointField(QVB_Handle h, int index, int MonitorPoint::*field, const char *operation) {
@@ -176,7 +177,8 @@ int SetMatrixOperatorData(QVB_Handle h, int index, const char *tag, int columns,
 }
 
 int GetMatrixOperatorCount(QVB_Handle h) {
-  return withBody(h, "QVB_GetMatrixOperatorCount", 0, [&](const Body &b) { return static_cast<int>(b.matrixOperators.size()); });
+  return withBody(h, "QVB_GetMatrixOperatorCount", 0,
+                  [&](const Body &b) { return static_cast<int>(b.matrixOperators.size()); });
 }
 
 int GetMatrixOperatorNumRows(QVB_Handle h, int index) {

@@ -143,10 +143,9 @@ std::unique_ptr<Body> readOneBody(const Reader &in, const std::string &path, int
     if (surfaceOnly && !body::isSurfaceMeshBlock(block)) continue;
     // The checksum reads it all: each piece is mapped in one call first, on
     // the threads the user asked for.
-    const uint32_t sum = kernels::crc32cOnThreads(payload, size, platform::threadsAskedFor(),
-                                                  [&in](const unsigned char *piece, size_t bytes) {
-                                                    in.file()->willRead(piece, bytes);
-                                                  });
+    const uint32_t sum = kernels::crc32cOnThreads(
+        payload, size, platform::threadsAskedFor(),
+        [&in](const unsigned char *piece, size_t bytes) { in.file()->willRead(piece, bytes); });
     if (sum != expected) fail(blockName + " fails its checksum");
     try {
       body::MemorySource source(payload, size, keeper);

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "convert/body_blocks.h"
+#include "convert/matrix_writers.h"
 #include "kernels/gram_invariants.h"
 #include "kernels/large_array.h"
-#include "convert/matrix_writers.h"
 #include "qvb.h"
 
 namespace qvb::convert {

@@ -35,8 +35,8 @@ void append(std::string &to, const char *format, ...) {
 
 }  // namespace
 
-bool MtxWriter::headerText(std::string &text, int name, int seq, const char *storage, const char *order,
-                           int rows, int intColumns, int realColumns, int shortColumns) const {
+bool MtxWriter::headerText(std::string &text, int name, int seq, const char *storage, const char *order, int rows,
+                           int intColumns, int realColumns, int shortColumns) const {
   text.clear();
   const bool sparse = std::strcmp(storage, "SPARSE") == 0;
   if (!sparse && std::strcmp(storage, "FULL") != 0) {
@@ -71,16 +71,19 @@ bool MtxWriter::headerText(std::string &text, int name, int seq, const char *sto
   }
   const int columns = intColumns + realColumns + shortColumns;
   append(text, " %4d %4d %4d", rows, columns, rows * columns);
-  if (realColumns == 0) append(text, "   ( %dI8", intColumns);
-  else if (intColumns == 0) append(text, "   ( %d%s", realColumns, real);
-  else append(text, "   ( %dI8, %d%s", intColumns, realColumns, real);
+  if (realColumns == 0)
+    append(text, "   ( %dI8", intColumns);
+  else if (intColumns == 0)
+    append(text, "   ( %d%s", realColumns, real);
+  else
+    append(text, "   ( %dI8, %d%s", intColumns, realColumns, real);
   if (shortColumns >= 1) append(text, ", %dI4", shortColumns);
   text += " )\n";
   return true;
 }
 
-bool MtxWriter::matrixHeader(int name, int seq, const char *storage, const char *order, int rows,
-                             int intColumns, int realColumns, int shortColumns) {
+bool MtxWriter::matrixHeader(int name, int seq, const char *storage, const char *order, int rows, int intColumns,
+                             int realColumns, int shortColumns) {
   std::string text;
   const bool valid = headerText(text, name, seq, storage, order, rows, intColumns, realColumns, shortColumns);
   put(text.data(), text.size());  // a refused header leaves what it had written, as a stream would

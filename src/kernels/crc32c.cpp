@@ -59,8 +59,8 @@ uint32_t softwareCrc(uint32_t crc, const unsigned char *p, size_t n) {
     std::memcpy(&lo, p, 4);
     std::memcpy(&hi, p + 4, 4);
     lo ^= crc;  // little-endian hosts only, as the file format itself
-    crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
-          t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+    crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][hi & 0xFF] ^
+          t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
     p += 8;
     n -= 8;
   }

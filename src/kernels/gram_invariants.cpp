@@ -312,7 +312,8 @@ void fillInvariants(const std::vector<double> &gram, size_t n, std::vector<doubl
 
 }  // namespace
 
-void computeInvariants5And9Fast(const std::vector<double> &masses, const double *shapes, int modeCount, std::vector<double> &i5, std::vector<double> &i9,
+void computeInvariants5And9Fast(const std::vector<double> &masses, const double *shapes, int modeCount,
+                                std::vector<double> &i5, std::vector<double> &i9,
                                 const std::function<void(int)> &onMode, unsigned threads) {
   const int n = std::max(modeCount, 0);
   const size_t nodes = masses.size();

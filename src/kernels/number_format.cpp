@@ -190,8 +190,8 @@ bool writeRealLines(std::FILE *out, const double *values, size_t count, int perL
   return ok;
 }
 
-bool formatRealLinesInPlace(char *place, size_t bytes, const double *values, size_t count, size_t first,
-                            int perLine, int width, int precision) {
+bool formatRealLinesInPlace(char *place, size_t bytes, const double *values, size_t count, size_t first, int perLine,
+                            int width, int precision) {
   const size_t line = perLine > 0 ? static_cast<size_t>(perLine) : 0;
   // Each value's text may run to kNumberTextMax: one that is wider than the
   // fixed width claimed is made aside, so that it cannot spill past the

@@ -79,7 +79,7 @@ bool writeRealLines(std::FILE *out, const double *values, size_t count, int perL
 // values counted from `first`, the index of values[0] in a longer run.
 // Nothing past place + bytes is touched: false when the text is not of that
 // length.
-bool formatRealLinesInPlace(char *place, size_t bytes, const double *values, size_t count, size_t first,
-                            int perLine, int width, int precision);
+bool formatRealLinesInPlace(char *place, size_t bytes, const double *values, size_t count, size_t first, int perLine,
+                            int width, int precision);
 
 }  // namespace qvb::kernels

@@ -95,8 +95,8 @@ void OrderedText::run(unsigned threads, const std::function<void(OrderedText &)>
 }
 
 bool OrderedText::formatInPlace(const Block &block) const {
-  return formatRealLinesInPlace(block.place, block.placeBytes, block.values, block.count, block.first, perLine_,
-                                width_, precision_);
+  return formatRealLinesInPlace(block.place, block.placeBytes, block.values, block.count, block.first, perLine_, width_,
+                                precision_);
 }
 
 void OrderedText::process(Block &block) {
