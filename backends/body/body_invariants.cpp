@@ -48,13 +48,17 @@ void expandInertia(const double *six, double out[9]) {
 
 // Walks the nodes that carry mass with their shape values: position of node
 // index p in the shape node list, or -1.
+// True when the shapes list the nodes in node order: shape position p is
+// node index p (the usual body).
+bool shapePositionsAreNodeOrder(const Body &b) { return b.kinds[kShape].nodes.ids() == b.nodes.ids(); }
+
 std::vector<int> shapePositions(const Body &b) {
   std::vector<int> positions(b.nodeCount(), -1);
-  const IdIndex &shapeNodes = b.kinds[kShape].nodes;
-  if (shapeNodes.ids() == b.nodes.ids()) {  // the usual case: no lookups
+  if (shapePositionsAreNodeOrder(b)) {  // no lookups
     for (int p = 0; p < b.nodeCount(); ++p) positions[p] = p;
     return positions;
   }
+  const IdIndex &shapeNodes = b.kinds[kShape].nodes;
   for (int p = 0; p < b.nodeCount(); ++p) positions[p] = shapeNodes.find(b.nodes.ids()[p]);
   return positions;
 }
@@ -237,20 +241,33 @@ void Body::computeInvariants348() const {
 void Body::computeInvariants59() const {
   if (computed59Valid_) return;
   const int modes = modeCount();
-  const std::vector<int> positions = shapePositions(*this);
   std::vector<double> masses(nodeCount());
   for (int p = 0; p < nodeCount(); ++p) masses[p] = massOf(*this, p);
-  auto fetch = [&](int j, double *shape) {
-    for (size_t p = 0; p < positions.size(); ++p) {
-      const double *s = shapeAt(*this, j, positions[p]);
-      for (int r = 0; r < 3; ++r) shape[3 * p + r] = s ? s[r] : 0.0;
-    }
-    return true;
-  };
   // The node passes are shared among threads; the result is the same bits
   // for any count.
-  kernels::computeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_, {},
-                                          platform::threadsAskedFor());
+  const unsigned threads = platform::threadsAskedFor();
+  // Where every mode has a shape at every node, in node order (the usual
+  // body), the products read the shapes where they lie: no copy of them,
+  // whose fresh pages cost more than the copying.
+  std::vector<const double *> inPlace;
+  const std::vector<ModeValues> &shapes = kinds[kShape].modes;
+  if (shapePositionsAreNodeOrder(*this))
+    for (size_t j = 0; j < shapes.size() && shapes[j].size() >= static_cast<size_t>(nodeCount()) * 6; ++j)
+      inPlace.push_back(shapes[j].data());
+  if (static_cast<int>(inPlace.size()) == modes) {
+    kernels::computeInvariants5And9Where(masses, inPlace, 6, computed5_, computed9_, {}, threads);
+  } else {
+    const std::vector<int> positions = shapePositions(*this);
+    auto fetch = [&](int j, double *shape) {
+      for (size_t p = 0; p < positions.size(); ++p) {
+        const double *s = shapeAt(*this, j, positions[p]);
+        for (int r = 0; r < 3; ++r) shape[3 * p + r] = s ? s[r] : 0.0;
+      }
+      return true;
+    };
+    kernels::computeInvariants5And9Streamed(masses, modes, fetch, kShapeBudgetBytes, computed5_, computed9_, {},
+                                            threads);
+  }
   computed59Valid_ = true;
 }
 

@@ -178,10 +178,27 @@ void sumOverChunks(size_t nodes, size_t chunk, size_t outValues, double workPerN
     for (size_t i = 0; i < outValues; ++i) out[i] += sums[s][i];
 }
 
-// The component Gram matrices of one or two groups of modes. A group is g
-// modes' shapes in the converter's layout (mode-major, node, component); its
-// packed form puts the q-th kept node of a chunk in row q and component r of
-// mode j in column r*g + j, each value times a square root of the node's mass.
+// Where a group of modes' shapes lie: mode j's values at node p start at
+// modes[j] + p * stride, translational components first (stride 3 in the
+// converter's arrays, more where a body keeps rotations beside them).
+struct ShapeGroup {
+  std::vector<const double *> modes;
+  size_t stride = 3;
+  int size() const { return static_cast<int>(modes.size()); }
+};
+
+// count modes held one after another in the converter's layout (mode-major,
+// node, component).
+ShapeGroup heldShapes(const double *shapes, int count, size_t nodes) {
+  ShapeGroup group;
+  for (int j = 0; j < count; ++j) group.modes.push_back(shapes + static_cast<size_t>(j) * nodes * 3);
+  return group;
+}
+
+// The component Gram matrices of one or two groups of modes. The packed form
+// of a group of g modes puts the q-th kept node of a chunk in row q and
+// component r of mode j in column r*g + j, each value times a square root of
+// the node's mass.
 class GramBuilder {
  public:
   GramBuilder(size_t nodes, unsigned threads) : nodes_(nodes), threads_(threads) {}
@@ -189,9 +206,9 @@ class GramBuilder {
   // out (3g x 3g, column-major, full) = sum_p m_p y(p) y(p)^T. Negative
   // masses go through a second update with alpha = -1, so a mixed-sign
   // body keeps the symmetric (half-cost) update.
-  void symmetric(const std::vector<double> &masses, const double *shapes, int g,
-                 std::vector<double> &out, Progress &progress) {
-    const int cols = 3 * g;
+  void symmetric(const std::vector<double> &masses, const ShapeGroup &shapes, std::vector<double> &out,
+                 Progress &progress) {
+    const int cols = 3 * shapes.size();
     auto update = [&](Workspace &space, size_t first, size_t count, double *sum) {
       space.plus.clear();
       space.minus.clear();
@@ -201,10 +218,10 @@ class GramBuilder {
         if (m < 0.0) space.minus.add(p, std::sqrt(-m));
         else space.plus.add(p, std::sqrt(m));
       }
-      pack(shapes, g, space.plus, space.packedA);
+      pack(shapes, space.plus, space.packedA);
       productUpdate(space.plus.count(), cols, cols, 1.0, space.packedA.data(), space.packedA.data(), sum);
       if (space.minus.count() > 0) {
-        pack(shapes, g, space.minus, space.packedB);
+        pack(shapes, space.minus, space.packedB);
         productUpdate(space.minus.count(), cols, cols, -1.0, space.packedB.data(), space.packedB.data(), sum);
       }
     };
@@ -217,9 +234,9 @@ class GramBuilder {
 
   // out (3ga x 3gb, column-major) = sum_p m_p y_a(p) y_b(p)^T: the mass's
   // sign rides on the first factor, so one general product serves all signs.
-  void cross(const std::vector<double> &masses, const double *shapesA, int ga, const double *shapesB,
-             int gb, std::vector<double> &out, Progress &progress) {
-    const int colsA = 3 * ga, colsB = 3 * gb;
+  void cross(const std::vector<double> &masses, const ShapeGroup &shapesA, const ShapeGroup &shapesB,
+             std::vector<double> &out, Progress &progress) {
+    const int colsA = 3 * shapesA.size(), colsB = 3 * shapesB.size();
     auto update = [&](Workspace &space, size_t first, size_t count, double *sum) {
       space.plus.clear();
       space.minus.clear();
@@ -230,8 +247,8 @@ class GramBuilder {
         space.plus.add(p, m < 0.0 ? -root : root);
         space.minus.add(p, root);
       }
-      pack(shapesA, ga, space.plus, space.packedA);
-      pack(shapesB, gb, space.minus, space.packedB);
+      pack(shapesA, space.plus, space.packedA);
+      pack(shapesB, space.minus, space.packedB);
       productUpdate(space.plus.count(), colsA, colsB, 1.0, space.packedA.data(), space.packedB.data(), sum);
     };
     sumOverChunks(nodes_, chunkNodes(std::max(colsA, colsB)), static_cast<size_t>(colsA) * colsB,
@@ -247,16 +264,17 @@ class GramBuilder {
   // Mode by mode, so the shapes are read in order and each packed column is
   // written in order: scattering node by node across the columns would
   // touch a different page with every value.
-  void pack(const double *shapes, int g, const Rows &rows, std::vector<double> &packed) const {
+  void pack(const ShapeGroup &shapes, const Rows &rows, std::vector<double> &packed) const {
     const size_t count = rows.node.size();
+    const int g = shapes.size();
     if (packed.size() < count * 3 * g) packed.resize(count * 3 * g);  // grows once, then reused
     for (int j = 0; j < g; ++j) {
-      const double *mode = shapes + static_cast<size_t>(j) * nodes_ * 3;
+      const double *mode = shapes.modes[j];
       double *c0 = packed.data() + static_cast<size_t>(j) * count;
       double *c1 = c0 + static_cast<size_t>(g) * count;
       double *c2 = c1 + static_cast<size_t>(g) * count;
       for (size_t q = 0; q < count; ++q) {
-        const double *v = mode + rows.node[q] * 3;
+        const double *v = mode + rows.node[q] * shapes.stride;
         const double w = rows.weight[q];
         c0[q] = w * v[0];
         c1[q] = w * v[1];
@@ -312,19 +330,35 @@ void fillInvariants(const std::vector<double> &gram, size_t n, std::vector<doubl
 
 }  // namespace
 
-void computeInvariants5And9Fast(const std::vector<double> &masses, const double *shapes, int modeCount,
-                                std::vector<double> &i5, std::vector<double> &i9,
-                                const std::function<void(int)> &onMode, unsigned threads) {
-  const int n = std::max(modeCount, 0);
+namespace {
+
+void invariantsOfOneGroup(const std::vector<double> &masses, const ShapeGroup &shapes, std::vector<double> &i5,
+                          std::vector<double> &i9, const std::function<void(int)> &onMode, unsigned threads) {
+  const int n = shapes.size();
   const size_t nodes = masses.size();
   Progress progress(n, static_cast<double>(nodes) * 9.0 * n * n / 2, onMode);
   std::vector<double> gram;
   if (n > 0) {
     GramBuilder builder(nodes, threads);
-    builder.symmetric(masses, shapes, n, gram, progress);
+    builder.symmetric(masses, shapes, gram, progress);
   }
   progress.finish();
   fillInvariants(gram, static_cast<size_t>(n), i5, i9);
+}
+
+}  // namespace
+
+void computeInvariants5And9Fast(const std::vector<double> &masses, const double *shapes, int modeCount,
+                                std::vector<double> &i5, std::vector<double> &i9,
+                                const std::function<void(int)> &onMode, unsigned threads) {
+  invariantsOfOneGroup(masses, heldShapes(shapes, std::max(modeCount, 0), masses.size()), i5, i9, onMode,
+                       threads);
+}
+
+void computeInvariants5And9Where(const std::vector<double> &masses, const std::vector<const double *> &modes,
+                                 size_t stride, std::vector<double> &i5, std::vector<double> &i9,
+                                 const std::function<void(int)> &onMode, unsigned threads) {
+  invariantsOfOneGroup(masses, ShapeGroup{modes, stride}, i5, i9, onMode, threads);
 }
 
 bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeCount,
@@ -362,12 +396,13 @@ bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeC
   for (int a = 0; a < n; a += group) {
     const int ga = std::min(group, n - a);
     if (!load(a, ga, rowShapes)) return false;
-    builder.symmetric(masses, rowShapes.data(), ga, block, progress);
+    const ShapeGroup rows = heldShapes(rowShapes.data(), ga, nodes);
+    builder.symmetric(masses, rows, block, progress);
     placeBlock(block, a, ga, a, ga, n, gram);
     for (int b = a + ga; b < n; b += group) {
       const int gb = std::min(group, n - b);
       if (!load(b, gb, columnShapes)) return false;
-      builder.cross(masses, rowShapes.data(), ga, columnShapes.data(), gb, block, progress);
+      builder.cross(masses, rows, heldShapes(columnShapes.data(), gb, nodes), block, progress);
       placeBlock(block, a, ga, b, gb, n, gram);
     }
   }

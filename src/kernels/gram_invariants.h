@@ -24,6 +24,13 @@ void computeInvariants5And9Fast(const std::vector<double> &masses, const double 
                                 std::vector<double> &i5, std::vector<double> &i9,
                                 const std::function<void(int)> &onMode = {}, unsigned threads = 1);
 
+// The same, from shapes read where they lie instead of a copy: mode j's
+// values at node p start at modes[j] + p * stride, translational components
+// first. The same bits as computeInvariants5And9Fast on the copied shapes.
+void computeInvariants5And9Where(const std::vector<double> &masses, const std::vector<const double *> &modes,
+                                 size_t stride, std::vector<double> &i5, std::vector<double> &i9,
+                                 const std::function<void(int)> &onMode = {}, unsigned threads = 1);
+
 // Fills shape (masses.size() vectors of 3, node-index order) with the
 // translational shape of selected mode j; false stops the computation.
 using ModeShapeFetcher = std::function<bool(int j, double *shape)>;

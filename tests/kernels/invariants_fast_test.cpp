@@ -93,6 +93,16 @@ TEST_P(FastInvariants, MatchReferenceWholeAndStreamed) {
   for (int j = 0; j < c.modes; ++j) everyMode[j] = j;
   EXPECT_EQ(progress, everyMode);
 
+  // Read where they lie, as a body keeps them (rotations beside each node's
+  // translations): the same bits.
+  std::vector<double> kept(body.shapes.size() * 2, -7.0);
+  std::vector<const double *> modes;
+  for (size_t v = 0; v < body.shapes.size(); ++v) kept[v / 3 * 6 + v % 3] = body.shapes[v];
+  for (int j = 0; j < c.modes; ++j) modes.push_back(kept.data() + static_cast<size_t>(j) * c.nodes * 6);
+  std::vector<double> w5, w9;
+  computeInvariants5And9Where(body.masses, modes, 6, w5, w9, {}, 2);
+  EXPECT_TRUE(w5 == i5 && w9 == i9) << "shapes read in place give other bits";
+
   // Budgets that hold everything, a few modes (uneven groups) and less than
   // one mode (groups of one).
   const size_t modeBytes = c.nodes * 3 * sizeof(double);
@@ -112,6 +122,7 @@ TEST_P(FastInvariants, MatchReferenceWholeAndStreamed) {
     EXPECT_EQ(streamedProgress, everyMode);
     if (budget >= modeBytes * c.modes) {
       EXPECT_EQ(fetched, everyMode);  // each mode once
+      EXPECT_TRUE(i5 == w5 && i9 == w9) << "one group streamed gives other bits than in place";
     }
     // On more threads: the same bits, and progress still on this thread.
     for (unsigned threads : {2u, 3u}) {
