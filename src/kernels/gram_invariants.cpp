@@ -351,8 +351,7 @@ void invariantsOfOneGroup(const std::vector<double> &masses, const ShapeGroup &s
 void computeInvariants5And9Fast(const std::vector<double> &masses, const double *shapes, int modeCount,
                                 std::vector<double> &i5, std::vector<double> &i9,
                                 const std::function<void(int)> &onMode, unsigned threads) {
-  invariantsOfOneGroup(masses, heldShapes(shapes, std::max(modeCount, 0), masses.size()), i5, i9, onMode,
-                       threads);
+  invariantsOfOneGroup(masses, heldShapes(shapes, std::max(modeCount, 0), masses.size()), i5, i9, onMode, threads);
 }
 
 void computeInvariants5And9Where(const std::vector<double> &masses, const std::vector<const double *> &modes,
