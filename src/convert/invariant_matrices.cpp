@@ -1,5 +1,6 @@
 // INVAR1 to INVAR9: the inertia invariants, every value times the mass scale.
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -90,6 +91,23 @@ class SelectedShapes {
   std::vector<double> buffer_;
 };
 
+std::vector<double> nodalMasses(QVB_Handle body, int nodeCount) {
+  std::vector<double> masses(static_cast<size_t>(std::max(nodeCount, 0)));
+  for (int p = 0; p < nodeCount; ++p) masses[p] = QVB_NodalMass(body, p);
+  return masses;
+}
+
+// The header lines of INVAR5 (3n rows of n values) and INVAR9 (3n^2 rows of
+// 3), whose values are then written n and 3 to a line.
+bool invariants5And9Headers(const MtxWriter &mtx, int n, std::string &header5, std::string &header9) {
+  return mtx.headerText(header5, kInvar5, -1, "FULL", "RORDER", 3 * n, 0, n, 0) &&
+         mtx.headerText(header9, kInvar9, -1, "FULL", "RORDER", 3 * n * n, 0, 3, 0);
+}
+
+void scaleAll(std::vector<double> &values, double scale) {
+  for (double &v : values) v *= scale;
+}
+
 // Fills i5 and i9 from the body's nodal masses; false on a body without nodes.
 bool buildInvariants5And9(ConversionContext &context, std::vector<double> &i5, std::vector<double> &i9) {
   QVB_Handle body = context.body;
@@ -100,8 +118,7 @@ bool buildInvariants5And9(ConversionContext &context, std::vector<double> &i5, s
   }
   const int n = static_cast<int>(context.modes.size());
   QVB_TimeMonitor(n);
-  std::vector<double> masses(nodeCount);
-  for (int p = 0; p < nodeCount; ++p) masses[p] = QVB_NodalMass(body, p);
+  const std::vector<double> masses = nodalMasses(body, nodeCount);
   SelectedShapes shapes(context, nodeCount);
   const bool progress = runState().progress;
   return kernels::computeInvariants5And9Streamed(
@@ -133,9 +150,7 @@ bool beginInvariants5And9Beside(ConversionContext &context, MtxWriter &mtx) {
   if (context.threads <= 1 || runState().progress || nodeCount <= 0) return false;
   if (nn * nodes * 3 * sizeof(double) > kShapeBudgetBytes) return false;
   std::string header5, header9;
-  if (!mtx.headerText(header5, kInvar5, -1, "FULL", "RORDER", 3 * n, 0, n, 0) ||
-      !mtx.headerText(header9, kInvar9, -1, "FULL", "RORDER", 3 * n * n, 0, 3, 0))
-    return false;
+  if (!invariants5And9Headers(mtx, n, header5, header9)) return false;
   const size_t bytes5 = mtx.realLinesBytes(nn * 3 * nn, n), bytes9 = mtx.realLinesBytes(nn * nn * 9, 3);
   const size_t total = header5.size() + bytes5 + header9.size() + bytes9;
   if (total > platform::InPlaceRun::kWindowBytes) return false;
@@ -145,8 +160,7 @@ bool beginInvariants5And9Beside(ConversionContext &context, MtxWriter &mtx) {
   std::shared_ptr<platform::InPlaceRun::Window> window = run->map(0, total);
   if (!window) return true;  // the reason is kept for closing
 
-  std::vector<double> masses(nodes);
-  for (int p = 0; p < nodeCount; ++p) masses[p] = QVB_NodalMass(body, p);
+  std::vector<double> masses = nodalMasses(body, nodeCount);
   auto shapes = std::make_shared<kernels::LargeArray>();  // shared: the work is copied into its thread
   shapes->resize(nn * nodes * 3, context.threads);
   SelectedShapes fetcher(context, nodeCount);
@@ -158,8 +172,8 @@ bool beginInvariants5And9Beside(ConversionContext &context, MtxWriter &mtx) {
         std::vector<double> i5, i9;
         kernels::computeInvariants5And9Fast(masses, shapes->data(), n, i5, i9);
         shapes.reset();  // the largest array of the conversion: gone before the shapes' text grows
-        for (double &v : i5) v *= scale;
-        for (double &v : i9) v *= scale;
+        scaleAll(i5, scale);
+        scaleAll(i9, scale);
         char *at = window->bytes();
         at = std::copy(header5.begin(), header5.end(), at);
         const bool made5 = mtx.realLinesInPlace(at, i5, n, true);
@@ -205,9 +219,12 @@ bool writeInvariants5And9(ConversionContext &context, MtxWriter &mtx) {
     QVB_Error("Failed to allocate memory for INVAR5 at line %d in file %s.\n", __LINE__, kSourceName);
     return false;
   }
+  const bool stored = QVB_Exists(body, block::kInvariant5) && QVB_Exists(body, block::kInvariant9);
+  const bool fromMasses = !stored && QVB_Exists(body, block::kNodalMasses);
+  if (fromMasses && beginInvariants5And9Beside(context, mtx)) return true;
   const size_t nn = static_cast<size_t>(n);
   std::vector<double> i5(nn * 3 * nn, 0.0), i9(nn * nn * 9, 0.0);
-  if (QVB_Exists(body, block::kInvariant5) && QVB_Exists(body, block::kInvariant9)) {
+  if (stored) {
     const int modeCount = QVB_ModeCount(body);
     const std::vector<int> idx = selectedModeIndices(context);
     for (size_t j = 0; j < nn; ++j) {
@@ -220,17 +237,18 @@ bool writeInvariants5And9(ConversionContext &context, MtxWriter &mtx) {
         for (int e = 0; e < 9; ++e) i9[(j * nn + k) * 9 + e] = block.data[e];
       }
     }
-  } else if (QVB_Exists(body, block::kNodalMasses)) {
-    if (beginInvariants5And9Beside(context, mtx)) return true;
+  } else if (fromMasses) {
     if (!buildInvariants5And9(context, i5, i9)) return false;
   } else {
     QVB_Warning("Attempting to build Invars 5 and 9 from a node-stripped QVB ");
   }
-  for (double &v : i5) v *= context.massScale;
-  for (double &v : i9) v *= context.massScale;
-  if (!mtx.matrixHeader(kInvar5, -1, "FULL", "RORDER", 3 * n, 0, n, 0)) return false;
+  scaleAll(i5, context.massScale);
+  scaleAll(i9, context.massScale);
+  std::string header5, header9;
+  if (!invariants5And9Headers(mtx, n, header5, header9)) return false;
+  std::fputs(header5.c_str(), mtx.stream());
   mtx.realLines(i5, n, true);
-  if (!mtx.matrixHeader(kInvar9, -1, "FULL", "RORDER", 3 * n * n, 0, 3, 0)) return false;
+  std::fputs(header9.c_str(), mtx.stream());
   mtx.realLines(i9, 3, true);
   return true;
 }

@@ -35,6 +35,9 @@ class MtxWriter {
 
   std::FILE *stream() const { return out_; }
   bool doublePrecision() const { return double_; }
+  // The width and precision of every real: "%22.14E" or "%16.8E".
+  int width() const { return double_ ? 22 : 16; }
+  int precision() const { return double_ ? 14 : 8; }
   // Long runs of reals are formatted on this many threads (1: the caller's only).
   void setThreads(unsigned threads) { threads_ = threads; }
   unsigned threads() const { return threads_; }
@@ -75,8 +78,6 @@ class MtxWriter {
 
  private:
   void put(const char *text, size_t length) { std::fwrite(text, 1, length, out_); }
-  int width() const { return double_ ? 22 : 16; }
-  int precision() const { return double_ ? 14 : 8; }
 
   std::FILE *out_;
   bool double_;

@@ -84,11 +84,11 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
   const int n = static_cast<int>(context.modes.size());
   const int s = static_cast<int>(nodeIds.size());
   if (!mtx.matrixHeader(name, -1, "FULL", "CORDER", s * n, 0, 3, 0)) return false;
-  const int width = mtx.doublePrecision() ? 22 : 16, precision = mtx.doublePrecision() ? 14 : 8;
+  const int width = mtx.width(), precision = mtx.precision();
   // Every line holds three values of a fixed width, so on threads each
   // block's text has its place in the file before it is made, and is made
   // there (the file mapped in place): no thread waits for another's write.
-  const uint64_t lineBytes = 3 * static_cast<uint64_t>(width) + 1;
+  const uint64_t lineBytes = mtx.realLinesBytes(3, 3);
   std::unique_ptr<platform::InPlaceRun> run;
   if (mtx.threads() > 1) {
     run = context.output.appendInPlace(lineBytes * s * n);

@@ -1,7 +1,6 @@
 #include "kernels/ordered_text.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 #include <stdexcept>
 
