@@ -130,6 +130,20 @@ double loadAverage() {
   return load[0];
 }
 
+// On a virtual machine whose memory balloon reports free memory to its
+// host, every page handed back costs a host fault on its next first touch:
+// that is most of a whole conversion's system time there, and it varies from
+// run to run with how much was handed back. The header says whether it is
+// on, since it decides how steady the whole-command rows can be.
+std::string freePageReporting() {
+  std::ifstream parameter("/sys/module/page_reporting/parameters/page_reporting_order");
+  int order = -1;
+  if (!(parameter >> order)) return "";
+  constexpr int kLargestFreeBlockOrder = 10;  // the system's largest free block, 4 MiB
+  if (order > kLargestFreeBlockOrder) return ", free-page reporting to the host held off";
+  return ", free pages of order " + std::to_string(order) + " and up reported to the host";
+}
+
 struct ChildRun {
   double seconds = -1;
   double peakMb = 0;
@@ -588,8 +602,8 @@ int main(int argc, char **argv) {
   fs::create_directories(options.dir);
   double load[3] = {0, 0, 0};
   getloadavg(load, 3);
-  std::printf("qvb_bench: %d repeats (commands %d), load average %.1f at start\n", options.repeat,
-              options.runRepeat, load[0]);
+  std::printf("qvb_bench: %d repeats (commands %d), load average %.1f at start%s\n", options.repeat,
+              options.runRepeat, load[0], freePageReporting().c_str());
   for (const BodySize &size : options.sizes) {
     benchSize(options, size, bin);
     std::fflush(stdout);
