@@ -602,8 +602,8 @@ int main(int argc, char **argv) {
   fs::create_directories(options.dir);
   double load[3] = {0, 0, 0};
   getloadavg(load, 3);
-  std::printf("qvb_bench: %d repeats (commands %d), load average %.1f at start%s\n", options.repeat,
-              options.runRepeat, load[0], freePageReporting().c_str());
+  std::printf("qvb_bench: %d repeats (commands %d), load average %.1f at start%s\n", options.repeat, options.runRepeat,
+              load[0], freePageReporting().c_str());
   for (const BodySize &size : options.sizes) {
     benchSize(options, size, bin);
     std::fflush(stdout);
