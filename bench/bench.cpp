@@ -136,6 +136,14 @@ double loadAverage() {
 // run to run with how much was handed back. The header says whether it is
 // on, since it decides how steady the whole-command rows can be.
 std::string freePageReporting() {
+  // The parameter exists wherever the kernel can report; only a balloon
+  // device bound to its driver does.
+  const fs::path balloon = "/sys/bus/virtio/drivers/virtio_balloon";
+  std::error_code error;
+  bool bound = false;
+  for (fs::directory_iterator entry(balloon, error), end; !error && entry != end; entry.increment(error))
+    bound = bound || entry->path().filename().string().rfind("virtio", 0) == 0;
+  if (!bound) return "";
   std::ifstream parameter("/sys/module/page_reporting/parameters/page_reporting_order");
   int order = -1;
   if (!(parameter >> order)) return "";
