@@ -46,12 +46,15 @@ void expandInertia(const double *six, double out[9]) {
   out[1] = out[3] = six[3]; out[2] = out[6] = six[4]; out[5] = out[7] = six[5];
 }
 
-// Walks the nodes that carry mass with their shape values: position of node
-// index p in the shape node list, or -1.
+// A shape keeps six values per node: the translation, then the rotation.
+constexpr size_t kShapeValuesPerNode = 6;
+
 // True when the shapes list the nodes in node order: shape position p is
 // node index p (the usual body).
 bool shapePositionsAreNodeOrder(const Body &b) { return b.kinds[kShape].nodes.ids() == b.nodes.ids(); }
 
+// Walks the nodes that carry mass with their shape values: position of node
+// index p in the shape node list, or -1.
 std::vector<int> shapePositions(const Body &b) {
   std::vector<int> positions(b.nodeCount(), -1);
   if (shapePositionsAreNodeOrder(b)) {  // no lookups
@@ -66,7 +69,7 @@ std::vector<int> shapePositions(const Body &b) {
 const double *shapeAt(const Body &b, int mode, int position) {
   const ModeValues &values = b.kinds[kShape].modes[mode];
   if (position < 0 || values.empty()) return nullptr;
-  return values.data() + static_cast<size_t>(position) * 6;
+  return values.data() + static_cast<size_t>(position) * kShapeValuesPerNode;
 }
 
 double massOf(const Body &b, int p) { return b.nodalMass.empty() ? 0.0 : b.nodalMass[p]; }
@@ -252,10 +255,11 @@ void Body::computeInvariants59() const {
   std::vector<const double *> inPlace;
   const std::vector<ModeValues> &shapes = kinds[kShape].modes;
   if (shapePositionsAreNodeOrder(*this))
-    for (size_t j = 0; j < shapes.size() && shapes[j].size() >= static_cast<size_t>(nodeCount()) * 6; ++j)
+    for (size_t j = 0; j < shapes.size() && shapes[j].size() >= static_cast<size_t>(nodeCount()) * kShapeValuesPerNode;
+         ++j)
       inPlace.push_back(shapes[j].data());
   if (static_cast<int>(inPlace.size()) == modes) {
-    kernels::computeInvariants5And9Where(masses, inPlace, 6, computed5_, computed9_, {}, threads);
+    kernels::computeInvariants5And9Where(masses, inPlace, kShapeValuesPerNode, computed5_, computed9_, {}, threads);
   } else {
     const std::vector<int> positions = shapePositions(*this);
     auto fetch = [&](int j, double *shape) {

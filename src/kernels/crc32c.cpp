@@ -176,6 +176,7 @@ uint32_t crc32cOnThreads(const void *data, size_t size, unsigned threads,
   // threads that run at different speeds still finish together.
   constexpr size_t kPiece = size_t{32} << 20;
   const size_t pieces = (size + kPiece - 1) / kPiece;
+  auto pieceLength = [&](size_t i) { return std::min(kPiece, size - i * kPiece); };
   if (threads <= 1 || pieces < 2) {
     if (beforeReading && size > 0) beforeReading(bytes, size);
     return crc32c(0, bytes, size);
@@ -184,7 +185,7 @@ uint32_t crc32cOnThreads(const void *data, size_t size, unsigned threads,
   std::atomic<size_t> next{0};
   platform::runOnThreads(static_cast<unsigned>(std::min<size_t>(threads, pieces)), [&](unsigned) {
     for (size_t i; (i = next.fetch_add(1)) < pieces;) {
-      const size_t length = std::min(kPiece, size - i * kPiece);
+      const size_t length = pieceLength(i);
       if (beforeReading) beforeReading(bytes + i * kPiece, length);
       sums[i] = crc32c(0, bytes + i * kPiece, length);
     }
@@ -194,7 +195,7 @@ uint32_t crc32cOnThreads(const void *data, size_t size, unsigned threads,
   uint32_t whole = sums[0];
   const uint32_t fullShift = xPowerModP(8 * uint64_t{kPiece});
   for (size_t i = 1; i < pieces; ++i) {
-    const size_t length = std::min(kPiece, size - i * kPiece);
+    const size_t length = pieceLength(i);
     whole = multiplyModP(length == kPiece ? fullShift : xPowerModP(8 * uint64_t{length}), whole) ^ sums[i];
   }
   return whole;

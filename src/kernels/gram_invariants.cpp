@@ -328,10 +328,6 @@ void fillInvariants(const std::vector<double> &gram, size_t n, std::vector<doubl
     }
 }
 
-}  // namespace
-
-namespace {
-
 void invariantsOfOneGroup(const std::vector<double> &masses, const ShapeGroup &shapes, std::vector<double> &i5,
                           std::vector<double> &i9, const std::function<void(int)> &onMode, unsigned threads) {
   const int n = shapes.size();
