@@ -17,9 +17,9 @@ extern "C" void dsygv_(const int *itype, const char *jobz, const char *uplo, con
 
 namespace {
 
-using ccx2qvb::craigBampton;
-using ccx2qvb::FixedInterfaceModes;
-using ccx2qvb::SymmetricTriplets;
+using qvb::ccx2qvb::craigBampton;
+using qvb::ccx2qvb::FixedInterfaceModes;
+using qvb::ccx2qvb::SymmetricTriplets;
 
 struct Dense {
   std::size_t n;
@@ -215,9 +215,9 @@ TEST(CraigBampton, RefusesWhatCannotBeReduced) {
 
 TEST(CraigBampton, CountsRigidModesAsASolverReportsThem) {
   // Tiny eigenvalues of either sign up to 2e-4, as an eigen solver gives a free solid's rigid motions.
-  EXPECT_EQ(ccx2qvb::leadingRigidModes({-1e-5, 2e-4, 3e-10, -2e-6, 1e-4, 5e-5, 4.4e5, 1.7e6}), 6u);
-  EXPECT_EQ(ccx2qvb::leadingRigidModes({0.0, 1e-9, 10.0, 20.0}), 2u);
-  EXPECT_EQ(ccx2qvb::leadingRigidModes({1.0, 2.0, 3.0}), 0u);
+  EXPECT_EQ(qvb::ccx2qvb::leadingRigidModes({-1e-5, 2e-4, 3e-10, -2e-6, 1e-4, 5e-5, 4.4e5, 1.7e6}), 6u);
+  EXPECT_EQ(qvb::ccx2qvb::leadingRigidModes({0.0, 1e-9, 10.0, 20.0}), 2u);
+  EXPECT_EQ(qvb::ccx2qvb::leadingRigidModes({1.0, 2.0, 3.0}), 0u);
 }
 
 }  // namespace

@@ -14,9 +14,9 @@
 
 namespace {
 
-using ccx2qvb::DeckError;
-using ccx2qvb::Model;
-using ccx2qvb::readDeck;
+using qvb::ccx2qvb::DeckError;
+using qvb::ccx2qvb::Model;
+using qvb::ccx2qvb::readDeck;
 
 std::string errorOf(const std::string &path) {
   try {
@@ -61,7 +61,7 @@ TEST(DeckParser, ReadsIncludesSetsMaterialsAndSkipsSteps) {
   EXPECT_EQ(model.elementSets.at("FIRST"), (std::vector<int>{1, 2}));
   ASSERT_EQ(model.materials.size(), 1u);
   EXPECT_EQ(model.materials[0].youngsModulus, 2.1e11);
-  EXPECT_EQ(model.materials[0].density, 7850.0);
+  EXPECT_EQ(model.materials[0].densityValue, 7850.0);
   EXPECT_EQ(model.elementMaterial, (std::vector<int>{0, 0, 0}));
   ASSERT_EQ(model.warnings.size(), 2u);  // *ORIENTATION and the step
   EXPECT_NE(model.warnings[0].find("*ORIENTATION"), std::string::npos);
@@ -112,7 +112,7 @@ TEST(Skin, EnclosesTheBarWithOutwardFaces) {
     const ccxtest::Bar bar = ccxtest::barOf(3, 2, 1, type);
     ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(bar));
     const Model model = readDeck(dir.file("bar.inp"));
-    const auto faces = ccx2qvb::skinFaces(model);
+    const auto faces = qvb::ccx2qvb::skinFaces(model);
     const bool tets = std::string(type).find("C3D4") == 0 || std::string(type) == "C3D10";
     const bool quadratic = std::string(type) == "C3D20R" || std::string(type) == "C3D10";
     const size_t brickFaces = 2 * (3 * 2 + 3 * 1 + 2 * 1);
@@ -139,7 +139,7 @@ TEST(Interfaces, ReferenceNodesAboveTheModelAndSingularSetsRefused) {
   const ccxtest::Bar bar = ccxtest::barOf(2, 2, 1);
   ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(bar) + "*NSET, NSET=NONE\n");
   const Model model = readDeck(dir.file("bar.inp"));
-  const auto interfaces = ccx2qvb::defineInterfaces(model, {"end1", "END0"});
+  const auto interfaces = qvb::ccx2qvb::defineInterfaces(model, {"end1", "END0"});
   ASSERT_EQ(interfaces.size(), 2u);
   const int highest = model.highestNodeId();
   EXPECT_EQ(interfaces[0].refNode, highest + 1);
@@ -149,7 +149,7 @@ TEST(Interfaces, ReferenceNodesAboveTheModelAndSingularSetsRefused) {
   EXPECT_NEAR(interfaces[0].centre[1], 0.0, 1e-15);
   auto refusal = [&](std::vector<std::string> names) {
     try {
-      ccx2qvb::defineInterfaces(model, names);
+      qvb::ccx2qvb::defineInterfaces(model, names);
     } catch (const std::runtime_error &e) {
       return std::string(e.what());
     }

@@ -7,7 +7,7 @@
 
 #include "platform/output_file.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 namespace {
 
 // A deck being written: every write counts, and the file appears only when
@@ -91,7 +91,7 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
     for (int em : model.elementMaterial) used = used || em == static_cast<int>(m);
     if (!used) continue;
     out.print("*MATERIAL, NAME=QVBMAT%zu\n*ELASTIC\n%s, %s\n*DENSITY\n%s\n", m + 1, Number(material.youngsModulus).text,
-              Number(material.poissonRatio).text, Number(material.density).text);
+              Number(material.poissonRatio).text, Number(material.densityValue).text);
     out.print("*SOLID SECTION, ELSET=QVBM%zu, MATERIAL=QVBMAT%zu\n", m + 1, m + 1);
   }
   for (size_t k = 0; k < interfaces.size(); ++k) {
@@ -147,4 +147,4 @@ void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::st
   out.close();
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

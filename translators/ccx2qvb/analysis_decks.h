@@ -11,7 +11,7 @@
 #include "matrix_files.h"
 #include "model.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 // An interface: a node set tied rigidly to a reference node at its centroid,
 // whose rotations are carried by a separate rotation node.
@@ -46,4 +46,4 @@ std::vector<Dof> interfaceEquations(const std::vector<Interface> &interfaces);
 // to full precision).
 void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::string &path);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 BodyBuilder::BodyBuilder(int nodeCount, int modeCount) : handle_(QVB_Create(nodeCount, modeCount)) {
   if (handle_ == nullptr) throw std::runtime_error("cannot create a body (are the storage plug-ins installed?)");
@@ -89,4 +89,4 @@ void BodyBuilder::write(const std::string &path) {
   if (QVB_write_QVB(handle_, path.c_str()) == 0) throw std::runtime_error("cannot write the body file " + path);
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

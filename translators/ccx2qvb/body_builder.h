@@ -11,7 +11,7 @@
 #include "mass_properties.h"
 #include "qvb.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 class BodyBuilder {
  public:
@@ -45,4 +45,4 @@ class BodyBuilder {
   QVB_Handle handle_;
 };
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

@@ -17,7 +17,7 @@ void dsygv_(const int *itype, const char *jobz, const char *uplo, const int *n, 
             const int *ldb, double *w, double *work, const int *lwork, int *info, std::size_t, std::size_t);
 }
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 namespace {
 
 // Below this reciprocal condition estimate of K_ii's factor the held model still
@@ -259,4 +259,4 @@ CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriple
   return out;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

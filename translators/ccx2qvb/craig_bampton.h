@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 // A symmetric sparse matrix given by its upper triangle as 0-based triplets
 // (row <= col), as the solver's matrix files hold it once row and column are
@@ -57,4 +57,4 @@ CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriple
 // such that every |lambda| before index r is below 1e-6 of lambda[r].
 std::size_t leadingRigidModes(const std::vector<double> &lambda);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

@@ -7,7 +7,7 @@
 #include "platform/mapped_file.h"
 #include "text_scan.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 int Model::highestNodeId() const {
   int highest = 0;
@@ -143,7 +143,10 @@ class Parser {
     } else if (k.name == "MATERIAL") {
       const std::string name = upper(k.value("NAME"));
       if (name.empty()) fail("*MATERIAL without NAME=");
-      model_.materials.push_back(Material{name});
+      Material material;
+      material.name = name;
+      material.where = {file_, line_};
+      model_.materials.push_back(material);
       material_ = static_cast<int>(model_.materials.size()) - 1;
     } else if (k.name == "ELASTIC") {
       const std::string type = upper(k.value("TYPE"));
@@ -245,11 +248,11 @@ class Parser {
         if (p != nullptr) p = scanDouble(skipComma(p, end), end, &nu);
         if (p == nullptr) fail("bad *ELASTIC line (expected E, nu)");
         Material &m = model_.materials[static_cast<size_t>(material_)];
-        if (!m.hasElastic) {  // further lines are temperature points; the first one is used
-          m.hasElastic = true;
+        if (m.elastic.empty()) {  // further lines are temperature points; the first one is used
           m.youngsModulus = e;
           m.poissonRatio = nu;
         }
+        m.elastic.push_back({e, nu, 0.0});
         break;
       }
       case Block::Density: {
@@ -257,10 +260,8 @@ class Parser {
         p = scanDouble(p, end, &rho);
         if (p == nullptr) fail("bad *DENSITY line");
         Material &m = model_.materials[static_cast<size_t>(material_)];
-        if (!m.hasDensity) {
-          m.hasDensity = true;
-          m.density = rho;
-        }
+        if (m.density.empty()) m.densityValue = rho;
+        m.density.push_back({rho, 0.0});
         break;
       }
       case Block::Step:
@@ -320,8 +321,8 @@ class Parser {
         if (model_.materials[m].name == s.material) material = static_cast<int>(m);
       if (material < 0) throw DeckError(where + "*SOLID SECTION names unknown material " + s.material);
       const Material &m = model_.materials[static_cast<size_t>(material)];
-      if (!m.hasElastic) throw DeckError("material " + m.name + " has no *ELASTIC constants");
-      if (!m.hasDensity || !(m.density > 0))
+      if (m.elastic.empty()) throw DeckError("material " + m.name + " has no *ELASTIC constants");
+      if (m.density.empty() || !(m.densityValue > 0))
         throw DeckError("material " + m.name + " has no positive *DENSITY (a flexible body needs mass)");
       for (int id : set->second) {
         auto e = elementSeen_.find(id);
@@ -364,4 +365,4 @@ Model readDeck(const std::string &path) {
   return model;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

@@ -7,20 +7,15 @@
 // warning. Errors throw DeckError naming the file and line.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 
+#include "errors.h"
 #include "model.h"
 
-namespace ccx2qvb {
-
-class DeckError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace qvb::ccx2qvb {
 
 // Reads the deck and everything it includes; checks that every element has a
 // section whose material has elastic constants and a density.
 Model readDeck(const std::string &path);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

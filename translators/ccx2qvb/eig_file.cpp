@@ -6,7 +6,7 @@
 
 #include "platform/mapped_file.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 EigenSolution readEigenSolution(const std::string &path, int64_t equations) {
   std::string error;
@@ -44,4 +44,4 @@ EigenSolution readEigenSolution(const std::string &path, int64_t equations) {
   return s;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

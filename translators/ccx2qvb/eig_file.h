@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 struct EigenSolution {
   int64_t equations = 0;
@@ -23,4 +23,4 @@ struct EigenSolution {
 // neq is the equation count of the run that wrote the file.
 EigenSolution readEigenSolution(const std::string &path, int64_t equations);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

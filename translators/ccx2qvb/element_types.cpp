@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 namespace {
 
 const std::vector<std::pair<int, int>> kTetEdges = {{0, 1}, {1, 2}, {2, 0}, {0, 3}, {1, 3}, {2, 3}};
@@ -57,4 +57,4 @@ std::vector<int> facePerimeter(const ElementType &type, int face) {
   return perimeter;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

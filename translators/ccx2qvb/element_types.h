@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 struct ElementType {
   const char *name;                              // as written in decks, upper case
@@ -30,4 +30,4 @@ std::string acceptedElementTypes();
 // first-order elements, corner, midside, corner, ... for second-order ones.
 std::vector<int> facePerimeter(const ElementType &type, int face);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

@@ -5,7 +5,7 @@
 #include "platform/mapped_file.h"
 #include "text_scan.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 int readFrdResults(const std::string &path, const FrdConsumer &take) {
   std::string error;
@@ -73,4 +73,4 @@ int readFrdResults(const std::string &path, const FrdConsumer &take) {
   return blocks;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

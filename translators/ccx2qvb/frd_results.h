@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 enum class FrdResult { Stress, Strain };
 
@@ -23,4 +23,4 @@ using FrdConsumer = std::function<void(FrdResult, int set, int node, const doubl
 // Returns the number of blocks read.
 int readFrdResults(const std::string &path, const FrdConsumer &take);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

@@ -6,7 +6,7 @@
 #include <set>
 #include <stdexcept>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 std::vector<Interface> defineInterfaces(const Model &model, const std::vector<std::string> &names) {
   std::vector<Interface> interfaces;
@@ -62,4 +62,4 @@ std::vector<Interface> defineInterfaces(const Model &model, const std::vector<st
   return interfaces;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

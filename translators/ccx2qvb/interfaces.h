@@ -7,7 +7,7 @@
 #include "analysis_decks.h"
 #include "model.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 // One interface per node set name, in order: the reference node at the
 // set's centroid, IDs above the model's highest. Throws when a set does not
@@ -15,4 +15,4 @@ namespace ccx2qvb {
 // the rotation about that line).
 std::vector<Interface> defineInterfaces(const Model &model, const std::vector<std::string> &names);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

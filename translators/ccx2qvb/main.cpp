@@ -47,7 +47,7 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char **argv) {
-  ccx2qvb::Options options;
+  qvb::ccx2qvb::Options options;
   bool timing = false;
   std::vector<std::string> args(argv + 1, argv + argc);
   for (size_t i = 0; i < args.size(); ++i) {
@@ -98,7 +98,7 @@ int main(int argc, char **argv) {
   // temporary work folder (hundreds of MB on a large model).
   qvb::platform::InterruptionScope interruption;
   try {
-    const ccx2qvb::Timing t = ccx2qvb::translate(options, &warnings);
+    const qvb::ccx2qvb::Timing t = qvb::ccx2qvb::translate(options, &warnings);
     warn();
     if (timing) {  // one line per phase, for the benchmark
       const std::pair<const char *, double> phases[] = {

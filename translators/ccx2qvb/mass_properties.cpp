@@ -3,7 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 namespace {
 
 // The axial vector of the antisymmetric part: for S = integral of u v',
@@ -137,4 +137,4 @@ MassProperties computeMassProperties(const Model &model, const SymmetricTriplets
   return p;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

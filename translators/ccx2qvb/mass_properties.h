@@ -15,7 +15,7 @@
 #include "matrix_files.h"
 #include "model.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 struct MassProperties {
   std::vector<double> nodalMass;  // per model node (zero for a node no element uses)
@@ -39,4 +39,4 @@ struct MassProperties {
 MassProperties computeMassProperties(const Model &model, const SymmetricTriplets &mass, const std::vector<Dof> &dofs,
                                      const std::vector<double> &shapes, int modeCount);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

@@ -6,7 +6,7 @@
 #include "platform/mapped_file.h"
 #include "text_scan.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 namespace {
 
 std::shared_ptr<const qvb::platform::MappedFile> mapWhole(const std::string &path) {
@@ -80,4 +80,4 @@ SymmetricTriplets readSymmetric(const std::string &path, std::size_t order) {
   return m;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

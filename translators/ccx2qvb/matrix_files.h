@@ -7,7 +7,7 @@
 
 #include "craig_bampton.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 // One equation: a node and a direction (1..3; for a rotation node, its
 // rotations about x, y, z).
@@ -23,4 +23,4 @@ std::vector<Dof> readDofs(const std::string &path);
 // column by column. order is the equation count (from the .dof file).
 SymmetricTriplets readSymmetric(const std::string &path, std::size_t order);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

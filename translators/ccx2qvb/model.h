@@ -1,23 +1,91 @@
 // The finite-element model read from a deck: what the translator needs of it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "element_types.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
+
+// Where a keyword or data line stood, for messages ("file:line").
+struct SourceLine {
+  std::string file;
+  long line = 0;
+  std::string text() const { return file + ":" + std::to_string(line); }
+};
+
+// A material property given at one or more temperatures. One point: the
+// same at every temperature (its temperature is then irrelevant).
+struct ElasticPoint {
+  double youngsModulus = 0.0;
+  double poissonRatio = 0.0;
+  double temperature = 0.0;
+};
+struct DensityPoint {
+  double density = 0.0;
+  double temperature = 0.0;
+};
 
 struct Material {
   std::string name;  // upper case, as the solver folds it
-  bool hasElastic = false;
+  SourceLine where;  // its *MATERIAL line
+  std::vector<ElasticPoint> elastic;  // in increasing temperature; empty when the deck gives none
+  std::vector<DensityPoint> density;  // in increasing temperature; empty when the deck gives none
+  // The values the model uses, at the translation's temperature (see
+  // resolveTemperature in temperature.h); set after reading.
   double youngsModulus = 0.0;
   double poissonRatio = 0.0;
-  bool hasDensity = false;
-  double density = 0.0;
+  double densityValue = 0.0;
+};
+
+// One term of a linear constraint: coefficient times a displacement.
+struct EquationTerm {
+  int node = 0;
+  int direction = 0;  // 1..3 translations (and a rotation node's rotations)
+  double coefficient = 0.0;
+};
+
+// A homogeneous linear constraint, sum of the terms = 0. The first term's
+// degree of freedom is the dependent one, which the solver eliminates.
+struct Equation {
+  std::vector<EquationTerm> terms;
+  SourceLine where;
+};
+
+// Nodes moving rigidly with a reference node, whose rotations are the
+// translations of a rotation node (both always present: the reader makes
+// them when the deck leaves them out).
+struct RigidBody {
+  std::vector<int> nodes;  // the tied nodes (sorted, unique)
+  int refNode = 0;
+  int rotNode = 0;
+  SourceLine where;
+};
+
+// A surface: element faces (element ID, face number 1..6 as the solver
+// numbers them) or, for a node surface, node IDs.
+struct Surface {
+  std::string name;  // upper case
+  bool nodal = false;
+  std::vector<std::pair<int, int>> faces;
+  std::vector<int> nodes;
+  SourceLine where;
+};
+
+// Slave nodes held to a master surface (*TIE); the translator turns each
+// tie into equations of its own (tie_equations.h), so it knows them exactly.
+struct Tie {
+  std::string name;
+  std::string slave, master;  // surface names, upper case
+  double positionTolerance = -1.0;  // negative: the solver's default
+  bool adjust = true;               // slave nodes moved onto the master surface
+  SourceLine where;
 };
 
 struct Model {
@@ -36,12 +104,25 @@ struct Model {
   // Sets by upper-case name: node IDs, element IDs (in the order given).
   std::map<std::string, std::vector<int>> nodeSets;
   std::map<std::string, std::vector<int>> elementSets;
+  std::map<std::string, Surface> surfaces;
 
   std::vector<Material> materials;
+
+  // Constraints the solver's model carries.
+  std::vector<Equation> equations;
+  std::vector<RigidBody> rigidBodies;
+  std::vector<Tie> ties;
+
+  // The deck's uniform initial temperature, when it gives one.
+  std::optional<double> initialTemperature;
+
+  // Keywords skipped because they describe loads, steps, outputs or
+  // contact, by name with their count (one summary warning lists them).
+  std::map<std::string, int> ignoredKeywords;
   std::vector<std::string> warnings;
 
   int highestNodeId() const;
   const double *position(int nodeId) const { return &coordinates[3 * nodeIndex.at(nodeId)]; }
 };
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

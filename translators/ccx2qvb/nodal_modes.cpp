@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <unordered_map>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 NodalModes freeModes(const Model &model, const EigenSolution &eig, const std::vector<Dof> &dofs) {
   if (static_cast<int64_t>(dofs.size()) != eig.equations)
@@ -79,4 +79,4 @@ std::vector<double> modelTranslations(const Model &model, const NodalModes &mode
   return out;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

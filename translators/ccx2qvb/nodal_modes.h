@@ -9,7 +9,7 @@
 #include "matrix_files.h"
 #include "model.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 // Body nodes are the model's nodes, then one reference node per interface.
 struct NodalModes {
@@ -35,4 +35,4 @@ NodalModes interfaceModes(const Model &model, const std::vector<Interface> &inte
 // The translations at the model's nodes, modeCount x nodes x 3.
 std::vector<double> modelTranslations(const Model &model, const NodalModes &modes);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

@@ -4,7 +4,7 @@
 #include <array>
 #include <unordered_map>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 namespace {
 
 // A face is known by its sorted corner IDs (the fourth is 0 for triangles).
@@ -81,4 +81,4 @@ std::vector<std::vector<int>> skinFaces(const Model &model) {
   return faces;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

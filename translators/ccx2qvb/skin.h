@@ -6,11 +6,11 @@
 
 #include "model.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 // Faces as node IDs in perimeter order (corner, midside, corner, ... for
 // second-order faces: 6- and 8-vertex polygons that draw as the curved face's
 // outline), counter-clockwise seen from outside.
 std::vector<std::vector<int>> skinFaces(const Model &model);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

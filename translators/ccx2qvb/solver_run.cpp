@@ -7,7 +7,7 @@
 #include "platform/os.h"
 #include "text_scan.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 std::string findSolver() {
   const char *fromEnvironment = qvb::platform::getEnv("CCX");
@@ -54,4 +54,4 @@ double runSolver(const std::string &solver, const std::string &folder, const std
   return seconds;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

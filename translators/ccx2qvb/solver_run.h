@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 // The solver program: the CCX environment variable, else ccx on PATH.
 // Throws with a clear message when there is none.
@@ -16,4 +16,4 @@ std::string findSolver();
 double runSolver(const std::string &solver, const std::string &folder, const std::string &job,
                  double *processorSeconds);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

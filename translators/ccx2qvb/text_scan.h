@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 // Splits a buffer into lines (without the line end; a trailing '\r' is dropped).
 class LineCursor {
@@ -87,4 +87,4 @@ inline std::string_view trim(std::string_view s) {
   return s;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

@@ -23,7 +23,7 @@
 #include "skin.h"
 #include "solver_run.h"
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 namespace {
 
 double now() { return qvb::platform::wallClock(); }
@@ -301,4 +301,4 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   return timing;
 }
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb

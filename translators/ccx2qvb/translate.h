@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace ccx2qvb {
+namespace qvb::ccx2qvb {
 
 struct Options {
   std::string deck;
@@ -36,4 +36,4 @@ struct Timing {
 // Warnings (ignored keywords, steps) go to warn.
 Timing translate(const Options &options, std::vector<std::string> *warnings);
 
-}  // namespace ccx2qvb
+}  // namespace qvb::ccx2qvb
