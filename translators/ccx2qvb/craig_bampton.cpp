@@ -9,13 +9,8 @@
 
 #include <cholmod.h>
 
-extern "C" {
-void dgemm_(const char *transa, const char *transb, const int *m, const int *n, const int *k, const double *alpha,
-            const double *a, const int *lda, const double *b, const int *ldb, const double *beta, double *c,
-            const int *ldc, std::size_t, std::size_t);
-void dsygv_(const int *itype, const char *jobz, const char *uplo, const int *n, double *a, const int *lda, double *b,
-            const int *ldb, double *w, double *work, const int *lwork, int *info, std::size_t, std::size_t);
-}
+#include "blas_lapack.h"
+
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -37,35 +32,6 @@ void checkMatrix(const SymmetricTriplets &A, std::size_t order, const char *name
     if (A.row[k] > A.col[k] || A.col[k] >= order)
       fail(std::string(name) + ": entry (" + std::to_string(A.row[k] + 1) + ", " + std::to_string(A.col[k] + 1) +
            ") is not in the upper triangle of a matrix of order " + std::to_string(order));
-}
-
-// Y = A X for the full symmetric A given by its upper triangle; X and Y are
-// row-major with `width` columns, so each entry touches two contiguous rows.
-std::vector<double> multiply(const SymmetricTriplets &A, const std::vector<double> &X, std::size_t width) {
-  std::vector<double> Y(A.order * width, 0.0);
-  for (std::size_t k = 0; k < A.value.size(); ++k) {
-    const std::size_t r = A.row[k], c = A.col[k];
-    const double v = A.value[k];
-    double *yr = &Y[r * width];
-    const double *xc = &X[c * width];
-    for (std::size_t j = 0; j < width; ++j) yr[j] += v * xc[j];
-    if (r != c) {
-      double *yc = &Y[c * width];
-      const double *xr = &X[r * width];
-      for (std::size_t j = 0; j < width; ++j) yc[j] += v * xr[j];
-    }
-  }
-  return Y;
-}
-
-// A^T B for row-major n x m matrices A and B (column-major m x n as BLAS sees them).
-std::vector<double> innerProducts(const std::vector<double> &A, const std::vector<double> &B, std::size_t n,
-                                  std::size_t m) {
-  std::vector<double> C(m * m, 0.0);
-  const int mi = static_cast<int>(m), ni = static_cast<int>(n);
-  const double one = 1.0, zero = 0.0;
-  if (m > 0 && n > 0) dgemm_("N", "T", &mi, &mi, &ni, &one, A.data(), &mi, B.data(), &mi, &zero, C.data(), &mi, 1, 1);
-  return C;
 }
 
 // One CHOLMOD workspace for the life of a reduction; every object it made is
