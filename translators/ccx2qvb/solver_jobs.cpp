@@ -60,6 +60,12 @@ void SolverJobs::writeAndRun() {
   stopIfInterrupted();
 }
 
+void SolverJobs::runPrescribed(const std::string &name, const std::vector<Dof> &dofs,
+                               const std::vector<double> &fields, int count) {
+  writeDisplacementDeck(dofs, fields, count, work_.file(name + ".inp"));
+  run(name.c_str());
+}
+
 StoredMatrices SolverJobs::read(const std::string &job, bool withStiffness) {
   StageTimer timer(&timing_->parse);
   StoredMatrices m;

@@ -43,6 +43,11 @@ class SolverJobs {
   const StoredMatrices &meshMatrices();
   // The matrices on the equations of the modes.
   const StoredMatrices &modelMatrices();
+  // Runs the job `name` on a deck of static steps prescribing each field
+  // (row-major on the model matrices' equations, `count` columns): the
+  // stresses of modes we solved for ourselves.
+  void runPrescribed(const std::string &name, const std::vector<Dof> &dofs, const std::vector<double> &fields,
+                     int count);
   // The modes the modes job asked for.
   int modesAsked() const { return modesAsked_; }
   std::string file(const std::string &name) const { return work_.file(name); }

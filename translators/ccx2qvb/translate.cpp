@@ -30,7 +30,7 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   SolverJobs jobs(prepared, options, work, &timing);
   jobs.writeAndRun();
 
-  ModalBasis basis = prepared.interfaces.empty() ? freeFreeBasis(prepared, jobs, &timing)
+  ModalBasis basis = prepared.interfaces.empty() ? freeFreeBasis(prepared, jobs, &timing, warnings)
                                                  : craigBamptonBasis(prepared, jobs, &timing);
   const MassProperties properties = [&] {
     StageTimer timer(&timing.mass);
