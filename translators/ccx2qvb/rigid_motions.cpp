@@ -11,8 +11,8 @@ std::vector<double> rigidMotions(const std::vector<Dof> &dofs, const std::functi
     if (p == 0 || dofs[p].node != lastNode) role = roleOf(lastNode = dofs[p].node);
     const int d = dofs[p].direction - 1;
     double *row = &r[p * 6];
-    if (role.rotation) {  // a rotation node's unknowns are the rotations themselves
-      row[3 + d] = 1.0;
+    if (role.rotation) {  // a rotation node's unknowns are the rotations themselves (angle 1 / length)
+      row[3 + d] = 1.0 / length;
       continue;
     }
     row[d] = 1.0;
