@@ -71,7 +71,8 @@ void writeInterfaces(DeckFile &out, const std::vector<Interface> &interfaces) {
 
 }  // namespace
 
-void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path) {
+void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path,
+                    bool withConstraints) {
   DeckFile out(path);
   out.print("** Written by ccx2qvb from the parsed model\n*NODE, NSET=QVBNALL\n");
   for (size_t n = 0; n < model.nodeIds.size(); ++n)
@@ -104,7 +105,7 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
     out.print("*NSET, NSET=QVBI%zu\n", k + 1);
     writeIdList(out, model.nodeSets.at(interfaces[k].nodeSet));
   }
-  writeConstraints(out, model);
+  if (withConstraints) writeConstraints(out, model);
   out.close();
 }
 

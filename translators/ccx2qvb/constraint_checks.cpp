@@ -88,13 +88,15 @@ void checkEquation(const Model &model, const Equation &eq, const Extent &extent,
                    const std::unordered_set<int> &rotationNodes) {
   if (eq.terms.empty()) refuseEquation(eq, "has no terms");
   for (const EquationTerm &t : eq.terms) {
-    if (model.nodeIndex.count(t.node) == 0) refuseEquation(eq, "names node " + std::to_string(t.node) + ", which is not defined");
+    if (model.nodeIndex.count(t.node) == 0)
+      refuseEquation(eq, "names node " + std::to_string(t.node) + ", which is not defined");
     if (t.direction < 1 || t.direction > 3)
       refuseEquation(eq, "names direction " + std::to_string(t.direction) + " of node " + std::to_string(t.node) +
                              ": solid nodes have the directions 1 to 3");
   }
   const EquationTerm &first = eq.terms.front();
-  if (first.coefficient == 0.0) refuseEquation(eq, "has a zero first coefficient: the solver solves the equation for its first term");
+  if (first.coefficient == 0.0)
+    refuseEquation(eq, "has a zero first coefficient: the solver solves the equation for its first term");
   for (size_t k = 1; k < eq.terms.size(); ++k)
     if (eq.terms[k].node == first.node && eq.terms[k].direction == first.direction)
       refuseEquation(eq, "names its first (dependent) term, node " + std::to_string(first.node) + " direction " +
@@ -105,7 +107,8 @@ void checkEquation(const Model &model, const Equation &eq, const Extent &extent,
 void checkRigidBody(const Model &model, const RigidBody &body, const std::unordered_set<int> &tied) {
   const std::string where = body.where.text() + ": *RIGID BODY ";
   for (int node : {body.refNode, body.rotNode})
-    if (model.nodeIndex.count(node) == 0) throw DeckError(where + "names node " + std::to_string(node) + ", which is not defined");
+    if (model.nodeIndex.count(node) == 0)
+      throw DeckError(where + "names node " + std::to_string(node) + ", which is not defined");
   if (body.refNode == body.rotNode)
     throw DeckError(where + "has node " + std::to_string(body.refNode) + " as both its reference and rotation node");
   for (int node : {body.refNode, body.rotNode})
@@ -151,7 +154,8 @@ void checkConstraints(const Model &model) {
   for (const RigidBody &body : model.rigidBodies)
     for (int node : body.nodes)
       for (int d = 1; d <= 3; ++d) claim(node, d, body.where, "*RIGID BODY");
-  for (const Equation &eq : model.equations) claim(eq.terms.front().node, eq.terms.front().direction, eq.where, "*EQUATION");
+  for (const Equation &eq : model.equations)
+    claim(eq.terms.front().node, eq.terms.front().direction, eq.where, "*EQUATION");
 }
 
 }  // namespace qvb::ccx2qvb

@@ -30,13 +30,13 @@ int64_t DependentDofs::dofOf(int node, int direction, const SourceLine &where) c
   return 3 * static_cast<int64_t>(found->second) + direction - 1;
 }
 
-DependentDofs::DependentDofs(const Model &model)
-    : model_(model), dependentSlot_(3 * model.nodeIds.size(), -1) {
+DependentDofs::DependentDofs(const Model &model) : model_(model), dependentSlot_(3 * model.nodeIds.size(), -1) {
   std::vector<Definition> definitions;
   auto define = [&](Definition d) {
     int32_t &slot = dependentSlot_[static_cast<size_t>(d.dof)];
     if (slot >= 0)
-      throw DeckError(d.where->text() + ": " + dofText(model, d.dof) + " is made dependent here and by the constraint at " +
+      throw DeckError(d.where->text() + ": " + dofText(model, d.dof) +
+                      " is made dependent here and by the constraint at " +
                       definitions[static_cast<size_t>(slot)].where->text());
     slot = static_cast<int32_t>(definitions.size());
     definitions.push_back(std::move(d));
@@ -69,7 +69,7 @@ DependentDofs::DependentDofs(const Model &model)
   // Order them so that each comes after the dependent ones it uses (depth
   // first; meeting one still open is a cycle).
   std::vector<char> state(definitions.size(), 0);  // 0 new, 1 open, 2 placed
-  std::vector<std::pair<size_t, size_t>> stack;       // definition, next term
+  std::vector<std::pair<size_t, size_t>> stack;    // definition, next term
   for (size_t start = 0; start < definitions.size(); ++start) {
     if (state[start] != 0) continue;
     stack.push_back({start, 0});
@@ -132,14 +132,11 @@ std::vector<double> DependentDofs::expand(const std::vector<Dof> &dofs, const do
                             ", which the constraints make dependent: its model differs from the translator's");
   }
   std::vector<double> values(3 * model_.nodeIds.size() * modeCount, 0.0);
-  // Mode-major to node-major in blocks of equations, so both sides stay in cache.
-  constexpr size_t kBlock = 256;
-  for (size_t first = 0; first < dofs.size(); first += kBlock) {
-    const size_t last = std::min(dofs.size(), first + kBlock);
-    for (size_t j = 0; j < modeCount; ++j) {
-      const double *column = modes + j * dofs.size();
-      for (size_t p = first; p < last; ++p) values[rows[p] * modeCount + j] = column[p];
-    }
+  // Mode-major to node-major: each row written whole, reading one value of
+  // every mode (modeCount cache lines, reused by the next rows).
+  for (size_t p = 0; p < dofs.size(); ++p) {
+    double *row = &values[rows[p] * modeCount];
+    for (size_t j = 0; j < modeCount; ++j) row[j] = modes[j * dofs.size() + p];
   }
   fill(values.data(), modeCount);
   return values;

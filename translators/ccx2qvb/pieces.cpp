@@ -46,7 +46,8 @@ class NodeLookup {
   }
   // The index, or -1 for a node the model does not define.
   int32_t operator()(int id) const {
-    if (!table_.empty()) return id >= 0 && static_cast<size_t>(id) < table_.size() ? table_[static_cast<size_t>(id)] : -1;
+    if (!table_.empty())
+      return id >= 0 && static_cast<size_t>(id) < table_.size() ? table_[static_cast<size_t>(id)] : -1;
     auto found = model_.nodeIndex.find(id);
     return found == model_.nodeIndex.end() ? -1 : found->second;
   }
@@ -80,12 +81,13 @@ std::vector<Piece> findPieces(const Model &model) {
       if (a < 0) continue;
       used[static_cast<size_t>(a)] = 1;
       if (first < 0) first = a;
-      else components.join(first, a);
+      components.join(first, a);
     }
   };
   const auto id = [](int n) { return n; };
   for (size_t e = 0; e < model.elementIds.size(); ++e)
-    joinAll(model.connectivity.begin() + model.elementStart[e], model.connectivity.begin() + model.elementStart[e + 1], id);
+    joinAll(model.connectivity.begin() + model.elementStart[e], model.connectivity.begin() + model.elementStart[e + 1],
+            id);
   for (const Equation &eq : model.equations)
     joinAll(eq.terms.begin(), eq.terms.end(), [](const EquationTerm &t) { return t.node; });
   for (const RigidBody &body : model.rigidBodies) {

@@ -242,6 +242,7 @@ void Ties::add(const Tie &tie, std::vector<Equation> &equations) {
 
 std::vector<Equation> tieEquations(Model &model) {
   std::vector<Equation> equations;
+  if (model.ties.empty()) return equations;  // spares the element map of a large model
   Ties ties(model);
   for (const Tie &tie : model.ties) ties.add(tie, equations);
   return equations;
