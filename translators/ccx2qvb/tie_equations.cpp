@@ -185,7 +185,9 @@ void Ties::add(const Tie &tie, std::vector<Equation> &equations) {
   std::unordered_set<int> masterNodes;
   for (const MasterFace &f : faces) masterNodes.insert(f.nodes, f.nodes + f.count);
   const double size = meanEdge(model_, faces);
-  const double tolerance = tie.positionTolerance >= 0.0 ? tie.positionTolerance : kDefaultTieTolerance * size;
+  // A given tolerance of zero still takes nodes on the surface up to rounding.
+  const double tolerance =
+      tie.positionTolerance >= 0.0 ? std::max(tie.positionTolerance, 1e-9 * size) : kDefaultTieTolerance * size;
   // Curved (second-order) faces may bulge past their nodes' box.
   const FaceGrid grid(faces, tolerance + 0.1 * size);
   long free = 0;
