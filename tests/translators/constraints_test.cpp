@@ -278,6 +278,50 @@ TEST(TieEquations, ConformingMeshesTieCoincidentNodesAndSkipDependentOnes) {
             "assembly.inp:42: *TIE JOIN: surface SLAVE names face S7 of element 1001, a C3D8 with faces S1 to S6");
 }
 
+TEST(TieEquations, MasterFacesAreNumberedAsTheSolverNumbersThem) {
+  // A C3D10 tet and a C3D6 wedge; a node at the centre of each face, tied to
+  // that face alone, names the face's nodes (with the tet's midside nodes).
+  Model m;
+  const double tet[10][3] = {{0, 0, 0},     {1, 0, 0},   {0, 1, 0},   {0, 0, 1},     {0.5, 0, 0},
+                             {0.5, 0.5, 0}, {0, 0.5, 0}, {0, 0, 0.5}, {0.5, 0, 0.5}, {0, 0.5, 0.5}};
+  const double wedge[6][3] = {{3, 0, 0}, {4, 0, 0}, {3, 1, 0}, {3, 0, 1}, {4, 0, 1}, {3, 1, 1}};
+  for (int i = 0; i < 10; ++i) addNode(m, i + 1, tet[i][0], tet[i][1], tet[i][2]);
+  for (int i = 0; i < 6; ++i) addNode(m, 21 + i, wedge[i][0], wedge[i][1], wedge[i][2]);
+  for (const char *type : {"C3D10", "C3D6"}) {
+    m.elementIds.push_back(static_cast<int>(m.elementIds.size()) + 1);
+    m.elementTypes.push_back(findElementType(type));
+    m.elementMaterial.push_back(0);
+  }
+  m.connectivity = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 21, 22, 23, 24, 25, 26};
+  m.elementStart = {0, 10, 16};
+  const std::vector<std::pair<std::pair<int, int>, std::vector<int>>> faces = {
+      {{1, 1}, {1, 2, 3, 5, 6, 7}},  {{1, 2}, {1, 4, 2, 8, 9, 5}}, {{1, 3}, {2, 4, 3, 9, 10, 6}},
+      {{1, 4}, {3, 4, 1, 10, 8, 7}}, {{2, 1}, {21, 22, 23}},       {{2, 2}, {24, 25, 26}},
+      {{2, 3}, {21, 22, 25, 24}},    {{2, 4}, {22, 23, 26, 25}},   {{2, 5}, {23, 21, 24, 26}}};
+  for (size_t f = 0; f < faces.size(); ++f) {
+    const auto &[face, nodes] = faces[f];
+    const size_t corners = nodes.size() == 6 ? 3 : nodes.size();
+    double centre[3] = {0, 0, 0};
+    for (size_t i = 0; i < corners; ++i)
+      for (int c = 0; c < 3; ++c) centre[c] += m.position(nodes[i])[c] / static_cast<double>(corners);
+    const std::string name = std::to_string(f);
+    m.surfaces["M" + name] = Surface{"M" + name, false, {face}, {}, {}};
+    m.surfaces["S" + name] =
+        Surface{"S" + name, true, {}, {addNode(m, 101 + static_cast<int>(f), centre[0], centre[1], centre[2])}, {}};
+    m.ties.push_back(tieOf("S" + name, "M" + name));
+  }
+  const std::vector<Equation> equations = tieEquations(m);
+  ASSERT_EQ(equations.size(), 3 * faces.size());
+  for (size_t f = 0; f < faces.size(); ++f) {
+    std::vector<int> named;
+    for (size_t t = 1; t < equations[3 * f].terms.size(); ++t) named.push_back(equations[3 * f].terms[t].node);
+    std::vector<int> expected = faces[f].second;
+    std::sort(named.begin(), named.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(named, expected) << "element " << faces[f].first.first << " face S" << faces[f].first.second;
+  }
+}
+
 TEST(Pieces, OnlyElementsAndConstraintsJoinNodes) {
   Assembly s;
   s.build();
