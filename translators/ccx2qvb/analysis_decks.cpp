@@ -1,11 +1,11 @@
 #include "analysis_decks.h"
 
-#include <charconv>
 #include <cstdio>
 #include <map>
 #include <stdexcept>
 
 #include "platform/output_file.h"
+#include "solver_number.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -30,24 +30,30 @@ class DeckFile {
   qvb::platform::OutputFile out_;
 };
 
-// A number as the solver reads it: it takes at most 20 characters per
-// field, so the shortest text that reads back exactly, or, when that is
-// longer, the most digits that fit.
-struct Number {
-  char text[32];
-  explicit Number(double v) {
-    auto r = std::to_chars(text, text + sizeof text - 1, v);
-    *r.ptr = '\0';
-    for (int digits = 16; r.ptr - text > 20 && digits > 6; --digits) {
-      const int length = std::snprintf(text, sizeof text, "%.*g", digits, v);
-      r.ptr = text + length;
-    }
-  }
-};
-
 // Writes a list of IDs, 16 to a line (the solver's line length limit).
 void writeIdList(DeckFile &out, const std::vector<int> &ids) {
   for (size_t i = 0; i < ids.size(); ++i) out.print(i % 16 == 15 || i + 1 == ids.size() ? "%d,\n" : "%d,", ids[i]);
+}
+
+// The deck's rigid bodies and equations, with the ties' equations (the
+// reference and rotation nodes are model nodes, written with the others).
+void writeConstraints(DeckFile &out, const Model &model) {
+  for (size_t k = 0; k < model.rigidBodies.size(); ++k) {
+    const RigidBody &body = model.rigidBodies[k];
+    if (body.nodes.empty()) continue;  // ties nothing; the solver would refuse an empty set
+    out.print("*NSET, NSET=QVBR%zu\n", k + 1);
+    writeIdList(out, body.nodes);
+    out.print("*RIGID BODY, NSET=QVBR%zu, REF NODE=%d, ROT NODE=%d\n", k + 1, body.refNode, body.rotNode);
+  }
+  if (model.equations.empty()) return;
+  out.print("*EQUATION\n");
+  for (const Equation &eq : model.equations) {
+    out.print("%zu\n", eq.terms.size());
+    // Three terms to a line keep it within the solver's 132 characters.
+    for (size_t t = 0; t < eq.terms.size(); ++t)
+      out.print(t % 3 == 2 || t + 1 == eq.terms.size() ? "%d, %d, %s\n" : "%d, %d, %s, ", eq.terms[t].node,
+                eq.terms[t].direction, Number(eq.terms[t].coefficient).text);
+  }
 }
 
 void writeInterfaces(DeckFile &out, const std::vector<Interface> &interfaces) {
@@ -65,7 +71,8 @@ void writeInterfaces(DeckFile &out, const std::vector<Interface> &interfaces) {
 
 }  // namespace
 
-void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path) {
+void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path,
+                    bool withConstraints) {
   DeckFile out(path);
   out.print("** Written by ccx2qvb from the parsed model\n*NODE, NSET=QVBNALL\n");
   for (size_t n = 0; n < model.nodeIds.size(); ++n)
@@ -98,6 +105,7 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
     out.print("*NSET, NSET=QVBI%zu\n", k + 1);
     writeIdList(out, model.nodeSets.at(interfaces[k].nodeSet));
   }
+  if (withConstraints) writeConstraints(out, model);
   out.close();
 }
 
