@@ -466,7 +466,9 @@ SolverModes solve(const Model &model, const std::string &folder, int modeCount) 
   runSolver(solver, folder, "modes", &seconds);
   SolverModes out;
   out.dofs = readDofs(folder + "/matrix.dof");
-  out.eig = readEigenSolution(folder + "/modes.eig", static_cast<int64_t>(out.dofs.size()));
+  const SymmetricTriplets stiffness = readSymmetric(folder + "/matrix.sti", out.dofs.size());
+  out.eig = readEigenSolution(folder + "/modes.eig", {static_cast<int64_t>(out.dofs.size()),
+                                                      static_cast<int64_t>(offDiagonalCount(stiffness)), modeCount});
   std::ifstream dat(folder + "/modes.dat");
   std::string line;
   int mode = 0;

@@ -124,9 +124,9 @@ void writeModesDeck(const std::vector<Interface> &interfaces, int modeCount, boo
   out.close();
 }
 
-void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path) {
+void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path, const std::string &modelFile) {
   DeckFile out(path);
-  out.print("*INCLUDE, INPUT=model.inp\n");
+  out.print("*INCLUDE, INPUT=%s\n", modelFile.c_str());
   writeInterfaces(out, interfaces);
   out.print("*STEP\n*FREQUENCY, SOLVER=MATRIXSTORAGE\n*END STEP\n");
   out.close();

@@ -36,8 +36,9 @@ void writeModesDeck(const std::vector<Interface> &interfaces, int modeCount, boo
                     const std::string &path);
 
 // A run that only stores the stiffness and mass matrices (.sti, .mas, .dof),
-// with the interfaces tied when there are any.
-void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path);
+// with the interfaces tied when there are any, of the model in modelFile.
+void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path,
+                     const std::string &modelFile = "model.inp");
 
 // The interface equations in the order the reduction and the constraint run
 // take them: per interface, the reference node's three translations, then

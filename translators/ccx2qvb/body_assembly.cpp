@@ -1,5 +1,6 @@
 #include "body_assembly.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -56,7 +57,12 @@ void writeBody(const PreparedModel &prepared, const Options &options, const Moda
   const Model &model = prepared.model;
   const NodalModes &modes = basis.shapes;
   const size_t nodes = model.nodeIds.size();
-  BodyBuilder body(static_cast<int>(modes.bodyNodes), modes.modeCount);
+  // A rigid body's rotation node holds its rotations, which the body gives
+  // at the reference node: it is not a node of the body.
+  std::vector<char> skip(modes.bodyNodes, 0);
+  for (const RigidBody &r : model.rigidBodies) skip[static_cast<size_t>(model.nodeIndex.at(r.rotNode))] = 1;
+  const size_t bodyNodes = modes.bodyNodes - static_cast<size_t>(std::count(skip.begin(), skip.end(), 1));
+  BodyBuilder body(static_cast<int>(bodyNodes), modes.modeCount);
   body.setUnits(prepared.units);
   body.setHeader("ccx2qvb: " + prepared.deckName,
                  prepared.interfaces.empty() ? "free-free normal modes" : "Craig-Bampton modes",
@@ -65,7 +71,8 @@ void writeBody(const PreparedModel &prepared, const Options &options, const Moda
                  headerLine(prepared));
   std::vector<int> ids = model.nodeIds;
   for (const Interface &i : prepared.interfaces) ids.push_back(i.refNode);
-  for (size_t a = 0; a < nodes; ++a) body.setNode(ids[a], &model.coordinates[3 * a]);
+  for (size_t a = 0; a < nodes; ++a)
+    if (!skip[a]) body.setNode(ids[a], &model.coordinates[3 * a]);
   for (size_t k = 0; k < prepared.interfaces.size(); ++k)
     body.setNode(prepared.interfaces[k].refNode, prepared.interfaces[k].centre);
   for (size_t a = 0; a < nodes; ++a)
@@ -74,7 +81,7 @@ void writeBody(const PreparedModel &prepared, const Options &options, const Moda
   for (const Interface &i : prepared.interfaces) body.setInterfaceNode(i.refNode);
   for (int j = 0; j < modes.modeCount; ++j)
     for (size_t a = 0; a < modes.bodyNodes; ++a)
-      body.setModeValues(j + 1, ids[a], BodyBuilder::ModeQuantity::kShape, modes.at(j, a));
+      if (!skip[a]) body.setModeValues(j + 1, ids[a], BodyBuilder::ModeQuantity::kShape, modes.at(j, a));
   body.setModalMatrices(modes.eigenvalues);
   body.setMassProperties(properties);
   {

@@ -82,6 +82,7 @@ ModalBasis freeFreeBasis(const PreparedModel &prepared, SolverJobs &jobs, Timing
   }
   ModalBasis basis;
   basis.shapes = freeModes(prepared.model, eig, matrices.dofs);
+  completeConstrainedNodes(prepared.model, &basis.shapes);
   const std::string frd = jobs.file(results + ".frd");
   const FrdExpectation expected{eig.modeCount, prepared.elementNodes};
   basis.visitResults = [&prepared, frd, expected](const ModalResultSink &take) {

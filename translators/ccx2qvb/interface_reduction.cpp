@@ -95,6 +95,7 @@ ModalBasis craigBamptonBasis(const PreparedModel &prepared, SolverJobs &jobs, Ti
   }
   ModalBasis basis;
   basis.shapes = interfaceModes(prepared.model, prepared.interfaces, tied.dofs, *reduced);
+  completeConstrainedNodes(prepared.model, &basis.shapes);
   // Each body mode combines the constraint modes (the static steps of the
   // constraint job) and the held modes as it combines their displacements,
   // and so their stresses: result set s of a file is basis vector first + s.

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 
+#include "constraint_checks.h"
 #include "deck_parser.h"
+#include "dependent_dofs.h"
 #include "errors.h"
 #include "interfaces.h"
+#include "pieces.h"
 #include "solver_run.h"
+#include "tie_equations.h"
 #include "unit_system.h"
 
 namespace qvb::ccx2qvb {
@@ -31,6 +35,30 @@ void requireEnoughUnknowns(const PreparedModel &p, int modes) {
                       " modes, but the model has only " + std::to_string(p.elementNodes) + " nodes (" +
                       std::to_string(unknowns) + " unknowns; at most " + std::to_string((unknowns - 1) / 2) +
                       " modes can be found): give a smaller -n or a finer mesh");
+}
+
+// The deck's constraints as the solver will see them: checked (no constraint
+// may hold a rigid motion, no degree of freedom be dependent twice), the ties
+// turned into equations of our own, and the whole one piece.
+void carryConstraints(Model *model) {
+  checkConstraints(*model);
+  for (Equation &e : tieEquations(*model)) model->equations.push_back(std::move(e));
+  requireOnePiece(*model);
+  DependentDofs check(*model);  // refuses cycles before any solver time is spent
+}
+
+// An interface ties its nodes to a new reference node: a node the deck
+// already makes dependent cannot be tied a second time.
+void requireIndependentInterfaces(const Model &model, const std::vector<Interface> &interfaces) {
+  if (interfaces.empty() || (model.equations.empty() && model.rigidBodies.empty())) return;
+  const DependentDofs dependent(model);
+  for (const Interface &i : interfaces)
+    for (int id : model.nodeSets.at(i.nodeSet))
+      for (int d = 1; d <= 3; ++d)
+        if (dependent.isDependent(id, d))
+          throw DeckError("interface node set " + i.nodeSet + " holds node " + std::to_string(id) +
+                          ", which a constraint of the deck already moves (*EQUATION, *TIE or *RIGID BODY): "
+                          "an interface cannot tie it again");
 }
 
 }  // namespace
@@ -64,6 +92,7 @@ PreparedModel prepareModel(const Options &options, std::vector<std::string> *war
   for (int q = 0; q < 4; ++q) p.units[q] = options.units[q];
   requireConsistentUnits(p.units);
   p.model = readDeck(options.deck);
+  carryConstraints(&p.model);
   *warnings = p.model.warnings;
   p.temperature = options.temperature;  // wired to the temperature tables with the deck reader
   if (!options.unitsGiven) {
@@ -73,6 +102,7 @@ PreparedModel prepareModel(const Options &options, std::vector<std::string> *war
   p.elementNode = markElementNodes(p.model);
   p.elementNodes = static_cast<size_t>(std::count(p.elementNode.begin(), p.elementNode.end(), 1));
   p.interfaces = defineInterfaces(p.model, options.interfaces);
+  requireIndependentInterfaces(p.model, p.interfaces);
   requireEnoughUnknowns(p, options.modes);
   p.deckName = baseName(options.deck);
   p.solver = findSolver();

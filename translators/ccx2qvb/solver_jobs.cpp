@@ -43,7 +43,9 @@ void SolverJobs::writeAndRun() {
   const std::vector<Interface> &interfaces = prepared_.interfaces;
   const std::vector<Interface> none;
   writeModelDeck(prepared_.model, interfaces, work_.file("model.inp"));
-  writeMatrixDeck(none, work_.file("mass.inp"));
+  // The mass properties need every node's three directions: the bare mesh.
+  if (prepared_.constrained()) writeModelDeck(prepared_.model, interfaces, work_.file("mesh.inp"), false);
+  writeMatrixDeck(none, work_.file("mass.inp"), prepared_.constrained() ? "mesh.inp" : "model.inp");
   run("mass");
   if (modelJob_ == "free") {
     writeMatrixDeck(none, work_.file("free.inp"));
