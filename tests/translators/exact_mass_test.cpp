@@ -28,6 +28,13 @@ using Poly = std::map<std::array<int, 3>, double>;
 
 Poly term(double coefficient, int i, int j, int k) { return {{{i, j, k}, coefficient}}; }
 
+// p plus terms, given by coefficient and exponents.
+Poly plus(const Poly &p, std::initializer_list<std::pair<double, std::array<int, 3>>> terms) {
+  Poly q = p;
+  for (const auto &[c, e] : terms) q[e] += c;
+  return q;
+}
+
 Poly sum(Poly a, const Poly &b, double scale = 1) {
   for (const auto &[e, c] : b) a[e] += scale * c;
   return a;
@@ -79,14 +86,17 @@ RigidMass closedForm(const Body &b, double rho) {
   Poly d[3][3];
   for (int c = 0; c < 3; ++c)
     for (int k = 0; k < 3; ++k) d[c][k] = derivative(b.map[c], k);
-  auto minor = [&](int i, int j, int k, int l) { return sum(product(d[i][j], d[k][l]), product(d[i][l], d[k][j]), -1); };
+  auto minor = [&](int i, int j, int k, int l) {
+    return sum(product(d[i][j], d[k][l]), product(d[i][l], d[k][j]), -1);
+  };
   const Poly det = sum(sum(product(d[0][0], minor(1, 1, 2, 2)), product(d[0][1], minor(1, 0, 2, 2)), -1),
                        product(d[0][2], minor(1, 0, 2, 1)));
   RigidMass m;
   m.mass = rho * integral(det, b.lo, b.hi);
   for (int i = 0; i < 3; ++i) {
     m.firstMoment[i] = rho * integral(product(b.map[i], det), b.lo, b.hi);
-    for (int j = 0; j < 3; ++j) m.secondMoment[3 * i + j] = rho * integral(product(product(b.map[i], b.map[j]), det), b.lo, b.hi);
+    for (int j = 0; j < 3; ++j)
+      m.secondMoment[3 * i + j] = rho * integral(product(product(b.map[i], b.map[j]), det), b.lo, b.hi);
   }
   return m;
 }
@@ -111,7 +121,8 @@ Placement oblique() {
 }
 
 void apply(const Placement &p, const double *x, double *out) {
-  for (int i = 0; i < 3; ++i) out[i] = p.shift[i] + p.rotation[3 * i] * x[0] + p.rotation[3 * i + 1] * x[1] + p.rotation[3 * i + 2] * x[2];
+  for (int i = 0; i < 3; ++i)
+    out[i] = p.shift[i] + p.rotation[3 * i] * x[0] + p.rotation[3 * i + 1] * x[1] + p.rotation[3 * i + 2] * x[2];
 }
 
 // The moments of the moved body: f' = R f + m p, S' = R S R' + (R f) p' + p (R f)' + m p p'.
@@ -153,7 +164,8 @@ void addElement(Model &model, const ElementType &type, std::vector<std::array<do
   }
   nodes.resize(static_cast<size_t>(type.nodeCount));
   for (const auto &n : nodes) {
-    const double mapped[3] = {valueAt(body.map[0], n.data()), valueAt(body.map[1], n.data()), valueAt(body.map[2], n.data())};
+    const double mapped[3] = {valueAt(body.map[0], n.data()), valueAt(body.map[1], n.data()),
+                              valueAt(body.map[2], n.data())};
     const int id = static_cast<int>(model.nodeIds.size()) + 1;
     model.nodeIndex[id] = static_cast<int32_t>(model.nodeIds.size());
     model.nodeIds.push_back(id);
@@ -205,37 +217,33 @@ void expectSame(const RigidMass &got, const RigidMass &want) {
   for (int i = 0; i < 9; ++i) EXPECT_NEAR(got.secondMoment[i], want.secondMoment[i], 1e-12 * s) << "component " << i;
 }
 
-const Poly kX = term(1, 1, 0, 0), kY = term(1, 0, 1, 0), kZ = term(1, 0, 0, 1);
-// A box; the box twisted by products of coordinates a first-order
+// A box; the box twisted by products of coordinates that a first-order
 // hexahedron and wedge carry (a Jacobian determinant that varies); bent by
 // a quadratic map, whose Jacobian determinant is cubic (the full degree a
-// curved tetrahedron reaches); the bent box with
-// the cubic terms a second-order hexahedron and wedge carry on top (the
-// height grows with x^2, as under a parabolic lid).
-const Body kBox{{0.2, -0.3, 0.1}, {1.4, 0.5, 0.9}, {kX, kY, kZ}};
-const Body kTwisted{{0.2, -0.3, 0.1},
-                    {1.4, 0.5, 0.9},
-                    {sum(kX, term(0.1, 0, 1, 1)), sum(kY, term(0.15, 1, 0, 1)), sum(kZ, term(0.05, 1, 0, 1))}};
-const Body kBent{{0.2, -0.3, 0.1},
-                 {1.4, 0.5, 0.9},
-                 {sum(sum(kX, term(0.1, 0, 1, 1)), term(0.05, 0, 0, 2)), sum(sum(kY, term(0.1, 1, 0, 1)), term(0.08, 2, 0, 0)),
-                  sum(sum(sum(kZ, term(0.3, 2, 0, 0)), term(0.1, 1, 1, 0)), term(-0.05, 0, 2, 0))}};
-const Body kLidded{{0.2, -0.3, 0.1},
-                   {1.4, 0.5, 0.9},
-                   {sum(kBent.map[0], term(0.1, 1, 0, 2)), sum(kBent.map[1], term(0.1, 1, 1, 1)),
-                    sum(sum(kBent.map[2], term(0.4, 2, 0, 1)), term(0.05, 0, 2, 1))}};
-
+// curved tetrahedron reaches); the bent box with the cubic terms that a
+// second-order hexahedron and wedge carry on top (the height grows with
+// x^2 z, as under a parabolic lid).
+Body boxMappedBy(const Poly &x, const Poly &y, const Poly &z) { return {{0.2, -0.3, 0.1}, {1.4, 0.5, 0.9}, {x, y, z}}; }
+const Poly kX = term(1, 1, 0, 0), kY = term(1, 0, 1, 0), kZ = term(1, 0, 0, 1);
+const Body kBox = boxMappedBy(kX, kY, kZ);
+const Body kTwisted =
+    boxMappedBy(plus(kX, {{0.1, {0, 1, 1}}}), plus(kY, {{0.15, {1, 0, 1}}}), plus(kZ, {{0.05, {1, 0, 1}}}));
+const Body kBent = boxMappedBy(plus(kX, {{0.1, {0, 1, 1}}, {0.05, {0, 0, 2}}, {0.07, {2, 0, 0}}}),
+                               plus(kY, {{0.1, {1, 0, 1}}, {0.08, {2, 0, 0}}, {0.06, {0, 2, 0}}}),
+                               plus(kZ, {{0.3, {2, 0, 0}}, {0.1, {1, 1, 0}}, {-0.05, {0, 2, 0}}}));
+const Body kLidded = boxMappedBy(plus(kBent.map[0], {{0.1, {1, 0, 2}}}), plus(kBent.map[1], {{0.1, {1, 1, 1}}}),
+                                 plus(kBent.map[2], {{0.4, {2, 0, 1}}, {0.05, {0, 2, 1}}}));
 TEST(ExactMass, MatchesClosedFormsForEveryElementTypeStraightAndCurved) {
   struct Case {
     const char *type;
     const Body &body;
     const char *what;
   };
-  const Case cases[] = {{"C3D4", kBox, "box"},        {"C3D10", kBox, "box"},        {"C3D8", kBox, "box"},
-                        {"C3D8R", kBox, "box"},       {"C3D20", kBox, "box"},        {"C3D20R", kBox, "box"},
-                        {"C3D6", kBox, "box"},        {"C3D15", kBox, "box"},        {"C3D8", kTwisted, "twisted"},
+  const Case cases[] = {{"C3D4", kBox, "box"},          {"C3D10", kBox, "box"},        {"C3D8", kBox, "box"},
+                        {"C3D8R", kBox, "box"},         {"C3D20", kBox, "box"},        {"C3D20R", kBox, "box"},
+                        {"C3D6", kBox, "box"},          {"C3D15", kBox, "box"},        {"C3D8", kTwisted, "twisted"},
                         {"C3D8R", kTwisted, "twisted"}, {"C3D6", kTwisted, "twisted"}, {"C3D10", kBent, "bent"},
-                        {"C3D20", kLidded, "lidded"}, {"C3D20R", kLidded, "lidded"}, {"C3D15", kLidded, "lidded"}};
+                        {"C3D20", kLidded, "lidded"},   {"C3D20R", kLidded, "lidded"}, {"C3D15", kLidded, "lidded"}};
   const Placement place = oblique();
   for (const Case &c : cases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.what);
@@ -274,7 +282,8 @@ TEST(ExactMass, RefusesInvertedElementsByTheirId) {
   Model mirrored = withDensities({1});
   addBody(mirrored, "C3D8R", kBox, identity, 0);
   addElement(mirrored, *findElementType("C3D8R"),
-             {{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}, {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, kBox, identity, 0);
+             {{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}, {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, kBox, identity,
+             0);
   EXPECT_NE(errorOf(mirrored).find("element 9 (C3D8R) is inverted"), std::string::npos) << errorOf(mirrored);
   // Positive volume, but the midside node of edge 1-2 dragged past corner 3
   // folds the element over near corner 1.
