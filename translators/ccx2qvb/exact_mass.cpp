@@ -41,7 +41,7 @@ std::vector<std::pair<double, double>> gaussLegendre(int count) {
   return {{-b, wb}, {-a, wa}, {0.0, 128.0 / 225}, {a, wa}, {b, wb}};
 }
 
-// Every way to write total as an ordered sum of parts non-negative integers.
+// Every way to write total as an ordered sum of `parts` non-negative integers.
 void compositions(int total, int parts, std::vector<int> &prefix, std::vector<std::vector<int>> &out) {
   if (parts == 1) {
     prefix.push_back(total);
@@ -127,7 +127,7 @@ Table tableFor(const ElementType &type) {
 // The ten integrals of one element at unit density: 1, x, y, z, xx, xy, xz,
 // yy, yz, zz. False when det J is not positive at a point. The node count
 // is a constant so that the loops over nodes unroll.
-template <int kNodes>
+template <int NodeCount>
 bool integrateElement(const Table &table, const double (*x)[3], double *out) {
   const double *shape = table.shape.data();
   double sum[10] = {};
@@ -135,7 +135,7 @@ bool integrateElement(const Table &table, const double (*x)[3], double *out) {
     // Position p and Jacobian j (jck: d x_c / d natural k) in scalars, so
     // that they stay in registers.
     double px = 0, py = 0, pz = 0, jx0 = 0, jx1 = 0, jx2 = 0, jy0 = 0, jy1 = 0, jy2 = 0, jz0 = 0, jz1 = 0, jz2 = 0;
-    for (int a = 0; a < kNodes; ++a, shape += 4) {
+    for (int a = 0; a < NodeCount; ++a, shape += 4) {
       const double n = shape[0], d0 = shape[1], d1 = shape[2], d2 = shape[3], x0 = x[a][0], x1 = x[a][1], x2 = x[a][2];
       px += n * x0, py += n * x1, pz += n * x2;
       jx0 += d0 * x0, jx1 += d1 * x0, jx2 += d2 * x0;
@@ -190,6 +190,9 @@ const Table &tableOf(const ElementType *type, std::deque<Table> &tables) {
 // The element's node coordinates, in its node order.
 void gatherNodes(const Model &model, size_t e, double (*x)[3]) {
   const int64_t begin = model.elementStart[e], end = model.elementStart[e + 1];
+  if (end - begin != model.elementTypes[e]->nodeCount)
+    throw std::logic_error("exactRigidMass: element " + std::to_string(model.elementIds[e]) +
+                           " has not the node count of its type");
   for (int64_t k = begin; k < end; ++k) {
     const int id = model.connectivity[static_cast<size_t>(k)];
     const auto it = model.nodeIndex.find(id);
