@@ -103,70 +103,66 @@ std::vector<Point> ruleFor(const ElementType &type) {
   return wedgeRule(quadratic ? 4 : 1, quadratic ? 5 : 3);
 }
 
-// A type's rule with the shape functions tabulated at its points: per
-// point and node n, dn/dr, dn/ds, dn/dt.
+// A type's rule with its shape functions tabulated: per node a row of the
+// values at every point, then d/dr, d/ds and d/dt at every point, so that
+// an element's positions and Jacobians at all points are one pass of
+// contiguous multiply-adds per node.
+constexpr int kMaxPoints = 175;  // the 15-node wedge's
 struct Table {
   const ElementType *type = nullptr;
   int nodes = 0;
   std::vector<double> weight;
-  std::vector<double> shape;
+  std::vector<double> rows;
 };
 
 Table tableFor(const ElementType &type) {
-  Table table{&type, type.nodeCount, {}, {}};
+  const std::vector<Point> rule = ruleFor(type);
+  const size_t points = rule.size(), nodes = static_cast<size_t>(type.nodeCount);
+  if (points > kMaxPoints) throw std::logic_error("exactRigidMass: too many integration points");
+  Table table{&type, type.nodeCount, std::vector<double>(points), std::vector<double>(4 * points * nodes)};
   double n[kMaxElementNodes], dn[3 * kMaxElementNodes];
-  for (const Point &p : ruleFor(type)) {
-    table.weight.push_back(p.weight);
-    evaluateShapeFunctions(type, p.rst, n, dn);
-    for (int a = 0; a < type.nodeCount; ++a)
-      table.shape.insert(table.shape.end(), {n[a], dn[3 * a], dn[3 * a + 1], dn[3 * a + 2]});
+  for (size_t p = 0; p < points; ++p) {
+    table.weight[p] = rule[p].weight;
+    evaluateShapeFunctions(type, rule[p].rst, n, dn);
+    for (size_t a = 0; a < nodes; ++a) {
+      double *row = &table.rows[4 * points * a];
+      row[p] = n[a];
+      for (size_t k = 0; k < 3; ++k) row[(k + 1) * points + p] = dn[3 * a + k];
+    }
   }
   return table;
 }
 
 // The ten integrals of one element at unit density: 1, x, y, z, xx, xy, xz,
-// yy, yz, zz. False when det J is not positive at a point. The node count
-// is a constant so that the loops over nodes unroll.
-template <int NodeCount>
+// yy, yz, zz. False when det J is not positive at a point.
 bool integrateElement(const Table &table, const double (*x)[3], double *out) {
-  const double *shape = table.shape.data();
-  double sum[10] = {};
-  for (const double weight : table.weight) {
-    // Position p and Jacobian j (jck: d x_c / d natural k) in scalars, so
-    // that they stay in registers.
-    double px = 0, py = 0, pz = 0, jx0 = 0, jx1 = 0, jx2 = 0, jy0 = 0, jy1 = 0, jy2 = 0, jz0 = 0, jz1 = 0, jz2 = 0;
-    for (int a = 0; a < NodeCount; ++a, shape += 4) {
-      const double n = shape[0], d0 = shape[1], d1 = shape[2], d2 = shape[3], x0 = x[a][0], x1 = x[a][1], x2 = x[a][2];
-      px += n * x0, py += n * x1, pz += n * x2;
-      jx0 += d0 * x0, jx1 += d1 * x0, jx2 += d2 * x0;
-      jy0 += d0 * x1, jy1 += d1 * x1, jy2 += d2 * x1;
-      jz0 += d0 * x2, jz1 += d1 * x2, jz2 += d2 * x2;
+  const int points = static_cast<int>(table.weight.size()), width = 4 * points;
+  // v[c]: coordinate c at every point, then its derivatives d/dr, d/ds, d/dt.
+  double v[3][4 * kMaxPoints];
+  for (double *vc : v) std::fill(vc, vc + width, 0.0);
+  const double *row = table.rows.data();
+  for (int a = 0; a < table.nodes; ++a, row += width) {
+    const double x0 = x[a][0], x1 = x[a][1], x2 = x[a][2];
+    for (int i = 0; i < width; ++i) {
+      v[0][i] += x0 * row[i];
+      v[1][i] += x1 * row[i];
+      v[2][i] += x2 * row[i];
     }
+  }
+  double sum[10] = {};
+  for (int p = 0; p < points; ++p) {
+    const double px = v[0][p], py = v[1][p], pz = v[2][p];
+    const double jx0 = v[0][points + p], jx1 = v[0][2 * points + p], jx2 = v[0][3 * points + p];
+    const double jy0 = v[1][points + p], jy1 = v[1][2 * points + p], jy2 = v[1][3 * points + p];
+    const double jz0 = v[2][points + p], jz1 = v[2][2 * points + p], jz2 = v[2][3 * points + p];
     const double det = jx0 * (jy1 * jz2 - jy2 * jz1) - jx1 * (jy0 * jz2 - jy2 * jz0) + jx2 * (jy0 * jz1 - jy1 * jz0);
     if (!(det > 0)) return false;
-    const double w = weight * det, wx = w * px, wy = w * py, wz = w * pz;
+    const double w = table.weight[static_cast<size_t>(p)] * det, wx = w * px, wy = w * py, wz = w * pz;
     sum[0] += w, sum[1] += wx, sum[2] += wy, sum[3] += wz;
     sum[4] += wx * px, sum[5] += wx * py, sum[6] += wx * pz, sum[7] += wy * py, sum[8] += wy * pz, sum[9] += wz * pz;
   }
   std::copy(sum, sum + 10, out);
   return true;
-}
-
-bool integrateElement(const Table &table, const double (*x)[3], double *out) {
-  switch (table.nodes) {
-    case 4:
-      return integrateElement<4>(table, x, out);
-    case 6:
-      return integrateElement<6>(table, x, out);
-    case 8:
-      return integrateElement<8>(table, x, out);
-    case 10:
-      return integrateElement<10>(table, x, out);
-    case 15:
-      return integrateElement<15>(table, x, out);
-    default:
-      return integrateElement<20>(table, x, out);
-  }
 }
 
 // Compensated sums, so that 10^5 elements add up to full precision.
