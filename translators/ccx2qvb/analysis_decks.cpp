@@ -147,4 +147,19 @@ void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::st
   out.close();
 }
 
+void writeDisplacementDeck(const std::vector<Dof> &dofs, const std::vector<double> &modes, int modeCount,
+                           const std::string &path) {
+  DeckFile out(path);
+  out.print("*INCLUDE, INPUT=model.inp\n");
+  const size_t m = static_cast<size_t>(modeCount);
+  for (size_t j = 0; j < m; ++j) {
+    out.print("*STEP\n*STATIC\n*BOUNDARY, OP=NEW\n");
+    // %.12e fits the solver's 20-character fields with a sign and exponent.
+    for (size_t p = 0; p < dofs.size(); ++p)
+      out.print("%d, %d, %d, %.12e\n", dofs[p].node, dofs[p].direction, dofs[p].direction, modes[p * m + j]);
+    out.print("*EL FILE\nS, E\n*END STEP\n");
+  }
+  out.close();
+}
+
 }  // namespace qvb::ccx2qvb

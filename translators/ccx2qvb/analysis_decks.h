@@ -46,4 +46,11 @@ std::vector<Dof> interfaceEquations(const std::vector<Interface> &interfaces);
 // to full precision).
 void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::string &path);
 
+// Static steps, step j prescribing every listed degree of freedom to mode j's
+// value there (modes: row-major dofs x modeCount), with nodal stresses and
+// strains in the .frd: the stresses of displacement fields we computed
+// ourselves. Nothing is left for the solver to solve.
+void writeDisplacementDeck(const std::vector<Dof> &dofs, const std::vector<double> &modes, int modeCount,
+                           const std::string &path);
+
 }  // namespace qvb::ccx2qvb
