@@ -22,6 +22,7 @@
 #include "platform/os.h"
 #include "skin.h"
 #include "solver_run.h"
+#include "temperature.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -176,6 +177,7 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
   const std::clock_t processorStart = std::clock();
   if (options.modes < 1) throw std::runtime_error("the mode count must be at least 1");
   Model model = readDeck(options.deck);
+  resolveTemperature(&model, std::nullopt);
   *warnings = model.warnings;
   const std::vector<Interface> interfaces = defineInterfaces(model, options.interfaces);
   const std::string solver = findSolver();
