@@ -273,7 +273,7 @@ class RigidBodyReader : public KeywordReader {
         model.nodeIndex.emplace(next, static_cast<int32_t>(model.nodeIds.size()));
         model.nodeIds.push_back(next);
         model.coordinates.insert(model.coordinates.end(), centre, centre + 3);
-        deck.nodeSource.push_back(0);  // no line of its own
+        deck.nodeSource.add(0);  // no line of its own
       }
     }
   }

@@ -62,16 +62,20 @@ Keyword parseKeyword(std::string_view line) {
   return k;
 }
 
+// Called for every number of a deck of millions of lines: a plain loop, no
+// library search, for fields a few characters long.
 bool Fields::next(std::string_view *field) {
-  if (done_) return false;
-  const size_t comma = rest_.find(',');
-  *field = trim(rest_.substr(0, comma));
-  if (comma == std::string_view::npos) {
-    done_ = true;
+  if (at_ == nullptr) return false;
+  const char *p = at_;
+  while (p < end_ && *p != ',') ++p;
+  *field = trim(std::string_view(at_, static_cast<size_t>(p - at_)));
+  if (p == end_) {
+    at_ = nullptr;
     return true;
   }
-  rest_.remove_prefix(comma + 1);
-  if (trim(rest_).empty()) done_ = true;  // "1, 2," : no empty field after the last comma
+  const char *q = p + 1;
+  while (q < end_ && isBlank(*q)) ++q;
+  at_ = q == end_ ? nullptr : p + 1;  // "1, 2," : no empty field after the last comma
   return true;
 }
 
@@ -82,23 +86,15 @@ void DeckContext::enterFile(const std::string &path) {
 }
 
 SourceLine DeckContext::source(int64_t position) const {
-  const int file = static_cast<int>(position >> 40) - 1;
+  const int file = static_cast<int>(position >> SourcePositions::kFileShift) - 1;
   if (file < 0 || file >= static_cast<int>(files_.size())) return {};
-  return {files_[static_cast<size_t>(file)], static_cast<long>(position & ((int64_t{1} << 40) - 1))};
+  return {files_[static_cast<size_t>(file)], static_cast<long>(position & SourcePositions::kLineMask)};
 }
 
 void DeckContext::fail(const std::string &message) const { failAt(here(), message); }
 
 void DeckContext::failAt(const SourceLine &where, const std::string &message) const {
   throw DeckError(where.file.empty() ? message : where.text() + ": " + message);
-}
-
-bool DeckContext::isId(std::string_view field, int *id) const {
-  int64_t v = 0;
-  const char *end = field.data() + field.size();
-  if (scanInt(field.data(), end, &v) != end || v <= 0 || v > INT_MAX) return false;
-  *id = static_cast<int>(v);
-  return true;
 }
 
 int DeckContext::id(std::string_view field, const char *what) const {

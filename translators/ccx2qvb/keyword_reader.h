@@ -7,7 +7,9 @@
 // constraints, conditions) and see nothing of each other but this.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +19,7 @@
 
 #include "errors.h"
 #include "model.h"
+#include "text_scan.h"
 
 namespace qvb::ccx2qvb {
 
@@ -44,12 +47,35 @@ Keyword parseKeyword(std::string_view line);
 // empty last field.
 class Fields {
  public:
-  explicit Fields(std::string_view line) : rest_(line) {}
+  explicit Fields(std::string_view line) : at_(line.data()), end_(line.data() + line.size()) {}
   bool next(std::string_view *field);
 
  private:
-  std::string_view rest_;
-  bool done_ = false;
+  const char *at_;  // null after the last field
+  const char *end_;
+};
+
+// The source position of each node or element in 4 bytes: the line, and the
+// file by runs (nodes and elements come in blocks, a file at a time).
+class SourcePositions {
+ public:
+  void add(int64_t position) {
+    const int file = static_cast<int>(position >> kFileShift);
+    if (runs_.empty() || runs_.back().second != file) runs_.emplace_back(lines_.size(), file);
+    lines_.push_back(static_cast<uint32_t>(std::min<int64_t>(position & kLineMask, UINT32_MAX)));
+  }
+  int64_t operator[](size_t i) const {
+    auto run = std::upper_bound(runs_.begin(), runs_.end(), i,
+                                [](size_t index, const std::pair<size_t, int> &r) { return index < r.first; });
+    return (static_cast<int64_t>(std::prev(run)->second) << kFileShift) | lines_[i];
+  }
+
+  static constexpr int kFileShift = 40;
+  static constexpr int64_t kLineMask = (int64_t{1} << kFileShift) - 1;
+
+ private:
+  std::vector<uint32_t> lines_;
+  std::vector<std::pair<size_t, int>> runs_;  // first index, file
 };
 
 // The deck being read.
@@ -67,7 +93,7 @@ class DeckContext {
   int fileIndex() const { return file_; }
   long line() const { return line_; }
   void setLine(long line) { line_ = line; }
-  int64_t position() const { return (static_cast<int64_t>(file_ + 1) << 40) | line_; }
+  int64_t position() const { return (static_cast<int64_t>(file_ + 1) << SourcePositions::kFileShift) | line_; }
   SourceLine source(int64_t position) const;
   SourceLine here() const { return source(position()); }
 
@@ -79,7 +105,13 @@ class DeckContext {
   // is one (an ID: 1 .. 2^31 - 1; a value: finite).
   int id(std::string_view field, const char *what) const;
   double value(std::string_view field, const char *what) const;
-  bool isId(std::string_view field, int *id) const;
+  bool isId(std::string_view field, int *id) const {
+    int64_t v = 0;
+    const char *end = field.data() + field.size();
+    if (scanInt(field.data(), end, &v) != end || v <= 0 || v > INT32_MAX) return false;
+    *id = static_cast<int>(v);
+    return true;
+  }
 
   // A named set (upper-cased), refused when unknown.
   const std::vector<int> &nodeSet(std::string_view name) const;
@@ -98,7 +130,7 @@ class DeckContext {
   // for messages found only after the whole deck is read).
   int material = -1;
   std::unordered_map<int, int32_t> elementIndex;
-  std::vector<int64_t> nodeSource, elementSource;
+  SourcePositions nodeSource, elementSource;
 
  private:
   std::vector<std::string> files_;

@@ -34,7 +34,7 @@ class NodeReader : public KeywordReader {
                 deck.source(deck.nodeSource[static_cast<size_t>(it->second)]).text() + ")");
     model.nodeIds.push_back(id);
     model.coordinates.insert(model.coordinates.end(), xyz, xyz + 3);
-    deck.nodeSource.push_back(deck.position());
+    deck.nodeSource.add(deck.position());
     if (set_ != nullptr) set_->push_back(id);
   }
 
@@ -105,7 +105,7 @@ class ElementReader : public KeywordReader {
     model.elementTypes.push_back(type_);
     model.connectivity.insert(model.connectivity.end(), pending_.begin() + 1, pending_.end());
     model.elementStart.push_back(static_cast<int64_t>(model.connectivity.size()));
-    deck.elementSource.push_back(pendingSource_);
+    deck.elementSource.add(pendingSource_);
     if (set_ != nullptr) set_->push_back(id);
     pending_.clear();
     complete_ = false;
