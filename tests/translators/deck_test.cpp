@@ -23,10 +23,10 @@ using qvb::ccx2qvb::readDeck;
 using qvb::ccx2qvb::resolveTemperature;
 
 // A tetrahedron of steel: the smallest deck the reader accepts.
-const std::string kNodes = "*NODE\n1, 0, 0, 0\n2, 1, 0, 0\n3, 0, 1, 0\n4, 0, 0, 1\n";  // lines 1-5
-const std::string kTet = "*ELEMENT, TYPE=C3D4, ELSET=E\n1, 1, 2, 3, 4\n";               // lines 6-7
+const std::string kNodes = "*NODE\n1, 0, 0, 0\n2, 1, 0, 0\n3, 0, 1, 0\n4, 0, 0, 1\n";         // lines 1-5
+const std::string kTet = "*ELEMENT, TYPE=C3D4, ELSET=E\n1, 1, 2, 3, 4\n";                     // lines 6-7
 const std::string kSteel = "*MATERIAL, NAME=STEEL\n*ELASTIC\n2.1e11, 0.3\n*DENSITY\n7850\n";  // lines 8-12
-const std::string kSection = "*SOLID SECTION, ELSET=E, MATERIAL=STEEL\n";                       // line 13
+const std::string kSection = "*SOLID SECTION, ELSET=E, MATERIAL=STEEL\n";                     // line 13
 const std::string kTetDeck = kNodes + kTet + kSteel + kSection;
 
 std::string errorOf(const std::string &path) {
@@ -83,8 +83,7 @@ TEST(DeckParser, ReadsIncludesSetsMaterialsAndSummarisesIgnoredKeywords) {
   ASSERT_EQ(model.materials.size(), 1u);
   EXPECT_EQ(model.elementMaterial, (std::vector<int>{0, 0, 0}));
   // One warning, each keyword named once; a step and all it holds count once.
-  EXPECT_EQ(model.ignoredKeywords,
-            (std::map<std::string, int>{{"BOUNDARY", 126}, {"ORIENTATION", 1}, {"STEP", 2}}));
+  EXPECT_EQ(model.ignoredKeywords, (std::map<std::string, int>{{"BOUNDARY", 126}, {"ORIENTATION", 1}, {"STEP", 2}}));
   ASSERT_EQ(model.warnings.size(), 1u);
   EXPECT_NE(model.warnings[0].find("*BOUNDARY (126 times), *ORIENTATION, *STEP (2 times)"), std::string::npos)
       << model.warnings[0];
@@ -140,7 +139,8 @@ TEST(DeckParser, RefusalsNameTheCauseFileAndLine) {
       {"missing include", "*INCLUDE, INPUT=nothing.inp\n", "cannot read deck"},
       {"include cycle", "*INCLUDE, INPUT=deck.inp\n", "deck.inp:1: *INCLUDE of"},
       {"include of a folder", "*INCLUDE, INPUT=.\n", "it is a folder, not a regular file"},
-      {"anisotropic", kNodes + "*MATERIAL, NAME=M\n*ELASTIC, TYPE=ORTHO\n", "deck.inp:7: *ELASTIC, TYPE=ORTHO is not supported"},
+      {"anisotropic", kNodes + "*MATERIAL, NAME=M\n*ELASTIC, TYPE=ORTHO\n",
+       "deck.inp:7: *ELASTIC, TYPE=ORTHO is not supported"},
       {"unknown parameter", "*NODE, INPUT=nodes.txt\n", "deck.inp:1: *NODE, INPUT= is not supported"},
       {"data outside", "1, 2, 3\n", "deck.inp:1: data line outside any keyword"},
       {"end step alone", kNodes + "*END STEP\n", "deck.inp:6: *END STEP without a *STEP"},
@@ -215,8 +215,10 @@ TEST(DeckParser, KeywordsAreIgnoredOrRefusedByClass) {
     EXPECT_NE(model.warnings[0].find(std::string(": *") + i.counted), std::string::npos) << model.warnings[0];
   }
   // Material cards beyond elasticity stay inside their material.
-  const Model plastic = readText(dir, kNodes + kTet + "*MATERIAL, NAME=STEEL\n*PLASTIC\n3e8, 0\n*EXPANSION\n1e-5\n"
-                                                      "*ELASTIC\n2e11, 0.3\n*DENSITY\n7850\n" + kSection);
+  const Model plastic = readText(dir, kNodes + kTet +
+                                          "*MATERIAL, NAME=STEEL\n*PLASTIC\n3e8, 0\n*EXPANSION\n1e-5\n"
+                                          "*ELASTIC\n2e11, 0.3\n*DENSITY\n7850\n" +
+                                          kSection);
   EXPECT_EQ(plastic.materials[0].elastic.size(), 1u);
   struct Refused {
     const char *keyword;
@@ -248,17 +250,17 @@ TEST(DeckParser, KeywordsAreIgnoredOrRefusedByClass) {
 TEST(DeckParser, ReadsConstraints) {
   qvbtest::TempDir dir;
   const ccxtest::Bar bar = ccxtest::barOf(2, 1, 1, "C3D8");  // nodes 1..12, elements 1 and 2
-  const Model model = readText(
-      dir, ccxtest::barModel(bar) +
-               "*EQUATION\n6\n1, 1, 1.5, 2, 1, -1, 3, 2, 0.25, 4, 3, 1e-3,\n5, 1, 2, 6, 2, -2\n"
-               "2\n7, 3, 1, 8, 3, -1\n"
-               "*RIGID BODY, NSET=END1\n"
-               "*RIGID BODY, ELSET=EALL, REF NODE=1\n"
-               "*NSET, NSET=TWO\n1, 2\n"
-               "*SURFACE, NAME=FACES\nEALL, S1\n2, S6\n"
-               "*Surface, Name=Points, Type=Node\nTWO, 3\n"
-               "*TIE, NAME=GLUE, POSITION TOLERANCE=0.5e-3, ADJUST=NO\nPOINTS, FACES\n"
-               "*TIE, NAME=GLUE2\npoints, faces\n");
+  const Model model =
+      readText(dir, ccxtest::barModel(bar) +
+                        "*EQUATION\n6\n1, 1, 1.5, 2, 1, -1, 3, 2, 0.25, 4, 3, 1e-3,\n5, 1, 2, 6, 2, -2\n"
+                        "2\n7, 3, 1, 8, 3, -1\n"
+                        "*RIGID BODY, NSET=END1\n"
+                        "*RIGID BODY, ELSET=EALL, REF NODE=1\n"
+                        "*NSET, NSET=TWO\n1, 2\n"
+                        "*SURFACE, NAME=FACES\nEALL, S1\n2, S6\n"
+                        "*Surface, Name=Points, Type=Node\nTWO, 3\n"
+                        "*TIE, NAME=GLUE, POSITION TOLERANCE=0.5e-3, ADJUST=NO\nPOINTS, FACES\n"
+                        "*TIE, NAME=GLUE2\npoints, faces\n");
   ASSERT_EQ(model.equations.size(), 2u);
   ASSERT_EQ(model.equations[0].terms.size(), 6u);
   EXPECT_EQ(model.equations[0].terms[3].direction, 3);
@@ -313,7 +315,7 @@ TEST(Temperature, InterpolatesTablesAndRefusesWithoutATemperature) {
                              "*SOLID SECTION, ELSET=E, MATERIAL=HOT\n";
   struct Point {
     double t, e, nu, rho;
-  } points[] = {{-50, 2e11, 0.3, 8000}, {0, 2e11, 0.3, 8000},  {50, 1.5e11, 0.25, 7750},
+  } points[] = {{-50, 2e11, 0.3, 8000}, {0, 2e11, 0.3, 8000},      {50, 1.5e11, 0.25, 7750},
                 {100, 1e11, 0.2, 7500}, {200, 7.5e10, 0.15, 7000}, {1000, 5e10, 0.1, 7000}};
   for (const Point &p : points) {
     Model model = readText(dir, tables);
@@ -374,15 +376,14 @@ TEST(Temperature, ChecksValuesAtTheTemperature) {
     double temperature;
     const char *expected, *also;
   } cases[] = {
-      {"*ELASTIC\n2e11, 0.3, 0\n-1e11, 0.3, 100\n*DENSITY\n7850\n", 80,
-       "deck.inp:8: material M has Young's modulus -4", "at temperature 80 (it must be positive)"},
-      {"*ELASTIC\n2e11, 0.5\n*DENSITY\n7850\n", 0, "material M has Poisson's ratio 0.5 (it must lie between",
-       ""},
+      {"*ELASTIC\n2e11, 0.3, 0\n-1e11, 0.3, 100\n*DENSITY\n7850\n", 80, "deck.inp:8: material M has Young's modulus -4",
+       "at temperature 80 (it must be positive)"},
+      {"*ELASTIC\n2e11, 0.5\n*DENSITY\n7850\n", 0, "material M has Poisson's ratio 0.5 (it must lie between", ""},
       {"*ELASTIC\n2e11, 0.3\n*DENSITY\n0\n", 0, "material M has density 0 (it must be positive", ""},
   };
   for (const Case &c : cases) {
-    Model model = readText(dir, kNodes + kTet + "*MATERIAL, NAME=M\n" + c.material +
-                                    "*SOLID SECTION, ELSET=E, MATERIAL=M\n");
+    Model model =
+        readText(dir, kNodes + kTet + "*MATERIAL, NAME=M\n" + c.material + "*SOLID SECTION, ELSET=E, MATERIAL=M\n");
     try {
       resolveTemperature(&model, c.temperature);
       ADD_FAILURE() << "no refusal: " << c.expected;

@@ -63,8 +63,8 @@ class InitialConditionsReader : public KeywordReader {
     }
     for (int node : model.connectivity)
       if (!covered[static_cast<size_t>(model.nodeIndex.at(node))]) {
-        model.initialTemperatureVaries = "the *INITIAL CONDITIONS at " + deck.source(first_).text() +
-                                         " give node " + std::to_string(node) + " none";
+        model.initialTemperatureVaries =
+            "the *INITIAL CONDITIONS at " + deck.source(first_).text() + " give node " + std::to_string(node) + " none";
         return;
       }
     model.initialTemperature = value_;

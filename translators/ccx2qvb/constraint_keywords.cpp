@@ -63,8 +63,8 @@ class SurfaceReader : public KeywordReader {
       for (const auto &[element, face] : surface.faces) {
         auto e = deck.elementIndex.find(element);
         if (e == deck.elementIndex.end())
-          deck.failAt(surface.where, "surface " + name + " names element " + std::to_string(element) +
-                                         ", which is not defined");
+          deck.failAt(surface.where,
+                      "surface " + name + " names element " + std::to_string(element) + ", which is not defined");
         const ElementType &type = *deck.model.elementTypes[static_cast<size_t>(e->second)];
         if (face > static_cast<int>(type.faces.size()))
           deck.failAt(surface.where, "surface " + name + " names face S" + std::to_string(face) + " of element " +
@@ -73,8 +73,8 @@ class SurfaceReader : public KeywordReader {
       }
       for (int node : surface.nodes)
         if (undefinedNode(deck.model, node))
-          deck.failAt(surface.where, "surface " + name + " names node " + std::to_string(node) +
-                                         ", which is not defined");
+          deck.failAt(surface.where,
+                      "surface " + name + " names node " + std::to_string(node) + ", which is not defined");
     }
   }
 
@@ -161,8 +161,7 @@ class TransformReader : public KeywordReader {
         auto found = turned_.find(term.node);
         if (found != turned_.end())
           deck.failAt(equation.where, "*EQUATION on node " + std::to_string(term.node) +
-                                          ", whose directions the *TRANSFORM at " +
-                                          deck.source(found->second).text() +
+                                          ", whose directions the *TRANSFORM at " + deck.source(found->second).text() +
                                           " turns: equations in local directions are not carried");
       }
   }

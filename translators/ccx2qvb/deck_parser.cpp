@@ -26,9 +26,9 @@ struct KeywordEntry {
   const char *name;  // upper case, words separated by one blank
   KeywordClass kind;
   std::unique_ptr<KeywordReader> (*make)();  // null: no data lines kept
-  const char *parameters;  // a carried keyword's accepted parameters, blanks removed, comma-separated
-  const char *reason;      // why a refused keyword is refused
-  bool materialCard;       // part of a *MATERIAL's description
+  const char *parameters;                    // a carried keyword's accepted parameters, blanks removed, comma-separated
+  const char *reason;                        // why a refused keyword is refused
+  bool materialCard;                         // part of a *MATERIAL's description
 };
 
 constexpr KeywordClass kCarried = KeywordClass::kCarried, kIgnored = KeywordClass::kIgnored,
@@ -106,8 +106,7 @@ const KeywordEntry kKeywords[] = {
     // Refused: they change the stiffness or mass and the model lacks them.
     {"MPC", kRefused, nullptr, nullptr, kMpc, false},
     {"NETWORK MPC", kRefused, nullptr, nullptr, kMpc, false},
-    {"PRE-TENSION SECTION", kRefused, nullptr, nullptr, "a pre-tension section, which the model does not carry",
-     false},
+    {"PRE-TENSION SECTION", kRefused, nullptr, nullptr, "a pre-tension section, which the model does not carry", false},
     {"COUPLING", kRefused, nullptr, nullptr, kCoupling, false},
     {"KINEMATIC", kRefused, nullptr, nullptr, kCoupling, false},
     {"DISTRIBUTING", kRefused, nullptr, nullptr, kCoupling, false},
@@ -284,8 +283,8 @@ std::string ignoredSummary(const std::map<std::string, int> &ignored) {
   std::string list;
   for (const auto &[name, count] : ignored)
     list += (list.empty() ? "*" : ", *") + name + (count > 1 ? " (" + std::to_string(count) + " times)" : "");
-  return "ignored, since steps, loads, outputs, contact and material behaviour beyond elasticity do not change "
-         "the free body: " +
+  return "keywords ignored, since they cannot change the free body (steps, loads, boundary conditions, outputs, "
+         "contact, inelastic material behaviour, orientations): " +
          list;
 }
 

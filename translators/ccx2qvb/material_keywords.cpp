@@ -35,6 +35,8 @@ class MaterialReader : public KeywordReader {
 template <class Point>
 class PropertyReader : public KeywordReader {
  protected:
+  explicit PropertyReader(const char *expected) : expected_(expected) {}
+
   Material &current(DeckContext &deck, const char *keyword) const {
     if (deck.material < 0) deck.fail(std::string("*") + keyword + " outside a *MATERIAL");
     return deck.model.materials[static_cast<size_t>(deck.material)];
@@ -48,8 +50,9 @@ class PropertyReader : public KeywordReader {
     int count = 0;
     *temperature = 0.0;
     while (fields.next(&field)) {
-      if (count > valueCount) deck.fail(std::string("*") + keyword + " line has more than " +
-                                        std::to_string(valueCount + 1) + " values (expected " + expected_ + ")");
+      if (count > valueCount)
+        deck.fail(std::string("*") + keyword + " line has more than " + std::to_string(valueCount + 1) +
+                  " values (expected " + expected_ + ")");
       if (count < valueCount) {
         values[count] = deck.value(field, (std::string("*") + keyword + " value").c_str());
       } else if (!field.empty()) {
@@ -63,12 +66,13 @@ class PropertyReader : public KeywordReader {
                 pointText(*temperature) + " follows " + pointText(table.back().temperature) + ")");
   }
 
-  const char *expected_ = "";
+ private:
+  const char *expected_;  // the line's form, for messages
 };
 
 class ElasticReader : public PropertyReader<ElasticPoint> {
  public:
-  ElasticReader() { expected_ = "E, nu[, temperature]"; }
+  ElasticReader() : PropertyReader("E, nu[, temperature]") {}
 
   void start(DeckContext &deck, const Keyword &keyword) override {
     const std::string type = upperCase(keyword.value("TYPE"));
@@ -88,7 +92,7 @@ class ElasticReader : public PropertyReader<ElasticPoint> {
 
 class DensityReader : public PropertyReader<DensityPoint> {
  public:
-  DensityReader() { expected_ = "density[, temperature]"; }
+  DensityReader() : PropertyReader("density[, temperature]") {}
 
   void start(DeckContext &deck, const Keyword &) override {
     Material &material = current(deck, "DENSITY");

@@ -53,7 +53,8 @@ std::optional<double> resolveTemperature(Model *model, std::optional<double> giv
     Material &material = model->materials[m];
     const bool table = material.elastic.size() > 1 || material.density.size() > 1;
     if (table && !temperature) {
-      std::string message = materialText(material) + " is given at several temperatures: choose one with --temperature T";
+      std::string message =
+          materialText(material) + " is given at several temperatures: choose one with --temperature T";
       if (!model->initialTemperatureVaries.empty())
         message += " (the deck's initial temperature is no single value: " + model->initialTemperatureVaries + ")";
       throw DeckError(message);
