@@ -65,7 +65,9 @@ TEST(DeckParser, ReadsIncludesSetsMaterialsAndSummarisesIgnoredKeywords) {
                      "1., 0., 0., 0., 1., 0.\n" +
                          boundaries +
                          "*STEP\n*STATIC\n*BOUNDARY\nEND0, 1, 3\n*MPC\nBEAM, 1, 2\n*END STEP\n"
-                         "*STEP\n*FREQUENCY\n10\n*END STEP\n");
+                         "*STEP\n*FREQUENCY\n10\n*INCLUDE, INPUT=end.inp\n"
+                         "*NSET, NSET=AFTER\n1\n");
+  ccxtest::writeText(dir.file("end.inp"), "*CLOAD\n1, 1, 1.\n*END STEP\n");
   Model model = readDeck(dir.file("part.inp"));
   // 4 x 2 x 2 corners, plus midside nodes: x-edges 3*2*2, y-edges 4*1*2, z-edges 4*2*1, plus node 9001.
   EXPECT_EQ(model.nodeIds.size(), 16u + 12u + 8u + 8u + 1u);
@@ -80,6 +82,7 @@ TEST(DeckParser, ReadsIncludesSetsMaterialsAndSummarisesIgnoredKeywords) {
   EXPECT_EQ(both.size(), 3u + model.nodeSets.at("END1").size() + 1u);
   EXPECT_EQ(both.back(), 9001);
   EXPECT_EQ(model.elementSets.at("FIRST"), (std::vector<int>{1, 2}));
+  EXPECT_EQ(model.nodeSets.at("AFTER"), (std::vector<int>{1}));  // the step ended in an include
   ASSERT_EQ(model.materials.size(), 1u);
   EXPECT_EQ(model.elementMaterial, (std::vector<int>{0, 0, 0}));
   // One warning, each keyword named once; a step and all it holds count once.

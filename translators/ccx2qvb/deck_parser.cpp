@@ -207,7 +207,8 @@ class DeckParser {
   void keywordLine(std::string_view line, const std::string &path) {
     stopReader();
     const Keyword keyword = parseKeyword(line);
-    if (inStep_) {  // a step and all it holds count once
+    if (inStep_) {  // a step and all it holds count once; its end may stand in an include
+      if (keyword.name == "INCLUDE") return include(keyword, path);
       inStep_ = keyword.name != "ENDSTEP";
       return;
     }
