@@ -208,8 +208,11 @@ class DeckParser {
     stopReader();
     const Keyword keyword = parseKeyword(line);
     if (inStep_) {  // a step and all it holds count once; its end may stand in an include
-      if (keyword.name == "INCLUDE") return include(keyword, path);
-      inStep_ = keyword.name != "ENDSTEP";
+      if (keyword.name == "INCLUDE") {
+        include(keyword, path);
+      } else {
+        inStep_ = keyword.name != "ENDSTEP";
+      }
       return;
     }
     auto found = byName_.find(keyword.name);
@@ -229,7 +232,8 @@ class DeckParser {
       case KeywordClass::kCarried:
         for (const Keyword::Parameter &p : keyword.parameters)
           if (!listed(entry.parameters, p.key))
-            deck_.fail("*" + std::string(entry.name) + ", " + upperCase(p.written) + "= is not supported");
+            deck_.fail("*" + std::string(entry.name) + ", " + upperCase(p.written) + (p.value.empty() ? "" : "=") +
+                       " is not supported");
         if (keyword.name == "INCLUDE") {
           include(keyword, path);
           return;

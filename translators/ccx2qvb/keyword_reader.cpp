@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cmath>
 
 #include "text_scan.h"
