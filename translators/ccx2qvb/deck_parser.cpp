@@ -169,7 +169,8 @@ class DeckParser {
   void readFile(const std::string &path) {
     if (std::find(open_.begin(), open_.end(), path) != open_.end())
       deck_.fail("*INCLUDE of " + path + ", which is already being read (the includes form a cycle)");
-    if (open_.size() > kMaxIncludeDepth) deck_.fail("*INCLUDE nested more than " + std::to_string(kMaxIncludeDepth) + " deep");
+    if (open_.size() > kMaxIncludeDepth)
+      deck_.fail("*INCLUDE nested more than " + std::to_string(kMaxIncludeDepth) + " deep");
     const platform::FileKind kind = platform::fileKind(path);
     if (kind == platform::FileKind::kDirectory || kind == platform::FileKind::kOther)
       throw DeckError("cannot read deck " + path + ": it is " + platform::describeFileKind(path) +
