@@ -9,6 +9,7 @@
 #include "interfaces.h"
 #include "pieces.h"
 #include "solver_run.h"
+#include "temperature.h"
 #include "tie_equations.h"
 #include "unit_system.h"
 
@@ -94,7 +95,7 @@ PreparedModel prepareModel(const Options &options, std::vector<std::string> *war
   p.model = readDeck(options.deck);
   carryConstraints(&p.model);
   *warnings = p.model.warnings;
-  p.temperature = options.temperature;  // wired to the temperature tables with the deck reader
+  p.temperature = resolveTemperature(&p.model, options.temperature);
   if (!options.unitsGiven) {
     const std::string hint = likelyUnitsWarning(p.model, p.units);
     if (!hint.empty()) warnings->push_back(hint);
