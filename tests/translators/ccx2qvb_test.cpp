@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bar_deck.h"
+#include "command_support.h"
 #include "qvb.h"
 #include "support/test_support.h"
 
@@ -28,12 +29,7 @@ constexpr int kModes = 12;
 
 ccxtest::Bar testBar() { return ccxtest::barOf(20, 4, 2); }
 
-// Runs a shell command in folder, output to log; returns the exit status.
-int run(const std::string &folder, const std::string &command, const std::string &log) {
-  const std::string line = "cd '" + folder + "' && " + command + " > '" + log + "' 2>&1";
-  const int status = std::system(line.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using ccxtest::run;
 
 // Lowest flexible bending frequency (Hz) of a free-free Timoshenko beam, from
 // 200 two-node elements (shear at one point, consistent mass with rotary
