@@ -48,19 +48,37 @@ int main(int argc, char **argv) {
   }
   const std::string dir = argv[1];
   try {
-    const auto dofs = ccx2qvb::readDofs(dir + "/mass.dof");
-    for (const char *name : {"mass.mas", "mass.sti"}) {
-      const std::string path = dir + "/" + name;
-      report(path, seconds([&] { ccx2qvb::readSymmetric(path, dofs.size()); }));
-    }
+    namespace tr = qvb::ccx2qvb;
+    const auto dofs = tr::readDofs(dir + "/mass.dof");
+    tr::SymmetricTriplets stiffness;
+    report(dir + "/mass.mas", seconds([&] { tr::readSymmetric(dir + "/mass.mas", dofs.size()); }));
+    report(dir + "/mass.sti", seconds([&] { stiffness = tr::readSymmetric(dir + "/mass.sti", dofs.size()); }));
     const std::string eig = dir + "/modes.eig";
-    if (std::filesystem::exists(eig))
-      report(eig, seconds([&] { ccx2qvb::readEigenSolution(eig, static_cast<int64_t>(dofs.size())); }));
+    int modes = 0;
+    if (std::filesystem::exists(eig)) {
+      std::FILE *file = std::fopen(eig.c_str(), "rb");
+      int header[4] = {0, 0, 0, 0};
+      if (file != nullptr && std::fread(header, sizeof header, 1, file) == 1) modes = header[3];
+      if (file != nullptr) std::fclose(file);
+      const tr::EigenFileShape shape{static_cast<int64_t>(dofs.size()),
+                                     static_cast<int64_t>(tr::offDiagonalCount(stiffness)), modes};
+      report(eig, seconds([&] { tr::readEigenSolution(eig, shape); }));
+    }
     const std::string frd = dir + "/modes.frd";
-    if (std::filesystem::exists(frd)) {
+    if (std::filesystem::exists(frd) && modes > 0) {
       double sum = 0;
+      // Every node the file holds counts; the expectation is what a kept
+      // free-free run of the whole mesh holds.
+      std::size_t nodes = 0;
+      tr::readFrdResults(frd, {0, 0}, [&](tr::FrdResult, int set, int, const double *) {
+        nodes += set == 1;
+        return false;
+      });
       report(frd, seconds([&] {
-               ccx2qvb::readFrdResults(frd, [&](ccx2qvb::FrdResult, int, int, const double *v) { sum += v[0]; });
+               tr::readFrdResults(frd, {modes, nodes / 2}, [&](tr::FrdResult, int, int, const double *v) {
+                 sum += v[0];
+                 return true;
+               });
              }));
     }
   } catch (const std::exception &e) {
