@@ -33,7 +33,8 @@ bool lookupUnit(const char *name, UnitQuantity quantity, std::string *canonical,
 
 std::string unitNameForSize(UnitQuantity quantity, double si) {
   for (const units::UnitLabel &label : units::kUnitLabels) {
-    const units::UnitSize *size = quantityOf(label.quantity) == quantity ? units::findUnitSize(label.canonical) : nullptr;
+    const units::UnitSize *size =
+        quantityOf(label.quantity) == quantity ? units::findUnitSize(label.canonical) : nullptr;
     if (size && std::fabs(size->si - si) <= 1e-12 * size->si) return label.canonical;
   }
   // Short enough for the 16-byte unit fields that callers provide.

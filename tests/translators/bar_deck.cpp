@@ -86,15 +86,14 @@ std::string barModel(const Bar &bar) {
   const double tol = 1e-9, start = bar.origin, end = bar.origin + bar.length;
   nodeSet("END0", [&](const std::array<double, 3> &p) { return p[0] < start + tol; });
   nodeSet("END1", [&](const std::array<double, 3> &p) { return p[0] > end - tol; });
-  nodeSet("EDGE0", [&](const std::array<double, 3> &p) {
-    return p[0] < start + tol && p[2] < -bar.height / 2 + tol;
-  });
+  nodeSet("EDGE0", [&](const std::array<double, 3> &p) { return p[0] < start + tol && p[2] < -bar.height / 2 + tol; });
   if (!tets) {
     out << "*ELSET, ELSET=LAST" << s << "\n";
     for (int k = 0; k < bar.nz; ++k)
       for (int j = 0; j < bar.ny; ++j) out << 1 + offset + (bar.nx - 1) + bar.nx * (j + bar.ny * k) << ",\n";
   }
-  out << "*MATERIAL, NAME=STEEL" << s << "\n*ELASTIC\n" << bar.young << ", " << bar.poisson << "\n*DENSITY\n"
+  out << "*MATERIAL, NAME=STEEL" << s << "\n*ELASTIC\n"
+      << bar.young << ", " << bar.poisson << "\n*DENSITY\n"
       << bar.density << "\n*SOLID SECTION, ELSET=EALL" << s << ", MATERIAL=STEEL" << s << "\n";
   return out.str();
 }

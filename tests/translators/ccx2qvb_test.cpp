@@ -408,19 +408,20 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
 TEST(Ccx2qvbRefusals, DamagedSolverResultsLeaveNoBody) {
   qvbtest::TempDir dir;
   ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(ccxtest::barOf(3, 2, 2)));
-  ccxtest::writeText(dir.file("stand-in"),
-                     "#!/bin/sh\n"
-                     "job=$2\n"
-                     "case \"$DAMAGE\" in nothing) exit 0 ;; error) echo ' *ERROR in d_aupd: info=-3'; exit 0 ;; esac\n"
-                     "if [ \"$DAMAGE\" = silent ]; then \"$REAL\" \"$@\" >/dev/null; else \"$REAL\" \"$@\" || exit $?; fi\n"
-                     "[ \"$job\" = \"$JOB\" ] || exit 0\n"
-                     "case \"$DAMAGE\" in\n"
-                     "  cut) head -c $(($(wc -c < $job.$FILE) * 2 / 3)) $job.$FILE > cut && mv cut $job.$FILE ;;\n"
-                     "  empty) : > $job.$FILE ;;\n"
-                     "  pipe) rm $job.$FILE && mkfifo $job.$FILE ;;\n"
-                     "  spurious) size=$(wc -c < $job.eig)\n"
-                     "    dd if=/dev/zero of=$job.eig bs=1 seek=$((size - 900)) count=400 conv=notrunc 2>/dev/null ;;\n"
-                     "esac\n");
+  ccxtest::writeText(
+      dir.file("stand-in"),
+      "#!/bin/sh\n"
+      "job=$2\n"
+      "case \"$DAMAGE\" in nothing) exit 0 ;; error) echo ' *ERROR in d_aupd: info=-3'; exit 0 ;; esac\n"
+      "if [ \"$DAMAGE\" = silent ]; then \"$REAL\" \"$@\" >/dev/null; else \"$REAL\" \"$@\" || exit $?; fi\n"
+      "[ \"$job\" = \"$JOB\" ] || exit 0\n"
+      "case \"$DAMAGE\" in\n"
+      "  cut) head -c $(($(wc -c < $job.$FILE) * 2 / 3)) $job.$FILE > cut && mv cut $job.$FILE ;;\n"
+      "  empty) : > $job.$FILE ;;\n"
+      "  pipe) rm $job.$FILE && mkfifo $job.$FILE ;;\n"
+      "  spurious) size=$(wc -c < $job.eig)\n"
+      "    dd if=/dev/zero of=$job.eig bs=1 seek=$((size - 900)) count=400 conv=notrunc 2>/dev/null ;;\n"
+      "esac\n");
   std::filesystem::permissions(dir.file("stand-in"), std::filesystem::perms::owner_all);
   const char *real = std::getenv("CCX");
   const std::string solver = real != nullptr && *real != '\0' ? real : "$(command -v ccx)";
@@ -453,8 +454,12 @@ TEST(Ccx2qvbRefusals, DamagedSolverResultsLeaveNoBody) {
   // own Lanczos solver, with a warning, and the solver gives their
   // stresses: the body equals the clean run's (flexible frequencies, and
   // stresses up to each mode's sign).
-  ASSERT_EQ(run(dir.path(), "REAL=\"" + solver + "\" DAMAGE=spurious JOB=modes CCX=$PWD/stand-in '" CCX2QVB
-                "' bar.inp -o own.qvb -n 4", "own.log"), 0) << qvbtest::readFile(dir.file("own.log"));
+  ASSERT_EQ(
+      run(dir.path(),
+          "REAL=\"" + solver + "\" DAMAGE=spurious JOB=modes CCX=$PWD/stand-in '" CCX2QVB "' bar.inp -o own.qvb -n 4",
+          "own.log"),
+      0)
+      << qvbtest::readFile(dir.file("own.log"));
   EXPECT_NE(qvbtest::readFile(dir.file("own.log")).find("not mass-orthonormal"), std::string::npos);
   qvbtest::ScopedEnv plugins("TRX_USER_PLUGIN_DIR", QVB_PLUGIN_DIR);
   QVB_Handle clean = QVB_CreateFromQVB(dir.file("first.qvb").c_str());

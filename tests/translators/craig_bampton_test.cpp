@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <cmath>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -234,7 +234,10 @@ TEST(BasisChecks, PassRightModesAndNameEachFault) {
     for (int d = 1; d <= 3; ++d) dofs.push_back({node, d});
   const double centre[3] = {0.5, 0.2, 0.15};
   const std::vector<double> rigid = qvb::ccx2qvb::rigidMotions(
-      dofs, [&](int node) { return qvb::ccx2qvb::NodeRole{&truss.x[3 * static_cast<std::size_t>(node - 1)], false}; },
+      dofs,
+      [&](int node) {
+        return qvb::ccx2qvb::NodeRole{&truss.x[3 * static_cast<std::size_t>(node - 1)], false};
+      },
       centre, 1.0);
   std::vector<double> vectors;
   const std::vector<double> lambda = eigen(truss.K, truss.M, &vectors);
@@ -265,17 +268,21 @@ TEST(BasisChecks, PassRightModesAndNameEachFault) {
   EXPECT_EQ(failure(basis([](std::vector<double> &) {})), "passed");
   // A spurious generalized mass, two modes mixed, a rigid mode replaced by
   // a flexible one (five left), and a mode of the wrong sign of energy.
-  EXPECT_NE(failure(basis([&](std::vector<double> &r) { for (std::size_t e = 0; e < n; ++e) r[e * m + 7] *= 3; }))
-                .find("are not mass-orthonormal"), std::string::npos);
+  EXPECT_NE(failure(basis([&](std::vector<double> &r) {
+              for (std::size_t e = 0; e < n; ++e) r[e * m + 7] *= 3;
+            })).find("are not mass-orthonormal"),
+            std::string::npos);
   EXPECT_NE(failure(basis([&](std::vector<double> &r) {
               for (std::size_t e = 0; e < n; ++e) {
                 const double a = r[e * m + 7], b = r[e * m + 8];
                 r[e * m + 7] = (a + b) / std::sqrt(2.0), r[e * m + 8] = (a - b) / std::sqrt(2.0);
               }
-            })).find("do not solve K phi = lambda M phi: mode "), std::string::npos);
+            })).find("do not solve K phi = lambda M phi: mode "),
+            std::string::npos);
   EXPECT_NE(failure(basis([&](std::vector<double> &r) {
               for (std::size_t e = 0; e < n; ++e) r[e * m + 0] = vectors[10 * n + e];
-            })).find("hold 5 rigid-body modes"), std::string::npos);
+            })).find("hold 5 rigid-body modes"),
+            std::string::npos);
 }
 
 // A rotation node's unknowns are the rotation itself: a rigid rotation by
@@ -284,7 +291,11 @@ TEST(BasisChecks, RigidRotationsAgreeAtNodesAndRotationNodes) {
   const double position[3] = {3.0, 5.0, 7.0}, centre[3] = {1.0, 1.0, 1.0}, length = 4.0;
   const std::vector<qvb::ccx2qvb::Dof> dofs = {{1, 1}, {1, 2}, {1, 3}, {2, 1}, {2, 2}, {2, 3}};
   const std::vector<double> r = qvb::ccx2qvb::rigidMotions(
-      dofs, [&](int node) { return qvb::ccx2qvb::NodeRole{position, node == 2}; }, centre, length);
+      dofs,
+      [&](int node) {
+        return qvb::ccx2qvb::NodeRole{position, node == 2};
+      },
+      centre, length);
   // Rotation about z (column 5): u = (-(y - cy), x - cx, 0) / length; the rotation node holds 1 / length about z.
   EXPECT_DOUBLE_EQ(r[0 * 6 + 5], -4.0 / length);
   EXPECT_DOUBLE_EQ(r[1 * 6 + 5], 2.0 / length);

@@ -67,8 +67,8 @@ class DeckClasses : public testing::Test {
     return lambda;
   }
   // Flexible eigenvalues 7.. of a body agree with the reference's to `tolerance`.
-  static void expectFlexibleEqual(const std::vector<double> &body, const std::vector<double> &reference, double tolerance,
-                                  const std::string &what) {
+  static void expectFlexibleEqual(const std::vector<double> &body, const std::vector<double> &reference,
+                                  double tolerance, const std::string &what) {
     ASSERT_GE(body.size(), 10u) << what;
     ASSERT_GE(reference.size(), body.size()) << what;
     for (size_t j = 6; j < body.size(); ++j)
@@ -106,7 +106,8 @@ TEST_F(DeckClasses, TiedAndEquationCoupledBarsVibrateAsOneBar) {
                      std::to_string(d) + ", -1.\n";
       }
   const std::pair<const char *, std::string> joins[] = {
-      {"tie", "*SURFACE, NAME=SLAVE, TYPE=NODE\nEND0B\n*SURFACE, NAME=MASTER\nLAST, S4\n*TIE, NAME=GLUE\nSLAVE, MASTER\n"},
+      {"tie",
+       "*SURFACE, NAME=SLAVE, TYPE=NODE\nEND0B\n*SURFACE, NAME=MASTER\nLAST, S4\n*TIE, NAME=GLUE\nSLAVE, MASTER\n"},
       {"equations", equations}};
   for (const auto &[name, join] : joins) {
     std::string log;
@@ -145,8 +146,9 @@ TEST_F(DeckClasses, ConstraintsThatHoldThePartAndLoosePartsAreRefused) {
   const std::pair<std::string, const char *> cases[] = {
       {bar + "*EQUATION\n1\n1, 1, 1.\n", "deck.inp:"},
       {bar + "*EQUATION\n2\n1, 1, 1., 2, 1, 2.\n", "*EQUATION"},
-      {bar + barModel(half(1)) + "*SURFACE, NAME=A, TYPE=NODE\nEND1\n*SURFACE, NAME=B, TYPE=NODE\nEND0B\n"
-                                 "*CONTACT PAIR, INTERACTION=I\nB, A\n",
+      {bar + barModel(half(1)) +
+           "*SURFACE, NAME=A, TYPE=NODE\nEND1\n*SURFACE, NAME=B, TYPE=NODE\nEND0B\n"
+           "*CONTACT PAIR, INTERACTION=I\nB, A\n",
        "the model falls into 2 unconnected pieces (45 nodes with node 1; 45 nodes with node 10001)"},
       {bar + "*MPC\nPLANE, 1, 2, 3, 4\n", "*MPC"},
       {bar + "*CYCLIC SYMMETRY MODEL, N=12\nA, B\n", "not a free body"},
@@ -173,8 +175,8 @@ TEST_F(DeckClasses, TemperatureTablesAreReadWhereTheTemperatureIs) {
   ASSERT_FALSE(cold.empty()) << log;
   const std::vector<double> warm = translate(deck, "-n 4 --temperature 50", &log);
   ASSERT_FALSE(warm.empty()) << log;
-  const std::vector<double> initial = translate(deck + "*NSET, NSET=NALL, GENERATE\n1, 45\n*INITIAL CONDITIONS, TYPE=TEMPERATURE\nNALL, 50.\n",
-                                                "-n 4", &log);
+  const std::vector<double> initial = translate(
+      deck + "*NSET, NSET=NALL, GENERATE\n1, 45\n*INITIAL CONDITIONS, TYPE=TEMPERATURE\nNALL, 50.\n", "-n 4", &log);
   ASSERT_FALSE(initial.empty()) << log;
   for (size_t j = 6; j < cold.size(); ++j) {
     EXPECT_NEAR(warm.at(j) / cold[j], 2.1 / 2.0, 1e-9);

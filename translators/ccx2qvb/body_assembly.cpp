@@ -52,8 +52,7 @@ void useExactRigidMass(const RigidMass &exact, MassProperties *p) {
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) {
       p->i7[3 * r + c] = (r == c ? trace : 0.0) - s[3 * r + c];
-      p->inertia[3 * r + c] =
-          p->i7[3 * r + c] - exact.mass * ((r == c ? cc : 0.0) - p->centre[r] * p->centre[c]);
+      p->inertia[3 * r + c] = p->i7[3 * r + c] - exact.mass * ((r == c ? cc : 0.0) - p->centre[r] * p->centre[c]);
     }
   for (double &m : p->nodalMass) m *= exact.mass / lumped;
 }
@@ -91,11 +90,10 @@ void writeBody(const PreparedModel &prepared, const Options &options, const Moda
   const size_t bodyNodes = modes.bodyNodes - static_cast<size_t>(std::count(skip.begin(), skip.end(), 1));
   BodyBuilder body(static_cast<int>(bodyNodes), modes.modeCount);
   body.setUnits(prepared.units);
-  body.setHeader("ccx2qvb: " + prepared.deckName,
-                 prepared.interfaces.empty() ? "free-free normal modes" : "Craig-Bampton modes",
-                 "from solver deck " + prepared.deckName,
-                 std::to_string(nodes) + " nodes, " + std::to_string(model.elementIds.size()) + " elements",
-                 headerLine(prepared));
+  body.setHeader(
+      "ccx2qvb: " + prepared.deckName, prepared.interfaces.empty() ? "free-free normal modes" : "Craig-Bampton modes",
+      "from solver deck " + prepared.deckName,
+      std::to_string(nodes) + " nodes, " + std::to_string(model.elementIds.size()) + " elements", headerLine(prepared));
   std::vector<int> ids = model.nodeIds;
   for (const Interface &i : prepared.interfaces) ids.push_back(i.refNode);
   for (size_t a = 0; a < nodes; ++a)
@@ -114,10 +112,9 @@ void writeBody(const PreparedModel &prepared, const Options &options, const Moda
   {
     StageTimer timer(&timing->results);
     basis.visitResults([&](FrdResult kind, int mode, size_t node, const double *six) {
-      body.setModeValues(mode + 1, ids[node],
-                         kind == FrdResult::kStress ? BodyBuilder::ModeQuantity::kStress
-                                                    : BodyBuilder::ModeQuantity::kStrain,
-                         six);
+      body.setModeValues(
+          mode + 1, ids[node],
+          kind == FrdResult::kStress ? BodyBuilder::ModeQuantity::kStress : BodyBuilder::ModeQuantity::kStrain, six);
     });
   }
   // Past this point the body is written whole or not at all; an interrupt

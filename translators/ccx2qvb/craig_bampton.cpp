@@ -11,7 +11,6 @@
 #include "errors.h"
 #include "sparse_cholesky.h"
 
-
 namespace qvb::ccx2qvb {
 namespace {
 

@@ -24,8 +24,8 @@ EigenSolution readEigenSolution(const std::string &path, const EigenFileShape &s
   const int64_t nev = header[3], neq = shape.equations, nzs = shape.offDiagonals;
   const int64_t expected = 16 + 8 * (nev + 2 * (neq + nzs) + nev * neq);
   if (static_cast<int64_t>(size) != expected)
-    throw ResultFileError(path + " has " + std::to_string(size) + " bytes where " + std::to_string(nev) +
-                          " modes of " + std::to_string(neq) + " equations take " + std::to_string(expected) +
+    throw ResultFileError(path + " has " + std::to_string(size) + " bytes where " + std::to_string(nev) + " modes of " +
+                          std::to_string(neq) + " equations take " + std::to_string(expected) +
                           (static_cast<int64_t>(size) < expected ? " (the file is cut)" : ""));
   EigenSolution s;
   s.equations = neq;

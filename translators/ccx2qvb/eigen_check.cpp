@@ -97,8 +97,8 @@ BasisCheck checkBasis(const SymmetricTriplets &K, const SymmetricTriplets &M, co
       check.residualMode = static_cast<int>(j);
     }
   }
-  const RigidContent content = rigid.empty() ? RigidContent{std::vector<double>(m, 0.0), 0.0}
-                                             : rigidContent(M, modes, m, rigid);
+  const RigidContent content =
+      rigid.empty() ? RigidContent{std::vector<double>(m, 0.0), 0.0} : rigidContent(M, modes, m, rigid);
   check.rigidSpan = content.span;
   for (std::size_t j = 0; j < m; ++j) {
     if (content.share[j] > 0.5) {
@@ -117,8 +117,8 @@ namespace {
 void requireSolution(const BasisCheck &check, const std::string &what, const CheckTolerances &tolerances) {
   auto fail = [&](const std::string &why) { throw VerificationError(what + " " + why); };
   if (!(check.orthonormality <= tolerances.orthonormality))
-    fail("are not mass-orthonormal: |Phi' M Phi - I| reaches " + number("%.3g", check.orthonormality) +
-         " (at most " + number("%.0e", tolerances.orthonormality) + " allowed)");
+    fail("are not mass-orthonormal: |Phi' M Phi - I| reaches " + number("%.3g", check.orthonormality) + " (at most " +
+         number("%.0e", tolerances.orthonormality) + " allowed)");
   if (!(check.residual <= tolerances.residual))
     fail("do not solve K phi = lambda M phi: mode " + std::to_string(check.residualMode + 1) +
          " has a backward error of " + number("%.3g", check.residual) + " (at most " +
@@ -128,10 +128,9 @@ void requireSolution(const BasisCheck &check, const std::string &what, const Che
 void requireEnergy(const BasisCheck &check, const std::string &what, const CheckTolerances &tolerances) {
   if (check.lowestFlexibleMode >= 0 && !(check.lowestFlexible > tolerances.zeroEnergy * check.energyScale))
     throw VerificationError(what + " have a flexible mode (" + std::to_string(check.lowestFlexibleMode + 1) +
-                            ") with " + (check.lowestFlexible < 0 ? "a negative" : "no meaningful") +
-                            " eigenvalue (" + number("%.3g", check.lowestFlexible) +
-                            ", against a stiffness scale of " + number("%.3g", check.energyScale) +
-                            "): a mechanism, or a wrong solution");
+                            ") with " + (check.lowestFlexible < 0 ? "a negative" : "no meaningful") + " eigenvalue (" +
+                            number("%.3g", check.lowestFlexible) + ", against a stiffness scale of " +
+                            number("%.3g", check.energyScale) + "): a mechanism, or a wrong solution");
 }
 
 }  // namespace
@@ -149,8 +148,8 @@ void requireFreeBodyBasis(const BasisCheck &check, const std::string &what, cons
          (check.rigidCount < kRigid ? std::string(": a constraint holds the part in place")
                                     : std::string(": the part has loose pieces or a mechanism")));
   if (!(check.rigidSpan <= tolerances.rigidSpan))
-    fail("do not span the six rigid-body motions: they miss " + number("%.3g", check.rigidSpan) +
-         " of them (at most " + number("%.0e", tolerances.rigidSpan) + " allowed)");
+    fail("do not span the six rigid-body motions: they miss " + number("%.3g", check.rigidSpan) + " of them (at most " +
+         number("%.0e", tolerances.rigidSpan) + " allowed)");
   if (!(check.rigidEnergy <= tolerances.zeroEnergy * check.energyScale))
     fail("have rigid-body modes that carry strain energy (eigenvalue " + number("%.3g", check.rigidEnergy) +
          " against a stiffness scale of " + number("%.3g", check.energyScale) + ")");

@@ -26,22 +26,22 @@ namespace qvb::ccx2qvb {
 // Tolerances, chosen from right bodies (worst seen in parentheses) and the
 // faults they must catch (documented in docs/ccx2qvb.md).
 struct CheckTolerances {
-  double orthonormality = 1e-6;   // |Phi' M Phi - I| (right bases: 1e-12)
-  double residual = 1e-6;         // backward error of K phi = lambda M phi (right modes: 1e-10)
-  double rigidSpan = 1e-6;        // the rigid motions outside the span of the rigid modes
-  double zeroEnergy = 1e-12;      // |lambda| / (norm K / norm M) below this is no energy
+  double orthonormality = 1e-6;  // |Phi' M Phi - I| (right bases: 1e-12)
+  double residual = 1e-6;        // backward error of K phi = lambda M phi (right modes: 1e-10)
+  double rigidSpan = 1e-6;       // the rigid motions outside the span of the rigid modes
+  double zeroEnergy = 1e-12;     // |lambda| / (norm K / norm M) below this is no energy
 };
 
 struct BasisCheck {
-  std::vector<double> rayleigh;      // phi' K phi per mode (phi' M phi is 1 when the basis passes)
-  double orthonormality = 0;         // largest |Phi' M Phi - I|
-  double residual = 0;               // largest backward error (eigenvectors only)
-  int residualMode = -1;             // 0-based mode of that error
-  std::size_t rigidCount = 0;        // modes lying in the rigid-body space
-  double rigidSpan = 0;              // relative M-norm of the rigid motions the rigid modes miss
-  double rigidEnergy = 0;            // largest |Rayleigh quotient| among the rigid modes
-  double energyScale = 0;            // norm K / norm M: the eigenvalue scale of the mesh
-  double lowestFlexible = 0;         // smallest Rayleigh quotient among the others
+  std::vector<double> rayleigh;  // phi' K phi per mode (phi' M phi is 1 when the basis passes)
+  double orthonormality = 0;     // largest |Phi' M Phi - I|
+  double residual = 0;           // largest backward error (eigenvectors only)
+  int residualMode = -1;         // 0-based mode of that error
+  std::size_t rigidCount = 0;    // modes lying in the rigid-body space
+  double rigidSpan = 0;          // relative M-norm of the rigid motions the rigid modes miss
+  double rigidEnergy = 0;        // largest |Rayleigh quotient| among the rigid modes
+  double energyScale = 0;        // norm K / norm M: the eigenvalue scale of the mesh
+  double lowestFlexible = 0;     // smallest Rayleigh quotient among the others
   int lowestFlexibleMode = -1;
 };
 

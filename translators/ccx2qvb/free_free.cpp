@@ -34,8 +34,8 @@ EigenSolution solversModes(const StoredMatrices &matrices, SolverJobs &jobs) {
 
 BasisCheck checkFreeModes(const PreparedModel &prepared, const StoredMatrices &matrices,
                           const std::vector<double> &rows, size_t m, const char *what) {
-  const BasisCheck check = checkBasis(matrices.stiffness, matrices.mass, rows, m,
-                                      prepared.rigidMotionsOn(matrices.dofs), true);
+  const BasisCheck check =
+      checkBasis(matrices.stiffness, matrices.mass, rows, m, prepared.rigidMotionsOn(matrices.dofs), true);
   requireFreeBodyBasis(check, what);
   return check;
 }
@@ -67,8 +67,8 @@ ModalBasis freeFreeBasis(const PreparedModel &prepared, SolverJobs &jobs, Timing
   std::string results = "modes";  // the job whose .frd holds the modes' stresses
   try {
     StageTimer timer(&timing->verify);
-    eig.eigenvalues = checkFreeModes(prepared, matrices, equationMajor(eig.modes, n, m), m,
-                                     "the solver's free-free modes").rayleigh;
+    eig.eigenvalues =
+        checkFreeModes(prepared, matrices, equationMajor(eig.modes, n, m), m, "the solver's free-free modes").rayleigh;
   } catch (const VerificationError &e) {
     // Right, or not written: our own solution of the same matrices, held to
     // the same checks, and the stresses of its modes from the solver.

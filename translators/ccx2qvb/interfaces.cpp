@@ -63,11 +63,12 @@ std::vector<Interface> defineInterfaces(const Model &model, const std::vector<st
       offLine = std::max(offLine, std::sqrt(rest));
     }
     if (nodes.size() >= allNodes)
-      throw DeckError("interface node set " + given + " holds every node of the model: tied rigidly, the part "
+      throw DeckError("interface node set " + given +
+                      " holds every node of the model: tied rigidly, the part "
                       "would have no flexibility left");
     if (!(offLine > 1e-9 * farthest) || !(farthest > 0))
       throw DeckError("interface node set " + given + " is singular: its " + std::to_string(nodes.size()) +
-                               " node(s) lie on one line, so a rigid tie cannot carry rotations");
+                      " node(s) lie on one line, so a rigid tie cannot carry rotations");
     i.refNode = next++;
     i.rotNode = next++;
     interfaces.push_back(i);

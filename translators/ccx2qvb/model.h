@@ -82,7 +82,7 @@ struct Surface {
 // tie into equations of its own (tie_equations.h), so it knows them exactly.
 struct Tie {
   std::string name;
-  std::string slave, master;  // surface names, upper case
+  std::string slave, master;        // surface names, upper case
   double positionTolerance = -1.0;  // negative: the solver's default
   bool adjust = true;               // slave nodes moved onto the master surface
   SourceLine where;

@@ -84,7 +84,8 @@ std::vector<double> PreparedModel::rigidMotionsOn(const std::vector<Dof> &dofs) 
     centre[c] = 0.5 * (low[c] + high[c]);
     length = std::max(length, high[c] - low[c]);
   }
-  return rigidMotions(dofs, [this](int node) { return role(node); }, centre, length > 0 ? length : 1.0);
+  return rigidMotions(
+      dofs, [this](int node) { return role(node); }, centre, length > 0 ? length : 1.0);
 }
 
 PreparedModel prepareModel(const Options &options, std::vector<std::string> *warnings) {

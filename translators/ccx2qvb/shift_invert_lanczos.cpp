@@ -13,9 +13,9 @@ void dsaupd_(int *ido, const char *bmat, const int *n, const char *which, const 
              double *resid, const int *ncv, double *v, const int *ldv, int *iparam, int *ipntr, double *workd,
              double *workl, const int *lworkl, int *info, std::size_t, std::size_t);
 void dseupd_(const int *rvec, const char *howmny, int *select, double *d, double *z, const int *ldz,
-             const double *sigma, const char *bmat, const int *n, const char *which, const int *nev,
-             const double *tol, double *resid, const int *ncv, double *v, const int *ldv, int *iparam, int *ipntr,
-             double *workd, double *workl, const int *lworkl, int *info, std::size_t, std::size_t, std::size_t);
+             const double *sigma, const char *bmat, const int *n, const char *which, const int *nev, const double *tol,
+             double *resid, const int *ncv, double *v, const int *ldv, int *iparam, int *ipntr, double *workd,
+             double *workl, const int *lworkl, int *info, std::size_t, std::size_t, std::size_t);
 }
 
 namespace qvb::ccx2qvb {
@@ -43,9 +43,14 @@ struct Workspace {
   std::vector<double> resid, v, workd, workl;
   int iparam[11] = {0}, ipntr[14] = {0};
   Workspace(int order, int count)
-      : n(order), nev(count), ncv(std::min(order, std::max(2 * count + 1, count + 20))), lworkl(ncv * (ncv + 8)),
-        resid(static_cast<std::size_t>(order)), v(static_cast<std::size_t>(order) * ncv),
-        workd(3 * static_cast<std::size_t>(order)), workl(static_cast<std::size_t>(lworkl)) {
+      : n(order),
+        nev(count),
+        ncv(std::min(order, std::max(2 * count + 1, count + 20))),
+        lworkl(ncv * (ncv + 8)),
+        resid(static_cast<std::size_t>(order)),
+        v(static_cast<std::size_t>(order) * ncv),
+        workd(3 * static_cast<std::size_t>(order)),
+        workl(static_cast<std::size_t>(lworkl)) {
     iparam[0] = 1;             // exact shifts
     iparam[2] = kMaxRestarts;  // restarts allowed
     iparam[6] = 3;             // shift-invert mode for the generalized problem
@@ -56,8 +61,9 @@ struct Workspace {
 
 LanczosSolution lowestEigenpairs(const SymmetricTriplets &K, const SymmetricTriplets &M, int count) {
   const int n = static_cast<int>(K.order);
-  if (count < 1 || count >= n) throw TranslationError("cannot find " + std::to_string(count) + " modes of a model of " +
-                                                      std::to_string(n) + " equations");
+  if (count < 1 || count >= n)
+    throw TranslationError("cannot find " + std::to_string(count) + " modes of a model of " + std::to_string(n) +
+                           " equations");
   const double sigma = -kRelativeShift * rowSumNorm(K) / rowSumNorm(M);
   const SparseCholesky factor(K, &M, -sigma, "the shifted stiffness K - sigma M");
   Workspace w(n, count);
@@ -86,8 +92,8 @@ LanczosSolution lowestEigenpairs(const SymmetricTriplets &K, const SymmetricTrip
   std::vector<double> values(static_cast<std::size_t>(count)), vectors(static_cast<std::size_t>(n) * count);
   const int wantVectors = 1;
   dseupd_(&wantVectors, "A", select.data(), values.data(), vectors.data(), &w.n, &sigma, "G", &w.n, "LM", &w.nev, &tol,
-          w.resid.data(), &w.ncv, w.v.data(), &w.n, w.iparam, w.ipntr, w.workd.data(), w.workl.data(), &w.lworkl,
-          &info, 1, 1, 2);
+          w.resid.data(), &w.ncv, w.v.data(), &w.n, w.iparam, w.ipntr, w.workd.data(), w.workl.data(), &w.lworkl, &info,
+          1, 1, 2);
   if (info != 0)
     throw TranslationError("our own eigen-solution failed (ARPACK dseupd info " + std::to_string(info) + ")");
   const int converged = w.iparam[4];

@@ -19,8 +19,7 @@ void stopIfInterrupted() {
 
 }  // namespace
 
-SolverJobs::SolverJobs(const PreparedModel &prepared, const Options &options, const WorkFolder &work,
-                       Timing *timing)
+SolverJobs::SolverJobs(const PreparedModel &prepared, const Options &options, const WorkFolder &work, Timing *timing)
     : prepared_(prepared), work_(work), timing_(timing) {
   const bool freeFree = prepared.interfaces.empty();
   modesAsked_ = freeFree ? options.modes + 6 : options.modes;
@@ -62,8 +61,8 @@ void SolverJobs::writeAndRun() {
   stopIfInterrupted();
 }
 
-void SolverJobs::runPrescribed(const std::string &name, const std::vector<Dof> &dofs,
-                               const std::vector<double> &fields, int count) {
+void SolverJobs::runPrescribed(const std::string &name, const std::vector<Dof> &dofs, const std::vector<double> &fields,
+                               int count) {
   writeDisplacementDeck(dofs, fields, count, work_.file(name + ".inp"));
   run(name.c_str());
 }

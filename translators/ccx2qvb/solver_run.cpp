@@ -80,8 +80,7 @@ double runSolver(const std::string &solver, const std::string &folder, const std
     throw SolverError("the solver failed on job " + job + " with exit status " + std::to_string(status) +
                       " and no error line of its own (out of memory or disk?)");
   if (!said.finished)
-    throw SolverError("the solver stopped before the end of job " + job + " (its log " + log +
-                      " has no closing line)");
+    throw SolverError("the solver stopped before the end of job " + job + " (its log " + log + " has no closing line)");
   return seconds;
 }
 

@@ -57,8 +57,8 @@ void requireConsistentUnits(std::string units[4]) {
     char ratio[64];
     std::snprintf(ratio, sizeof ratio, "%.6g", s.si[3] / derived);
     throw OptionError("--units " + units[0] + " " + units[1] + " " + units[2] + " " + units[3] +
-                      " is not a consistent set: one " + units[3] + " is " + ratio + " " + units[0] + " " +
-                      units[1] + "/" + units[2] + "^2, where the solver needs force = mass x length / time^2");
+                      " is not a consistent set: one " + units[3] + " is " + ratio + " " + units[0] + " " + units[1] +
+                      "/" + units[2] + "^2, where the solver needs force = mass x length / time^2");
   }
 }
 
@@ -71,8 +71,8 @@ std::string likelyUnitsWarning(const Model &model, const std::string units[4]) {
   for (const auto &candidate : kCommon) {
     if (!plausible(model, sizesOf(candidate))) continue;
     const std::string set = candidate[0] + " " + candidate[1] + " " + candidate[2] + " " + candidate[3];
-    return "the deck's densities and elastic moduli look like " + set + " units, not the assumed " + units[0] +
-           " " + units[1] + " " + units[2] + " " + units[3] + ": if so, give --units " + set;
+    return "the deck's densities and elastic moduli look like " + set + " units, not the assumed " + units[0] + " " +
+           units[1] + " " + units[2] + " " + units[3] + ": if so, give --units " + set;
   }
   return {};
 }
