@@ -5,6 +5,7 @@
 #include "platform/child_process.h"
 #include "platform/mapped_file.h"
 #include "platform/os.h"
+#include "progress.h"
 #include "text_scan.h"
 
 namespace qvb::ccx2qvb {
@@ -43,7 +44,9 @@ double runSolver(const std::string &solver, const std::string &folder, const std
   std::string error;
   const double start = qvb::platform::wallClock();
   double processor = 0;
-  const int status = qvb::platform::runProgram({solver, "-i", job}, folder, log, &error, &processor);
+  SolverProgress progress(stderr, qvb::platform::isTerminal(stderr), job, log);
+  const int status = qvb::platform::runProgram({solver, "-i", job}, folder, log, &error, &processor,
+                                               [&progress](double running) { progress.show(running); });
   *processorSeconds += processor;
   const double seconds = qvb::platform::wallClock() - start;
   if (status < 0) throw std::runtime_error("solver run " + job + ": " + error + "; its output is in " + log);

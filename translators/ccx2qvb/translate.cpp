@@ -48,6 +48,7 @@ class WorkFolder {
       return;
     }
     std::string error;
+    qvb::platform::removeStaleWorkFolders("ccx2qvb-");  // left by runs that were killed outright
     path_ = qvb::platform::makeTemporaryFolder("ccx2qvb-", &error);
     if (path_.empty()) throw std::runtime_error(error);
     temporary_ = true;
