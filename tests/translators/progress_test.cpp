@@ -21,6 +21,7 @@ TEST(SolverProgress, TheStepIsTheLastLineWithWords) {
   EXPECT_EQ(currentStep("*****\n Calculating the eigenvalues and the eigenmodes\r\n ****\n"),
             "Calculating the eigenvalues and the eigenmodes");
   EXPECT_EQ(currentStep(" STEP 3"), "STEP 3");
+  EXPECT_EQ(currentStep(" Job finished\n____\n\nTotal CalculiX Time: 0.098660\n   sets:   1\n"), "Job finished");
   EXPECT_EQ(currentStep("  12\n 0.1E+01\n"), "");
   EXPECT_EQ(progressLine("modes", 12.34, ""), "ccx2qvb: solver job modes: 12.3 s");
   const std::string longLine = progressLine("modes", 1, std::string(200, 'x'));

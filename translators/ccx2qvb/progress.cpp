@@ -33,6 +33,14 @@ bool hasWord(std::string_view line) {
   return false;
 }
 
+// "name: number" reports a value (a count, the total time), not a step.
+bool isValue(std::string_view line) {
+  const size_t colon = line.rfind(':');
+  if (colon == std::string_view::npos) return false;
+  const std::string_view value = trim(line.substr(colon + 1));
+  return !value.empty() && value.find_first_not_of("0123456789.+-Ee") == std::string_view::npos;
+}
+
 }  // namespace
 
 std::string currentStep(const std::string &logTail) {
@@ -43,7 +51,7 @@ std::string currentStep(const std::string &logTail) {
     std::string_view line = std::string_view(logTail).substr(from, end - from);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // a log with DOS line ends
     line = trim(line);
-    if (hasWord(line)) return std::string(line);
+    if (hasWord(line) && !isValue(line)) return std::string(line);
     if (start == std::string::npos) break;
     end = start;
   }

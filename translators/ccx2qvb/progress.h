@@ -33,7 +33,8 @@ class SolverProgress {
 };
 
 // The solver's current step in the tail of its log: the last line with a
-// word in it (numbers and rules of stars are not steps); "" when none.
+// word in it (numbers, rules of stars and "name: value" reports are not
+// steps); "" when none.
 std::string currentStep(const std::string &logTail);
 
 // The status line, at most kProgressWidth characters (a longer one would
