@@ -95,6 +95,12 @@ int runProgram(const std::vector<std::string> &argv, const std::string &workDir,
     return -1;
   }
   std::vector<const char *> args;
+  // A program's C library keeps its output in large blocks when it goes to a
+  // file: whoever watches the progress would read a log that lags behind by
+  // minutes. Where the system has stdbuf, it runs the program with its
+  // output written line by line (stdbuf then becomes the program itself).
+  const std::string lineBuffering = progress && isExecutableFile(argv[0]) ? findProgram("stdbuf") : std::string();
+  if (!lineBuffering.empty()) args = {lineBuffering.c_str(), "-oL", "-eL"};
   for (const std::string &a : argv) args.push_back(a.c_str());
   args.push_back(nullptr);
   long child = 0;

@@ -23,7 +23,9 @@ TEST(SolverProgress, TheStepIsTheLastLineWithWords) {
   EXPECT_EQ(currentStep(" STEP 3"), "STEP 3");
   EXPECT_EQ(currentStep(" Job finished\n____\n\nTotal CalculiX Time: 0.098660\n   sets:   1\n"), "Job finished");
   EXPECT_EQ(currentStep("  12\n 0.1E+01\n"), "");
-  EXPECT_EQ(progressLine("modes", 12.34, ""), "ccx2qvb: solver job modes: 12.3 s");
+  EXPECT_EQ(currentStep("CalculiX Version 2.20\n****\nYou are using an executable made on Sun Jul 10\n nodes: 12\n"),
+            "");
+  EXPECT_EQ(progressLine("modes", 12.34, ""), "ccx2qvb: job modes, 12.3 s");
   const std::string longLine = progressLine("modes", 1, std::string(200, 'x'));
   EXPECT_EQ(longLine.size(), qvb::ccx2qvb::kProgressWidth);
   EXPECT_EQ(longLine.substr(longLine.size() - 4), "x...");
@@ -52,8 +54,8 @@ TEST(SolverProgress, RewritesOneLineOnATerminalAndNothingElsewhere) {
   }
   EXPECT_EQ(shown(pipe), "");
   const std::string text = shown(terminal);
-  const std::string first = "\rccx2qvb: solver job modes: 0.5 s, Factoring the system of equations";
-  const std::string second = "\rccx2qvb: solver job modes: 1.0 s, Job finished";
+  const std::string first = "\rccx2qvb: job modes, 0.5 s: Factoring the system of equations";
+  const std::string second = "\rccx2qvb: job modes, 1.0 s: Job finished";
   EXPECT_EQ(text.substr(0, first.size() + 1), first + "\r");
   // The shorter line blanks what the longer one left; the end is one newline.
   EXPECT_NE(text.find(second + std::string(first.size() - second.size(), ' ') + "\r"), std::string::npos) << text;
@@ -65,7 +67,7 @@ TEST(SolverProgress, RewritesOneLineOnATerminalAndNothingElsewhere) {
   std::FILE *brief = std::tmpfile();
   { SolverProgress quick(brief, true, "mass", temp.file("missing.out")); }
   const std::string line = shown(brief);
-  const std::string start = "\rccx2qvb: solver job mass: ";
+  const std::string start = "\rccx2qvb: job mass, ";
   EXPECT_EQ(line.substr(0, start.size()), start) << "a job too short to be shown still has its line";
   EXPECT_EQ(line.back(), '\n');
   std::fclose(brief);

@@ -51,6 +51,8 @@ std::string currentStep(const std::string &logTail) {
     std::string_view line = std::string_view(logTail).substr(from, end - from);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // a log with DOS line ends
     line = trim(line);
+    // The solver's banner ends with its build date: no step yet after it.
+    if (line.rfind("You are using an executable", 0) == 0) return {};
     if (hasWord(line) && !isValue(line)) return std::string(line);
     if (start == std::string::npos) break;
     end = start;
@@ -61,8 +63,8 @@ std::string currentStep(const std::string &logTail) {
 std::string progressLine(const std::string &job, double seconds, const std::string &step) {
   char time[32];
   std::snprintf(time, sizeof time, "%.1f s", seconds);
-  std::string line = "ccx2qvb: solver job " + job + ": " + time;
-  if (!step.empty()) line += ", " + step;
+  std::string line = "ccx2qvb: job " + job + ", " + time;
+  if (!step.empty()) line += ": " + step;
   if (line.size() > kProgressWidth) line.replace(kProgressWidth - 3, std::string::npos, "...");
   return line;
 }
