@@ -3,7 +3,7 @@
 # skipping the ones already present. Run as root on a fresh machine.
 set -eu
 PACKAGES="cmake ninja-build g++ gcc gfortran make libgtest-dev libgmock-dev
-  libsqlite3-dev liblapack-dev libsuitesparse-dev libopenblas-dev libopenblas-serial-dev python3
+  libsqlite3-dev liblapack-dev libsuitesparse-dev libarpack2-dev libopenblas-dev libopenblas-serial-dev python3
   libpython3-dev python3-numpy python3-pytest python3-matplotlib python3-setuptools python3-pip
   python3-venv clang libclang-rt-14-dev clang-tidy
   valgrind binutils calculix-ccx gmsh"

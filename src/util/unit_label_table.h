@@ -3,8 +3,8 @@
 //
 // Dependency-free on purpose: the storage backends (separate plug-ins)
 // include it to parse unit names, so that every part of the system agrees on
-// what "kip" or "mgg" means. It holds names only; the factors that relate a
-// unit to SI belong to the backend that stores the body.
+// what "kip" or "mgg" means. It holds names only; their sizes in SI are in
+// unit_sizes.h.
 #pragma once
 
 namespace qvb::units {

@@ -29,7 +29,7 @@ std::string barModel(const Bar &bar) {
   for (int k = 0; k <= bar.nz; ++k)
     for (int j = 0; j <= bar.ny; ++j)
       for (int i = 0; i <= bar.nx; ++i)
-        xyz.push_back({bar.length * i / bar.nx, bar.width * (static_cast<double>(j) / bar.ny - 0.5),
+        xyz.push_back({bar.origin + bar.length * i / bar.nx, bar.width * (static_cast<double>(j) / bar.ny - 0.5),
                        bar.height * (static_cast<double>(k) / bar.nz - 0.5)});
   std::map<std::pair<int, int>, int> midside;
   auto middle = [&](int a, int b) {
@@ -65,29 +65,37 @@ std::string barModel(const Bar &bar) {
           }
         }
       }
+  const int offset = bar.idOffset;
+  const std::string &s = bar.suffix;
   out << "*NODE\n";
-  for (size_t n = 0; n < xyz.size(); ++n) out << n + 1 << ", " << xyz[n][0] << ", " << xyz[n][1] << ", " << xyz[n][2] << "\n";
-  out << "*ELEMENT, TYPE=" << bar.type << ", ELSET=EALL\n";
+  for (size_t n = 0; n < xyz.size(); ++n)
+    out << n + 1 + offset << ", " << xyz[n][0] << ", " << xyz[n][1] << ", " << xyz[n][2] << "\n";
+  out << "*ELEMENT, TYPE=" << bar.type << ", ELSET=EALL" << s << "\n";
   for (size_t e = 0; e < elements.size(); ++e) {
-    out << e + 1;
-    for (size_t k = 0; k < elements[e].size(); ++k) out << (k == 15 ? ",\n" : ", ") << elements[e][k];
+    out << e + 1 + offset;
+    for (size_t k = 0; k < elements[e].size(); ++k) out << (k == 15 ? ",\n" : ", ") << elements[e][k] + offset;
     out << "\n";
   }
   auto nodeSet = [&](const char *name, auto keep) {
-    out << "*NSET, NSET=" << name << "\n";
+    out << "*NSET, NSET=" << name << s << "\n";
     int count = 0;
     for (size_t n = 0; n < xyz.size(); ++n)
-      if (keep(xyz[n])) out << n + 1 << (++count % 16 == 0 ? ",\n" : ", ");
+      if (keep(xyz[n])) out << n + 1 + offset << (++count % 16 == 0 ? ",\n" : ", ");
     out << "\n";
   };
-  const double tol = 1e-9;
-  nodeSet("END0", [&](const std::array<double, 3> &p) { return p[0] < tol; });
-  nodeSet("END1", [&](const std::array<double, 3> &p) { return p[0] > bar.length - tol; });
+  const double tol = 1e-9, start = bar.origin, end = bar.origin + bar.length;
+  nodeSet("END0", [&](const std::array<double, 3> &p) { return p[0] < start + tol; });
+  nodeSet("END1", [&](const std::array<double, 3> &p) { return p[0] > end - tol; });
   nodeSet("EDGE0", [&](const std::array<double, 3> &p) {
-    return p[0] < tol && p[2] < -bar.height / 2 + tol;
+    return p[0] < start + tol && p[2] < -bar.height / 2 + tol;
   });
-  out << "*MATERIAL, NAME=STEEL\n*ELASTIC\n" << bar.young << ", " << bar.poisson << "\n*DENSITY\n" << bar.density
-      << "\n*SOLID SECTION, ELSET=EALL, MATERIAL=STEEL\n";
+  if (!tets) {
+    out << "*ELSET, ELSET=LAST" << s << "\n";
+    for (int k = 0; k < bar.nz; ++k)
+      for (int j = 0; j < bar.ny; ++j) out << 1 + offset + (bar.nx - 1) + bar.nx * (j + bar.ny * k) << ",\n";
+  }
+  out << "*MATERIAL, NAME=STEEL" << s << "\n*ELASTIC\n" << bar.young << ", " << bar.poisson << "\n*DENSITY\n"
+      << bar.density << "\n*SOLID SECTION, ELSET=EALL" << s << ", MATERIAL=STEEL" << s << "\n";
   return out.str();
 }
 

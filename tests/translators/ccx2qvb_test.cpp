@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bar_deck.h"
+#include "command_support.h"
 #include "qvb.h"
 #include "support/test_support.h"
 
@@ -28,12 +29,7 @@ constexpr int kModes = 12;
 
 ccxtest::Bar testBar() { return ccxtest::barOf(20, 4, 2); }
 
-// Runs a shell command in folder, output to log; returns the exit status.
-int run(const std::string &folder, const std::string &command, const std::string &log) {
-  const std::string line = "cd '" + folder + "' && " + command + " > '" + log + "' 2>&1";
-  const int status = std::system(line.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using ccxtest::run;
 
 // Lowest flexible bending frequency (Hz) of a free-free Timoshenko beam, from
 // 200 two-node elements (shear at one point, consistent mass with rotary
@@ -386,20 +382,102 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
       {"node set", "bar.inp -i HOLE", "", "interface node set HOLE does not exist"},
       {"solver missing", "bar.inp", "CCX=/nonexistent/ccx ", "was not found"},
       {"solver failing", "bar.inp", "CCX=/bin/false ",
-       "the solver failed on job mass (exit status 1) (run again with --keep DIR"},
-      {"no deck", "missing.inp", "", "cannot read deck"},
-      {"bad units", "bar.inp --units KILOGRAM PARSEC SECOND NEWTON", "", "unknown unit"},
-      {"too many modes", "bar.inp -n 500", "", "the solver failed on job modes"},
-      {"failure kept", "bar.inp -n 500 --keep kept", "", "its output is in "},
+       "the solver failed on job mass with exit status 1 and no error line of its own (out of memory or disk?) "
+       "(run again with --keep DIR"},
+      {"no deck", "missing.inp", "", "missing.inp"},
+      {"unknown unit", "bar.inp --units KILOGRAM PARSEC SECOND NEWTON", "", "PARSEC is not a unit of length"},
+      {"inconsistent units", "bar.inp --units KILOGRAM MILLIMETER SECOND NEWTON", "",
+       "is not a consistent set: one NEWTON is 1000 KILOGRAM MILLIMETER/SECOND^2"},
+      {"too many modes", "bar.inp -n 500", "", "-n 500 asks for 506 modes, but the model has only 32 nodes"},
+      {"output not a body", "bar.inp -o x.inp", "", "-o x.inp names no body"},
       {"disk full", "bar.inp", "trap '' XFSZ; ulimit -f 1; ", "model.inp cannot be written: File too large"},
   };
   for (const Case &c : cases) {
-    const int status = run(dir.path(), c.environment + "'" CCX2QVB "' " + c.arguments + " -o out.qvb", "refusal.log");
+    const int status = run(dir.path(), c.environment + "'" CCX2QVB "' -o out.qvb " + c.arguments, "refusal.log");
     const std::string log = qvbtest::readFile(dir.file("refusal.log"));
     EXPECT_EQ(status, 1) << c.what << ": " << log;
     EXPECT_NE(log.find(c.expected), std::string::npos) << c.what << ": " << log;
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.qvb"))) << c.what;
   }
+}
+
+// A stand-in solver runs the real one, then damages what one job wrote, as
+// a full disk, a crash or a wrong solution would; the damage is found and
+// named, and no body is written. A kept folder's results of an earlier run
+// are not taken for the new run's.
+TEST(Ccx2qvbRefusals, DamagedSolverResultsLeaveNoBody) {
+  qvbtest::TempDir dir;
+  ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(ccxtest::barOf(3, 2, 2)));
+  ccxtest::writeText(dir.file("stand-in"),
+                     "#!/bin/sh\n"
+                     "job=$2\n"
+                     "case \"$DAMAGE\" in nothing) exit 0 ;; error) echo ' *ERROR in d_aupd: info=-3'; exit 0 ;; esac\n"
+                     "if [ \"$DAMAGE\" = silent ]; then \"$REAL\" \"$@\" >/dev/null; else \"$REAL\" \"$@\" || exit $?; fi\n"
+                     "[ \"$job\" = \"$JOB\" ] || exit 0\n"
+                     "case \"$DAMAGE\" in\n"
+                     "  cut) head -c $(($(wc -c < $job.$FILE) * 2 / 3)) $job.$FILE > cut && mv cut $job.$FILE ;;\n"
+                     "  empty) : > $job.$FILE ;;\n"
+                     "  pipe) rm $job.$FILE && mkfifo $job.$FILE ;;\n"
+                     "  spurious) size=$(wc -c < $job.eig)\n"
+                     "    dd if=/dev/zero of=$job.eig bs=1 seek=$((size - 900)) count=400 conv=notrunc 2>/dev/null ;;\n"
+                     "esac\n");
+  std::filesystem::permissions(dir.file("stand-in"), std::filesystem::perms::owner_all);
+  const char *real = std::getenv("CCX");
+  const std::string solver = real != nullptr && *real != '\0' ? real : "$(command -v ccx)";
+  ASSERT_EQ(run(dir.path(), "'" CCX2QVB "' bar.inp -o first.qvb -n 4 --keep kept", "first.log"), 0)
+      << qvbtest::readFile(dir.file("first.log"));
+  struct Case {
+    const char *damage, *job, *file, *expected;
+  } cases[] = {
+      {"cut", "modes", "eig", "modes.eig has"},
+      {"cut", "modes", "frd", "modes.frd"},
+      {"empty", "modes", "frd", "modes.frd is empty"},
+      {"cut", "mass", "sti", "mass.sti"},
+      {"cut", "mass", "dof", "is cut"},
+      {"pipe", "modes", "frd", "modes.frd is a named pipe, not a result file"},
+      {"nothing", "", "", "the solver stopped before the end of job mass"},
+      {"error", "", "", "the solver refused job mass (exit status 0); it said: *ERROR in d_aupd: info=-3"},
+      {"silent", "", "", "the solver stopped before the end of job mass"},
+  };
+  for (const Case &c : cases) {
+    const std::string environment = std::string("REAL=\"") + solver + "\" DAMAGE=" + c.damage + " JOB=" + c.job +
+                                    " FILE=" + c.file + " CCX=$PWD/stand-in ";
+    const int status = run(dir.path(), environment + "'" CCX2QVB "' bar.inp -o out.qvb -n 4 --keep kept", "damage.log");
+    const std::string log = qvbtest::readFile(dir.file("damage.log"));
+    EXPECT_EQ(status, 1) << c.damage << " " << c.file << ": " << log;
+    EXPECT_NE(log.find(c.expected), std::string::npos) << c.damage << " " << c.file << ": " << log;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.qvb"))) << c.damage << " " << c.file;
+  }
+
+  // Spurious modes (generalized masses far from 1) are solved again by our
+  // own Lanczos solver, with a warning, and the solver gives their
+  // stresses: the body equals the clean run's (flexible frequencies, and
+  // stresses up to each mode's sign).
+  ASSERT_EQ(run(dir.path(), "REAL=\"" + solver + "\" DAMAGE=spurious JOB=modes CCX=$PWD/stand-in '" CCX2QVB
+                "' bar.inp -o own.qvb -n 4", "own.log"), 0) << qvbtest::readFile(dir.file("own.log"));
+  EXPECT_NE(qvbtest::readFile(dir.file("own.log")).find("not mass-orthonormal"), std::string::npos);
+  qvbtest::ScopedEnv plugins("TRX_USER_PLUGIN_DIR", QVB_PLUGIN_DIR);
+  QVB_Handle clean = QVB_CreateFromQVB(dir.file("first.qvb").c_str());
+  QVB_Handle own = QVB_CreateFromQVB(dir.file("own.qvb").c_str());
+  ASSERT_TRUE(clean != nullptr && own != nullptr);
+  for (int mode = 7; mode <= 10; ++mode) {
+    double a = 0, b = 0;
+    QVB_Eigenvalue(clean, mode, &a, nullptr, nullptr, nullptr, nullptr);
+    QVB_Eigenvalue(own, mode, &b, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_NEAR(b, a, 1e-9 * a) << "mode " << mode;
+    double worst = 0, largest = 0;
+    for (int n = 0; n < QVB_NodeCount(clean); ++n) {
+      double sa[6], sb[6];
+      QVB_ModeByNode(clean, mode, 1, QVB_NodeID(clean, n), sa, 1);
+      QVB_ModeByNode(own, mode, 1, QVB_NodeID(clean, n), sb, 1);
+      for (int c = 0; c < 6; ++c) {
+        worst = std::max(worst, std::fabs(std::fabs(sa[c]) - std::fabs(sb[c])));
+        largest = std::max(largest, std::fabs(sa[c]));
+      }
+    }
+    EXPECT_LT(worst, 1e-5 * largest) << "mode " << mode;
+  }
+  QVB_Terminate();
 }
 
 // Interrupted while the solver runs (a stand-in that waits), the command

@@ -2,10 +2,14 @@
 // (Guyan is then exact), all interior modes kept (the full eigen-solution),
 // and fewer modes (Rayleigh-Ritz bounds from above).
 #include "craig_bampton.h"
+#include "eigen_check.h"
+#include "errors.h"
+#include "rigid_motions.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -218,6 +222,76 @@ TEST(CraigBampton, CountsRigidModesAsASolverReportsThem) {
   EXPECT_EQ(qvb::ccx2qvb::leadingRigidModes({-1e-5, 2e-4, 3e-10, -2e-6, 1e-4, 5e-5, 4.4e5, 1.7e6}), 6u);
   EXPECT_EQ(qvb::ccx2qvb::leadingRigidModes({0.0, 1e-9, 10.0, 20.0}), 2u);
   EXPECT_EQ(qvb::ccx2qvb::leadingRigidModes({1.0, 2.0, 3.0}), 0u);
+}
+
+// The checks of a modal basis on the truss, whose modes are known exactly:
+// its own eigenvectors pass; each kind of wrong basis fails with the check
+// that catches it named.
+TEST(BasisChecks, PassRightModesAndNameEachFault) {
+  const Truss truss;
+  std::vector<qvb::ccx2qvb::Dof> dofs;
+  for (int node = 1; node <= 12; ++node)
+    for (int d = 1; d <= 3; ++d) dofs.push_back({node, d});
+  const double centre[3] = {0.5, 0.2, 0.15};
+  const std::vector<double> rigid = qvb::ccx2qvb::rigidMotions(
+      dofs, [&](int node) { return qvb::ccx2qvb::NodeRole{&truss.x[3 * static_cast<std::size_t>(node - 1)], false}; },
+      centre, 1.0);
+  std::vector<double> vectors;
+  const std::vector<double> lambda = eigen(truss.K, truss.M, &vectors);
+  const std::size_t n = 36, m = 10;
+  // Row-major n x m: the lowest m modes, optionally changed.
+  auto basis = [&](const std::function<void(std::vector<double> &)> &change) {
+    std::vector<double> rows(n * m);
+    for (std::size_t j = 0; j < m; ++j)
+      for (std::size_t e = 0; e < n; ++e) rows[e * m + j] = vectors[j * n + e];
+    change(rows);
+    return rows;
+  };
+  const SymmetricTriplets K = truss.K.upper(), M = truss.M.upper();
+  auto failure = [&](const std::vector<double> &rows) -> std::string {
+    try {
+      qvb::ccx2qvb::requireFreeBodyBasis(qvb::ccx2qvb::checkBasis(K, M, rows, m, rigid, true), "the modes");
+    } catch (const qvb::ccx2qvb::VerificationError &e) {
+      return e.what();
+    }
+    return "passed";
+  };
+  const auto right = qvb::ccx2qvb::checkBasis(K, M, basis([](std::vector<double> &) {}), m, rigid, true);
+  EXPECT_EQ(right.rigidCount, 6u);
+  EXPECT_LT(right.orthonormality, 1e-12);
+  EXPECT_LT(right.residual, 1e-12);
+  EXPECT_LT(right.rigidSpan, 1e-7);
+  EXPECT_NEAR(right.rayleigh[8], lambda[8], 1e-12 * lambda[8]);
+  EXPECT_EQ(failure(basis([](std::vector<double> &) {})), "passed");
+  // A spurious generalized mass, two modes mixed, a rigid mode replaced by
+  // a flexible one (five left), and a mode of the wrong sign of energy.
+  EXPECT_NE(failure(basis([&](std::vector<double> &r) { for (std::size_t e = 0; e < n; ++e) r[e * m + 7] *= 3; }))
+                .find("are not mass-orthonormal"), std::string::npos);
+  EXPECT_NE(failure(basis([&](std::vector<double> &r) {
+              for (std::size_t e = 0; e < n; ++e) {
+                const double a = r[e * m + 7], b = r[e * m + 8];
+                r[e * m + 7] = (a + b) / std::sqrt(2.0), r[e * m + 8] = (a - b) / std::sqrt(2.0);
+              }
+            })).find("do not solve K phi = lambda M phi: mode "), std::string::npos);
+  EXPECT_NE(failure(basis([&](std::vector<double> &r) {
+              for (std::size_t e = 0; e < n; ++e) r[e * m + 0] = vectors[10 * n + e];
+            })).find("hold 5 rigid-body modes"), std::string::npos);
+}
+
+// A rotation node's unknowns are the rotation itself: a rigid rotation by
+// an angle of 1 / length moves the nodes by (e x (x - centre)) / length.
+TEST(BasisChecks, RigidRotationsAgreeAtNodesAndRotationNodes) {
+  const double position[3] = {3.0, 5.0, 7.0}, centre[3] = {1.0, 1.0, 1.0}, length = 4.0;
+  const std::vector<qvb::ccx2qvb::Dof> dofs = {{1, 1}, {1, 2}, {1, 3}, {2, 1}, {2, 2}, {2, 3}};
+  const std::vector<double> r = qvb::ccx2qvb::rigidMotions(
+      dofs, [&](int node) { return qvb::ccx2qvb::NodeRole{position, node == 2}; }, centre, length);
+  // Rotation about z (column 5): u = (-(y - cy), x - cx, 0) / length; the rotation node holds 1 / length about z.
+  EXPECT_DOUBLE_EQ(r[0 * 6 + 5], -4.0 / length);
+  EXPECT_DOUBLE_EQ(r[1 * 6 + 5], 2.0 / length);
+  EXPECT_DOUBLE_EQ(r[2 * 6 + 5], 0.0);
+  EXPECT_DOUBLE_EQ(r[5 * 6 + 5], 1.0 / length);
+  EXPECT_DOUBLE_EQ(r[3 * 6 + 5], 0.0);
+  EXPECT_DOUBLE_EQ(r[3 * 6 + 0], 0.0);  // a rotation node does not translate
 }
 
 }  // namespace

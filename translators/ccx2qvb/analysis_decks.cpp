@@ -1,11 +1,11 @@
 #include "analysis_decks.h"
 
-#include <charconv>
 #include <cstdio>
 #include <map>
 #include <stdexcept>
 
 #include "platform/output_file.h"
+#include "solver_number.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -30,24 +30,30 @@ class DeckFile {
   qvb::platform::OutputFile out_;
 };
 
-// A number as the solver reads it: it takes at most 20 characters per
-// field, so the shortest text that reads back exactly, or, when that is
-// longer, the most digits that fit.
-struct Number {
-  char text[32];
-  explicit Number(double v) {
-    auto r = std::to_chars(text, text + sizeof text - 1, v);
-    *r.ptr = '\0';
-    for (int digits = 16; r.ptr - text > 20 && digits > 6; --digits) {
-      const int length = std::snprintf(text, sizeof text, "%.*g", digits, v);
-      r.ptr = text + length;
-    }
-  }
-};
-
 // Writes a list of IDs, 16 to a line (the solver's line length limit).
 void writeIdList(DeckFile &out, const std::vector<int> &ids) {
   for (size_t i = 0; i < ids.size(); ++i) out.print(i % 16 == 15 || i + 1 == ids.size() ? "%d,\n" : "%d,", ids[i]);
+}
+
+// The deck's rigid bodies and equations, with the ties' equations (the
+// reference and rotation nodes are model nodes, written with the others).
+void writeConstraints(DeckFile &out, const Model &model) {
+  for (size_t k = 0; k < model.rigidBodies.size(); ++k) {
+    const RigidBody &body = model.rigidBodies[k];
+    if (body.nodes.empty()) continue;  // ties nothing; the solver would refuse an empty set
+    out.print("*NSET, NSET=QVBR%zu\n", k + 1);
+    writeIdList(out, body.nodes);
+    out.print("*RIGID BODY, NSET=QVBR%zu, REF NODE=%d, ROT NODE=%d\n", k + 1, body.refNode, body.rotNode);
+  }
+  if (model.equations.empty()) return;
+  out.print("*EQUATION\n");
+  for (const Equation &eq : model.equations) {
+    out.print("%zu\n", eq.terms.size());
+    // Three terms to a line keep it within the solver's 132 characters.
+    for (size_t t = 0; t < eq.terms.size(); ++t)
+      out.print(t % 3 == 2 || t + 1 == eq.terms.size() ? "%d, %d, %s\n" : "%d, %d, %s, ", eq.terms[t].node,
+                eq.terms[t].direction, Number(eq.terms[t].coefficient).text);
+  }
 }
 
 void writeInterfaces(DeckFile &out, const std::vector<Interface> &interfaces) {
@@ -65,7 +71,8 @@ void writeInterfaces(DeckFile &out, const std::vector<Interface> &interfaces) {
 
 }  // namespace
 
-void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path) {
+void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path,
+                    bool withConstraints) {
   DeckFile out(path);
   out.print("** Written by ccx2qvb from the parsed model\n*NODE, NSET=QVBNALL\n");
   for (size_t n = 0; n < model.nodeIds.size(); ++n)
@@ -98,6 +105,7 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
     out.print("*NSET, NSET=QVBI%zu\n", k + 1);
     writeIdList(out, model.nodeSets.at(interfaces[k].nodeSet));
   }
+  if (withConstraints) writeConstraints(out, model);
   out.close();
 }
 
@@ -116,9 +124,9 @@ void writeModesDeck(const std::vector<Interface> &interfaces, int modeCount, boo
   out.close();
 }
 
-void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path) {
+void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path, const std::string &modelFile) {
   DeckFile out(path);
-  out.print("*INCLUDE, INPUT=model.inp\n");
+  out.print("*INCLUDE, INPUT=%s\n", modelFile.c_str());
   writeInterfaces(out, interfaces);
   out.print("*STEP\n*FREQUENCY, SOLVER=MATRIXSTORAGE\n*END STEP\n");
   out.close();
@@ -142,6 +150,21 @@ void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::st
     for (size_t e = 0; e < equations.size(); ++e)
       out.print("%d, %d, %d, %s\n", equations[e].node, equations[e].direction, equations[e].direction,
                 e == k ? "1." : "0.");
+    out.print("*EL FILE\nS, E\n*END STEP\n");
+  }
+  out.close();
+}
+
+void writeDisplacementDeck(const std::vector<Dof> &dofs, const std::vector<double> &modes, int modeCount,
+                           const std::string &path) {
+  DeckFile out(path);
+  out.print("*INCLUDE, INPUT=model.inp\n");
+  const size_t m = static_cast<size_t>(modeCount);
+  for (size_t j = 0; j < m; ++j) {
+    out.print("*STEP\n*STATIC\n*BOUNDARY, OP=NEW\n");
+    // %.12e fits the solver's 20-character fields with a sign and exponent.
+    for (size_t p = 0; p < dofs.size(); ++p)
+      out.print("%d, %d, %d, %.12e\n", dofs[p].node, dofs[p].direction, dofs[p].direction, modes[p * m + j]);
     out.print("*EL FILE\nS, E\n*END STEP\n");
   }
   out.close();

@@ -22,8 +22,12 @@ struct Interface {
   double centre[3] = {0, 0, 0};
 };
 
-// Writes model.inp (nodes, elements, materials, sections, the interface sets).
-void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path);
+// Writes model.inp (nodes, elements, materials, sections, the interface
+// sets) and, unless withConstraints is false, the model's constraints: its
+// equations (the tie equations appended) and rigid bodies. Without them the
+// solver sees the bare mesh, whose matrices hold every node's directions.
+void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path,
+                    bool withConstraints = true);
 
 // A *FREQUENCY run keeping its modes in the binary .eig file. With
 // interfaces, they are tied and their reference and rotation nodes held.
@@ -32,8 +36,9 @@ void writeModesDeck(const std::vector<Interface> &interfaces, int modeCount, boo
                     const std::string &path);
 
 // A run that only stores the stiffness and mass matrices (.sti, .mas, .dof),
-// with the interfaces tied when there are any.
-void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path);
+// with the interfaces tied when there are any, of the model in modelFile.
+void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path,
+                     const std::string &modelFile = "model.inp");
 
 // The interface equations in the order the reduction and the constraint run
 // take them: per interface, the reference node's three translations, then
@@ -45,5 +50,12 @@ std::vector<Dof> interfaceEquations(const std::vector<Interface> &interfaces);
 // the constraint modes (the displacements come from the factorisation,
 // to full precision).
 void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::string &path);
+
+// Static steps, step j prescribing every listed degree of freedom to mode j's
+// value there (modes: row-major dofs x modeCount), with nodal stresses and
+// strains in the .frd: the stresses of displacement fields we computed
+// ourselves. Nothing is left for the solver to solve.
+void writeDisplacementDeck(const std::vector<Dof> &dofs, const std::vector<double> &modes, int modeCount,
+                           const std::string &path);
 
 }  // namespace qvb::ccx2qvb

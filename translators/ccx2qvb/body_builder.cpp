@@ -1,11 +1,13 @@
 #include "body_builder.h"
 
-#include <stdexcept>
+#include <algorithm>
+
+#include "errors.h"
 
 namespace qvb::ccx2qvb {
 
 BodyBuilder::BodyBuilder(int nodeCount, int modeCount) : handle_(QVB_Create(nodeCount, modeCount)) {
-  if (handle_ == nullptr) throw std::runtime_error("cannot create a body (are the storage plug-ins installed?)");
+  if (handle_ == nullptr) throw TranslationError("cannot create a body (are the storage plug-ins installed?)");
 }
 
 BodyBuilder::~BodyBuilder() {
@@ -13,7 +15,7 @@ BodyBuilder::~BodyBuilder() {
 }
 
 void BodyBuilder::check(int status, const char *setter) const {
-  if (status == 0) throw std::runtime_error(std::string("the body refused ") + setter);
+  if (status == 0) throw TranslationError(std::string("the body refused ") + setter);
 }
 
 void BodyBuilder::setHeader(const std::string &title, const std::string &text2, const std::string &comment1,
@@ -25,7 +27,7 @@ void BodyBuilder::setHeader(const std::string &title, const std::string &text2, 
 
 void BodyBuilder::setUnits(const std::string units[4]) {
   if (QVB_SetUnits(handle_, units[0].c_str(), units[1].c_str(), units[2].c_str(), units[3].c_str()) == 0)
-    throw std::runtime_error("unknown unit in " + units[0] + " " + units[1] + " " + units[2] + " " + units[3]);
+    throw TranslationError("unknown unit in " + units[0] + " " + units[1] + " " + units[2] + " " + units[3]);
 }
 
 void BodyBuilder::setNode(int id, const double *xyz) {
@@ -41,8 +43,8 @@ void BodyBuilder::addFace(const std::vector<int> &nodeIds) {
 
 void BodyBuilder::setInterfaceNode(int id) { check(QVB_SetInterfaceNode(handle_, id), "QVB_SetInterfaceNode"); }
 
-void BodyBuilder::setModeValues(int mode, int node, int kind, const double *six) {
-  check(QVB_SetModeVec(handle_, mode, node, kind, const_cast<double *>(six)), "QVB_SetModeVec");
+void BodyBuilder::setModeValues(int mode, int node, ModeQuantity quantity, const double *six) {
+  check(QVB_SetModeVec(handle_, mode, node, static_cast<int>(quantity), const_cast<double *>(six)), "QVB_SetModeVec");
 }
 
 void BodyBuilder::setModalMatrices(const std::vector<double> &eigenvalues) {
@@ -86,7 +88,7 @@ void BodyBuilder::setMassProperties(const MassProperties &p) {
 }
 
 void BodyBuilder::write(const std::string &path) {
-  if (QVB_write_QVB(handle_, path.c_str()) == 0) throw std::runtime_error("cannot write the body file " + path);
+  if (QVB_write_QVB(handle_, path.c_str()) == 0) throw TranslationError("cannot write the body file " + path);
 }
 
 }  // namespace qvb::ccx2qvb

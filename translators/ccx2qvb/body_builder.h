@@ -28,8 +28,10 @@ class BodyBuilder {
   void setNodalMass(int id, double mass);
   void addFace(const std::vector<int> &nodeIds);
   void setInterfaceNode(int id);
-  // kind 0 shape (ux uy uz rx ry rz), 1 stress, 2 strain (xx yy zz xy yz zx).
-  void setModeValues(int mode, int node, int kind, const double *six);
+  // Six values of a mode at a node: a shape (ux uy uz rx ry rz), or a
+  // stress or strain (xx yy zz xy yz zx).
+  enum class ModeQuantity { kShape = 0, kStress = 1, kStrain = 2 };
+  void setModeValues(int mode, int node, ModeQuantity quantity, const double *six);
   // Unit generalized mass, diagonal generalized stiffness = eigenvalues; the
   // body's eigenvalue block is rebuilt from them.
   void setModalMatrices(const std::vector<double> &eigenvalues);

@@ -7,26 +7,18 @@
 #include <stdexcept>
 #include <string>
 
-#include <cholmod.h>
+#include "blas_lapack.h"
+#include "errors.h"
+#include "sparse_cholesky.h"
 
-extern "C" {
-void dgemm_(const char *transa, const char *transb, const int *m, const int *n, const int *k, const double *alpha,
-            const double *a, const int *lda, const double *b, const int *ldb, const double *beta, double *c,
-            const int *ldc, std::size_t, std::size_t);
-void dsygv_(const int *itype, const char *jobz, const char *uplo, const int *n, double *a, const int *lda, double *b,
-            const int *ldb, double *w, double *work, const int *lwork, int *info, std::size_t, std::size_t);
-}
 
 namespace qvb::ccx2qvb {
 namespace {
 
-// Below this reciprocal condition estimate of K_ii's factor the held model still
-// has a mechanism: a pivot that is only rounding noise, not stiffness.
-constexpr double kSingularRcond = 1e-14;
 constexpr double kRigidRatio = 1e-6;
 constexpr std::size_t kMaxRigidModes = 6;
 
-[[noreturn]] void fail(const std::string &why) { throw std::runtime_error("Craig-Bampton reduction: " + why); }
+[[noreturn]] void fail(const std::string &why) { throw TranslationError("Craig-Bampton reduction: " + why); }
 
 void checkMatrix(const SymmetricTriplets &A, std::size_t order, const char *name) {
   if (A.order != order) fail(std::string(name) + " has order " + std::to_string(A.order) + ", K has " +
@@ -39,119 +31,35 @@ void checkMatrix(const SymmetricTriplets &A, std::size_t order, const char *name
            ") is not in the upper triangle of a matrix of order " + std::to_string(order));
 }
 
-// Y = A X for the full symmetric A given by its upper triangle; X and Y are
-// row-major with `width` columns, so each entry touches two contiguous rows.
-std::vector<double> multiply(const SymmetricTriplets &A, const std::vector<double> &X, std::size_t width) {
-  std::vector<double> Y(A.order * width, 0.0);
-  for (std::size_t k = 0; k < A.value.size(); ++k) {
-    const std::size_t r = A.row[k], c = A.col[k];
-    const double v = A.value[k];
-    double *yr = &Y[r * width];
-    const double *xc = &X[c * width];
-    for (std::size_t j = 0; j < width; ++j) yr[j] += v * xc[j];
-    if (r != c) {
-      double *yc = &Y[c * width];
-      const double *xr = &X[r * width];
-      for (std::size_t j = 0; j < width; ++j) yc[j] += v * xr[j];
-    }
-  }
-  return Y;
-}
-
-// A^T B for row-major n x m matrices A and B (column-major m x n as BLAS sees them).
-std::vector<double> innerProducts(const std::vector<double> &A, const std::vector<double> &B, std::size_t n,
-                                  std::size_t m) {
-  std::vector<double> C(m * m, 0.0);
-  const int mi = static_cast<int>(m), ni = static_cast<int>(n);
-  const double one = 1.0, zero = 0.0;
-  if (m > 0 && n > 0) dgemm_("N", "T", &mi, &mi, &ni, &one, A.data(), &mi, B.data(), &mi, &zero, C.data(), &mi, 1, 1);
-  return C;
-}
-
-// One CHOLMOD workspace for the life of a reduction; every object it made is
-// freed through it.
-class Cholmod {
- public:
-  Cholmod() {
-    cholmod_l_start(&common_);
-    common_.print = 0;  // failures are reported by the caller, with their cause
-  }
-  ~Cholmod() { cholmod_l_finish(&common_); }
-  Cholmod(const Cholmod &) = delete;
-  Cholmod &operator=(const Cholmod &) = delete;
-  cholmod_common *get() { return &common_; }
-
- private:
-  cholmod_common common_;
-};
-
 // Psi = -K_ii^-1 K_ib, column-major interior x boundary.
 std::vector<double> constraintModes(const SymmetricTriplets &K, const std::vector<long> &interiorIndex,
                                     const std::vector<long> &boundaryIndex, std::size_t interiorCount,
                                     std::size_t boundaryCount) {
-  Cholmod workspace;
-  cholmod_common *cm = workspace.get();
-  std::size_t kiiCount = 0;
-  for (std::size_t k = 0; k < K.value.size(); ++k)
-    if (interiorIndex[K.row[k]] >= 0 && interiorIndex[K.col[k]] >= 0) ++kiiCount;
-  cholmod_triplet *t = cholmod_l_allocate_triplet(interiorCount, interiorCount, std::max<std::size_t>(kiiCount, 1),
-                                                  1, CHOLMOD_REAL, cm);
-  cholmod_dense *rhs = cholmod_l_zeros(interiorCount, boundaryCount, CHOLMOD_REAL, cm);
-  if (!t || !rhs) {
-    cholmod_l_free_triplet(&t, cm);
-    cholmod_l_free_dense(&rhs, cm);
-    fail("out of memory for K_ii (" + std::to_string(kiiCount) + " entries)");
-  }
-  auto *ti = static_cast<SuiteSparse_long *>(t->i);
-  auto *tj = static_cast<SuiteSparse_long *>(t->j);
-  auto *tx = static_cast<double *>(t->x);
-  auto *b = static_cast<double *>(rhs->x);
-  std::size_t nz = 0;
+  SymmetricTriplets kii;
+  kii.order = interiorCount;
+  std::vector<double> rhs(interiorCount * boundaryCount, 0.0);
   for (std::size_t k = 0; k < K.value.size(); ++k) {
     const long ir = interiorIndex[K.row[k]], ic = interiorIndex[K.col[k]];
     if (ir >= 0 && ic >= 0) {
-      ti[nz] = ir;
-      tj[nz] = ic;
-      tx[nz] = K.value[k];
-      ++nz;
+      kii.row.push_back(static_cast<std::size_t>(ir));
+      kii.col.push_back(static_cast<std::size_t>(ic));
+      kii.value.push_back(K.value[k]);
     } else if (ir >= 0) {
-      b[ir + boundaryIndex[K.col[k]] * interiorCount] += K.value[k];
+      rhs[static_cast<std::size_t>(ir + boundaryIndex[K.col[k]] * static_cast<long>(interiorCount))] += K.value[k];
     } else if (ic >= 0) {
-      b[ic + boundaryIndex[K.row[k]] * interiorCount] += K.value[k];
+      rhs[static_cast<std::size_t>(ic + boundaryIndex[K.row[k]] * static_cast<long>(interiorCount))] += K.value[k];
     }
   }
-  t->nnz = nz;
-  cholmod_sparse *A = cholmod_l_triplet_to_sparse(t, nz, cm);
-  cholmod_l_free_triplet(&t, cm);
-  cholmod_factor *L = A ? cholmod_l_analyze(A, cm) : nullptr;
-  const bool factored = L && cholmod_l_factorize(A, L, cm) && cm->status == CHOLMOD_OK &&
-                        L->minor == L->n;
-  const double rcond = factored ? cholmod_l_rcond(L, cm) : 0.0;
-  cholmod_dense *X = factored && rcond >= kSingularRcond ? cholmod_l_solve(CHOLMOD_A, L, rhs, cm) : nullptr;
-  const bool solved = X != nullptr;
-  std::vector<double> psi;
-  if (X) {
-    const auto *x = static_cast<const double *>(X->x);
-    psi.resize(interiorCount * boundaryCount);
-    for (std::size_t k = 0; k < psi.size(); ++k) psi[k] = -x[k];
-  }
-  const int status = cm->status;
-  const long minor = L ? static_cast<long>(L->minor) : -1;
-  cholmod_l_free_dense(&X, cm);
-  cholmod_l_free_dense(&rhs, cm);
-  cholmod_l_free_factor(&L, cm);
-  cholmod_l_free_sparse(&A, cm);
-  if (!factored || rcond < kSingularRcond) {
-    if (status == CHOLMOD_OUT_OF_MEMORY) fail("out of memory factorising K_ii");
-    char why[160];
-    if (!factored && minor >= 0 && static_cast<std::size_t>(minor) < interiorCount)
-      std::snprintf(why, sizeof why, "non-positive pivot at interior equation %ld", minor + 1);
-    else
-      std::snprintf(why, sizeof why, "reciprocal condition %.3g", rcond);
-    fail(std::string("the interface does not hold the model (K_ii is singular: ") + why +
+  std::unique_ptr<SparseCholesky> factor;
+  try {
+    factor = std::make_unique<SparseCholesky>(kii, nullptr, 0.0, "K_ii");
+  } catch (const TranslationError &e) {
+    fail(std::string("the interface does not hold the model (") + e.what() +
          "); an interface whose nodes lie on one line leaves a rotation free");
   }
-  if (!solved) fail("CHOLMOD could not solve for the constraint modes (status " + std::to_string(status) + ")");
+  std::vector<double> psi(rhs.size());
+  factor->solve(rhs.data(), psi.data(), boundaryCount);
+  for (double &v : psi) v = -v;
   return psi;
 }
 

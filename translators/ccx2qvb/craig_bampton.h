@@ -7,16 +7,9 @@
 #include <cstddef>
 #include <vector>
 
-namespace qvb::ccx2qvb {
+#include "symmetric_matrix.h"
 
-// A symmetric sparse matrix given by its upper triangle as 0-based triplets
-// (row <= col), as the solver's matrix files hold it once row and column are
-// made 0-based. Repeated entries are summed.
-struct SymmetricTriplets {
-  std::size_t order = 0;
-  std::vector<std::size_t> row, col;
-  std::vector<double> value;
-};
+namespace qvb::ccx2qvb {
 
 // Fixed-interface normal modes: shapes is column-major, one column of
 // interior-equation values per eigenvalue. The interior equations are all the

@@ -1,10 +1,14 @@
 // Reading the model part of a solver input deck.
 //
-// Accepted: *NODE, *ELEMENT (solid types of element_types.h), *NSET and
-// *ELSET (also GENERATE), *MATERIAL with isotropic *ELASTIC and *DENSITY,
-// *SOLID SECTION, *INCLUDE, *HEADING. Steps are skipped with a warning (the
-// translator writes its own analyses); other keywords are skipped with a
-// warning. Errors throw DeckError naming the file and line.
+// Every keyword is carried into the model, ignored because it cannot change
+// the free body (steps, loads, outputs, contact, material behaviour beyond
+// elasticity: counted, and named in one warning), or refused because it
+// would change the stiffness or mass and the model does not carry it
+// (unknown keywords too). The table in deck_parser.cpp decides; the carried
+// keywords are *NODE, *ELEMENT (solid types of element_types.h), *NSET,
+// *ELSET, *MATERIAL, *ELASTIC (isotropic), *DENSITY, *SOLID SECTION,
+// *SURFACE, *EQUATION, *TIE, *RIGID BODY, *INITIAL CONDITIONS (temperature),
+// *INCLUDE and *HEADING. Errors throw DeckError naming the file and line.
 #pragma once
 
 #include <string>
@@ -14,8 +18,12 @@
 
 namespace qvb::ccx2qvb {
 
-// Reads the deck and everything it includes; checks that every element has a
-// section whose material has elastic constants and a density.
+// Reads the deck and everything it includes, and checks what needs the whole
+// deck: element nodes, sets and surfaces named, a section for every element
+// whose material has elastic constants and a density. Rigid bodies without a
+// reference or rotation node get made ones (above the deck's highest ID, at
+// the tied nodes' centroid). Material values are set by resolveTemperature
+// (temperature.h), not here.
 Model readDeck(const std::string &path);
 
 }  // namespace qvb::ccx2qvb

@@ -1,35 +1,34 @@
 #include "eig_file.h"
 
-#include <cstdint>
+#include <cmath>
 #include <cstring>
-#include <stdexcept>
 
+#include "errors.h"
 #include "platform/mapped_file.h"
+#include "result_file.h"
 
 namespace qvb::ccx2qvb {
 
-EigenSolution readEigenSolution(const std::string &path, int64_t equations) {
-  std::string error;
-  auto file = qvb::platform::MappedFile::open(path, &error);
-  if (!file) throw std::runtime_error("cannot read " + path + ": " + error);
+EigenSolution readEigenSolution(const std::string &path, const EigenFileShape &shape) {
+  const auto file = openResultFile(path);
   const unsigned char *bytes = file->data();
   const size_t size = file->size();
   int32_t header[4];
-  if (size < sizeof header) throw std::runtime_error(path + ": too short for an eigen-solution");
+  if (size < sizeof header) throw ResultFileError(path + " is cut: " + std::to_string(size) + " bytes");
   std::memcpy(header, bytes, sizeof header);
-  if (header[0] != 0 || header[1] != 1 || header[2] != 0 || header[3] <= 0)
-    throw std::runtime_error(path + ": not a real symmetric eigen-solution without preload (header " +
-                             std::to_string(header[0]) + " " + std::to_string(header[1]) + " " +
-                             std::to_string(header[2]) + " " + std::to_string(header[3]) + ")");
-  const int64_t nev = header[3];
-  const int64_t fixedDoubles = nev + 2 * equations + nev * equations;
-  const int64_t rest = static_cast<int64_t>(size) - 16 - 8 * fixedDoubles;
-  if (rest < 0 || rest % 16 != 0)
-    throw std::runtime_error(path + ": size " + std::to_string(size) + " does not fit " + std::to_string(nev) +
-                             " modes of " + std::to_string(equations) + " equations");
-  const int64_t offDiagonal = rest / 16;
+  if (header[0] != 0 || header[1] != 1 || header[2] != 0 || header[3] != shape.modes)
+    throw ResultFileError(path + " is not the eigen-solution the job asked for (" + std::to_string(shape.modes) +
+                          " real modes without preload; its header says " + std::to_string(header[0]) + " " +
+                          std::to_string(header[1]) + " " + std::to_string(header[2]) + " " +
+                          std::to_string(header[3]) + ")");
+  const int64_t nev = header[3], neq = shape.equations, nzs = shape.offDiagonals;
+  const int64_t expected = 16 + 8 * (nev + 2 * (neq + nzs) + nev * neq);
+  if (static_cast<int64_t>(size) != expected)
+    throw ResultFileError(path + " has " + std::to_string(size) + " bytes where " + std::to_string(nev) +
+                          " modes of " + std::to_string(neq) + " equations take " + std::to_string(expected) +
+                          (static_cast<int64_t>(size) < expected ? " (the file is cut)" : ""));
   EigenSolution s;
-  s.equations = equations;
+  s.equations = neq;
   s.modeCount = static_cast<int>(nev);
   const unsigned char *at = bytes + 16;
   auto take = [&](std::vector<double> *into, int64_t count) {
@@ -38,9 +37,11 @@ EigenSolution readEigenSolution(const std::string &path, int64_t equations) {
     at += count * 8;
   };
   take(&s.eigenvalues, nev);
-  take(&s.stiffnessDiagonal, equations);
-  at += 8 * (offDiagonal + equations + offDiagonal);  // K off-diagonal, M diagonal and off-diagonal
-  take(&s.modes, nev * equations);
+  take(&s.stiffnessDiagonal, neq);
+  at += 8 * (nzs + neq + nzs);  // K off-diagonal, M diagonal and off-diagonal
+  take(&s.modes, nev * neq);
+  for (double v : s.modes)
+    if (!std::isfinite(v)) throw ResultFileError(path + " holds a mode value that is not a finite number");
   return s;
 }
 

@@ -3,10 +3,12 @@
 // Layout (native byte order): four int32 (cyclic symmetry flag, Hermitian
 // flag, perturbation flag, mode count nev), nev eigenvalues, the stiffness
 // diagonal (neq) and off-diagonal (nzs), the mass diagonal and off-diagonal,
-// then nev modes of neq doubles each. The sparsity pattern is not stored,
-// so nzs follows from the file size.
+// then nev modes of neq doubles each. The file holds no sizes but nev, so
+// neq and nzs come from the job's own matrices (its .dof and .sti), and the
+// file must have exactly the size they give: a cut or padded file is refused.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,14 @@ struct EigenSolution {
   std::vector<double> modes;           // equations x modeCount, column-major
 };
 
-// neq is the equation count of the run that wrote the file.
-EigenSolution readEigenSolution(const std::string &path, int64_t equations);
+// What the job that wrote the file must have produced.
+struct EigenFileShape {
+  int64_t equations = 0;     // neq
+  int64_t offDiagonals = 0;  // nzs: the stored matrices' entries above the diagonal
+  int modes = 0;             // the modes the job asked for
+};
+
+// Throws ResultFileError naming the file and what does not fit.
+EigenSolution readEigenSolution(const std::string &path, const EigenFileShape &shape);
 
 }  // namespace qvb::ccx2qvb

@@ -1,54 +1,89 @@
 #include "frd_results.h"
 
-#include <stdexcept>
+#include <cmath>
+#include <vector>
 
-#include "platform/mapped_file.h"
+#include "errors.h"
+#include "result_file.h"
 #include "text_scan.h"
 
 namespace qvb::ccx2qvb {
+namespace {
 
-int readFrdResults(const std::string &path, const FrdConsumer &take) {
-  std::string error;
-  auto file = qvb::platform::MappedFile::open(path, &error);
-  if (!file) throw std::runtime_error("cannot read " + path + ": " + error);
-  file->willRead(file->data(), file->size());
+// The result blocks read, by set and kind, with their value counts.
+class BlockTally {
+ public:
+  explicit BlockTally(const FrdExpectation &expected)
+      : expected_(expected), counts_(2 * static_cast<std::size_t>(std::max(expected.sets, 0)), 0) {}
+  void add(int set, FrdResult kind, std::size_t values) {
+    if (set < 1 || set > expected_.sets) return;
+    counts_[slot(set, kind)] += values;
+  }
+  // The first set and kind whose block is missing or incomplete, as text.
+  std::string missing() const {
+    for (int set = 1; set <= expected_.sets; ++set)
+      for (FrdResult kind : {FrdResult::kStress, FrdResult::kStrain})
+        if (counts_[slot(set, kind)] != expected_.nodes)
+          return std::string(kind == FrdResult::kStress ? "stresses" : "strains") + " of result set " +
+                 std::to_string(set) + " (" + std::to_string(counts_[slot(set, kind)]) + " of " +
+                 std::to_string(expected_.nodes) + " nodes)";
+    return {};
+  }
+
+ private:
+  std::size_t slot(int set, FrdResult kind) const {
+    return 2 * static_cast<std::size_t>(set - 1) + (kind == FrdResult::kStrain ? 1 : 0);
+  }
+  FrdExpectation expected_;
+  std::vector<std::size_t> counts_;
+};
+
+}  // namespace
+
+void readFrdResults(const std::string &path, const FrdExpectation &expected, const FrdConsumer &take) {
+  const auto file = openResultFile(path);
   const char *begin = reinterpret_cast<const char *>(file->data());
   LineCursor cursor(begin, begin + file->size());
   std::string_view line;
-  int set = 0, blocks = 0;
-  enum { Outside, Header, Values } state = Outside;
-  FrdResult kind = FrdResult::Stress;
+  int set = 0;
+  std::size_t values = 0;
+  bool ended = false;
+  enum { kOutside, kHeader, kValues, kOther } state = kOutside;
+  FrdResult kind = FrdResult::kStress;
+  BlockTally tally(expected);
   auto fail = [&](const char *what) {
-    throw std::runtime_error(path + ":" + std::to_string(cursor.lineNumber()) + ": " + what);
+    throw ResultFileError(path + ":" + std::to_string(cursor.lineNumber()) + ": " + what);
   };
   auto starts = [&line](const char *key) { return line.size() >= 3 && line.compare(0, 3, key) == 0; };
   auto takeValueLine = [&] {
-    if (line.size() < 13 + 6 * 12) fail("short result line");
+    if (line.size() < 13 + 6 * 12) fail("short result line (the file is cut)");
     double node = 0, v[6];
     if (!fieldDouble(line.data() + 3, 10, &node)) fail("bad node number");
     for (int c = 0; c < 6; ++c)
-      if (!fieldDouble(line.data() + 13 + 12 * c, 12, &v[c])) fail("bad result value");
-    take(kind, set, static_cast<int>(node), v);
+      if (!fieldDouble(line.data() + 13 + 12 * c, 12, &v[c]) || !std::isfinite(v[c])) fail("bad result value");
+    if (take(kind, set, static_cast<int>(node), v)) ++values;
   };
   while (cursor.next(&line)) {
-    if (state == Header) {  // component descriptions, then the values
+    if (state == kHeader) {  // component descriptions, then the values
       if (starts(" -5")) continue;
-      state = Values;
-      if (!starts(" -1") && !starts(" -3")) continue;  // anything else before the values is skipped
+      state = kValues;
     }
-    if (state == Values) {
+    if (state == kValues || state == kOther) {
       if (starts(" -1")) {
-        takeValueLine();
+        if (state == kValues) takeValueLine();
         continue;
       }
-      if (starts(" -3")) {
-        state = Outside;
-        ++blocks;
-        continue;
-      }
-      fail("unexpected line in a result block");
+      if (starts(" -2") || (state == kOther && starts(" -5"))) continue;  // parts of blocks not read
+      if (!starts(" -3")) fail("unexpected line in a result block (the file is cut or garbled)");
+      if (state == kValues) tally.add(set, kind, values);
+      state = kOutside;
+      continue;
     }
     const std::string_view t = trim(line);
+    if (t == "9999") {
+      ended = true;
+      break;
+    }
     if (t.size() > 6 && t.compare(0, 6, "1PMODE") == 0) {
       double m = 0;
       if (!fieldDouble(t.data() + 6, t.size() - 6, &m)) fail("bad mode number");
@@ -61,16 +96,20 @@ int readFrdResults(const std::string &path, const FrdConsumer &take) {
       set = static_cast<int>(step);
     } else if (t.size() > 2 && t.compare(0, 2, "-4") == 0) {
       const std::string_view name = trim(t.substr(2, 10));
+      values = 0;
+      state = kOther;
       if (name == "STRESS") {
-        kind = FrdResult::Stress;
-        state = Header;
+        kind = FrdResult::kStress;
+        state = kHeader;
       } else if (name == "TOSTRAIN" || name == "STRAIN") {
-        kind = FrdResult::Strain;
-        state = Header;
+        kind = FrdResult::kStrain;
+        state = kHeader;
       }
     }
   }
-  return blocks;
+  if (!ended) throw ResultFileError(path + " is cut: it has no end record (the solver did not finish it)");
+  const std::string missing = tally.missing();
+  if (!missing.empty()) throw ResultFileError(path + " lacks the " + missing + " that the job asked for");
 }
 
 }  // namespace qvb::ccx2qvb

@@ -4,30 +4,40 @@
 #include <cctype>
 #include <cmath>
 #include <set>
-#include <stdexcept>
+
+#include "errors.h"
 
 namespace qvb::ccx2qvb {
+namespace {
+
+size_t elementNodeCount(const Model &model) {
+  std::set<int> used(model.connectivity.begin(), model.connectivity.end());
+  return used.size();
+}
+
+}  // namespace
 
 std::vector<Interface> defineInterfaces(const Model &model, const std::vector<std::string> &names) {
   std::vector<Interface> interfaces;
   int next = model.highestNodeId() + 1;
   std::set<int> tied;
+  const size_t allNodes = elementNodeCount(model);
   for (const std::string &given : names) {
     std::string name = given;
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
     auto set = model.nodeSets.find(name);
-    if (set == model.nodeSets.end()) throw std::runtime_error("interface node set " + given + " does not exist in the deck");
+    if (set == model.nodeSets.end()) throw DeckError("interface node set " + given + " does not exist in the deck");
     std::vector<int> nodes = set->second;
     std::sort(nodes.begin(), nodes.end());
     nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
-    if (nodes.empty()) throw std::runtime_error("interface node set " + given + " is empty");
+    if (nodes.empty()) throw DeckError("interface node set " + given + " is empty");
     Interface i;
     i.nodeSet = name;
     for (int id : nodes) {
       if (model.nodeIndex.count(id) == 0)
-        throw std::runtime_error("interface node set " + given + " holds node " + std::to_string(id) + ", which is not defined");
+        throw DeckError("interface node set " + given + " holds node " + std::to_string(id) + ", which is not defined");
       if (!tied.insert(id).second)
-        throw std::runtime_error("node " + std::to_string(id) + " belongs to two interfaces (" + given + " and an earlier one)");
+        throw DeckError("node " + std::to_string(id) + " belongs to two interfaces (" + given + " and an earlier one)");
       const double *x = model.position(id);
       for (int c = 0; c < 3; ++c) i.centre[c] += x[c] / static_cast<double>(nodes.size());
     }
@@ -52,8 +62,11 @@ std::vector<Interface> defineInterfaces(const Model &model, const std::vector<st
       for (int c = 0; c < 3; ++c) rest += (d[c] - along * axis[c]) * (d[c] - along * axis[c]);
       offLine = std::max(offLine, std::sqrt(rest));
     }
+    if (nodes.size() >= allNodes)
+      throw DeckError("interface node set " + given + " holds every node of the model: tied rigidly, the part "
+                      "would have no flexibility left");
     if (!(offLine > 1e-9 * farthest) || !(farthest > 0))
-      throw std::runtime_error("interface node set " + given + " is singular: its " + std::to_string(nodes.size()) +
+      throw DeckError("interface node set " + given + " is singular: its " + std::to_string(nodes.size()) +
                                " node(s) lie on one line, so a rigid tie cannot carry rotations");
     i.refNode = next++;
     i.rotNode = next++;

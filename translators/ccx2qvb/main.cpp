@@ -5,6 +5,7 @@
 // Exit status 0 when the body was written, 1 otherwise (the body file is then
 // not written at all). Interrupted (INT, TERM, HUP), it removes its temporary
 // work folder and then ends by that signal.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +20,7 @@ namespace {
 
 const char kUsage[] =
     "usage: ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i NSET]... [--units MASS LENGTH TIME FORCE]\n"
-    "               [--keep DIR] [--times]\n"
+    "               [--temperature T] [--keep DIR] [--times]\n"
     "\n"
     "Makes a flexible body from the solid model in DECK.inp (nodes, elements C3D4, C3D10,\n"
     "C3D8, C3D8R, C3D20, C3D20R, C3D6, C3D15, sets, isotropic materials with density,\n"
@@ -33,11 +34,29 @@ const char kUsage[] =
     "                    of freedom); repeatable. With interfaces the body's modes are a\n"
     "                    Craig-Bampton basis (static constraint modes plus MODES normal modes\n"
     "                    with the interfaces held), orthonormalised.\n"
-    "  --units M L T F   the deck's units (default KILOGRAM METER SECOND NEWTON)\n"
+    "  --units M L T F   the deck's units, a consistent set (force = mass x length / time^2;\n"
+    "                    default KILOGRAM METER SECOND NEWTON; most decks are in TONNE MILLIMETER\n"
+    "                    SECOND NEWTON)\n"
+    "  --temperature T   read the materials' temperature tables at T (default: the deck's uniform\n"
+    "                    initial temperature)\n"
     "  --keep DIR        keep the solver's work files in DIR (default: a temporary folder)\n"
     "  --times           print where the time went (seconds per phase)\n"
     "  -h, --help        print this text\n"
-    "  --version         print the version\n";
+    "  --version         print the version\n"
+    "\n"
+    "Exit status: 0 when the body was written and passed every check of its modes against the\n"
+    "solver's own matrices; 1 otherwise (the body file is then not written at all).\n";
+
+// A body file (.qvb) or a named body in a database (DB.master::NAME); any
+// other name would be taken for a body file with .qvb appended.
+bool namesABody(const std::string &output) {
+  const size_t selector = output.find("::");
+  if (selector != std::string::npos) {
+    const std::string file = output.substr(0, selector);
+    return file.size() > 7 && file.compare(file.size() - 7, 7, ".master") == 0 && selector + 2 < output.size();
+  }
+  return output.size() > 4 && output.compare(output.size() - 4, 4, ".qvb") == 0;
+}
 
 [[noreturn]] void usageError(const std::string &message) {
   std::fprintf(stderr, "ccx2qvb: %s\n\n%s", message.c_str(), kUsage);
@@ -74,6 +93,13 @@ int main(int argc, char **argv) {
       options.interfaces.push_back(value("a node set name"));
     } else if (a == "--units") {
       for (int k = 0; k < 4; ++k) options.units[k] = value("four unit names (mass, length, time, force)");
+      options.unitsGiven = true;
+    } else if (a == "--temperature") {
+      const std::string t = value("a temperature");
+      char *end = nullptr;
+      const double temperature = std::strtod(t.c_str(), &end);
+      if (end == t.c_str() || *end != '\0' || !std::isfinite(temperature)) usageError("bad temperature " + t);
+      options.temperature = temperature;
     } else if (a == "--keep") {
       options.keep = value("a folder");
     } else if (a == "--times") {
@@ -88,6 +114,8 @@ int main(int argc, char **argv) {
   }
   if (options.deck.empty()) usageError("no deck given");
   if (options.output.empty()) usageError("no body file given (-o BODY.qvb)");
+  if (!namesABody(options.output))
+    usageError("-o " + options.output + " names no body: give a file ending in .qvb or DB.master::NAME");
 
   qvb_tool_default_plugin_dir();
   std::vector<std::string> warnings;

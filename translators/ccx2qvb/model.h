@@ -113,8 +113,11 @@ struct Model {
   std::vector<RigidBody> rigidBodies;
   std::vector<Tie> ties;
 
-  // The deck's uniform initial temperature, when it gives one.
+  // The deck's uniform initial temperature, when it gives one; when its
+  // initial temperatures are not one value for all element nodes, why not
+  // (with file and line), for the message that asks for a temperature.
   std::optional<double> initialTemperature;
+  std::string initialTemperatureVaries;
 
   // Keywords skipped because they describe loads, steps, outputs or
   // contact, by name with their count (one summary warning lists them).

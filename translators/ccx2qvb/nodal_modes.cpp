@@ -1,13 +1,15 @@
 #include "nodal_modes.h"
 
-#include <stdexcept>
 #include <unordered_map>
+
+#include "dependent_dofs.h"
+#include "errors.h"
 
 namespace qvb::ccx2qvb {
 
 NodalModes freeModes(const Model &model, const EigenSolution &eig, const std::vector<Dof> &dofs) {
   if (static_cast<int64_t>(dofs.size()) != eig.equations)
-    throw std::runtime_error("the modes and the matrices have different equation counts");
+    throw ResultFileError("the modes and the matrices have different equation counts");
   NodalModes m;
   m.modeCount = eig.modeCount;
   m.bodyNodes = model.nodeIds.size();
@@ -46,7 +48,7 @@ NodalModes interfaceModes(const Model &model, const std::vector<Interface> &inte
     } else {
       auto found = model.nodeIndex.find(dofs[p].node);
       if (found == model.nodeIndex.end())
-        throw std::runtime_error("the tied matrices hold node " + std::to_string(dofs[p].node) + ", not in the model");
+        throw ResultFileError("the tied matrices hold node " + std::to_string(dofs[p].node) + ", not in the model");
       node = static_cast<size_t>(found->second);
       moved[node] = true;
     }
@@ -68,6 +70,25 @@ NodalModes interfaceModes(const Model &model, const std::vector<Interface> &inte
       }
     }
   return m;
+}
+
+void completeConstrainedNodes(const Model &model, NodalModes *modes) {
+  if (model.equations.empty() && model.rigidBodies.empty()) return;
+  const size_t nodes = model.nodeIds.size(), m = static_cast<size_t>(modes->modeCount);
+  std::vector<double> values(3 * nodes * m);
+  for (size_t a = 0; a < nodes; ++a)
+    for (size_t j = 0; j < m; ++j)
+      for (size_t d = 0; d < 3; ++d) values[(3 * a + d) * m + j] = modes->at(static_cast<int>(j), a)[d];
+  DependentDofs(model).fill(values.data(), m);
+  for (size_t a = 0; a < nodes; ++a)
+    for (size_t j = 0; j < m; ++j)
+      for (size_t d = 0; d < 3; ++d) modes->at(static_cast<int>(j), a)[d] = values[(3 * a + d) * m + j];
+  for (const RigidBody &body : model.rigidBodies) {
+    const size_t ref = static_cast<size_t>(model.nodeIndex.at(body.refNode));
+    const size_t rot = static_cast<size_t>(model.nodeIndex.at(body.rotNode));
+    for (int j = 0; j < modes->modeCount; ++j)
+      for (int d = 0; d < 3; ++d) modes->at(j, ref)[3 + d] = modes->at(j, rot)[d];
+  }
 }
 
 std::vector<double> modelTranslations(const Model &model, const NodalModes &modes) {

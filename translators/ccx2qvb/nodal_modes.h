@@ -32,6 +32,12 @@ NodalModes freeModes(const Model &model, const EigenSolution &eig, const std::ve
 NodalModes interfaceModes(const Model &model, const std::vector<Interface> &interfaces, const std::vector<Dof> &dofs,
                           const CraigBamptonBasis &basis);
 
+// Sets the values the solver eliminated: each equation's dependent term and
+// the nodes of the deck's rigid bodies (dependent_dofs.h), then a rigid
+// body's reference node's rotations from its rotation node, so the
+// reference node carries six degrees of freedom as an interface node does.
+void completeConstrainedNodes(const Model &model, NodalModes *modes);
+
 // The translations at the model's nodes, modeCount x nodes x 3.
 std::vector<double> modelTranslations(const Model &model, const NodalModes &modes);
 

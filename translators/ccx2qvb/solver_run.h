@@ -9,10 +9,12 @@ namespace qvb::ccx2qvb {
 // Throws with a clear message when there is none.
 std::string findSolver();
 
-// Runs "solver -i job" in folder; the solver's output goes to job.out. Throws
-// when it cannot start, fails, or reports an error (the message quotes the
-// solver's first error line). Returns the seconds it took; adds the
-// processor seconds it used to *processorSeconds.
+// Runs "solver -i job" in folder, after removing the job's result files of
+// an earlier run; the solver's output goes to job.out. Throws SolverError
+// (our sentence, then the solver's own error line when it gave one) when it
+// cannot start, fails, reports an error or stops before its closing line.
+// Returns the seconds it took; adds the processor seconds it used to
+// *processorSeconds.
 double runSolver(const std::string &solver, const std::string &folder, const std::string &job,
                  double *processorSeconds);
 

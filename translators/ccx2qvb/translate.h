@@ -1,6 +1,7 @@
 // From a solver deck to a flexible body: the whole translation.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ struct Options {
   int modes = 20;                       // flexible modes kept
   std::vector<std::string> interfaces;  // node set names, in order
   std::string units[4] = {"KILOGRAM", "METER", "SECOND", "NEWTON"};
+  bool unitsGiven = false;              // --units was given (else the default is assumed)
+  std::optional<double> temperature;    // --temperature: where material tables are read
   std::string keep;                     // folder for the solver's files; empty: a temporary one
 };
 
@@ -20,8 +23,9 @@ struct Timing {
   double solver = 0;     // in the solver's runs
   double parse = 0;      // reading the deck and the solver's matrices and modes
   double reduction = 0;  // the Craig-Bampton reduction
+  double verify = 0;     // checking the solver's solution against its matrices
   double mass = 0;       // lumping, global mass and invariants
-  double results = 0;    // reading modal stresses and strains into the body
+  double results = 0;    // reading modal stresses and strains into the body (part of body)
   double body = 0;       // filling and writing the body
   double own = 0;        // all but the solver
   // Processor seconds (user and system): on a shared machine the fair
@@ -31,9 +35,9 @@ struct Timing {
   double bytesRead = 0;  // of the solver's files
 };
 
-// Translates; throws std::runtime_error with the cause on any failure. The
-// output file is written last and only when everything else succeeded.
-// Warnings (ignored keywords, steps) go to warn.
+// Translates; throws a TranslationError (errors.h) with the cause on any
+// failure. The output file is written last and only when everything else
+// succeeded, the body's modes included. Warnings go to warnings.
 Timing translate(const Options &options, std::vector<std::string> *warnings);
 
 }  // namespace qvb::ccx2qvb

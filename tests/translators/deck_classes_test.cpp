@@ -1,0 +1,199 @@
+// The kinds of deck that gave wrong bodies before: parts joined by ties or
+// equations, rigidly tied faces, constraints that ground the part, parts
+// held only by contact, temperature tables and tonne/millimetre units. Each
+// body is held against an independent solver run of the same model, or
+// against theory.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bar_deck.h"
+#include "command_support.h"
+#include "qvb.h"
+#include "support/test_support.h"
+
+namespace ccxtest {
+
+std::vector<double> solverEigenvalues(const std::string &folder, const std::string &model, int count) {
+  writeText(folder + "/plain.inp", model + "*STEP\n*FREQUENCY\n" + std::to_string(count) + "\n*END STEP\n");
+  run(folder, "ccx -i plain", "plain.log");
+  std::ifstream dat(folder + "/plain.dat");
+  std::vector<double> lambda;
+  std::string line;
+  bool table = false;
+  while (std::getline(dat, line)) {
+    if (line.find("E I G E N V A L U E   O U T P U T") != std::string::npos) table = true;
+    std::istringstream fields(line);
+    int mode = 0;
+    double value = 0;
+    if (table && fields >> mode >> value && mode == static_cast<int>(lambda.size()) + 1) lambda.push_back(value);
+    if (table && line.find("P A R T I C I P") != std::string::npos) break;
+  }
+  return lambda;
+}
+
+}  // namespace ccxtest
+
+namespace {
+
+using ccxtest::barModel;
+using ccxtest::run;
+
+class DeckClasses : public testing::Test {
+ protected:
+  void SetUp() override { plugins_.emplace("TRX_USER_PLUGIN_DIR", QVB_PLUGIN_DIR); }
+  void TearDown() override { QVB_Terminate(); }
+
+  // Translates deck text; the body's eigenvalues, or none when it failed (log in *log).
+  std::vector<double> translate(const std::string &deck, const std::string &options, std::string *log) {
+    ccxtest::writeText(dir_.file("deck.inp"), deck);
+    const int status = run(dir_.path(), "'" CCX2QVB "' deck.inp -o body.qvb " + options, "translate.log");
+    *log = qvbtest::readFile(dir_.file("translate.log"));
+    std::vector<double> lambda;
+    if (status != 0) return lambda;
+    QVB_Handle h = QVB_CreateFromQVB(dir_.file("body.qvb").c_str());
+    for (int i = 0; h != nullptr && i < QVB_ModeCount(h); ++i) {
+      double value = 0;
+      QVB_Eigenvalue(h, QVB_ModeNumber(h, i), &value, nullptr, nullptr, nullptr, nullptr);
+      lambda.push_back(value);
+    }
+    nodes_ = h != nullptr ? QVB_NodeCount(h) : 0;
+    if (h != nullptr) QVB_TotalMassInertia(h, &mass_, inertia_, centre_);
+    QVB_Terminate();
+    return lambda;
+  }
+  // Flexible eigenvalues 7.. of a body agree with the reference's to `tolerance`.
+  static void expectFlexibleEqual(const std::vector<double> &body, const std::vector<double> &reference, double tolerance,
+                                  const std::string &what) {
+    ASSERT_GE(body.size(), 10u) << what;
+    ASSERT_GE(reference.size(), body.size()) << what;
+    for (size_t j = 6; j < body.size(); ++j)
+      EXPECT_NEAR(body[j], reference[j], tolerance * reference[j]) << what << ", mode " << j + 1;
+  }
+
+  qvbtest::TempDir dir_;
+  std::optional<qvbtest::ScopedEnv> plugins_;
+  int nodes_ = 0;
+  double mass_ = 0, inertia_[9] = {0}, centre_[3] = {0};
+};
+
+// Two bars, each 1 m, with coincident nodes where they meet; the second one's IDs above 10000.
+ccxtest::Bar half(int which) {
+  ccxtest::Bar bar = ccxtest::barOf(4, 2, 2, "C3D8");
+  bar.width = bar.height = 0.1;
+  if (which == 1) bar.idOffset = 10000, bar.origin = 1.0, bar.suffix = "B";
+  return bar;
+}
+
+// Tied by *TIE, or by one *EQUATION per direction of each coincident pair,
+// the two bars are one bar of twice the length: the plain solver run of
+// that bar gives the same modes, and the mass is the sum.
+TEST_F(DeckClasses, TiedAndEquationCoupledBarsVibrateAsOneBar) {
+  ccxtest::Bar whole = ccxtest::barOf(8, 2, 2, "C3D8");
+  whole.width = whole.height = 0.1, whole.length = 2.0;
+  const std::vector<double> reference = ccxtest::solverEigenvalues(dir_.path(), barModel(whole), 12);
+  const std::string parts = barModel(half(0)) + barModel(half(1));
+  std::string equations = "*EQUATION\n";
+  for (int k = 0; k <= 2; ++k)
+    for (int j = 0; j <= 2; ++j)
+      for (int d = 1; d <= 3; ++d) {
+        const int a = 1 + 4 + 5 * (j + 3 * k), b = 10000 + 1 + 5 * (j + 3 * k);
+        equations += "2\n" + std::to_string(b) + ", " + std::to_string(d) + ", 1., " + std::to_string(a) + ", " +
+                     std::to_string(d) + ", -1.\n";
+      }
+  const std::pair<const char *, std::string> joins[] = {
+      {"tie", "*SURFACE, NAME=SLAVE, TYPE=NODE\nEND0B\n*SURFACE, NAME=MASTER\nLAST, S4\n*TIE, NAME=GLUE\nSLAVE, MASTER\n"},
+      {"equations", equations}};
+  for (const auto &[name, join] : joins) {
+    std::string log;
+    expectFlexibleEqual(translate(parts + join, "-n 6", &log), reference, 1e-6, name);
+    EXPECT_NEAR(mass_, 7850.0 * 2.0 * 0.1 * 0.1, 1e-12 * mass_) << name << ": " << log;
+  }
+}
+
+// A face tied rigidly (*RIGID BODY without its nodes named: the translator
+// makes them) is the solver's own model: the same modes as its plain run.
+// The body gives the reference node six degrees of freedom and leaves the
+// rotation node out.
+TEST_F(DeckClasses, RigidlyTiedFaceIsTheSolversOwnModel) {
+  ccxtest::Bar bar = half(0);
+  const std::string deck = barModel(bar) + "*RIGID BODY, NSET=END1\n";
+  const std::vector<double> reference = ccxtest::solverEigenvalues(dir_.path(), deck, 12);
+  std::string log;
+  expectFlexibleEqual(translate(deck, "-n 6", &log), reference, 1e-6, "rigid body: " + log);
+  EXPECT_EQ(nodes_, 5 * 3 * 3 + 1);
+}
+
+// Constraints a free body cannot have, and parts that only touch: refused
+// with the keyword, its line or the pieces named, and no body.
+TEST_F(DeckClasses, ConstraintsThatHoldThePartAndLoosePartsAreRefused) {
+  const std::string bar = barModel(half(0));
+  const std::pair<std::string, const char *> cases[] = {
+      {bar + "*EQUATION\n1\n1, 1, 1.\n", "deck.inp:"},
+      {bar + "*EQUATION\n2\n1, 1, 1., 2, 1, 2.\n", "*EQUATION"},
+      {bar + barModel(half(1)) + "*SURFACE, NAME=A, TYPE=NODE\nEND1\n*SURFACE, NAME=B, TYPE=NODE\nEND0B\n"
+                                 "*CONTACT PAIR, INTERACTION=I\nB, A\n",
+       "the model falls into 2 unconnected pieces (45 nodes with node 1; 45 nodes with node 10001)"},
+      {bar + "*MPC\nPLANE, 1, 2, 3, 4\n", "*MPC"},
+      {bar + "*CYCLIC SYMMETRY MODEL, N=12\nA, B\n", "not a free body"},
+  };
+  for (const auto &[deck, expected] : cases) {
+    std::string log;
+    EXPECT_TRUE(translate(deck, "-n 4", &log).empty()) << log;
+    EXPECT_NE(log.find(expected), std::string::npos) << log;
+  }
+}
+
+// E given at 0 and 100 degrees: at 50 the modes stiffen by the ratio of the
+// interpolated modulus (closed form: lambda scales with E), the deck's own
+// uniform initial temperature serves as well, and without either the
+// material is named.
+TEST_F(DeckClasses, TemperatureTablesAreReadWhereTheTemperatureIs) {
+  std::string deck = barModel(half(0));
+  const size_t elastic = deck.find("*ELASTIC\n");
+  ASSERT_NE(elastic, std::string::npos);
+  const size_t values = elastic + 9, end = deck.find('\n', values) + 1;
+  deck.replace(values, end - values, "2.0e11, 0.3, 0.\n2.2e11, 0.3, 100.\n");
+  std::string log;
+  const std::vector<double> cold = translate(deck, "-n 4 --temperature 0", &log);
+  ASSERT_FALSE(cold.empty()) << log;
+  const std::vector<double> warm = translate(deck, "-n 4 --temperature 50", &log);
+  ASSERT_FALSE(warm.empty()) << log;
+  const std::vector<double> initial = translate(deck + "*NSET, NSET=NALL, GENERATE\n1, 45\n*INITIAL CONDITIONS, TYPE=TEMPERATURE\nNALL, 50.\n",
+                                                "-n 4", &log);
+  ASSERT_FALSE(initial.empty()) << log;
+  for (size_t j = 6; j < cold.size(); ++j) {
+    EXPECT_NEAR(warm.at(j) / cold[j], 2.1 / 2.0, 1e-9);
+    EXPECT_NEAR(initial.at(j) / cold[j], 2.1 / 2.0, 1e-9);
+  }
+  EXPECT_TRUE(translate(deck, "-n 4", &log).empty());
+  EXPECT_NE(log.find("STEEL"), std::string::npos) << log;
+  EXPECT_NE(log.find("--temperature"), std::string::npos) << log;
+}
+
+// The same bar in tonne/mm/s (C3D8R, whose solver mass is lumped at one
+// point): without --units the likely set is named; with it the body's
+// eigenvalues (1/s^2 in both) equal the SI bar's, and its mass and inertia
+// are the box's exactly.
+TEST_F(DeckClasses, TonneMillimetreDeckIsNamedAndMatchesTheSameBarInSI) {
+  ccxtest::Bar si = half(0), mm = half(0);
+  si.type = mm.type = "C3D8R";
+  mm.length *= 1000, mm.width *= 1000, mm.height *= 1000, mm.young *= 1e-6, mm.density *= 1e-12;
+  std::string log;
+  const std::vector<double> reference = translate(barModel(si), "-n 4", &log);
+  EXPECT_EQ(log.find("look like"), std::string::npos) << log;
+  const std::vector<double> guessed = translate(barModel(mm), "-n 4", &log);
+  EXPECT_NE(log.find("look like MEGAGRAM MILLIMETER SECOND NEWTON units"), std::string::npos) << log;
+  const std::vector<double> body = translate(barModel(mm), "-n 4 --units TONNE MILLIMETER SECOND NEWTON", &log);
+  expectFlexibleEqual(body, reference, 1e-6, "tonne/mm/s");
+  const double m = 7.85e-9 * 1000 * 100 * 100;
+  EXPECT_NEAR(mass_, m, 1e-12 * m);
+  EXPECT_NEAR(inertia_[8], m * (1000.0 * 1000 + 100 * 100) / 12, 1e-12 * m * 1e6);
+  EXPECT_NEAR(inertia_[0], m * (100.0 * 100 + 100 * 100) / 12, 1e-12 * m * 1e4);
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+// Materials and sections: *MATERIAL, *ELASTIC, *DENSITY, *SOLID SECTION.
+//
+// Properties are kept as read, one point per data line with its temperature;
+// resolveTemperature (temperature.h) picks the values the body uses.
+#include <cstdio>
+
+#include "keyword_reader.h"
+
+namespace qvb::ccx2qvb {
+namespace {
+
+std::string pointText(double temperature) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", temperature);
+  return text;
+}
+
+class MaterialReader : public KeywordReader {
+ public:
+  void start(DeckContext &deck, const Keyword &keyword) override {
+    const std::string name = upperCase(keyword.value("NAME"));
+    if (name.empty()) deck.fail("*MATERIAL without NAME=");
+    for (const Material &m : deck.model.materials)
+      if (m.name == name) deck.fail("material " + name + " is defined twice (first at " + m.where.text() + ")");
+    Material material;
+    material.name = name;
+    material.where = deck.here();
+    deck.model.materials.push_back(std::move(material));
+    deck.material = static_cast<int>(deck.model.materials.size()) - 1;
+  }
+};
+
+// A table of points per data line, in increasing temperature: "values...,
+// temperature" with the temperature optional for a single point.
+template <class Point>
+class PropertyReader : public KeywordReader {
+ protected:
+  explicit PropertyReader(const char *expected) : expected_(expected) {}
+
+  Material &current(DeckContext &deck, const char *keyword) const {
+    if (deck.material < 0) deck.fail(std::string("*") + keyword + " outside a *MATERIAL");
+    return deck.model.materials[static_cast<size_t>(deck.material)];
+  }
+
+  // Reads "v1[, v2], [T]" into values and the temperature; checks the order.
+  void readPoint(DeckContext &deck, std::string_view line, const char *keyword, int valueCount, double *values,
+                 double *temperature, const std::vector<Point> &table) const {
+    Fields fields(line);
+    std::string_view field;
+    int count = 0;
+    *temperature = 0.0;
+    while (fields.next(&field)) {
+      if (count > valueCount)
+        deck.fail(std::string("*") + keyword + " line has more than " + std::to_string(valueCount + 1) +
+                  " values (expected " + expected_ + ")");
+      if (count < valueCount) {
+        values[count] = deck.value(field, (std::string("*") + keyword + " value").c_str());
+      } else if (!field.empty()) {
+        *temperature = deck.value(field, "temperature");
+      }
+      ++count;
+    }
+    if (count < valueCount) deck.fail(std::string("bad *") + keyword + " line (expected " + expected_ + ")");
+    if (!table.empty() && !(*temperature > table.back().temperature))
+      deck.fail(std::string("*") + keyword + " temperatures must increase from line to line (" +
+                pointText(*temperature) + " follows " + pointText(table.back().temperature) + ")");
+  }
+
+ private:
+  const char *expected_;  // the line's form, for messages
+};
+
+class ElasticReader : public PropertyReader<ElasticPoint> {
+ public:
+  ElasticReader() : PropertyReader("E, nu[, temperature]") {}
+
+  void start(DeckContext &deck, const Keyword &keyword) override {
+    const std::string type = upperCase(keyword.value("TYPE"));
+    if (!type.empty() && type != "ISO" && type != "ISOTROPIC")
+      deck.fail("*ELASTIC, TYPE=" + type + " is not supported (isotropic only)");
+    Material &material = current(deck, "ELASTIC");
+    if (!material.elastic.empty()) deck.fail("material " + material.name + " has a second *ELASTIC");
+  }
+
+  void data(DeckContext &deck, std::string_view line) override {
+    Material &material = current(deck, "ELASTIC");
+    double values[2], temperature;
+    readPoint(deck, line, "ELASTIC", 2, values, &temperature, material.elastic);
+    material.elastic.push_back({values[0], values[1], temperature});
+  }
+};
+
+class DensityReader : public PropertyReader<DensityPoint> {
+ public:
+  DensityReader() : PropertyReader("density[, temperature]") {}
+
+  void start(DeckContext &deck, const Keyword &) override {
+    Material &material = current(deck, "DENSITY");
+    if (!material.density.empty()) deck.fail("material " + material.name + " has a second *DENSITY");
+  }
+
+  void data(DeckContext &deck, std::string_view line) override {
+    Material &material = current(deck, "DENSITY");
+    double value, temperature;
+    readPoint(deck, line, "DENSITY", 1, &value, &temperature, material.density);
+    material.density.push_back({value, temperature});
+  }
+};
+
+// Sections are matched to elements and materials once the whole deck is
+// read: materials may follow the sections that name them.
+class SolidSectionReader : public KeywordReader {
+ public:
+  void start(DeckContext &deck, const Keyword &keyword) override {
+    const std::string elset = upperCase(keyword.value("ELSET")), material = upperCase(keyword.value("MATERIAL"));
+    if (elset.empty() || material.empty()) deck.fail("*SOLID SECTION needs ELSET= and MATERIAL=");
+    sections_.push_back({elset, material, deck.position()});
+  }
+
+  // A data line (the thickness of plane elements) means nothing for solids.
+  void data(DeckContext &, std::string_view) override {}
+
+  void finish(DeckContext &deck) override {
+    Model &model = deck.model;
+    model.elementMaterial.assign(model.elementIds.size(), -1);
+    std::vector<int32_t> sectionOf(model.elementIds.size(), -1);
+    for (size_t s = 0; s < sections_.size(); ++s) {
+      const Section &section = sections_[s];
+      const SourceLine where = deck.source(section.source);
+      auto set = model.elementSets.find(section.elset);
+      if (set == model.elementSets.end())
+        deck.failAt(where, "*SOLID SECTION names unknown element set " + section.elset);
+      const int material = materialIndex(deck, section, where);
+      for (int id : set->second) {
+        auto e = deck.elementIndex.find(id);
+        if (e == deck.elementIndex.end())
+          deck.failAt(where, "element set " + section.elset + " holds element " + std::to_string(id) +
+                                 ", which is not defined");
+        const size_t index = static_cast<size_t>(e->second);
+        if (sectionOf[index] >= 0 && sectionOf[index] != static_cast<int32_t>(s))
+          deck.failAt(where, "element " + std::to_string(id) + " has a second section (the first at " +
+                                 deck.source(sections_[static_cast<size_t>(sectionOf[index])].source).text() + ")");
+        sectionOf[index] = static_cast<int32_t>(s);
+        model.elementMaterial[index] = material;
+      }
+    }
+    for (size_t e = 0; e < model.elementIds.size(); ++e)
+      if (model.elementMaterial[e] < 0)
+        deck.failAt(deck.source(deck.elementSource[e]),
+                    "element " + std::to_string(model.elementIds[e]) + " has no *SOLID SECTION");
+  }
+
+ private:
+  struct Section {
+    std::string elset, material;
+    int64_t source;
+  };
+
+  static int materialIndex(const DeckContext &deck, const Section &section, const SourceLine &where) {
+    const std::vector<Material> &materials = deck.model.materials;
+    for (size_t m = 0; m < materials.size(); ++m) {
+      if (materials[m].name != section.material) continue;
+      if (materials[m].elastic.empty())
+        deck.failAt(materials[m].where, "material " + materials[m].name + " has no *ELASTIC constants");
+      if (materials[m].density.empty())
+        deck.failAt(materials[m].where,
+                    "material " + materials[m].name + " has no *DENSITY (a flexible body needs mass)");
+      return static_cast<int>(m);
+    }
+    deck.failAt(where, "*SOLID SECTION names unknown material " + section.material);
+  }
+
+  std::vector<Section> sections_;
+};
+
+}  // namespace
+
+std::unique_ptr<KeywordReader> makeMaterialReader() { return std::make_unique<MaterialReader>(); }
+std::unique_ptr<KeywordReader> makeElasticReader() { return std::make_unique<ElasticReader>(); }
+std::unique_ptr<KeywordReader> makeDensityReader() { return std::make_unique<DensityReader>(); }
+std::unique_ptr<KeywordReader> makeSolidSectionReader() { return std::make_unique<SolidSectionReader>(); }
+
+}  // namespace qvb::ccx2qvb

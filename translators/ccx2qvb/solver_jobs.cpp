@@ -1,0 +1,93 @@
+#include "solver_jobs.h"
+
+#include "analysis_decks.h"
+#include "errors.h"
+#include "platform/child_process.h"
+#include "platform/file_kind.h"
+#include "solver_run.h"
+#include "stage_timer.h"
+
+namespace qvb::ccx2qvb {
+namespace {
+
+// An interrupt stops the translation between steps, so that the work
+// folder is removed on the way out (the caller then ends by the signal).
+void stopIfInterrupted() {
+  if (const int signal = platform::InterruptionScope::received())
+    throw TranslationError("interrupted by signal " + std::to_string(signal));
+}
+
+}  // namespace
+
+SolverJobs::SolverJobs(const PreparedModel &prepared, const Options &options, const WorkFolder &work,
+                       Timing *timing)
+    : prepared_(prepared), work_(work), timing_(timing) {
+  const bool freeFree = prepared.interfaces.empty();
+  modesAsked_ = freeFree ? options.modes + 6 : options.modes;
+  modelJob_ = !freeFree ? "tied" : prepared.constrained() ? "free" : "mass";
+}
+
+void SolverJobs::run(const char *job) {
+  stopIfInterrupted();
+  try {
+    timing_->solver += runSolver(prepared_.solver, work_.path(), job, &timing_->solverProcessor);
+  } catch (const SolverError &e) {
+    stopIfInterrupted();
+    // A failed run's output is gone with a temporary folder: say how to keep it.
+    if (!work_.temporary()) throw SolverError(std::string(e.what()) + " (its files are in " + work_.path() + ")");
+    throw SolverError(std::string(e.what()) + " (run again with --keep DIR to keep the solver's files)");
+  }
+}
+
+void SolverJobs::writeAndRun() {
+  const std::vector<Interface> &interfaces = prepared_.interfaces;
+  const std::vector<Interface> none;
+  writeModelDeck(prepared_.model, interfaces, work_.file("model.inp"));
+  // The mass properties need every node's three directions: the bare mesh.
+  if (prepared_.constrained()) writeModelDeck(prepared_.model, interfaces, work_.file("mesh.inp"), false);
+  writeMatrixDeck(none, work_.file("mass.inp"), prepared_.constrained() ? "mesh.inp" : "model.inp");
+  run("mass");
+  if (modelJob_ == "free") {
+    writeMatrixDeck(none, work_.file("free.inp"));
+    run("free");
+  }
+  if (!interfaces.empty()) {
+    writeMatrixDeck(interfaces, work_.file("tied.inp"));
+    run("tied");
+    writeConstraintDeck(interfaces, work_.file("constraint.inp"));
+    run("constraint");
+  }
+  writeModesDeck(interfaces, modesAsked_, true, work_.file("modes.inp"));
+  run("modes");
+  stopIfInterrupted();
+}
+
+void SolverJobs::runPrescribed(const std::string &name, const std::vector<Dof> &dofs,
+                               const std::vector<double> &fields, int count) {
+  writeDisplacementDeck(dofs, fields, count, work_.file(name + ".inp"));
+  run(name.c_str());
+}
+
+StoredMatrices SolverJobs::read(const std::string &job, bool withStiffness) {
+  StageTimer timer(&timing_->parse);
+  StoredMatrices m;
+  m.dofs = readDofs(work_.file(job + ".dof"));
+  m.mass = readSymmetric(work_.file(job + ".mas"), m.dofs.size());
+  if (withStiffness) m.stiffness = readSymmetric(work_.file(job + ".sti"), m.dofs.size());
+  if (withStiffness && offDiagonalCount(m.stiffness) != offDiagonalCount(m.mass))
+    throw ResultFileError(work_.file(job + ".sti") + " and " + job + ".mas do not have the same entries");
+  return m;
+}
+
+const StoredMatrices &SolverJobs::meshMatrices() {
+  if (modelJob_ == "mass") return modelMatrices();
+  if (!mesh_) mesh_ = read("mass", false);
+  return *mesh_;
+}
+
+const StoredMatrices &SolverJobs::modelMatrices() {
+  if (!model_) model_ = read(modelJob_, true);
+  return *model_;
+}
+
+}  // namespace qvb::ccx2qvb

@@ -1,0 +1,68 @@
+// The solver's jobs of one translation: their decks, their runs, and their
+// matrices read back strictly.
+//
+// | job        | when                          | gives                                               |
+// |------------|-------------------------------|-----------------------------------------------------|
+// | mass       | always                        | the mesh's own K and M, no constraints (.sti .mas)  |
+// | free       | free-free with constraints    | K and M on the constrained model's equations        |
+// | tied       | with interfaces               | K and M with the interfaces (and constraints) tied  |
+// | constraint | with interfaces               | stresses of the constraint modes (static steps)     |
+// | modes      | always                        | the modes (.eig) and their stresses (.frd)          |
+//
+// The modes are checked against the matrices of the same model ("model
+// matrices": mass when nothing is constrained, else free or tied); the mass
+// properties use the mesh's own mass matrix, where every node has its three
+// translations.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "matrix_files.h"
+#include "model_preparation.h"
+#include "translate.h"
+#include "work_folder.h"
+
+namespace qvb::ccx2qvb {
+
+struct StoredMatrices {
+  std::vector<Dof> dofs;
+  SymmetricTriplets stiffness, mass;
+};
+
+class SolverJobs {
+ public:
+  SolverJobs(const PreparedModel &prepared, const Options &options, const WorkFolder &work, Timing *timing);
+
+  // Writes every job's deck, then runs them in order; throws SolverError
+  // (or TranslationError when interrupted) at the first that fails.
+  void writeAndRun();
+
+  // The mesh's matrices (no constraints): read once, on first use.
+  const StoredMatrices &meshMatrices();
+  // The matrices on the equations of the modes.
+  const StoredMatrices &modelMatrices();
+  // Runs the job `name` on a deck of static steps prescribing each field
+  // (row-major on the model matrices' equations, `count` columns): the
+  // stresses of modes we solved for ourselves.
+  void runPrescribed(const std::string &name, const std::vector<Dof> &dofs, const std::vector<double> &fields,
+                     int count);
+  // The modes the modes job asked for.
+  int modesAsked() const { return modesAsked_; }
+  std::string file(const std::string &name) const { return work_.file(name); }
+  Timing *timing() const { return timing_; }
+
+ private:
+  void run(const char *job);
+  StoredMatrices read(const std::string &job, bool withStiffness);
+
+  const PreparedModel &prepared_;
+  const WorkFolder &work_;
+  Timing *timing_;
+  int modesAsked_;
+  std::string modelJob_;  // whose matrices the modes live on
+  std::optional<StoredMatrices> mesh_, model_;
+};
+
+}  // namespace qvb::ccx2qvb

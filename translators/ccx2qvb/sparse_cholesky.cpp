@@ -1,0 +1,83 @@
+#include "sparse_cholesky.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <cholmod.h>
+
+#include "errors.h"
+
+namespace qvb::ccx2qvb {
+namespace {
+
+// Below this reciprocal condition estimate the matrix is singular to working
+// precision: a pivot that is only rounding noise, not stiffness.
+constexpr double kSingularRcond = 1e-14;
+
+}  // namespace
+
+struct SparseCholesky::State {
+  cholmod_common common;
+  cholmod_factor *factor = nullptr;
+  State() {
+    cholmod_l_start(&common);
+    common.print = 0;  // failures are reported by the caller, with their cause
+  }
+  ~State() {
+    cholmod_l_free_factor(&factor, &common);
+    cholmod_l_finish(&common);
+  }
+};
+
+SparseCholesky::SparseCholesky(const SymmetricTriplets &A, const SymmetricTriplets *B, double shift, const char *what)
+    : state_(std::make_unique<State>()), order_(A.order) {
+  cholmod_common *cm = &state_->common;
+  const std::size_t count = A.value.size() + (B != nullptr ? B->value.size() : 0);
+  cholmod_triplet *t = cholmod_l_allocate_triplet(order_, order_, std::max<std::size_t>(count, 1), 1, CHOLMOD_REAL, cm);
+  if (t == nullptr) throw TranslationError(std::string("out of memory for ") + what);
+  auto *ti = static_cast<SuiteSparse_long *>(t->i);
+  auto *tj = static_cast<SuiteSparse_long *>(t->j);
+  auto *tx = static_cast<double *>(t->x);
+  std::size_t nz = 0;
+  auto add = [&](const SymmetricTriplets &m, double factor) {
+    for (std::size_t k = 0; k < m.value.size(); ++k, ++nz) {
+      ti[nz] = static_cast<SuiteSparse_long>(m.row[k]);
+      tj[nz] = static_cast<SuiteSparse_long>(m.col[k]);
+      tx[nz] = factor * m.value[k];
+    }
+  };
+  add(A, 1.0);
+  if (B != nullptr) add(*B, shift);
+  t->nnz = nz;
+  cholmod_sparse *S = cholmod_l_triplet_to_sparse(t, nz, cm);  // sums repeated entries
+  cholmod_l_free_triplet(&t, cm);
+  state_->factor = S != nullptr ? cholmod_l_analyze(S, cm) : nullptr;
+  const bool factored = state_->factor != nullptr && cholmod_l_factorize(S, state_->factor, cm) &&
+                        cm->status == CHOLMOD_OK && state_->factor->minor == state_->factor->n;
+  cholmod_l_free_sparse(&S, cm);
+  const double rcond = factored ? cholmod_l_rcond(state_->factor, cm) : 0.0;
+  if (!factored || rcond < kSingularRcond) {
+    if (cm->status == CHOLMOD_OUT_OF_MEMORY) throw TranslationError(std::string("out of memory factorising ") + what);
+    char why[96];
+    std::snprintf(why, sizeof why, factored ? "reciprocal condition %.3g" : "a non-positive pivot at equation %.0f",
+                  factored ? rcond : static_cast<double>(state_->factor ? state_->factor->minor + 1 : 0));
+    throw TranslationError(std::string(what) + " is singular (" + why + ")");
+  }
+}
+
+SparseCholesky::~SparseCholesky() = default;
+
+void SparseCholesky::solve(const double *rhs, double *x, std::size_t columns) const {
+  cholmod_common *cm = &state_->common;
+  cholmod_dense *R = cholmod_l_allocate_dense(order_, columns, order_, CHOLMOD_REAL, cm);
+  if (R == nullptr) throw TranslationError("out of memory for a sparse solve");
+  std::memcpy(R->x, rhs, order_ * columns * sizeof(double));
+  cholmod_dense *X = cholmod_l_solve(CHOLMOD_A, state_->factor, R, cm);
+  cholmod_l_free_dense(&R, cm);
+  if (X == nullptr) throw TranslationError("a sparse solve failed (CHOLMOD status " + std::to_string(cm->status) + ")");
+  std::memcpy(x, X->x, order_ * columns * sizeof(double));
+  cholmod_l_free_dense(&X, cm);
+}
+
+}  // namespace qvb::ccx2qvb
