@@ -24,8 +24,9 @@ std::string findProgram(const std::string &name);
 // threads): on a shared machine a fairer measure than the wall clock.
 // progress (when set) is called about twice a second while the program runs,
 // with the seconds since it started; the program's output then reaches the
-// log line by line where the system allows (stdbuf), not in large blocks. The program dies with the calling
-// thread, also when that is killed outright.
+// log line by line where the system allows (stdbuf), not in large blocks.
+// The program dies with the calling thread, also when that is killed
+// outright.
 int runProgram(const std::vector<std::string> &argv, const std::string &workDir, const std::string &logFile,
                std::string *error, double *processorSeconds = nullptr,
                const std::function<void(double seconds)> &progress = nullptr);
