@@ -2,9 +2,10 @@
 //
 // Commands that drive an external solver start it here, wait for it and
 // clean up after it; nothing else in the project spawns processes or makes
-// temporary folders.
+// temporary folders. Every effect goes through the OS table (os.h).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,24 @@ std::string findProgram(const std::string &name);
 // not be started or ended by a signal. *processorSeconds (when not null)
 // receives the processor time the program used (user and system, all its
 // threads): on a shared machine a fairer measure than the wall clock.
+// progress (when set) is called about twice a second while the program runs,
+// with the seconds since it started; the program's output then reaches the
+// log line by line where the system allows (stdbuf), not in large blocks.
+// The program dies with the calling thread, also when that is killed
+// outright.
 int runProgram(const std::vector<std::string> &argv, const std::string &workDir, const std::string &logFile,
-               std::string *error, double *processorSeconds = nullptr);
+               std::string *error, double *processorSeconds = nullptr,
+               const std::function<void(double seconds)> &progress = nullptr);
 
-// Makes a fresh folder named after prefix in the system's temporary folder
-// (TMPDIR, else /tmp). Empty with *error set on failure.
+// Makes a fresh folder in the system's temporary folder (TMPDIR, else /tmp)
+// named prefix<process number>-XXXXXX, so that a later run can tell whether
+// its owner still lives. Empty with *error set on failure.
 std::string makeTemporaryFolder(const std::string &prefix, std::string *error);
+
+// Removes the folders makeTemporaryFolder(prefix) made for processes that
+// are gone (killed before they could clean up): only real folders (no
+// links) of this user. Returns how many it removed.
+int removeStaleWorkFolders(const std::string &prefix);
 
 // Removes a folder and everything in it; false when something remained.
 bool removeFolder(const std::string &path);

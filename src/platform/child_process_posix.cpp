@@ -1,14 +1,10 @@
-// POSIX implementation of child processes and scratch folders.
+// Child processes and scratch folders, over the OS table (os.h).
 #include "platform/child_process.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -16,22 +12,25 @@
 #include <filesystem>
 #include <system_error>
 
-extern char **environ;
+#include "platform/os.h"
 
 namespace qvb::platform {
 namespace {
 
-// What the interrupt handler shares with runProgram; only lock-free
-// sig_atomic_t values, as a handler may touch nothing else.
+// What the interrupt handler shares with runProgram: only lock-free
+// sig_atomic_t values and a table fixed before the handler can run.
 volatile std::sig_atomic_t g_interrupt = 0;
 volatile std::sig_atomic_t g_child = 0;
+const OsInterface *volatile g_handlerOs = nullptr;
 const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction g_previous[3];
+
+// How often runProgram's progress hears from it.
+constexpr double kProgressSeconds = 0.5;
 
 extern "C" void onInterrupt(int signal) {
   g_interrupt = signal;
-  const pid_t child = static_cast<pid_t>(g_child);
-  if (child > 0) ::kill(child, SIGTERM);
+  const long child = g_child;
+  if (child > 0 && g_handlerOs != nullptr) g_handlerOs->signalProcess(child, SIGTERM);
 }
 
 bool isExecutableFile(const std::string &path) {
@@ -39,12 +38,42 @@ bool isExecutableFile(const std::string &path) {
   return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
+std::string temporaryRoot() {
+  const char *tmp = getEnv("TMPDIR");
+  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+}
+
+// The process that made the folder `name` (prefix<number>-XXXXXX), or 0
+// when the name is not of that form.
+long folderOwner(const std::string &name, const std::string &prefix) {
+  if (name.compare(0, prefix.size(), prefix) != 0) return 0;
+  size_t at = prefix.size();
+  long owner = 0;
+  while (at < name.size() && std::isdigit(static_cast<unsigned char>(name[at])) && owner < 100000000)
+    owner = owner * 10 + (name[at++] - '0');
+  if (at == prefix.size() || at >= name.size() || name[at] != '-' || name.size() != at + 7) return 0;
+  for (size_t k = at + 1; k < name.size(); ++k)
+    if (!std::isalnum(static_cast<unsigned char>(name[k]))) return 0;
+  return owner;
+}
+
+// Waits for the child to end, asking progress along the way. Fills *end, or
+// returns the error number of a wait that failed.
+int awaitChild(long child, const std::function<void(double)> &progress, ProcessEnd *end) {
+  const double start = wallClock();
+  for (;;) {
+    const int code = waitProcess(child, kProgressSeconds, end);
+    if (code != ETIMEDOUT && code != EINTR) return code;
+    if (progress) progress(wallClock() - start);
+  }
+}
+
 }  // namespace
 
 std::string findProgram(const std::string &name) {
   if (name.empty()) return {};
   if (name.find('/') != std::string::npos) return isExecutableFile(name) ? name : std::string();
-  const char *path = std::getenv("PATH");
+  const char *path = getEnv("PATH");
   std::string folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
   size_t start = 0;
   while (start <= folders.size()) {
@@ -60,58 +89,55 @@ std::string findProgram(const std::string &name) {
 }
 
 int runProgram(const std::vector<std::string> &argv, const std::string &workDir, const std::string &logFile,
-               std::string *error, double *processorSeconds) {
+               std::string *error, double *processorSeconds, const std::function<void(double)> &progress) {
   if (argv.empty()) {
     *error = "no program to run";
     return -1;
   }
-  std::vector<char *> args;
-  for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+  std::vector<const char *> args;
+  // A program's C library keeps its output in large blocks when it goes to a
+  // file: whoever watches the progress would read a log that lags behind by
+  // minutes. Where the system has stdbuf, it runs the program with its
+  // output written line by line (stdbuf then becomes the program itself).
+  const std::string lineBuffering = progress && isExecutableFile(argv[0]) ? findProgram("stdbuf") : std::string();
+  if (!lineBuffering.empty()) args = {lineBuffering.c_str(), "-oL", "-eL"};
+  for (const std::string &a : argv) args.push_back(a.c_str());
   args.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  // The child reads nothing from our terminal and writes its chatter to the log.
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  // The log is opened before changing folder, so a relative name means the caller's folder.
-  posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = 0;
-  const int started = ::posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (started != 0) {
-    *error = std::string("cannot start ") + argv[0] + ": " + std::strerror(started);
+  long child = 0;
+  if (const int code = startProcess(args.data(), workDir.c_str(), logFile.c_str(), &child)) {
+    *error = "cannot start " + argv[0] + ": " + std::strerror(code);
     return -1;
   }
-  g_child = pid;
+  g_child = static_cast<std::sig_atomic_t>(child);
   // An interrupt that came just before the child was known still stops it.
-  if (g_interrupt != 0) ::kill(pid, SIGTERM);
-  int status = 0;
-  struct rusage usage {};
-  while (::wait4(pid, &status, 0, &usage) < 0) {
-    if (errno != EINTR) {
-      g_child = 0;
-      *error = std::string("cannot wait for ") + argv[0] + ": " + std::strerror(errno);
-      return -1;
-    }
+  if (g_interrupt != 0) signalProcess(child, SIGTERM);
+  ProcessEnd end;
+  int code = 0;
+  try {
+    code = awaitChild(child, progress, &end);
+  } catch (...) {  // from progress: the child must not outlive the wait
+    signalProcess(child, SIGKILL);
+    waitProcess(child, 10, &end);
+    g_child = 0;
+    throw;
   }
   g_child = 0;
-  if (g_interrupt != 0) {
-    *error = argv[0] + std::string(" stopped: interrupted by signal ") + std::to_string(g_interrupt);
+  if (code != 0) {
+    *error = "cannot wait for " + argv[0] + ": " + std::strerror(code);
     return -1;
   }
-  if (processorSeconds != nullptr)
-    *processorSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  *error = argv[0] + std::string(" ended by signal ") + std::to_string(WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  if (g_interrupt != 0) {
+    *error = argv[0] + " stopped: interrupted by signal " + std::to_string(g_interrupt);
+    return -1;
+  }
+  if (processorSeconds != nullptr) *processorSeconds = end.processorSeconds;
+  if (end.exitStatus >= 0) return end.exitStatus;
+  *error = argv[0] + " ended by signal " + std::to_string(end.signal);
   return -1;
 }
 
 std::string makeTemporaryFolder(const std::string &prefix, std::string *error) {
-  const char *tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/" + prefix + "XXXXXX";
+  const std::string pattern = temporaryRoot() + "/" + prefix + std::to_string(processId()) + "-XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (::mkdtemp(buffer.data()) == nullptr) {
@@ -121,39 +147,43 @@ std::string makeTemporaryFolder(const std::string &prefix, std::string *error) {
   return buffer.data();
 }
 
+int removeStaleWorkFolders(const std::string &prefix) {
+  const std::string root = temporaryRoot();
+  int removed = 0;
+  for (const std::string &name : folderEntries(root)) {
+    const long owner = folderOwner(name, prefix);
+    if (owner <= 0 || owner == processId()) continue;
+    const std::string path = root + "/" + name;
+    struct stat status;
+    // lstat: a link of that name is not followed to whatever it names.
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid()) continue;
+    if (signalProcess(owner, 0) != ESRCH) continue;  // alive, or not ours to judge
+    if (removeFolder(path)) ++removed;
+  }
+  return removed;
+}
+
 bool removeFolder(const std::string &path) {
   std::error_code ignored;
   std::filesystem::remove_all(path, ignored);
-  return !std::filesystem::exists(path, ignored);
+  return !std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
 InterruptionScope::InterruptionScope() {
   g_interrupt = 0;
-  struct sigaction action {};
-  action.sa_handler = onInterrupt;
-  sigemptyset(&action.sa_mask);
-  // The handler is undone as it runs: a second interrupt ends the process.
-  action.sa_flags = SA_RESETHAND;
-  for (int k = 0; k < 3; ++k) {
-    ::sigaction(kInterrupts[k], nullptr, &g_previous[k]);
-    if (g_previous[k].sa_handler != SIG_IGN) ::sigaction(kInterrupts[k], &action, nullptr);
-  }
+  g_handlerOs = &os();
+  for (const int signal : kInterrupts) os().catchSignal(signal, onInterrupt);
 }
 
 InterruptionScope::~InterruptionScope() {
-  for (int k = 0; k < 3; ++k) ::sigaction(kInterrupts[k], &g_previous[k], nullptr);
+  for (const int signal : kInterrupts) os().releaseSignal(signal);
+  g_interrupt = 0;  // would stop the children of later runs
 }
 
 int InterruptionScope::received() { return g_interrupt; }
 
 void InterruptionScope::endIfInterrupted() {
-  const int signal = g_interrupt;
-  if (signal == 0) return;
-  struct sigaction fallback {};
-  fallback.sa_handler = SIG_DFL;
-  sigemptyset(&fallback.sa_mask);
-  ::sigaction(signal, &fallback, nullptr);
-  ::raise(signal);
+  if (const int signal = g_interrupt) os().endBySignal(signal);
 }
 
 }  // namespace qvb::platform

@@ -1,12 +1,17 @@
 // The one place that knows the operating system.
 //
-// Everything the library and its plug-ins need from the OS (dynamic
-// loading, file status, creating, writing, syncing, renaming and removing
-// files, file streams, environment, system identification) goes through the
-// table below, so tests can replace any of it to inject faults or to pretend
-// to be another system. Nothing outside src/platform includes dlfcn.h,
-// fcntl.h, unistd.h or sys/utsname.h, or opens a file itself. (Mapped files
-// and large arrays, mapped_file.h and large_array.h, are here as well.)
+// Everything the library, its plug-ins and the commands need from the OS
+// (dynamic loading, file status, creating, writing, syncing, renaming and
+// removing files, file streams, environment reads, system identification,
+// child processes, interrupt signals and threads) goes through the table
+// below, so tests can replace any of it to inject faults or to pretend to be
+// another system. Nothing outside src/platform includes dlfcn.h, fcntl.h,
+// unistd.h or sys/utsname.h, or opens a file itself. (Mapped files and large
+// arrays, mapped_file.h and large_array.h, are here as well.)
+//
+// One table per process: libqvb carries it and exports this namespace to the
+// commands, which link no copy of their own. Plug-ins are self-contained and
+// keep a hidden copy (a host other than libqvb may load them).
 #pragma once
 
 #include <cstddef>
@@ -28,6 +33,13 @@ struct FileStatus {
   uint32_t mode = 0;  // permission bits
   uint32_t owner = 0, group = 0;
   uint64_t links = 1;  // names the file has (hard links)
+};
+
+// How a child process ended.
+struct ProcessEnd {
+  int exitStatus = -1;          // 0..255 when it exited, else -1
+  int signal = 0;               // the signal that ended it, else 0
+  double processorSeconds = 0;  // user and system time of all its threads
 };
 
 // The raw OS operations. Every pointer must be set; a test override usually
@@ -101,6 +113,34 @@ struct OsInterface {
   int (*mapForWriting)(int descriptor, uint64_t offset, size_t size, char **bytes);
   // Undoes mapForWriting with the same offset and size.
   int (*unmapForWriting)(char *bytes, uint64_t offset, size_t size);
+
+  // Child processes (child_process.h builds on these). 0 or an errno value.
+  // Starts the program argv[0] (a path; argv ends with null) in folder
+  // workDir, reading nothing and appending its output and errors to logFile
+  // (a relative name is the caller's folder). The child dies with the
+  // calling thread, also when that is killed outright, so no solver runs on
+  // for a command that is gone. *process receives its number.
+  int (*startProcess)(const char *const *argv, const char *workDir, const char *logFile, long *process);
+  // Waits up to `seconds` for the process to end and collects it: 0 with
+  // *end filled, ETIMEDOUT while it runs on, EINTR when a signal came first.
+  int (*waitProcess)(long process, double seconds, ProcessEnd *end);
+  // Sends the signal; 0 only asks whether the process exists (ESRCH if not).
+  int (*signalProcess)(long process, int signal);
+
+  // Interrupt signals (InterruptionScope). catchSignal makes handler run on
+  // the signal, once (the default action is back as it runs), and keeps what
+  // was there; false, changing nothing, for a signal that is ignored (the
+  // parent wanted it so) or cannot be caught. releaseSignal puts back what
+  // catchSignal replaced. endBySignal ends the process by the signal's
+  // default action.
+  bool (*catchSignal)(int signal, void (*handler)(int));
+  void (*releaseSignal)(int signal);
+  void (*endBySignal)(int signal);
+
+  // Threads (worker_threads.h): 0, or an errno value (EAGAIN when the
+  // system has no more threads to give).
+  int (*startThread)(void *(*body)(void *), void *argument, uint64_t *thread);
+  int (*joinThread)(uint64_t thread);
 };
 
 // The real operating system.
@@ -176,6 +216,12 @@ int followLinks(const std::string &path, std::string *target);
 std::vector<std::string> folderEntries(const std::string &folder);
 // False only when no process with this number runs (the system says so).
 bool isProcessRunning(long id);
+// The child process and thread operations of the table.
+int startProcess(const char *const *argv, const char *workDir, const char *logFile, long *process);
+int waitProcess(long process, double seconds, ProcessEnd *end);
+int signalProcess(long process, int signal);
+int startThread(void *(*body)(void *), void *argument, uint64_t *thread);
+int joinThread(uint64_t thread);
 
 // This process's number, for names no other process picks at the same time.
 long processId();

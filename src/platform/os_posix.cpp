@@ -1,5 +1,6 @@
 // POSIX implementation of the OS table (dlopen, stat, getenv, uname, file
-// descriptors and streams).
+// descriptors and streams; processes, signals and threads come from
+// host_processes_posix.cpp).
 #include "platform/os.h"
 
 #include <dlfcn.h>
@@ -7,7 +8,6 @@
 #include <link.h>
 #include <fcntl.h>
 #include <dirent.h>
-#include <signal.h>
 #include <unistd.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -23,6 +23,8 @@
 #include <cstring>
 #include <string>
 #include <thread>
+
+#include "platform/host_os.h"
 
 namespace qvb::platform {
 namespace {
@@ -259,7 +261,9 @@ const OsInterface kHost = {hostOpen,        hostSymbol,      hostOwnSymbol,  hos
                            hostWriteFileAt, hostSyncFile,    hostCloseFile,  hostRenameFile,  hostRemoveFile,
                            hostOpenStream, hostLockExistingFile, hostCreateAnonymousFile, hostLinkAnonymousFile,
                            hostLinkFile, hostSetAccess, hostSyncFolder, hostReserveFileSpace,
-                           hostMapForWriting, hostUnmapForWriting};
+                           hostMapForWriting, hostUnmapForWriting, host::startProcess, host::waitProcess,
+                           host::signalProcess, host::catchSignal, host::releaseSignal, host::endBySignal,
+                           host::startThread, host::joinThread};
 
 const OsInterface *g_current = &kHost;
 
@@ -413,9 +417,21 @@ std::vector<std::string> folderEntries(const std::string &folder) {
   return names;
 }
 
-bool isProcessRunning(long id) {
-  return id > 0 && (::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH);
+bool isProcessRunning(long id) { return id > 0 && os().signalProcess(id, 0) != ESRCH; }
+
+int startProcess(const char *const *argv, const char *workDir, const char *logFile, long *process) {
+  return argv != nullptr && argv[0] != nullptr && workDir != nullptr && logFile != nullptr && process != nullptr
+             ? os().startProcess(argv, workDir, logFile, process)
+             : EINVAL;
 }
+int waitProcess(long process, double seconds, ProcessEnd *end) {
+  return end != nullptr ? os().waitProcess(process, seconds, end) : EINVAL;
+}
+int signalProcess(long process, int signal) { return os().signalProcess(process, signal); }
+int startThread(void *(*body)(void *), void *argument, uint64_t *thread) {
+  return body != nullptr && thread != nullptr ? os().startThread(body, argument, thread) : EINVAL;
+}
+int joinThread(uint64_t thread) { return os().joinThread(thread); }
 
 long processId() { return static_cast<long>(::getpid()); }
 

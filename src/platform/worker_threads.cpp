@@ -4,17 +4,31 @@
 #include <cstdlib>
 #include <exception>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 namespace qvb::platform {
+namespace {
+
+// What one started thread runs: the shared work and its own index.
+struct Share {
+  const std::function<void(unsigned)> *work;
+  unsigned index;
+};
+
+void *runShare(void *share) {
+  const auto *mine = static_cast<const Share *>(share);
+  (*mine->work)(mine->index);
+  return nullptr;
+}
+
+}  // namespace
 
 void runOnThreads(unsigned threads, const std::function<void(unsigned index)> &work) {
   std::mutex failureLock;
   std::exception_ptr failure;
-  auto guarded = [&](unsigned index) {
+  // Nothing may leave a thread's body: an exception there ends the process.
+  const std::function<void(unsigned)> guarded = [&](unsigned index) {
     try {
       work(index);
     } catch (...) {
@@ -22,40 +36,45 @@ void runOnThreads(unsigned threads, const std::function<void(unsigned index)> &w
       if (!failure) failure = std::current_exception();
     }
   };
-  std::vector<std::thread> started;
+  std::vector<Share> shares;
+  shares.reserve(threads);  // the threads hold pointers into it
+  std::vector<uint64_t> started;
   for (unsigned index = 1; index < threads; ++index) {
-    try {
-      started.emplace_back(guarded, index);
-    } catch (const std::system_error &) {
-      break;  // the system has no more threads for us: the started ones share the work
-    }
+    shares.push_back({&guarded, index});
+    uint64_t thread = 0;
+    // The system has no more threads for us: the started ones share the work.
+    if (startThread(runShare, &shares.back(), &thread) != 0) break;
+    started.push_back(thread);
   }
   guarded(0);
-  for (std::thread &thread : started) thread.join();
+  for (const uint64_t thread : started) joinThread(thread);
   if (failure) std::rethrow_exception(failure);
 }
 
-BackgroundWork::BackgroundWork(std::function<void()> work) {
-  auto guarded = [this, work = std::move(work)] {
-    try {
-      work();
-    } catch (...) {
-      failure_ = std::current_exception();
-    }
-  };
-  try {
-    thread_ = std::thread(guarded);
-  } catch (const std::system_error &) {
-    guarded();
-  }
+BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
+  started_ = startThread(run, this, &thread_) == 0;
+  if (!started_) run(this);
 }
 
-BackgroundWork::~BackgroundWork() {
-  if (thread_.joinable()) thread_.join();
+BackgroundWork::~BackgroundWork() { join(); }
+
+void *BackgroundWork::run(void *self) {
+  auto *background = static_cast<BackgroundWork *>(self);
+  try {
+    background->work_();
+  } catch (...) {
+    background->failure_ = std::current_exception();
+  }
+  return nullptr;
+}
+
+void BackgroundWork::join() {
+  if (started_) joinThread(thread_);
+  started_ = false;
 }
 
 void BackgroundWork::wait() {
-  if (thread_.joinable()) thread_.join();
+  join();
   if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 

@@ -3,16 +3,17 @@
 // is joined before the call that started it returns.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <functional>
-#include <thread>
 
 #include "platform/os.h"
 
 namespace qvb::platform {
 
 // Runs work(0) on the calling thread and work(1) .. work(threads - 1) on
-// threads started for this call, and returns when all have returned. A
+// threads started for this call (through the OS table, so that a test can
+// refuse them), and returns when all have returned. A
 // thread the system refuses to start is left out, so work must share its
 // items dynamically rather than by index. The first exception any of them
 // throws is rethrown here, after every thread has been joined.
@@ -31,8 +32,13 @@ class BackgroundWork {
   void wait();
 
  private:
-  std::thread thread_;
+  static void *run(void *self);
+  void join();
+
+  std::function<void()> work_;
   std::exception_ptr failure_;
+  uint64_t thread_ = 0;
+  bool started_ = false;
 };
 
 // The thread count that the text "N" asks for: 1 (no threads) when it is

@@ -2,8 +2,9 @@
 // system identity, a file-status probe that answers from a set (and records
 // every path asked), library opens that fail, and file writes that fail at a
 // chosen point. Function pointers cannot capture, so the fake state is
-// static: one FakeOs at a time. Tests that use it link the OS layer's objects
-// (qvb_platform, or a store library that carries them), not libqvb.so.
+// static: one FakeOs at a time. It replaces the process's one table: libqvb's
+// in a test that links libqvb.so, else that of qvb_platform (or of a store
+// library that brings it).
 #pragma once
 
 #include "platform/os.h"

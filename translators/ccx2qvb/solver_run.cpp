@@ -7,6 +7,7 @@
 #include "platform/child_process.h"
 #include "platform/mapped_file.h"
 #include "platform/os.h"
+#include "progress.h"
 #include "text_scan.h"
 
 namespace qvb::ccx2qvb {
@@ -68,7 +69,9 @@ double runSolver(const std::string &solver, const std::string &folder, const std
   std::string error;
   const double start = platform::wallClock();
   double processor = 0;
-  const int status = platform::runProgram({solver, "-i", job}, folder, log, &error, &processor);
+  SolverProgress progress(stderr, platform::isTerminal(stderr), job, log);
+  const int status = platform::runProgram({solver, "-i", job}, folder, log, &error, &processor,
+                                          [&progress](double running) { progress.show(running); });
   *processorSeconds += processor;
   const double seconds = platform::wallClock() - start;
   if (status < 0) throw SolverError("the solver could not run job " + job + ": " + error);

@@ -11,6 +11,7 @@ namespace qvb::ccx2qvb {
 WorkFolder::WorkFolder(const std::string &keep) {
   if (keep.empty()) {
     std::string error;
+    platform::removeStaleWorkFolders("ccx2qvb-");  // left by runs that were killed outright
     path_ = platform::makeTemporaryFolder("ccx2qvb-", &error);
     if (path_.empty()) throw TranslationError("cannot make a temporary work folder: " + error);
     temporary_ = true;
