@@ -10,7 +10,9 @@ Exit status: 0 done, 1 the body could not be read or the image not written,
 
 import argparse
 import logging
+import os
 import sys
+import warnings
 from pathlib import Path
 
 
@@ -82,12 +84,27 @@ def _default_output(body_spec: str, mode: int) -> str:
     return f"{stem}_mode{mode}.png" if mode is not None else f"{stem}.png"
 
 
+def _show_warning(message, category, filename, lineno, file=None, line=None):
+    print(f"qvb-plot: warning: {message}", file=sys.stderr)
+
+
 def main(argv: list = None) -> int:
     """Runs qvb-plot; returns the exit status."""
+    try:
+        return _run(argv)
+    except BrokenPipeError:
+        # "qvb-plot --list | head": the reader has all it wants. Python would
+        # complain again when it flushes stdout at exit, so stdout goes nowhere.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 0
+
+
+def _run(argv: list = None) -> int:
     options = parser().parse_args(argv)
     logging.basicConfig(level=logging.WARNING, format="qvb-plot: %(message)s")
     # The library's errors reach the user once, in the exception printed below.
     logging.getLogger("qvb").addFilter(lambda record: record.levelno < logging.ERROR)
+    warnings.showwarning = _show_warning
 
     # Imported here so that --help works even where the library is missing.
     import qvb
@@ -117,6 +134,8 @@ def main(argv: list = None) -> int:
     except qvb.QvbError as error:
         print(f"qvb-plot: {error}", file=sys.stderr)
         return 1
+    except BrokenPipeError:
+        raise
     except OSError as error:  # the image cannot be written where asked
         where = f" {error.filename}" if error.filename else ""
         print(f"qvb-plot: cannot write{where}: {error.strerror or error}", file=sys.stderr)

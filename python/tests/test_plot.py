@@ -93,6 +93,14 @@ def test_qvb_plot_command(tube, tmp_path):
     assert len(listed.stdout.splitlines()) == 1 + len(tube.shapes)
     assert "55" in listed.stdout.splitlines()[-1]
 
+    # "qvb-plot --list | head": a reader that has gone away ends it quietly.
+    read_end, write_end = os.pipe()
+    os.close(read_end)
+    cut = subprocess.run([sys.executable, str(QVB_PLOT), "--list", tube.path], cwd=tmp_path,
+                         stdout=write_end, stderr=subprocess.PIPE, text=True, timeout=240)
+    os.close(write_end)
+    assert (cut.returncode, cut.stderr) == (0, "")
+
     one = _qvb_plot(tube.path, "--mode", 8, "-o", tmp_path / "m8.png", "--size", "400x300",
                     cwd=tmp_path)
     assert one.returncode == 0, one.stderr
