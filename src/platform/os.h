@@ -28,6 +28,7 @@ struct FileStatus {
   uint32_t mode = 0;  // permission bits
   uint32_t owner = 0, group = 0;
   uint64_t links = 1;  // names the file has (hard links)
+  bool locked = true;  // false where the file system gives no advisory locks
 };
 
 // The raw OS operations. Every pointer must be set; a test override usually
