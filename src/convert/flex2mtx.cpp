@@ -83,12 +83,14 @@ void warnAboutSurprisingName(const std::string &body, const std::string &file) {
   const std::string path = body.substr(0, body.find("::"));
   const size_t slash = path.rfind('/');
   const size_t dot = path.rfind('.');
-  const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot)
-                                                                                                   : path;
+  const std::string stem =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot) : path;
   const std::string name = file.substr(file.rfind('/') == std::string::npos ? 0 : file.rfind('/') + 1);
   if (name[0] != '.' && file == stem + ".mtx") return;
-  std::printf("\n**WARNING\a** The matrix file is %s (the body's name up to its first \".\"); "
-              "use -o to name it\n\n", file.c_str());
+  std::printf(
+      "\n**WARNING\a** The matrix file is %s (the body's name up to its first \".\"); "
+      "use -o to name it\n\n",
+      file.c_str());
 }
 
 bool openOutput(ConversionContext &context, const CommandLine &line) {

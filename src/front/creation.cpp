@@ -7,9 +7,9 @@
 #include "front/body_registry.h"
 #include "front/file_kind.h"
 #include "front/file_selector.h"
+#include "qvb/qvb_interface.h"
 #include "util/body_selector.h"
 #include "util/c_boundary.h"
-#include "qvb/qvb_interface.h"
 
 using namespace qvb::front;
 using qvb::util::guarded;
@@ -93,8 +93,7 @@ QVB_API QVB_Handle qvb_OpenBody(const char *specification, int surface_only) {
     if (!acceptText(function, "file specification", specification, kFileNameBufferSize)) return nullptr;
     qvb::util::BodySelection selection;
     std::string error;
-    if (!qvb::util::parseBodySelection(specification, qvb::util::SelectorGrammar::kFromExtension, &selection,
-                                       &error)) {
+    if (!qvb::util::parseBodySelection(specification, qvb::util::SelectorGrammar::kFromExtension, &selection, &error)) {
       QVB_Error("%s", error.c_str());
       return nullptr;
     }

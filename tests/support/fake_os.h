@@ -121,8 +121,7 @@ class FakeOs {
   // As on a file system without advisory locks (flock fails with ENOLCK):
   // existing files are opened and written unlocked.
   void withoutLocks() {
-    table_.lockExistingFile = [](const char *path, double seconds, int *descriptor,
-                                 qvb::platform::FileStatus *status) {
+    table_.lockExistingFile = [](const char *path, double seconds, int *descriptor, qvb::platform::FileStatus *status) {
       const int code = qvb::platform::hostOs().lockExistingFile(path, seconds, descriptor, status);
       if (code == 0) status->locked = false;
       return code;
