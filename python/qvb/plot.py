@@ -13,6 +13,7 @@ import os
 from typing import IO, Any, List, Optional, Sequence, Tuple, Union
 
 import numpy as np
+from matplotlib.backend_bases import FigureCanvasBase
 from matplotlib.backends.backend_agg import FigureCanvasAgg
 from matplotlib.cm import ScalarMappable
 from matplotlib.colors import Normalize
@@ -155,6 +156,10 @@ def _clear_of_tick_labels(figure, axes, bar, margin=0.005):
     axes moves left into the space its box leaves free there, then the 3D box
     is zoomed out in steps until everything it draws ends left of the bar.
     """
+    if type(figure.canvas) is FigureCanvasBase:  # a bare Figure(): Agg measures the text
+        FigureCanvasAgg(figure)
+    if not hasattr(figure.canvas, "get_renderer"):  # a canvas that cannot measure: leave it
+        return
     to_figure = figure.transFigure.inverted()
     aspect, zoom = axes.get_box_aspect(), 1.0
     for _ in range(10):
