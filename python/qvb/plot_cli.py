@@ -3,6 +3,7 @@
     qvb-plot beam.qvb                      strip of the first 4 flexible modes
     qvb-plot beam.qvb --mode 7 -o m7.png   one mode, deformed over the surface
     qvb-plot beam.qvb --list               the modes and their frequencies
+    qvb-plot beam.qvb --vtu beam           beam.vtu and beam.pvd for ParaView
 
 Exit status: 0 done, 1 the body could not be read or the image not written,
 2 a usage error.
@@ -41,9 +42,21 @@ def _version() -> str:
     return f"qvb-plot {__version__}"
 
 
+USAGE_LINE = "usage: qvb-plot [-m N | -s COUNT | -l | --vtu OUT] [-o FILE] [options] BODY"
+
+
+class _Parser(argparse.ArgumentParser):
+    """A usage error as every command reports it: the problem, the one usage
+    line and where to find more, then status 2."""
+
+    def error(self, message):
+        self.exit(2, f"qvb-plot: {message}\n{USAGE_LINE}\n"
+                     f"Try 'qvb-plot --help' for more information.\n")
+
+
 def parser() -> argparse.ArgumentParser:
     """The command line of qvb-plot."""
-    p = argparse.ArgumentParser(
+    p = _Parser(
         prog="qvb-plot",
         formatter_class=argparse.RawDescriptionHelpFormatter,
         description="Draw the mode shapes of a flexible body into an image (PNG, or the "
@@ -51,8 +64,8 @@ def parser() -> argparse.ArgumentParser:
         epilog="The deformation is scaled so that the largest displacement is SCALE times\n"
                "the diagonal of the body's bounding box; colours show the displacement\n"
                "magnitude. Rigid-body modes (frequency near zero) are left out of the strip.\n\n"
-               "exit status: 0 done, 1 the body could not be read or the image not written,\n"
-               "2 a usage error")
+               "Exit status: 0 done, 1 the body could not be read or the image not written,\n"
+               "2 a usage error.")
     p.add_argument("--version", action="version", version=_version())
     p.add_argument("body", help='body to draw: "beam.qvb", "part.qvb::2" or "db.master::wing"')
     what = p.add_mutually_exclusive_group()
@@ -62,6 +75,9 @@ def parser() -> argparse.ArgumentParser:
                       help="draw the first COUNT flexible modes side by side (default 4)")
     what.add_argument("-l", "--list", action="store_true",
                       help="print the mode numbers and frequencies instead of drawing")
+    what.add_argument("--vtu", metavar="OUT",
+                      help="write OUT.vtu (the skin with every mode, for ParaView), OUT.pvd and "
+                           "OUT_modes/ instead of drawing; needs python3-meshio")
     p.add_argument("-o", "--output", metavar="FILE",
                    help="image to write; its extension chooses the format (default: the "
                         "body file's name with .png, or _modeN.png for one mode)")
@@ -108,7 +124,6 @@ def _run(argv: list = None) -> int:
 
     # Imported here so that --help works even where the library is missing.
     import qvb
-    from qvb import plot
 
     try:
         with qvb.open(options.body) as body:
@@ -117,6 +132,11 @@ def _run(argv: list = None) -> int:
                 for number, frequency in zip(body.mode_numbers, body.frequencies):
                     print(f"{number:6d} {frequency:16.6g}")
                 return 0
+            if options.vtu:
+                from qvb.paraview import write_vtu
+                print(write_vtu(body, options.vtu)[0])
+                return 0
+            from qvb import plot
             output = options.output or _default_output(options.body, options.mode)
             if options.mode is not None:
                 width, height = options.size or (900, 700)
