@@ -87,7 +87,7 @@ QVB_API QVB_Handle QVB_CreateFromFileByIndex_SurfaceMesh(const char *file, int i
 // a converter's title) would be read as an ".inp" file. Here the text is cut
 // at its first "::" before anything else; the store still gets the whole text
 // and reads the selector by the same grammar.
-QVB_API QVB_Handle qvb_OpenBody(const char *specification, int surface_only) {
+QVB_API QVB_Handle qvb_OpenBody(const char *specification, int surfaceOnly) {
   static const char *const function = "qvb_OpenBody";
   return guarded<QVB_Handle>(QVB_Error, function, nullptr, [&]() -> QVB_Handle {
     if (!acceptText(function, "file specification", specification, kFileNameBufferSize)) return nullptr;
@@ -102,7 +102,7 @@ QVB_API QVB_Handle qvb_OpenBody(const char *specification, int surface_only) {
       QVB_Error("%s: not a body file (.qvb) or a body database (.master)", selection.file.c_str());
       return nullptr;
     }
-    return createFromFile(function, specification, kind, selection.index, surface_only != 0);
+    return createFromFile(function, specification, kind, selection.index, surfaceOnly != 0);
   });
 }
 
