@@ -19,7 +19,8 @@ as ``QvbWarning`` through ``warnings``; its other messages go to the "qvb"
 logger, which prints nothing unless the script sets up logging.
 
 ``qvb.commands`` runs the commands (qvb2mtx, qvbcompare); ``qvb.plot`` draws
-mode shapes (it needs matplotlib). ``from qvb import *`` leaves the built-in
+mode shapes (it needs matplotlib); ``qvb.paraview.write_vtu`` writes a body
+and its modes as VTK files for ParaView (it needs meshio). ``from qvb import *`` leaves the built-in
 ``open`` alone: call ``qvb.open``. See docs/user-guide.md.
 """
 
