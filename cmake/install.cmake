@@ -31,6 +31,9 @@ function(_qvb_relative_path result from to)
     endif()
   endforeach()
   file(RELATIVE_PATH relative "${from}" "${to}")
+  # "to" given as "." comes back as "../../": without the slash, the paths
+  # built on it ("${prefix}/lib") have none doubled.
+  string(REGEX REPLACE "/+$" "" relative "${relative}")
   if(relative STREQUAL "")
     set(relative ".")
   endif()

@@ -4,7 +4,8 @@
 set -eu
 PACKAGES="cmake ninja-build g++ gcc gfortran make libgtest-dev libgmock-dev
   libsqlite3-dev liblapack-dev libsuitesparse-dev libarpack2-dev libopenblas-dev libopenblas-serial-dev python3
-  libpython3-dev python3-numpy python3-pytest python3-matplotlib python3-setuptools python3-pip
+  libpython3-dev python3-numpy python3-pytest python3-matplotlib python3-meshio python3-setuptools python3-wheel
+  python3-pip
   python3-venv clang libclang-rt-14-dev clang-tidy
   valgrind binutils calculix-ccx gmsh"
 missing=""

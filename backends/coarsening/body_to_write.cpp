@@ -1,6 +1,7 @@
 #include "body_to_write.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "body_reduction.h"
 #include "messages.h"
@@ -58,7 +59,17 @@ BodyToWrite reduceAsAsked(const body::Body &b) {
   } catch (const std::invalid_argument &e) {
     return failed(std::string("the body cannot be coarsened: ") + e.what());
   }
-  if (out.reduced) out.body = out.reduced.get();
+  if (out.reduced) {
+    // Mode shapes are independent vectors of six values a node: fewer nodes
+    // than that would make a body every reader refuses as damaged.
+    const int modes = out.reduced->modeCount();
+    const size_t nodes = out.reduced->kinds[0].nodes.size();
+    if (modes > 6 * static_cast<long long>(nodes))
+      return failed("the coarsened body would keep mode shapes at " + std::to_string(nodes) +
+                    " nodes, too few for its " + std::to_string(modes) +
+                    " modes (at most six a node); ask a lighter level or smaller cells");
+    out.body = out.reduced.get();
+  }
   return out;
 }
 

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <set>
 #include <stdexcept>
+#include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace qvb::coarsening {
@@ -186,27 +188,12 @@ double sizeForCount(const Surface &surface, const std::array<double, 3> &origin,
   return bestSize;
 }
 
-}  // namespace
-
-CoarseSurface coarsenSurface(const Body &b, int level, double cellSize) {
-  const std::unordered_set<int> isProtected(b.interfaceNodes.begin(), b.interfaceNodes.end());
-  const Surface surface(b, isProtected);
-  std::vector<size_t> stand;
-  std::unordered_map<int, size_t> surfaceIndex;
-  if (surface.size() > 0) {
-    const std::array<double, 3> origin = surface.origin();
-    if (cellSize <= 0.0) {
-      const double share = std::nearbyint(keepFraction(level) * static_cast<double>(surface.size()));
-      const size_t wanted = std::max<size_t>(1, static_cast<size_t>(share));
-      cellSize = sizeForCount(surface, origin, surface.extent(), wanted);
-    }
-    stand = representatives(cellsOf(surface, cellSize, origin), surface);
-    for (size_t s = 0; s < surface.size(); ++s) surfaceIndex.emplace(surface.id(s), s);
-  }
-
-  CoarseSurface out;
+// The faces on the kept nodes, in order, without those that no longer span
+// an area or repeat an earlier face (in any order of nodes).
+std::vector<int> collapsedFaces(const Body &b, const Surface &surface, const std::vector<size_t> &stand,
+                                const std::unordered_map<int, size_t> &surfaceIndex) {
+  std::vector<int> faces;
   std::set<std::vector<int>> seen;
-  std::unordered_set<int> used(isProtected);
   for (size_t i = 0; i < b.faces.size();) {
     const int count = std::max(b.faces[i], 0);
     std::vector<int> mapped;
@@ -219,9 +206,67 @@ CoarseSurface coarsenSurface(const Body &b, int level, double cellSize) {
     std::vector<int> key = mapped;
     std::sort(key.begin(), key.end());
     if (!seen.insert(std::move(key)).second) continue;
-    out.faces.push_back(static_cast<int>(mapped.size()));
-    out.faces.insert(out.faces.end(), mapped.begin(), mapped.end());
-    used.insert(mapped.begin(), mapped.end());
+    faces.push_back(static_cast<int>(mapped.size()));
+    faces.insert(faces.end(), mapped.begin(), mapped.end());
+  }
+  return faces;
+}
+
+// Cells the level chose that merge every face leave no surface to draw or to
+// hold mode shapes: they are halved until faces survive (at most 30 times),
+// then the size is bisected back between the two (12 steps).
+constexpr int kSmallerCellTries = 30;
+constexpr int kBisections = 12;
+
+}  // namespace
+
+CoarseSurface coarsenSurface(const Body &b, int level, double cellSize) {
+  const std::unordered_set<int> isProtected(b.interfaceNodes.begin(), b.interfaceNodes.end());
+  const Surface surface(b, isProtected);
+  CoarseSurface out;
+  if (surface.size() > 0) {
+    std::unordered_map<int, size_t> surfaceIndex;
+    for (size_t s = 0; s < surface.size(); ++s) surfaceIndex.emplace(surface.id(s), s);
+    const std::array<double, 3> origin = surface.origin();
+    const bool automatic = cellSize <= 0.0;
+    if (automatic) {
+      const double share = std::nearbyint(keepFraction(level) * static_cast<double>(surface.size()));
+      const size_t wanted = std::max<size_t>(1, static_cast<size_t>(share));
+      cellSize = sizeForCount(surface, origin, surface.extent(), wanted);
+    }
+    bool spansArea = false;  // faces of lines only have no area to keep
+    for (size_t i = 0; i < b.faces.size() && !spansArea; i += 1 + std::max(b.faces[i], 0)) spansArea = b.faces[i] >= 3;
+    auto facesFor = [&](double size) {
+      return collapsedFaces(b, surface, representatives(cellsOf(surface, size, origin), surface), surfaceIndex);
+    };
+    out.faces = facesFor(cellSize);
+    if (out.faces.empty() && spansArea && automatic) {
+      // Halve until faces survive, then bisect back towards the largest such
+      // cells, so the level keeps as few nodes as a surface allows.
+      double bad = cellSize, good = cellSize;
+      for (int attempt = 0; attempt < kSmallerCellTries && out.faces.empty(); ++attempt)
+        out.faces = facesFor(good /= 2.0);
+      for (int step = 0; step < kBisections && !out.faces.empty(); ++step) {
+        const double size = std::sqrt(good * bad);
+        std::vector<int> faces = facesFor(size);
+        if (faces.empty()) {
+          bad = size;
+        } else {
+          good = size;
+          out.faces = std::move(faces);
+        }
+      }
+      cellSize = good;
+    }
+    if (out.faces.empty() && spansArea)
+      throw std::invalid_argument("cells of size " + std::to_string(cellSize) +
+                                  " merge every face of the surface; ask a lighter level or smaller cells");
+  }
+  std::unordered_set<int> used(isProtected);
+  for (size_t i = 0; i < out.faces.size();) {
+    const int count = out.faces[i];
+    used.insert(out.faces.begin() + static_cast<long>(i) + 1, out.faces.begin() + static_cast<long>(i) + 1 + count);
+    i += 1 + count;
   }
   for (int id : b.nodes.ids())
     if (used.count(id)) out.nodes.push_back(id);

@@ -23,8 +23,11 @@ struct CoarseSurface {
   std::vector<int> faces;  // groups: vertex count, then node IDs
 };
 
-// level: -1 light, 0 standard, 1 aggressive. Throws std::invalid_argument
-// when a face uses a node the body lacks.
+// level: -1 light, 0 standard, 1 aggressive; cellSize above 0 fixes the cells
+// instead. Whatever the level, the surface keeps faces: when the cells the
+// level asks for merge them all, they are made smaller until faces survive.
+// Throws std::invalid_argument when a face uses a node the body lacks, or
+// when a given cell size merges every face.
 CoarseSurface coarsenSurface(const body::Body &body, int level, double cellSize);
 
 }  // namespace qvb::coarsening

@@ -221,11 +221,11 @@ bool writeBody(const std::string &path, const body::Body &b, const std::string &
   return reporting(error, false, [&] {
     // The selector reads as it does for reading: "::3" is body 3, so a body
     // read from fleet.master::3 is written back over itself (keeping its
-    // name); it must exist. Any other text is a name; "*" or none, the title.
+    // name); it must exist. Any other text is a name; "*", the title. An
+    // empty one ("db.master::") is refused here as it is when reading.
     util::BodySelection selection;
     std::string refusal;
-    if (!requestedName.empty() &&
-        !util::parseBodySelection((path + "::" + requestedName).c_str(), util::SelectorGrammar::kIndexOrName,
+    if (!util::parseBodySelection((path + "::" + requestedName).c_str(), util::SelectorGrammar::kIndexOrName,
                                   &selection, &refusal))
       throw DatabaseError(refusal);
     const int number = selection.index;

@@ -16,8 +16,9 @@ struct DatabaseSelection {
 };
 
 // index is the caller's index (below 1: none); with a "::k" selector it must
-// agree, and with neither (or "::*") body 1 is selected. False with *error
-// set when the selector is not one the grammar accepts or the two disagree.
+// agree, with a name selector it must be none, and with neither (or "::*")
+// body 1 is selected. False with *error set when the selector is not one the
+// grammar accepts or the two disagree.
 bool parseDatabaseSelection(const char *name, int index, DatabaseSelection *selection, std::string *error);
 
 }  // namespace qvb::dbvflex

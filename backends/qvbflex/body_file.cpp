@@ -309,6 +309,11 @@ bool writeFileOnce(const std::string &path, const Body &b, int position) {
     if (file.lostRace()) return false;
     throw Failure(file.error());
   }
+  if (file.replacesExisting() && !file.previous().locked)
+    body::reportWarning(
+        "%s was written without a lock: its file system gives no advisory locks, so changes that "
+        "another process wrote into it at the same time may be lost",
+        path.c_str());
   if (file.previous().links > 1)
     body::reportWarning("%s had %llu names (hard links); the other names keep the previous content", path.c_str(),
                         static_cast<unsigned long long>(file.previous().links));

@@ -37,7 +37,7 @@ program beam_translator
   character(len=*), parameter :: usage = &
       'usage: beam_translator [elements >= 2 [modes >= 1]]' // new_line('a') // &
       new_line('a') // &
-      'Builds a free-free steel tube (1 m, 40 mm x 2 mm, default 20 elements) with' // &
+      'Builds a free-free steel tube (1 m, 40 mm x 2 mm, default 40 elements) with' // &
       new_line('a') // &
       'its lowest modes (default 20) and writes it to beam.qvb in the current folder.' // &
       new_line('a') // new_line('a') // &
@@ -140,8 +140,9 @@ contains
     call get_command_argument(position, text)
     read (text, *, iostat=io) value
     if (io /= 0 .or. value < minimum .or. command_argument_count() > 2) then
-      write (error_unit, '(a)') 'beam_translator: ' // trim(text) // &
-          ' is not a valid argument (beam_translator -h shows the usage)'
+      write (error_unit, '(a)') 'beam_translator: ' // trim(text) // ' is not a valid argument', &
+          'usage: beam_translator [elements >= 2 [modes >= 1]]', &
+          "Try 'beam_translator --help' for more information."
       ! A usage error is status 2, without the STOP line "stop 2" would add.
       call exit(2)
     end if

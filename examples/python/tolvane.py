@@ -32,6 +32,8 @@ __all__ = ["driver", "coarsen", "read_surface"]
 
 # Share of the surface nodes kept when the level decides, by level code.
 KEEP_FRACTION = {-1: 0.5, 0: 0.25, 1: 0.1}
+SMALLER_CELL_TRIES = 30
+BISECTIONS = 12
 
 # The face lines put the first vertex id in this column, nine columns each.
 _FACE_VERTEX_COLUMN = 15
@@ -261,11 +263,37 @@ def coarsen(surface, level, cell_size, keep_ids):
         order = np.argsort(surface.ids, kind="stable")
         rows = order[np.searchsorted(surface.ids[order], surface_ids)]
         grid = _Grid(surface_ids, surface.xyz[rows], np.isin(surface_ids, protected))
-        if cell_size <= 0.0:
+        automatic = cell_size <= 0.0
+        if automatic:
             wanted = max(1, int(round(KEEP_FRACTION[level] * len(surface_ids))))
             cell_size = _size_for_count(grid, wanted)
-        kept_of = surface_ids[grid.representatives(cell_size)]
-        faces = _collapse(surface.faces, surface_ids, kept_of)
+        spans_area = any(len(face) >= 3 for face in surface.faces)
+
+        def faces_for(size):
+            return _collapse(surface.faces, surface_ids, surface_ids[grid.representatives(size)])
+
+        faces = faces_for(cell_size)
+        if not faces and spans_area and automatic:
+            # Cells that merge every face leave no surface: halve them until
+            # faces survive, then bisect back towards the largest such cells
+            # (as the library's own coarsening does).
+            bad = good = cell_size
+            for _ in range(SMALLER_CELL_TRIES):
+                good /= 2.0
+                faces = faces_for(good)
+                if faces:
+                    break
+            for _ in range(BISECTIONS if faces else 0):
+                size = math.sqrt(good * bad)
+                trial = faces_for(size)
+                if trial:
+                    good, faces = size, trial
+                else:
+                    bad = size
+            cell_size = good
+        if not faces and spans_area:
+            raise ValueError("cells of size %f merge every face of the surface; "
+                             "ask a lighter level or smaller cells" % cell_size)
     on_faces = np.fromiter(itertools.chain.from_iterable(faces), dtype=np.int64)
     keep = np.isin(surface.ids, on_faces) | np.isin(surface.ids, protected)
     return [int(n) for n in surface.ids[keep]], faces

@@ -1,21 +1,18 @@
-/* Advanced coarsening through an embedded interpreter. */
+/* Advanced coarsening through an embedded interpreter. These three are C++
+ * functions (exported with C++ linkage, their names decorated). */
 #ifndef QVB_COARSEN_H
 #define QVB_COARSEN_H
 
 #include "qvb_export.h"
 
-QVB_EXTERN_C_BEGIN
-
-/* Runs the coarsening script on the body's surface and rewrites the writer
- * options in the environment. Nonzero on success. */
-QVB_API int QVB_AdvancedCoarsening(QVB_Handle body, const char *file, const char *options);
-
-QVB_EXTERN_C_END
-
 #ifdef __cplusplus
-/* Hosts may bind and release the interpreter runtime themselves. These two are
- * C++ functions (exported with C++ linkage). */
+/* Runs the coarsening script on the body's surface and rewrites the writer
+ * options in the environment. True when the script ran and the options were
+ * rewritten; false, after reporting why, otherwise. */
+QVB_API bool QVB_AdvancedCoarsening(QVB_Handle body, const char *file, const char *options);
+/* Binds the interpreter runtime ahead of the first coarsening; true when it was found. */
 QVB_API bool Py_LoadLibrary();
+/* Releases the interpreter runtime. */
 QVB_API void Py_UnloadLibrary();
 #endif
 

@@ -10,6 +10,7 @@ QVB_EXTERN_C_BEGIN
  * argv asks (argv[0] is the program name, as main receives it). Returns 0 when
  * the file was written and closed, -1 otherwise. Some switches end the process. */
 QVB_API int QVB_QVB2MTX(int argc, char **argv, QVB_Handle body);
+/* The converter's identification text. */
 QVB_API const char *qvb2mtx_VersionId(void);
 
 /* The name of the MTX file the last QVB_QVB2MTX call opened for writing

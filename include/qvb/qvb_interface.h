@@ -41,22 +41,32 @@ typedef void (*QVB_SetMessageHandlersFn)(s_MSG_HANDLERS *handlers);
  *
  * File specifications and names are at most 1,023 characters (database body
  * names 255); longer ones are refused with an error, never cut or overrun. */
-QVB_API QVB_Handle QVB_Create(int a, int b);
-QVB_API QVB_Handle QVB_CreateByType(int a, int b, int type);
+/* A new empty body (of the body-file backend) with room for about that many nodes and modes. */
+QVB_API QVB_Handle QVB_Create(int node_capacity, int mode_capacity);
+/* A new empty body of a storage kind: type 0 body file, 1 database; null otherwise. */
+QVB_API QVB_Handle QVB_CreateByType(int node_capacity, int mode_capacity, int type);
+/* Reads a body. The storage kind comes from the last "." of the whole text, so
+ * the file is handed to its store with any "::" selector; a database also gets
+ * index, the body number (from 1; 0 or less: the selector's, else body 1). */
 QVB_API QVB_Handle QVB_CreateFromFileByIndex(const char *file, int index);
+/* As QVB_CreateFromFileByIndex, reading only the nodes and faces. */
 QVB_API QVB_Handle QVB_CreateFromFileByIndex_SurfaceMesh(const char *file, int index);
-/* "part.qvb::2" is body 2 of part.qvb, "db.master::3" body 3 of the database,
- * no selector body 1. "db.master::wing" (a selector that does not start with
- * a digit) selects by name: the database backend receives the whole
- * argument as the file name and index 0. */
+/* "db.master::3" is body 3 of the database, no selector body 1. For a body
+ * file the selector is cut off and not passed on: "part.qvb::2" opens body 1
+ * (qvb_OpenBody opens body 2). "db.master::wing" (a selector that does not
+ * start with a digit) selects by name: the database backend receives the
+ * whole argument as the file name and index 0. */
 QVB_API QVB_Handle QVB_CreateFromQVB(const char *specification);
 /* Asks the backend for a body without registering the result. */
 QVB_API QVB_Handle QVB_FindQVB(const char *file, int index);
+/* The number of bodies a file holds: 1 for any body file, -1 for other names. */
 QVB_API int QVB_BodyCount(const char *file);
+/* Fills *(QVB_BodyInfo *)info for body `index` (from 1) of a database; 1 for a body file, untouched. */
 QVB_API int QVB_GetBodyInfo(const char *file, int index, void *info);
 /* selector receives the int body index, or the text after "::" when that text
  * does not start with a digit (the caller provides room for it). */
 QVB_API void QVB_ParseFileName(const char *specification, char *file, void *selector);
+/* Splits "db.master::name" into the file and the body name ("*" without one). */
 QVB_API void QVB_ParseDBFileName(const char *specification, char *file, char *body_name);
 /* Splits "file::selector" as the storage backends and the commands read it
  * (docs/user-guide.md, "Opening bodies"): a body file takes a body number
@@ -68,11 +78,22 @@ QVB_API void QVB_ParseDBFileName(const char *specification, char *file, char *bo
  * selector is not valid for the file or a text does not fit its buffer. */
 QVB_API int qvb_ParseBodySelector(const char *specification, char *file, int file_size, int *index, char *name,
                                   int name_size);
+/* Opens the body a "file::selector" names, the whole body or (surface_only
+ * nonzero) its surface mesh. Unlike the creation functions above, the storage
+ * kind is taken from the text before the first "::", so database bodies whose
+ * names hold a "." ("fleet.master::ccx2qvb: bracket.inp") open too. Null, with
+ * the reason reported, for a selector the file does not take, a file that is
+ * neither ".qvb" nor ".master", or a body the store cannot read. */
+QVB_API QVB_Handle qvb_OpenBody(const char *specification, int surface_only);
 /* 0 for a handle that no creation function returned (no message). */
 QVB_API int QVB_IsValid(QVB_Handle h);
+/* Releases an array a backend handed out (QVB_InterfaceNodeIDs, QVB_Invar2, ...). */
 QVB_API void QVB_FreeMemory(void *memory);
+/* Shuts both backends down and unloads them; every body becomes invalid. */
 QVB_API void QVB_Terminate(void);
+/* Kept for older hosts: does nothing and returns 0. */
 QVB_API int QVB_DB2QVB(void);
+/* Kept for older hosts: does nothing and returns 1. */
 QVB_API int QVB_write_DB(QVB_Handle h, void *ignored1, void *ignored2);
 
 /* Body-level exports that do work of their own. */

@@ -25,9 +25,13 @@ typedef struct s_MSG_HANDLERS {
 #define QVB_PRINTF_LIKE
 #endif
 
+/* Reports an error: "ERROR:  " and the text on standard error, or to the handler. */
 QVB_API void QVB_Error(const char *format, ...) QVB_PRINTF_LIKE;
+/* Reports a warning: "WARNING:  " and the text on standard error, or to the handler. */
 QVB_API void QVB_Warning(const char *format, ...) QVB_PRINTF_LIKE;
+/* Reports information on standard output, or to the handler. */
 QVB_API void QVB_Info(const char *format, ...) QVB_PRINTF_LIKE;
+/* Sends every later message to handler instead of printing it; null prints again. */
 QVB_API void QVB_SetMsgHandler(QVB_MsgHandler handler);
 
 QVB_EXTERN_C_END

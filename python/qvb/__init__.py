@@ -11,13 +11,16 @@ library (``libqvb.so``) and returns numpy arrays::
         shape = body.mode_shape(7)          # numpy array, one row per shape node
 
 Nodes are named by their IDs, modes by their mode numbers (see ``Body``).
-The library's messages go to the "qvb" logger. Failing calls raise
-``QvbError`` carrying the library's own message; a missing file is also a
-``FileNotFoundError``, a bad value a ``ValueError``, a wrong type (a float
-where an integer is meant) a ``TypeError``.
+Failing calls raise ``QvbError`` carrying the library's own message; a
+missing file is also a ``FileNotFoundError``, a bad value a ``ValueError``,
+a wrong type (a float where an integer is meant, ``qvb.ROTATION`` where a
+``ResultKind`` is meant) a ``TypeError``. The library's warnings are issued
+as ``QvbWarning`` through ``warnings``; its other messages go to the "qvb"
+logger, which prints nothing unless the script sets up logging.
 
 ``qvb.commands`` runs the commands (qvb2mtx, qvbcompare); ``qvb.plot`` draws
-mode shapes (it needs matplotlib). ``from qvb import *`` leaves the built-in
+mode shapes (it needs matplotlib); ``qvb.paraview.write_vtu`` writes a body
+and its modes as VTK files for ParaView (it needs meshio). ``from qvb import *`` leaves the built-in
 ``open`` alone: call ``qvb.open``. See docs/user-guide.md.
 """
 
@@ -27,15 +30,17 @@ from typing import Optional
 from . import commands
 from ._native import Library, library
 from ._version import __version__
-from .body import (ROTATION, SHAPE, STRAIN, STRESS, TRANSLATION, Body, Eigen, Header,
-                   MassProperties, Units, create, open, parse_specification)
-from .errors import BodyNotFoundError, QvbError, QvbTypeError, QvbValueError
+from .body import (ROTATION, SHAPE, STRAIN, STRESS, TRANSLATION, UNIT_NAMES, Body, Eigen, Header,
+                   MassProperties, ResultKind, ResultPart, Units, create, open, parse_specification)
+from .errors import (BodyIsAFolderError, BodyNotFoundError, QvbError, QvbTypeError, QvbValueError,
+                     QvbWarning)
 
 # "open" is left out on purpose: a star import must not hide the built-in.
-__all__ = ["Body", "BodyNotFoundError", "Eigen", "Header", "Library", "MassProperties",
-           "QvbError", "QvbTypeError", "QvbValueError", "Units", "canonical_unit", "commands",
-           "create", "library", "parse_specification", "terminate", "SHAPE", "STRESS", "STRAIN",
-           "TRANSLATION", "ROTATION", "__version__"]
+__all__ = ["Body", "BodyIsAFolderError", "BodyNotFoundError", "Eigen", "Header", "Library",
+           "MassProperties", "QvbError", "QvbTypeError", "QvbValueError", "QvbWarning", "ResultKind",
+           "ResultPart", "UNIT_NAMES", "Units", "canonical_unit", "commands", "create", "library",
+           "parse_specification", "terminate", "SHAPE", "STRESS", "STRAIN", "TRANSLATION", "ROTATION",
+           "__version__"]
 
 
 def terminate() -> None:

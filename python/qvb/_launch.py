@@ -7,7 +7,7 @@ import sys
 from .commands import find_command
 from .errors import QvbError
 
-__all__ = ["beam_translator", "qvb2mtx", "qvbcompare"]
+__all__ = ["beam_translator", "ccx2qvb", "qvb2mtx", "qvbcompare"]
 
 
 def _exec(name: str) -> int:
@@ -37,3 +37,8 @@ def qvbcompare() -> int:
 def beam_translator() -> int:
     """Runs the example translator beam_translator of this installation."""
     return _exec("beam_translator")
+
+
+def ccx2qvb() -> int:
+    """Runs the translator ccx2qvb of this installation (it runs CalculiX's ccx)."""
+    return _exec("ccx2qvb")

@@ -43,6 +43,7 @@ PROTOTYPES = {
     "QVB_CreateFromFileByIndex_SurfaceMesh": (HANDLE, [c_char_p, c_int]),
     "QVB_BodyCount": (c_int, [c_char_p]),
     "qvb_ParseBodySelector": (c_int, [c_char_p, P_CHAR, c_int, P_INT, P_CHAR, c_int]),
+    "qvb_OpenBody": (HANDLE, [c_char_p, c_int]),
     "QVB_IsValid": (c_int, [HANDLE]),
     "QVB_FreeMemory": (None, [c_void_p]),
     "QVB_Terminate": (None, []),

@@ -7,6 +7,7 @@ follow the order of ``node_ids``. Modes are named by their mode numbers.
 """
 
 import ctypes
+import enum
 import operator
 import os
 from typing import Any, Callable, List, NamedTuple, Optional, Sequence, Union
@@ -15,18 +16,24 @@ import numpy as np
 
 from ._messages import capture
 from ._native import P_DOUBLE, P_INT, library
-from .errors import BodyNotFoundError, QvbError, QvbTypeError, QvbValueError
+from .errors import BodyIsAFolderError, BodyNotFoundError, QvbError, QvbTypeError, QvbValueError
 
-#: Result kind of the mode operations: mode shapes.
-SHAPE = 0
-#: Result kind of the mode operations: modal stresses.
-STRESS = 1
-#: Result kind of the mode operations: modal strains.
-STRAIN = 2
-#: Part of a mode result: translations (or normal components).
-TRANSLATION = 0
-#: Part of a mode result: rotations (or shear components).
-ROTATION = 1
+class ResultKind(enum.IntEnum):
+    """What the mode operations return: shapes, modal stresses or strains."""
+    SHAPE = 0
+    STRESS = 1
+    STRAIN = 2
+
+
+class ResultPart(enum.IntEnum):
+    """Which three of a mode result's six values: translations (normal
+    components) or rotations (shear components)."""
+    TRANSLATION = 0
+    ROTATION = 1
+
+
+SHAPE, STRESS, STRAIN = ResultKind.SHAPE, ResultKind.STRESS, ResultKind.STRAIN
+TRANSLATION, ROTATION = ResultPart.TRANSLATION, ResultPart.ROTATION
 
 #: A file name, as text, bytes or a path object.
 PathLike = Union[str, bytes, "os.PathLike[str]"]
@@ -80,12 +87,57 @@ def _text(value: Any) -> bytes:
 
 
 def _integer(value: Any, what: str) -> int:
-    """An integer argument; a float (7.5, or even 7.0) is refused, not truncated."""
+    """An integer argument; a float (7.5, or even 7.0) or a bool is refused, not truncated."""
+    if isinstance(value, bool):
+        raise QvbTypeError(f"{what} must be an integer, not {value!r}")
     try:
         return operator.index(value)
     except TypeError:
         raise QvbTypeError(f"{what} must be an integer, not {type(value).__name__} "
                            f"{value!r}") from None
+
+
+def _member(value: Any, kind: "type[enum.IntEnum]", what: str) -> enum.IntEnum:
+    """A member of `kind` from itself or its plain integer value.
+
+    The two enumerations share values (ROTATION == STRESS == 1), so a member
+    of another enumeration is refused, not read by its value.
+    """
+    if isinstance(value, enum.Enum) and not isinstance(value, kind):
+        raise QvbTypeError(f"{what} is a {kind.__name__} ({', '.join(m.name for m in kind)}), "
+                           f"not {type(value).__name__}.{value.name}")
+    number = _integer(value, what)
+    try:
+        return kind(number)
+    except ValueError:
+        raise QvbValueError(f"{what} must be one of {', '.join(f'{m.name} ({m.value})' for m in kind)}, "
+                            f"not {number}") from None
+
+
+#: The unit names the library takes, by quantity (any letter case), shortest
+#: spellings first; each stands for one canonical name (``qvb.canonical_unit``).
+UNIT_NAMES = Units(
+    mass=("kg", "mg", "ug", "ng", "mgg", "tonne", "lbm", "klbm", "ozm", "slug", "slinch", "uston",
+          "kilogram", "gram", "milligram", "microgram", "nanogram", "megagram", "pound_mass",
+          "kpound_mass", "ounce_mass", "dozen_slug", "us_ton"),
+    length=("m", "km", "cm", "mm", "um", "nm", "ang", "mi", "yd", "ft", "in", "mil", "uin",
+            "meter", "kilometer", "centimeter", "millimeter", "micrometer", "micron", "nanometer",
+            "angstrom", "mile", "yard", "foot", "inch", "milli_inch", "uinch", "microinch",
+            "micro_inch"),
+    time=("s", "ms", "us", "ns", "min", "h", "hr", "d", "sec", "millisec", "microsec", "nanosec",
+          "second", "millisecond", "microsecond", "nanosecond", "minute", "hour", "day"),
+    force=("n", "kn", "mn", "un", "nn", "dyne", "lbf", "klbf", "kip", "kgf", "ozf", "newton",
+           "knewton", "millinewton", "micronewton", "nanonewton", "pound_force", "kpound_force",
+           "kilogram_force", "kg_force", "ounce_force"),
+)
+
+
+def _check_unit(quantity: str, label: Any) -> None:
+    if not isinstance(label, str):
+        raise QvbTypeError(f"the {quantity} unit is a name (str), not {type(label).__name__} {label!r}")
+    if label.lower() not in getattr(UNIT_NAMES, quantity):
+        raise QvbValueError(f"{label!r} is not a unit of {quantity}; the names taken (any letter case) "
+                            f"are {', '.join(getattr(UNIT_NAMES, quantity))}")
 
 
 def _values(values: Any, count: int, what: str) -> np.ndarray:
@@ -101,10 +153,19 @@ def _body_file(file_name: PathLike) -> str:
     (with "::name"). Anything else is refused rather than renamed, which the
     library would do by appending ".qvb"."""
     text = os.fsdecode(file_name)
-    extension = os.path.splitext(text.partition("::")[0])[1].lower()
+    file_part, marker, selector = text.partition("::")
+    extension = os.path.splitext(file_part)[1].lower()
     if extension not in (".qvb", ".master"):
         raise QvbValueError(f"cannot write a body to {text!r}: the file name must end in "
                             f".qvb or .master")
+    if marker and extension == ".master" and "." in selector:
+        # The library takes the storage kind from the last "." of the whole
+        # text, so it would write a body file named after all of it.
+        raise QvbValueError(f"cannot write a body to {text!r}: a body name given after \"::\" "
+                            f"cannot hold a \".\" (write to {file_part!r} to store it under its title)")
+    folder = os.path.dirname(file_part) or "."
+    if not os.path.isdir(folder):
+        raise BodyNotFoundError(f"cannot write a body to {text}: no such folder {folder}", folder)
     return text
 
 
@@ -227,7 +288,13 @@ class Body:
         return Units(*(b.value.decode("utf-8", "replace") for b in buffers))
 
     def set_units(self, mass: str, length: str, time: str, force: str) -> None:
-        """Sets the units by name ("kg", "mm", "s", "n", ...); values are converted."""
+        """Sets the units by name ("kg", "mm", "s", "n", ...); values are converted.
+
+        A name the unit table does not hold for its quantity raises ValueError
+        listing the names it does (``UNIT_NAMES``).
+        """
+        for quantity, label in zip(Units._fields, (mass, length, time, force)):
+            _check_unit(quantity, label)
         _status(f"cannot set units {mass}, {length}, {time}, {force}",
                 self._lib.QVB_SetUnits, self.handle,
                 _text(mass), _text(length), _text(time), _text(force))
@@ -371,6 +438,10 @@ class Body:
         if values.dtype.kind not in "iu":
             raise QvbTypeError(f"face corners are node IDs (integers), not {values.dtype}")
         array = np.ascontiguousarray(values, dtype=np.int32).reshape(-1)
+        unknown = [int(n) for n in array if self._lib.QVB_NodeIndex(self.handle, int(n)) < 0]
+        if unknown:
+            raise QvbValueError(f"cannot add a face to {self.name!r}: no node "
+                                f"{', '.join(map(str, unknown))} (set nodes before their faces)")
         _status("cannot add a face", self._lib.QVB_SetFaceList, self.handle,
                 len(array), array.ctypes.data_as(P_INT))
 
@@ -398,21 +469,25 @@ class Body:
             raise QvbValueError(f"no mode number {mode_number} in {self.name!r}")
         return index
 
-    def mode_node_ids(self, kind: int = SHAPE) -> np.ndarray:
+    def mode_node_ids(self, kind: ResultKind = SHAPE) -> np.ndarray:
         """The IDs of the nodes that carry results of a kind, in result order."""
-        kind = _integer(kind, "the result kind")
+        kind = _member(kind, ResultKind, "the result kind")
         count = self._lib.QVB_ModeNodeCount(self.handle, kind)
         return self._per_index(self._lib.QVB_ModeNodeID, count, np.int32, kind)
 
-    def mode_shape(self, mode_number: int, kind: int = SHAPE, part: int = TRANSLATION) -> np.ndarray:
+    def mode_shape(self, mode_number: int, kind: ResultKind = SHAPE,
+                   part: ResultPart = TRANSLATION) -> np.ndarray:
         """One mode's results, one row of three values per mode node.
 
-        kind: SHAPE, STRESS or STRAIN; part: TRANSLATION (normal components)
-        or ROTATION (shear components). Rows follow ``mode_node_ids(kind)``.
+        kind: SHAPE, STRESS or STRAIN (``ResultKind``); part: TRANSLATION
+        (normal components) or ROTATION (shear components, ``ResultPart``).
+        Rows follow ``mode_node_ids(kind)``. A member of the other enumeration
+        raises TypeError (``mode_shape(7, qvb.ROTATION)`` is a mistake for
+        ``part=qvb.ROTATION``); a number out of range, ValueError.
         """
+        kind = _member(kind, ResultKind, "the result kind")
+        part = _member(part, ResultPart, "the result part")
         self._mode_index(mode_number)
-        kind = _integer(kind, "the result kind")
-        part = _integer(part, "the result part")
         count = self._lib.QVB_ModeNodeCount(self.handle, kind)
         values = np.zeros((max(count, 0), 3))
         if count > 0:
@@ -441,13 +516,18 @@ class Body:
         return self.eigen_table.frequency
 
     def set_mode(self, mode_number: int, node_id: int, values: Sequence[float],
-                 kind: int = SHAPE) -> None:
-        """Sets six values (translations then rotations) of one node of a mode."""
+                 kind: ResultKind = SHAPE) -> None:
+        """Sets six values (translations then rotations) of one node of a mode.
+
+        The node must exist (``set_node`` first): a value for a node the body
+        does not have would be kept where no reader finds it.
+        """
         mode_number = _integer(mode_number, "a mode number")
-        node_id = _integer(node_id, "a node ID")
+        kind = _member(kind, ResultKind, "the result kind")
+        self.node_index(node_id)
         six = [float(v) for v in _values(values, 6, "a mode entry")]
         _status(f"cannot set mode {mode_number} at node {node_id}", self._lib.QVB_SetMode,
-                self.handle, mode_number, node_id, _integer(kind, "the result kind"), *six)
+                self.handle, mode_number, node_id, int(kind), *six)
 
     def set_generalized(self, mode_number: int, mass: float, stiffness: float) -> None:
         """Sets the diagonal generalized mass and stiffness of a mode."""
@@ -578,24 +658,28 @@ def open(specification: PathLike, surface_only: bool = False) -> Body:  # noqa: 
 
     surface_only reads just the surface mesh (nodes and faces), which is
     faster for large bodies that are only to be drawn. A file that does not
-    exist raises FileNotFoundError; a selector the file does not take,
+    exist raises FileNotFoundError, a folder IsADirectoryError; a name that is
+    neither ".qvb" nor ".master", or a selector the file does not take,
     ValueError; a file the library cannot read, QvbError. (Not exported by
     ``from qvb import *``, which would hide the built-in ``open``: call it as
     ``qvb.open``.)
     """
     lib = library()
     spec = os.fsdecode(specification)
-    file_name, index, _ = parse_specification(spec)
-    create_by_index = (lib.QVB_CreateFromFileByIndex_SurfaceMesh if surface_only
-                       else lib.QVB_CreateFromFileByIndex)
+    file_name, _, _ = parse_specification(spec)
+    if not os.path.exists(file_name):
+        raise BodyNotFoundError(f"cannot open {spec}: no such file", file_name)
+    if os.path.isdir(file_name):
+        raise BodyIsAFolderError(f"cannot open {spec}: {file_name} is a folder", file_name)
+    if os.path.splitext(file_name)[1].lower() not in (".qvb", ".master"):
+        raise QvbValueError(f"cannot open {spec}: a body is read from a body file (.qvb) "
+                            f"or a body database (.master)")
     with capture() as messages:
-        # The by-index creation hands the whole "file::selector" text to the store,
-        # and both stores read the selector by the grammar just checked
-        # (QVB_CreateFromQVB would drop a body file's "::k").
-        handle = create_by_index(spec.encode(), index)
+        # The file is cut at the first "::" before its kind is decided, so
+        # database bodies whose names hold a "." open too; the store reads the
+        # selector by the grammar just checked.
+        handle = lib.qvb_OpenBody(spec.encode(), 1 if surface_only else 0)
     if not handle:
-        if not os.path.exists(file_name):
-            raise BodyNotFoundError(f"cannot open {spec}: no such file", file_name, messages)
         raise QvbError(f"cannot open {spec}", messages)
     return Body(handle, spec)
 

@@ -10,7 +10,8 @@ the wrong type (a float where an integer is meant) a ``TypeError``.
 import errno
 from typing import Iterable, Optional
 
-__all__ = ["QvbError", "BodyNotFoundError", "QvbValueError", "QvbTypeError"]
+__all__ = ["QvbError", "BodyNotFoundError", "BodyIsAFolderError", "QvbValueError", "QvbTypeError",
+           "QvbWarning"]
 
 
 class QvbError(RuntimeError):
@@ -30,13 +31,15 @@ class QvbError(RuntimeError):
         super().__init__(text)
 
 
-class BodyNotFoundError(QvbError, FileNotFoundError):
-    """The file a body was to be read from does not exist."""
+class _FileError(QvbError):
+    """A QvbError that is also the OSError of its kind, with its errno."""
+
+    _errno = 0
 
     def __init__(self, summary: str, file_name: Optional[str] = None,
                  messages: Iterable[str] = ()) -> None:
         super().__init__(summary, messages)
-        self.errno = errno.ENOENT
+        self.errno = self._errno
         self.strerror = self.args[0]
         self.filename = file_name
 
@@ -46,6 +49,19 @@ class BodyNotFoundError(QvbError, FileNotFoundError):
         return self.strerror
 
 
+class BodyNotFoundError(_FileError, FileNotFoundError):
+    """The file a body was to be read from, or the folder it was to be
+    written into, does not exist."""
+
+    _errno = errno.ENOENT
+
+
+class BodyIsAFolderError(_FileError, IsADirectoryError):
+    """A body was to be read from a folder."""
+
+    _errno = errno.EISDIR
+
+
 class QvbValueError(QvbError, ValueError):
     """An argument has the right type but a value the body cannot take
     (a node or mode the body does not have, a wrong number of values, a file
@@ -53,4 +69,10 @@ class QvbValueError(QvbError, ValueError):
 
 
 class QvbTypeError(QvbError, TypeError):
-    """An argument has the wrong type, such as a float where an integer is meant."""
+    """An argument has the wrong type, such as a float where an integer is meant,
+    or a member of the wrong enumeration (``qvb.ROTATION`` as a result kind)."""
+
+
+class QvbWarning(UserWarning):
+    """A warning of the library or of a storage backend (``warnings`` shows
+    each once by default; ``warnings.simplefilter`` decides otherwise)."""

@@ -13,6 +13,7 @@ import os
 from typing import IO, Any, List, Optional, Sequence, Tuple, Union
 
 import numpy as np
+from matplotlib.backend_bases import FigureCanvasBase
 from matplotlib.backends.backend_agg import FigureCanvasAgg
 from matplotlib.cm import ScalarMappable
 from matplotlib.colors import Normalize
@@ -143,6 +144,45 @@ def _colour_bar(figure, axes, norm):
     mappable = ScalarMappable(norm=norm, cmap=COLOUR_MAP)
     bar = figure.colorbar(mappable, ax=axes, shrink=0.6, pad=0.12)
     bar.set_label("displacement magnitude (mode shape)")
+    _clear_of_tick_labels(figure, axes, bar)
+    return bar
+
+
+def _clear_of_tick_labels(figure, axes, bar, margin=0.005):
+    """Keeps the 3D axes' tick labels off the colour bar.
+
+    A 3D axes draws its tick labels outside its own box, where colorbar(ax=)
+    puts the bar, so with several modes in one figure they overlapped. The
+    axes moves left into the space its box leaves free there, then the 3D box
+    is zoomed out in steps until everything it draws ends left of the bar.
+    """
+    if type(figure.canvas) is FigureCanvasBase:  # a bare Figure(): Agg measures the text
+        FigureCanvasAgg(figure)
+    if not hasattr(figure.canvas, "get_renderer"):  # a canvas that cannot measure: leave it
+        return
+    to_figure = figure.transFigure.inverted()
+    aspect, zoom = axes.get_box_aspect(), 1.0
+    for _ in range(10):
+        figure.canvas.draw()
+        renderer = figure.canvas.get_renderer()
+        # What each axis drew (line, tick labels, name), as the axis itself says.
+        boxes = [box.transformed(to_figure) for box in
+                 (axis.get_tightbbox(renderer) for axis in (axes.xaxis, axes.yaxis, axes.zaxis))
+                 if box is not None]
+        gap = max(b.x1 for b in boxes) + margin - bar.ax.get_tightbbox(renderer).transformed(to_figure).x0
+        if gap <= 0:
+            return
+        # Free space left of the drawing: up to the next axes on the left, or the edge.
+        left_limit = max([a.get_position().x1 for a in figure.axes
+                          if a is not axes and a is not bar.ax and a.get_position().x1 <= axes.get_position().x0]
+                         + [0.0])
+        room = max(0.0, min(b.x0 for b in boxes) - margin - left_limit)
+        if room > margin:
+            position = axes.get_position()
+            axes.set_position([position.x0 - min(gap, room), position.y0, position.width, position.height])
+        else:
+            zoom *= 0.9
+            axes.set_box_aspect(aspect, zoom=zoom)
 
 
 def _image_format(figure: Figure, output: Output) -> str:

@@ -3,6 +3,7 @@
     qvb-plot beam.qvb                      strip of the first 4 flexible modes
     qvb-plot beam.qvb --mode 7 -o m7.png   one mode, deformed over the surface
     qvb-plot beam.qvb --list               the modes and their frequencies
+    qvb-plot beam.qvb --vtu beam           beam.vtu and beam.pvd for ParaView
 
 Exit status: 0 done, 1 the body could not be read or the image not written,
 2 a usage error.
@@ -10,7 +11,9 @@ Exit status: 0 done, 1 the body could not be read or the image not written,
 
 import argparse
 import logging
+import os
 import sys
+import warnings
 from pathlib import Path
 
 
@@ -39,9 +42,21 @@ def _version() -> str:
     return f"qvb-plot {__version__}"
 
 
+USAGE_LINE = "usage: qvb-plot [-m N | -s COUNT | -l | --vtu OUT] [-o FILE] [options] BODY"
+
+
+class _Parser(argparse.ArgumentParser):
+    """A usage error as every command reports it: the problem, the one usage
+    line and where to find more, then status 2."""
+
+    def error(self, message):
+        self.exit(2, f"qvb-plot: {message}\n{USAGE_LINE}\n"
+                     f"Try 'qvb-plot --help' for more information.\n")
+
+
 def parser() -> argparse.ArgumentParser:
     """The command line of qvb-plot."""
-    p = argparse.ArgumentParser(
+    p = _Parser(
         prog="qvb-plot",
         formatter_class=argparse.RawDescriptionHelpFormatter,
         description="Draw the mode shapes of a flexible body into an image (PNG, or the "
@@ -49,8 +64,8 @@ def parser() -> argparse.ArgumentParser:
         epilog="The deformation is scaled so that the largest displacement is SCALE times\n"
                "the diagonal of the body's bounding box; colours show the displacement\n"
                "magnitude. Rigid-body modes (frequency near zero) are left out of the strip.\n\n"
-               "exit status: 0 done, 1 the body could not be read or the image not written,\n"
-               "2 a usage error")
+               "Exit status: 0 done, 1 the body could not be read or the image not written,\n"
+               "2 a usage error.")
     p.add_argument("--version", action="version", version=_version())
     p.add_argument("body", help='body to draw: "beam.qvb", "part.qvb::2" or "db.master::wing"')
     what = p.add_mutually_exclusive_group()
@@ -60,6 +75,9 @@ def parser() -> argparse.ArgumentParser:
                       help="draw the first COUNT flexible modes side by side (default 4)")
     what.add_argument("-l", "--list", action="store_true",
                       help="print the mode numbers and frequencies instead of drawing")
+    what.add_argument("--vtu", metavar="OUT",
+                      help="write OUT.vtu (the skin with every mode, for ParaView), OUT.pvd and "
+                           "OUT_modes/ instead of drawing; needs python3-meshio")
     p.add_argument("-o", "--output", metavar="FILE",
                    help="image to write; its extension chooses the format (default: the "
                         "body file's name with .png, or _modeN.png for one mode)")
@@ -82,16 +100,30 @@ def _default_output(body_spec: str, mode: int) -> str:
     return f"{stem}_mode{mode}.png" if mode is not None else f"{stem}.png"
 
 
+def _show_warning(message, category, filename, lineno, file=None, line=None):
+    print(f"qvb-plot: warning: {message}", file=sys.stderr)
+
+
 def main(argv: list = None) -> int:
     """Runs qvb-plot; returns the exit status."""
+    try:
+        return _run(argv)
+    except BrokenPipeError:
+        # "qvb-plot --list | head": the reader has all it wants. Python would
+        # complain again when it flushes stdout at exit, so stdout goes nowhere.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 0
+
+
+def _run(argv: list = None) -> int:
     options = parser().parse_args(argv)
     logging.basicConfig(level=logging.WARNING, format="qvb-plot: %(message)s")
     # The library's errors reach the user once, in the exception printed below.
     logging.getLogger("qvb").addFilter(lambda record: record.levelno < logging.ERROR)
+    warnings.showwarning = _show_warning
 
     # Imported here so that --help works even where the library is missing.
     import qvb
-    from qvb import plot
 
     try:
         with qvb.open(options.body) as body:
@@ -100,6 +132,11 @@ def main(argv: list = None) -> int:
                 for number, frequency in zip(body.mode_numbers, body.frequencies):
                     print(f"{number:6d} {frequency:16.6g}")
                 return 0
+            if options.vtu:
+                from qvb.paraview import write_vtu
+                print(write_vtu(body, options.vtu)[0])
+                return 0
+            from qvb import plot
             output = options.output or _default_output(options.body, options.mode)
             if options.mode is not None:
                 width, height = options.size or (900, 700)
@@ -117,6 +154,8 @@ def main(argv: list = None) -> int:
     except qvb.QvbError as error:
         print(f"qvb-plot: {error}", file=sys.stderr)
         return 1
+    except BrokenPipeError:
+        raise
     except OSError as error:  # the image cannot be written where asked
         where = f" {error.filename}" if error.filename else ""
         print(f"qvb-plot: cannot write{where}: {error.strerror or error}", file=sys.stderr)

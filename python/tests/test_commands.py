@@ -50,10 +50,31 @@ def test_every_command_answers_version_and_help(command):
         path = command(name)
         version = _run(path, "--version")
         assert (version.returncode, version.stdout) == (0, f"{name} {qvb.__version__}\n"), name
+    for name in ("qvb2mtx", "qvbcompare", "beam_translator", "qvb-plot"):
+        path = command(name)
         for switch in ("-h", "--help"):
             shown = _run(path, switch)
             assert shown.returncode == 0 and "Exit status" in shown.stdout, (name, switch)
             assert "STOP" not in shown.stderr + shown.stdout
+    assert "default 40 elements" in _run(command("beam_translator"), "--help").stdout
+
+
+def test_every_command_reports_a_usage_error_alike(command, tmp_path):
+    """The problem, one usage line, where to find more, status 2, nothing on stdout."""
+    wrong = {"qvb2mtx": [[], ["-j", "0", "x.qvb"]],
+             "qvbcompare": [["--no-such-option", "a.qvb", "b.qvb"], ["a.qvb"], ["-t", "x", "a.qvb", "b.qvb"],
+                            ["a.qvb", "b.qvb", "--level"]],
+             "beam_translator": [["--no-such-option"], ["1"]],
+             "qvb-plot": [["--no-such-option", "a.qvb"], []]}
+    for name, lines in wrong.items():
+        for arguments in lines:
+            result = _run(command(name), *arguments, cwd=tmp_path)
+            said = result.stderr.splitlines()
+            assert result.returncode == 2 and result.stdout == "", (name, arguments, result.stderr)
+            assert said[0].startswith(f"{name}: ") and said[-1] == \
+                f"Try '{name} --help' for more information.", (name, arguments, said)
+            if arguments[:1] != ["-j"]:
+                assert len(said) == 3 and said[1].startswith(f"usage: {name} "), (name, arguments, said)
 
 
 def test_comparison_option_spellings_and_one_line_errors(tube, command, tmp_path):

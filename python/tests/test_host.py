@@ -1,6 +1,7 @@
 """The Python host over a body written and read back through the library."""
 
 import logging
+import warnings
 import math
 
 import numpy as np
@@ -92,16 +93,16 @@ def test_inertia_invariants_and_layout(tube):
             body.invariant(9, 7)
 
 
-def test_failures_are_the_exceptions_python_users_expect(body_backend, tube, tmp_path, caplog):
-    with caplog.at_level(logging.INFO, logger="qvb"), pytest.raises(FileNotFoundError) as missing:
+def test_failures_are_the_exceptions_python_users_expect(body_backend, tube, tmp_path):
+    with pytest.raises(FileNotFoundError) as missing:
         qvb.open(tmp_path / "missing.qvb")
-    # The library's own words reach logging and the exception, not just a summary.
-    logged = [r.getMessage() for r in caplog.records if r.name == "qvb" and r.levelno == logging.ERROR]
-    assert logged and missing.value.messages == logged and logged[0] in str(missing.value)
     assert isinstance(missing.value, qvb.QvbError) and missing.value.filename.endswith("missing.qvb")
     (tmp_path / "notes.txt").write_text("not a body")
-    with pytest.raises(qvb.QvbError, match="cannot open"):
+    with pytest.raises(ValueError, match=r"body file \(\.qvb\) or a body database"):
         qvb.open(str(tmp_path / "notes.txt"))
+    (tmp_path / "folder.qvb").mkdir()
+    with pytest.raises(IsADirectoryError, match="is a folder"):
+        qvb.open(tmp_path / "folder.qvb")
     body = qvb.open(tube.path)
     with pytest.raises(ValueError, match="no node 7"):
         body.node_index(7)
@@ -117,12 +118,76 @@ def test_failures_are_the_exceptions_python_users_expect(body_backend, tube, tmp
     with pytest.raises(ValueError, match="must end in"):
         body.write(tmp_path / "copy.txt")
     assert not list(tmp_path.glob("copy.txt*"))
-    with pytest.raises(qvb.QvbError):
+    with pytest.raises(FileNotFoundError, match="no such folder"):
         body.write(str(tmp_path / "no-such-folder" / "copy.qvb"))
+    # The library would write "fleet.master::a.b" as a body file named after all of it.
+    with pytest.raises(ValueError, match="cannot hold"):
+        body.write(str(tmp_path / "fleet.master::a.b"))
+    assert not list(tmp_path.glob("fleet*"))
+    # Units: a name the table does not hold for its quantity, with the names it does.
+    for units, wrong in ((("t", "m", "s", "n"), "'t' is not a unit of mass"),
+                         (("kg", "kg", "s", "n"), "'kg' is not a unit of length")):
+        with pytest.raises(ValueError, match=wrong) as refused:
+            body.set_units(*units)
+        assert "tonne" in str(refused.value) or "mm" in str(refused.value)
     body.close()
     with pytest.raises(qvb.QvbError, match="closed"):
         body.node_count
     body.close()  # closing twice is harmless
+
+
+def test_result_kinds_and_parts_are_not_mixed_up(tube):
+    with qvb.open(tube.path) as body:
+        shape = body.mode_shape(7)
+        # ROTATION == STRESS == 1: given as the kind it once returned stresses.
+        with pytest.raises(TypeError, match="ResultKind"):
+            body.mode_shape(7, qvb.ROTATION)
+        with pytest.raises(TypeError, match="ResultPart"):
+            body.mode_shape(7, part=qvb.STRESS)
+        with pytest.raises(TypeError):
+            body.mode_node_ids(qvb.TRANSLATION)
+        for wrong in (dict(kind=5), dict(part=2), dict(kind=-1)):
+            with pytest.raises(ValueError, match="must be one of"):
+                body.mode_shape(7, **wrong)
+        # Plain integers keep working.
+        np.testing.assert_array_equal(body.mode_shape(7, 0, 0), shape)
+        np.testing.assert_array_equal(body.mode_shape(7, part=1), body.mode_shape(7, part=qvb.ROTATION))
+
+
+def test_setters_refuse_nodes_the_body_does_not_have(body_backend):
+    with qvb.create(2, 1) as body:
+        body.set_node(1, (0.0, 0.0, 0.0))
+        body.set_node(2, (1.0, 0.0, 0.0))
+        with pytest.raises(ValueError, match="no node 3"):
+            body.set_mode(7, 3, [1.0] * 6)
+        with pytest.raises(ValueError, match="no node 9"):
+            body.add_face([1, 2, 9])
+        with pytest.raises(TypeError):
+            body.set_mode(7, 1, [1.0] * 6, kind=qvb.ROTATION)
+        body.add_face([1, 2])
+        body.set_mode(7, 2, [1.0] * 6)
+        assert len(body.faces) == 1
+
+
+def test_library_messages_reach_python_channels_once(body_backend, tube, tmp_path, capfd):
+    """An error that becomes an exception is carried by it alone; warnings go
+    through ``warnings``; nothing reaches stderr unless a script asks."""
+    body = qvb.open(tube.path)
+    with pytest.raises(qvb.QvbError) as failed:
+        qvb.open(f"{tube.path}::3")
+    assert failed.value.messages and failed.value.messages[0] in str(failed.value)
+    assert capfd.readouterr().err == ""
+    assert any(isinstance(h, logging.NullHandler) for h in logging.getLogger("qvb").handlers)
+    # A warning of the library (a write that leaves the body as it was).
+    with pytest.warns(qvb.QvbWarning):
+        qvb._messages._on_message(b"WARNING: test warning", 1)
+    with warnings.catch_warnings():
+        warnings.simplefilter("error", qvb.QvbWarning)
+        with pytest.raises(qvb.QvbWarning, match="inside a call"):
+            with qvb._messages.capture():
+                qvb._messages._on_message(b"inside a call", 1)
+    body.close()
+    assert capfd.readouterr().err == ""
 
 
 def test_public_interface_reads_well():

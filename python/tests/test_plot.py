@@ -82,6 +82,25 @@ def test_strip_leaves_out_rigid_modes(tube, tmp_path):
     assert png_size(strip) == (900, 320)
 
 
+def test_colour_bars_keep_clear_of_the_tick_labels(tube):
+    """Several modes in one figure: no axis (line, tick labels, name) reaches
+    into a colour bar."""
+    with qvb.open(tube.path) as body:
+        figure = plot._new_figure(1200, 500, 100)
+        for column, number in enumerate((7, 8), start=1):
+            plot.draw_body_mode(figure.add_subplot(1, 2, column, projection="3d"), body, number)
+        figure.canvas.draw()
+        renderer = figure.canvas.get_renderer()
+        bars = [a for a in figure.axes if hasattr(a, "_colorbar")]
+        assert len(bars) == 2
+        for axes in figure.axes:
+            if axes in bars:
+                continue
+            for axis in (axes.xaxis, axes.yaxis, axes.zaxis):
+                drawn = axis.get_tightbbox(renderer)
+                assert not any(drawn.overlaps(bar.get_tightbbox(renderer)) for bar in bars), axis.axis_name
+
+
 def _qvb_plot(*arguments, cwd):
     return subprocess.run([sys.executable, str(QVB_PLOT), *map(str, arguments)], cwd=cwd,
                           capture_output=True, text=True, env=os.environ.copy(), timeout=240)
@@ -92,6 +111,14 @@ def test_qvb_plot_command(tube, tmp_path):
     assert listed.returncode == 0, listed.stderr
     assert len(listed.stdout.splitlines()) == 1 + len(tube.shapes)
     assert "55" in listed.stdout.splitlines()[-1]
+
+    # "qvb-plot --list | head": a reader that has gone away ends it quietly.
+    read_end, write_end = os.pipe()
+    os.close(read_end)
+    cut = subprocess.run([sys.executable, str(QVB_PLOT), "--list", tube.path], cwd=tmp_path,
+                         stdout=write_end, stderr=subprocess.PIPE, text=True, timeout=240)
+    os.close(write_end)
+    assert (cut.returncode, cut.stderr) == (0, "")
 
     one = _qvb_plot(tube.path, "--mode", 8, "-o", tmp_path / "m8.png", "--size", "400x300",
                     cwd=tmp_path)

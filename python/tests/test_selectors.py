@@ -29,7 +29,8 @@ CASES = list(_cases())
 def folder(body_backend, database_backend, tmp_path_factory):
     where = tmp_path_factory.mktemp("selectors")
     for title, target in [("first", "beam.qvb::1"), ("second", "beam.qvb::2"), ("wing", "fleet.master::wing"),
-                          ("tail", "fleet.master::tail"), ("7", "fleet.master::*")]:
+                          ("tail", "fleet.master::tail"), ("7", "fleet.master::*"),
+                          ("ccx2qvb: bracket.inp", "fleet.master"), ("left, v1.2::b", "fleet.master")]:
         with qvb.create(1, 0) as body:
             body.set_header(title=title, file_type="TEST")
             body.set_node(1, (0.0, 0.0, 0.0))
@@ -48,7 +49,7 @@ def test_every_reader_takes_the_same_body(folder, specification, parsed, body):
         with pytest.raises(qvb.QvbError):
             qvb.parse_specification(full)
     else:
-        file_name, index, name = parsed.split(" ")
+        file_name, index, name = parsed.split(" ", 2)
         assert qvb.parse_specification(full) == (f"{folder}/{file_name}", int(index), "" if name == "-" else name)
     for surface_only in (False, True):
         if body == "none":

@@ -171,13 +171,15 @@ bool advancedCoarsening(QVB_Handle body, const char *bodyFile, const char *optio
 }  // namespace
 }  // namespace qvb::coarsen
 
-extern "C" QVB_API int QVB_AdvancedCoarsening(QVB_Handle body, const char *file, const char *options) {
+// With C++ linkage and a boolean result, like Py_LoadLibrary and
+// Py_UnloadLibrary, the interpreter bridge's other two exports.
+QVB_API bool QVB_AdvancedCoarsening(QVB_Handle body, const char *file, const char *options) {
   try {
-    return qvb::coarsen::advancedCoarsening(body, file, options) ? 1 : 0;
+    return qvb::coarsen::advancedCoarsening(body, file, options);
   } catch (const std::exception &error) {
     QVB_Error("Advanced coarsening failed: %s", error.what());
   } catch (...) {
     QVB_Error("Advanced coarsening failed.");
   }
-  return 0;
+  return false;
 }

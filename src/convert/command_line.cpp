@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
+#include <functional>
+#include <map>
 #include <string>
 
 #include "convert/arg_tokens.h"
 #include "convert/list_grammar.h"
+#include "platform/file_kind.h"
 #include "platform/os.h"
 #include "qvb.h"
 
@@ -114,9 +116,14 @@ class SwitchReader {
         return false;
       }
       // A selection file that names itself (directly or through another)
-      // would be read without end.
-      if (!selectionFiles_.insert(name).second) {
-        printError("Selection file %s is read more than once", name.c_str());
+      // would be read without end; by identity, so that "./s.sel" and
+      // "s.sel" are one file, else a file naming itself many ways is read
+      // once per spelling.
+      platform::FileIdentity identity;
+      if (!platform::streamIdentity(file.get(), &identity)) identity = {~0ull, std::hash<std::string>()(name)};
+      const auto read = selectionFiles_.emplace(identity, name);
+      if (!read.second) {
+        printError("Selection file %s is %s again, read more than once", name.c_str(), read.first->second.c_str());
         return false;
       }
       std::string text;
@@ -302,7 +309,8 @@ class SwitchReader {
   }
 
   std::vector<std::string> &tokens_;
-  std::set<std::string> selectionFiles_;
+  // Each file read, by identity, with the name it was first read under.
+  std::map<platform::FileIdentity, std::string> selectionFiles_;
   size_t edgeEntries_ = 0;  // nodes listed by all -C edges so far
   size_t pos_;
   ConversionContext &context_;

@@ -76,6 +76,23 @@ bool setConversionUnits(ConversionContext &context) {
   return true;
 }
 
+// The matrix file is named after the body's name up to its first ".", so
+// "./x.qvb" makes the hidden ".mtx" and "dir.d/x.qvb" makes "dir.mtx". The
+// rule stays; a name other than the body file's own stem is pointed out.
+void warnAboutSurprisingName(const std::string &body, const std::string &file) {
+  const std::string path = body.substr(0, body.find("::"));
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  const std::string stem =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot) : path;
+  const std::string name = file.substr(file.rfind('/') == std::string::npos ? 0 : file.rfind('/') + 1);
+  if (name[0] != '.' && file == stem + ".mtx") return;
+  std::printf(
+      "\n**WARNING\a** The matrix file is %s (the body's name up to its first \".\"); "
+      "use -o to name it\n\n",
+      file.c_str());
+}
+
 bool openOutput(ConversionContext &context, const CommandLine &line) {
   if (!line.outputGiven) {
     const size_t dot = context.nameArgument.find('.');
@@ -86,6 +103,7 @@ bool openOutput(ConversionContext &context, const CommandLine &line) {
     printError("Unable to open %s.  Consider using -o ", file.c_str());
     return false;
   }
+  if (!line.outputGiven) warnAboutSurprisingName(context.nameArgument, file);
   lastOutputFile() = file;
   return true;
 }

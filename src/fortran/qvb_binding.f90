@@ -29,11 +29,11 @@ module qvb_binding
   private :: c_int, c_double, c_char, c_ptr
 
   interface
-    subroutine QVB_CREATE(a, b, status) &
+    subroutine QVB_CREATE(node_capacity, mode_capacity, status) &
         bind(C, name="QVB_CREATE")
       import :: c_int, c_double, c_char
-      integer(c_int) :: a
-      integer(c_int) :: b
+      integer(c_int) :: node_capacity
+      integer(c_int) :: mode_capacity
       integer(c_int) :: status
     end subroutine QVB_CREATE
 
@@ -424,12 +424,12 @@ module qvb_binding
       integer(c_int) :: status
     end subroutine QVB_SET_GENERALIZED_DAMPING
 
-    subroutine QVB_SET_GLOBAL_MASS(mass, array1, array2, status) &
+    subroutine QVB_SET_GLOBAL_MASS(mass, inertia, centre, status) &
         bind(C, name="QVB_SET_GLOBAL_MASS")
       import :: c_int, c_double, c_char
       real(c_double) :: mass
-      real(c_double) :: array1(*)
-      real(c_double) :: array2(*)
+      real(c_double) :: inertia(*)
+      real(c_double) :: centre(*)
       integer(c_int) :: status
     end subroutine QVB_SET_GLOBAL_MASS
 
@@ -610,11 +610,11 @@ module qvb_binding
       integer(c_int) :: status
     end subroutine QVB_SET_MATRIX_OPERATOR_DATA
 
-    subroutine QVB_SET_ROTOR_DYNAMICS_AXIS(array1, array2, status) &
+    subroutine QVB_SET_ROTOR_DYNAMICS_AXIS(centre, direction, status) &
         bind(C, name="QVB_SET_ROTOR_DYNAMICS_AXIS")
       import :: c_int, c_double, c_char
-      real(c_double) :: array1(*)
-      real(c_double) :: array2(*)
+      real(c_double) :: centre(*)
+      real(c_double) :: direction(*)
       integer(c_int) :: status
     end subroutine QVB_SET_ROTOR_DYNAMICS_AXIS
 

@@ -1,12 +1,15 @@
 // Creating bodies, asking files about their bodies, validity, releasing
 // backend memory and tearing everything down.
 
+#include <string>
+
 #include "front/backend_binding.h"
 #include "front/body_registry.h"
 #include "front/file_kind.h"
 #include "front/file_selector.h"
-#include "util/c_boundary.h"
 #include "qvb/qvb_interface.h"
+#include "util/body_selector.h"
+#include "util/c_boundary.h"
 
 using namespace qvb::front;
 using qvb::util::guarded;
@@ -36,9 +39,7 @@ QVB_Handle registered(QVB_Handle body, s_FLEX_INTERFACE *table) {
 
 // Body files select by index inside the backend's own name handling, so the
 // body-file slots take the name alone; databases take the index.
-QVB_Handle createFromFile(const char *function, const char *file, int index, bool surfaceMesh) {
-  if (!haveFileName(file, function)) return nullptr;
-  const FileKind kind = fileKindOf(file);
+QVB_Handle createFromFile(const char *function, const char *file, FileKind kind, int index, bool surfaceMesh) {
   if (kind == kOtherFile) return nullptr;
   s_FLEX_INTERFACE *table = bindBackend(kind);
   if (table == nullptr) return nullptr;
@@ -68,14 +69,40 @@ QVB_API QVB_Handle QVB_CreateByType(int a, int b, int type) {
 }
 
 QVB_API QVB_Handle QVB_CreateFromFileByIndex(const char *file, int index) {
-  return guarded<QVB_Handle>(QVB_Error, "QVB_CreateFromFileByIndex", nullptr, [&] {
-    return createFromFile("QVB_CreateFromFileByIndex", file, index, false);
+  return guarded<QVB_Handle>(QVB_Error, "QVB_CreateFromFileByIndex", nullptr, [&]() -> QVB_Handle {
+    if (!haveFileName(file, "QVB_CreateFromFileByIndex")) return nullptr;
+    return createFromFile("QVB_CreateFromFileByIndex", file, fileKindOf(file), index, false);
   });
 }
 
 QVB_API QVB_Handle QVB_CreateFromFileByIndex_SurfaceMesh(const char *file, int index) {
-  return guarded<QVB_Handle>(QVB_Error, "QVB_CreateFromFileByIndex_SurfaceMesh", nullptr, [&] {
-    return createFromFile("QVB_CreateFromFileByIndex_SurfaceMesh", file, index, true);
+  return guarded<QVB_Handle>(QVB_Error, "QVB_CreateFromFileByIndex_SurfaceMesh", nullptr, [&]() -> QVB_Handle {
+    if (!haveFileName(file, "QVB_CreateFromFileByIndex_SurfaceMesh")) return nullptr;
+    return createFromFile("QVB_CreateFromFileByIndex_SurfaceMesh", file, fileKindOf(file), index, true);
+  });
+}
+
+// The by-index creation takes the storage kind from the last "." of the whole
+// text, so "fleet.master::ccx2qvb: bracket.inp" (a database body stored under
+// a converter's title) would be read as an ".inp" file. Here the text is cut
+// at its first "::" before anything else; the store still gets the whole text
+// and reads the selector by the same grammar.
+QVB_API QVB_Handle qvb_OpenBody(const char *specification, int surfaceOnly) {
+  static const char *const function = "qvb_OpenBody";
+  return guarded<QVB_Handle>(QVB_Error, function, nullptr, [&]() -> QVB_Handle {
+    if (!acceptText(function, "file specification", specification, kFileNameBufferSize)) return nullptr;
+    qvb::util::BodySelection selection;
+    std::string error;
+    if (!qvb::util::parseBodySelection(specification, qvb::util::SelectorGrammar::kFromExtension, &selection, &error)) {
+      QVB_Error("%s", error.c_str());
+      return nullptr;
+    }
+    const FileKind kind = fileKindOf(selection.file.c_str());
+    if (kind == kOtherFile) {
+      QVB_Error("%s: not a body file (.qvb) or a body database (.master)", selection.file.c_str());
+      return nullptr;
+    }
+    return createFromFile(function, specification, kind, selection.index, surfaceOnly != 0);
   });
 }
 

@@ -3,7 +3,10 @@
 // whole files refuse anything but a regular file at once.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
+#include <utility>
 
 namespace qvb::platform {
 
@@ -14,5 +17,10 @@ FileKind fileKind(const std::string &path);
 
 // "a named pipe", "a device", "a folder", ... for messages.
 std::string describeFileKind(const std::string &path);
+
+// The device and inode of an open stream, the same for every name of one file
+// ("s.sel", "./s.sel", a link to it). False when the system would not say.
+using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
+bool streamIdentity(std::FILE *stream, FileIdentity *identity);
 
 }  // namespace qvb::platform

@@ -23,4 +23,11 @@ std::string describeFileKind(const std::string &path) {
   return "not a regular file";
 }
 
+bool streamIdentity(std::FILE *stream, FileIdentity *identity) {
+  struct stat status {};
+  if (stream == nullptr || ::fstat(::fileno(stream), &status) != 0) return false;
+  *identity = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+  return true;
+}
+
 }  // namespace qvb::platform

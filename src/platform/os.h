@@ -33,6 +33,7 @@ struct FileStatus {
   uint32_t mode = 0;  // permission bits
   uint32_t owner = 0, group = 0;
   uint64_t links = 1;  // names the file has (hard links)
+  bool locked = true;  // false where the file system gives no advisory locks
 };
 
 // How a child process ended.

@@ -147,13 +147,17 @@ std::FILE *hostOpenStream(const char *path, const char *mode) { return std::fope
 // Polls for the lock until the deadline: flock has no timeout of its own,
 // and a signal-driven one would disturb the host. A file system without
 // locks (some network mounts) is written unlocked, as before there were
-// locks at all.
-int waitForLock(int fd, std::chrono::steady_clock::time_point deadline) {
+// locks at all; *locked tells the caller, who warns.
+int waitForLock(int fd, std::chrono::steady_clock::time_point deadline, bool *locked) {
   auto pause = std::chrono::milliseconds(1);
+  *locked = true;
   for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
     if (errno == EINTR) continue;
-    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) return 0;
+    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
+      *locked = false;
+      return 0;
+    }
     if (errno != EWOULDBLOCK) return lastErrno();
     if (std::chrono::steady_clock::now() >= deadline) return ETIMEDOUT;
     std::this_thread::sleep_for(pause);
@@ -172,7 +176,8 @@ int hostLockExistingFile(const char *path, double seconds, int *descriptor, File
     struct stat opened, now;
     int code = ::fstat(fd, &opened) != 0 ? lastErrno() : 0;
     if (code == 0 && !S_ISREG(opened.st_mode)) code = S_ISDIR(opened.st_mode) ? EISDIR : EINVAL;
-    if (code == 0) code = waitForLock(fd, deadline);
+    bool locked = true;
+    if (code == 0) code = waitForLock(fd, deadline, &locked);
     if (code != 0) {
       ::close(fd);
       return code;
@@ -182,6 +187,7 @@ int hostLockExistingFile(const char *path, double seconds, int *descriptor, File
       status->owner = opened.st_uid;
       status->group = opened.st_gid;
       status->links = opened.st_nlink;
+      status->locked = locked;
       *descriptor = fd;
       return 0;
     }

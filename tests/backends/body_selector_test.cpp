@@ -1,7 +1,8 @@
 // One grammar for "file::selector", whoever reads it: the table in
 // tests/support/body_selectors.txt is run against the exported parser, the
-// stores (handed the whole "file::selector" text) and the commands' opening helper;
-// python/tests/test_selectors.py runs the same table against the package.
+// opening export (which hands the stores the whole "file::selector" text) and
+// the commands' opening helper; python/tests/test_selectors.py runs the same
+// table against the package.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -50,6 +51,8 @@ class BodySelectors : public ::testing::Test {
     writeBody("wing", "fleet.master::wing");
     writeBody("tail", "fleet.master::tail");
     writeBody("7", "fleet.master::*");  // "::7" would name body 7: the title names it
+    writeBody("ccx2qvb: bracket.inp", "fleet.master");
+    writeBody("left, v1.2::b", "fleet.master");
   }
   static void TearDownTestSuite() {
     QVB_Terminate();
@@ -103,27 +106,30 @@ TEST_F(BodySelectors, EveryEntryPointReadsTheTableAlike) {
           << g_errors[0];
     } else {
       EXPECT_EQ(parsed, 1);
+      // "file index name": the name is the rest of the field, blanks and all.
       std::istringstream expected(c.parsed);
       std::string expectedFile, expectedName;
       int expectedIndex = -1;
-      expected >> expectedFile >> expectedIndex >> expectedName;
+      expected >> expectedFile >> expectedIndex;
+      expected.get();
+      std::getline(expected, expectedName);
       EXPECT_EQ(file, folder + expectedFile);
       EXPECT_EQ(index, expectedIndex);
       EXPECT_EQ(name, expectedName == "-" ? "" : expectedName);
     }
 
     g_errors.clear();
-    EXPECT_EQ(titleOf(QVB_CreateFromFileByIndex(specification.c_str(), 0)), c.body) << "store";
+    EXPECT_EQ(titleOf(qvb_OpenBody(specification.c_str(), 0)), c.body) << "store";
     if (c.body == "none") {
       EXPECT_FALSE(g_errors.empty()) << "the store must say why";
     }
-    EXPECT_EQ(titleOf(QVB_CreateFromFileByIndex_SurfaceMesh(specification.c_str(), 0)), c.body) << "store, surface";
+    EXPECT_EQ(titleOf(qvb_OpenBody(specification.c_str(), 1)), c.body) << "store, surface";
     EXPECT_EQ(titleOf(qvb_tool_open_body(specification.c_str())), c.body) << "command helper";
   }
 }
 
-// A database body number given twice, by the selector and by the caller's
-// index: taken when the two agree, refused with the reason when not. (For a
+// A database body chosen twice, by the selector and by the caller's index:
+// taken when the two agree, refused with the reason when not. (For a
 // body file the front never passes the index on: body 1 or the selector's.)
 TEST_F(BodySelectors, ASelectorAndAnIndexMustAgree) {
   const std::string fleet = dir_->path().string() + "/fleet.master";
@@ -133,6 +139,19 @@ TEST_F(BodySelectors, ASelectorAndAnIndexMustAgree) {
   EXPECT_EQ(titleOf(QVB_CreateFromFileByIndex((fleet + "::2").c_str(), 1)), "none");
   ASSERT_EQ(g_errors.size(), 1u);
   EXPECT_NE(g_errors[0].find("the selector names body 2 but body 1 was asked for"), std::string::npos) << g_errors[0];
+  // A name and a number together: refused the same way, not the number dropped.
+  g_errors.clear();
+  EXPECT_EQ(titleOf(QVB_CreateFromFileByIndex((fleet + "::tail").c_str(), 1)), "none");
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_NE(g_errors[0].find("names body \"tail\" but body 1 was asked for"), std::string::npos) << g_errors[0];
+  EXPECT_EQ(titleOf(QVB_CreateFromQVB((fleet + "::tail").c_str())), "tail");
+  // Written as read: an empty selector names no body.
+  QVB_Handle body = QVB_Create(1, 0);
+  QVB_SetNodeCoordinates(body, 1, 0.0, 0.0, 0.0);
+  g_errors.clear();
+  EXPECT_EQ(QVB_write_QVB(body, (fleet + "::").c_str()), 0);
+  EXPECT_FALSE(g_errors.empty());
+  QVB_Destroy(body);
 }
 
 }  // namespace

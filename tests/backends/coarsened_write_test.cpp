@@ -4,6 +4,7 @@
 // target file as it was.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,53 @@ TEST_F(CoarsenedWrite, UnusableSketchFailsTheWriteAndLeavesTheFileAlone) {
         << qvbtest::messages()[0];
     EXPECT_EQ(readFile(database), databaseBefore);
   }
+}
+
+// A slender tube (41 rings of 8 nodes, 1 m long, 40 mm across) with 20 modes,
+// like the example beam: the aggressive level's share of nodes would merge
+// every face of it.
+QVB_Handle slenderTube() {
+  QVB_Handle b = flex().QVB_Create(328, 20);
+  for (int ring = 0; ring < 41; ++ring)
+    for (int k = 0; k < 8; ++k) {
+      const double angle = 2.0 * M_PI * k / 8;
+      flex().QVB_SetNodeCoordinates(b, 1000 + 8 * ring + k, ring / 40.0, 0.02 * std::cos(angle),
+                                    0.02 * std::sin(angle));
+    }
+  for (int ring = 0; ring < 40; ++ring)
+    for (int k = 0; k < 8; ++k) {
+      int face[4] = {1000 + 8 * ring + k, 1000 + 8 * ring + (k + 1) % 8, 1000 + 8 * (ring + 1) + (k + 1) % 8,
+                     1000 + 8 * (ring + 1) + k};
+      flex().QVB_SetFaceList(b, 4, face);
+    }
+  for (int mode = 1; mode <= 20; ++mode) {
+    for (int id = 1000; id < 1328; ++id)
+      flex().QVB_SetMode(b, mode, id, 0, std::sin(mode * id), 0.0, 1.0, 0.0, 0.0, 0.0);
+    flex().QVB_SetGeneralizedMass(b, mode, mode, 1.0);
+    flex().QVB_SetGeneralizedStiffness(b, mode, mode, 100.0 * mode * mode);
+  }
+  return b;
+}
+
+// Every level keeps a surface with faces (and so nodes to carry the modes);
+// a cell size that merges every face is refused with the reason.
+TEST_F(CoarsenedWrite, EveryLevelKeepsAUsableSurface) {
+  QVB_Handle full = keep(slenderTube());
+  for (const char *level : {"light", "standard", "aggressive"}) {
+    SCOPED_TRACE(level);
+    QVB_Handle coarse = writeAndRead(full, std::string("coarsen(") + level + ")", "tube.qvb");
+    ASSERT_NE(coarse, nullptr) << (qvbtest::messages().empty() ? "" : qvbtest::messages()[0]);
+    int faces = 0, listSize = 0;
+    flex().QVB_FaceListSize(coarse, &faces, &listSize);
+    EXPECT_GT(faces, 0);
+    EXPECT_GT(flex().QVB_NodeCount(coarse), 0);
+    EXPECT_LT(flex().QVB_NodeCount(coarse), 328);
+    EXPECT_LE(flex().QVB_ModeCount(coarse), 6 * flex().QVB_ModeNodeCount(coarse, 0));
+  }
+  EXPECT_EQ(writeAndRead(full, "coarsen(aggressive, 5)", "refused.qvb"), nullptr);
+  ASSERT_EQ(qvbtest::messages().size(), 1u);
+  EXPECT_NE(qvbtest::messages()[0].find("merge every face of the surface"), std::string::npos)
+      << qvbtest::messages()[0];
 }
 
 TEST_F(CoarsenedWrite, OptionsTheWriterCannotHonour) {

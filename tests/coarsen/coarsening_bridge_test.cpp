@@ -141,7 +141,7 @@ TEST_F(CoarseningBridge, OptionsReachTheScriptAndTheWriterOptionsAreRewritten) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.options);
     g_messages.clear();
-    ASSERT_NE(QVB_AdvancedCoarsening(body_, c.file, c.options), 0);
+    ASSERT_TRUE(QVB_AdvancedCoarsening(body_, c.file, c.options));
     EXPECT_EQ(recorded("types"), std::vector<std::string>{"str,str,int,int,str,list,list,list,list"});
     EXPECT_EQ(recorded("sketch"), std::vector<std::string>{c.sketch});
     EXPECT_EQ(recorded("file"), std::vector<std::string>{c.file});
@@ -164,7 +164,7 @@ TEST_F(CoarseningBridge, SurfaceLinesAreByteExact) {
   const Body body{{7, 123456789}, {{{1.0, -2.5, 0.0}}, {{1e-12, 3.0, -1e5}}}, {3, 0, 1, 0, 4, 1, 0, 1, 0}, 2,
                   {std::begin(kInterface), std::end(kInterface)}};
   serve(body);
-  ASSERT_NE(QVB_AdvancedCoarsening(body_, "b.qvb", "adv_coarsen(light,0)"), 0);
+  ASSERT_TRUE(QVB_AdvancedCoarsening(body_, "b.qvb", "adv_coarsen(light,0)"));
   EXPECT_EQ(recorded("node"), (std::vector<std::string>{
                                   "        7     1.0000000000e+00   -2.5000000000e+00    0.0000000000e+00",
                                   "123456789     1.0000000000e-12    3.0000000000e+00   -1.0000000000e+05"}));
@@ -182,7 +182,7 @@ TEST_F(CoarseningBridge, SurfaceLinesAreByteExact) {
   // past its end.
   serve(twoNodeBody_);
   twoNodeBody_.faceCount = 5;
-  ASSERT_NE(QVB_AdvancedCoarsening(body_, "b.qvb", "adv_coarsen(light,0)"), 0);
+  ASSERT_TRUE(QVB_AdvancedCoarsening(body_, "b.qvb", "adv_coarsen(light,0)"));
   EXPECT_EQ(recorded("face").size(), 4u);
   ASSERT_EQ(g_messages.size(), 1u);
   EXPECT_EQ(g_messages[0].first, 1);
@@ -215,14 +215,14 @@ TEST_F(CoarseningBridge, FailuresReportAndLeaveTheOptionsAlone) {
                                                                        : std::nullopt);
     g_messages.clear();
     testing::internal::CaptureStdout();
-    EXPECT_EQ(QVB_AdvancedCoarsening(body_, "b.qvb", c.options), 0);
+    EXPECT_FALSE(QVB_AdvancedCoarsening(body_, "b.qvb", c.options));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.emptyLine ? "\n" : "");
     EXPECT_EQ(g_messages, c.errors);
     EXPECT_EQ(options(), "unchanged");
   }
   // A handle no creation returned is refused before the script runs.
   g_messages.clear();
-  EXPECT_EQ(QVB_AdvancedCoarsening(reinterpret_cast<QVB_Handle>(0x1234), "b.qvb", "adv_coarsen(light,0)"), 0);
+  EXPECT_FALSE(QVB_AdvancedCoarsening(reinterpret_cast<QVB_Handle>(0x1234), "b.qvb", "adv_coarsen(light,0)"));
   ASSERT_EQ(g_messages.size(), 1u);
   EXPECT_NE(g_messages[0].second.find("is not a body handle"), std::string::npos);
   EXPECT_EQ(options(), "unchanged");
@@ -243,7 +243,7 @@ TEST_F(CoarseningBridge, RuntimeIsHeldOnlyWhileNeeded) {
 
   // A runtime bound ahead of time is let go after the call, as after any.
   ASSERT_TRUE(Py_LoadLibrary());
-  ASSERT_NE(QVB_AdvancedCoarsening(body_, "b.qvb", "adv_coarsen(light,0)"), 0);
+  ASSERT_TRUE(QVB_AdvancedCoarsening(body_, "b.qvb", "adv_coarsen(light,0)"));
   EXPECT_FALSE(runtimeMapped());
 }
 
@@ -260,7 +260,7 @@ TEST_F(CoarseningBridge, UnusableRuntimeIsReported) {
     SCOPED_TRACE(c.library);
     qvbtest::ScopedEnv library("QVB_PYTHON_LIBRARY", c.library);
     g_messages.clear();
-    EXPECT_EQ(QVB_AdvancedCoarsening(body_, "b.qvb", "adv_coarsen(light,0)"), 0);
+    EXPECT_FALSE(QVB_AdvancedCoarsening(body_, "b.qvb", "adv_coarsen(light,0)"));
     ASSERT_FALSE(g_messages.empty());
     EXPECT_EQ(g_messages[0], (std::pair<int, std::string>{0, c.firstError}));
     EXPECT_EQ(options(), "unchanged");

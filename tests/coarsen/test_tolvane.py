@@ -93,14 +93,23 @@ class CoarseningScript(unittest.TestCase):
         self.assertLess(counts[-1], 0.75 * total)
         self.assertLess(counts[1], 0.4 * total)
 
+    def test_a_slender_tube_keeps_faces_at_every_level(self):
+        # Like the example beam: the aggressive share of nodes would merge
+        # every face; the cells shrink until faces survive.
+        self.nodes, self.faces = tube(rings=41, around=8, radius=0.02, length=1.0)
+        for level in (-1, 0, 1):
+            kept, faces = self.run_driver(level=level, interface=[], listed=[])
+            self.assertTrue(faces and kept, level)
+            self.assertLess(len(kept), len(self.nodes))
+
     def test_value_sets_the_cell_size(self):
         fine, _ = self.run_driver(value="0.300000", interface=[], listed=[])
         coarse, coarse_faces = self.run_driver(value="2.000000", interface=[], listed=[])
         self.assertGreater(len(fine), len(coarse))
         self.assertTrue(coarse_faces)
-        # A cell far larger than the tube collapses every face.
-        _, none_left = self.run_driver(value="100.000000", interface=[], listed=[])
-        self.assertEqual(none_left, [])
+        # A cell far larger than the tube would collapse every face: refused.
+        with self.assertRaisesRegex(ValueError, "merge every face"):
+            self.run_driver(value="100.000000", interface=[], listed=[])
 
     def test_required_nodes_at_one_place_all_survive(self):
         # Two interface nodes on top of each other must not merge.

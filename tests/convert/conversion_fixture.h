@@ -32,11 +32,12 @@ class ConversionTest : public testing::Test {
   // Serves `body` (kept in the fixture) and converts it with the arguments
   // that follow the body name; the MTX file, if any, is read back.
   Outcome runConversion(const std::vector<std::string> &switches, const std::string &output = "wing");
-  std::string bodyName() const { return dir.file("wing.model.qvb"); }
+  std::string bodyName() const { return dir.file(bodyFile); }
   std::string mtxPath(const std::string &base = "wing") const { return dir.file(base + ".mtx"); }
 
   qvbfake::Session session;
   qvbtest::TempDir dir;
+  std::string bodyFile = "wing.qvb";  // the name the served body goes by
   ModelBody body = richBody();
 };
 

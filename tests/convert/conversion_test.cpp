@@ -283,8 +283,15 @@ TEST_F(ConversionTest, OutputNameRules) {
   EXPECT_TRUE(std::filesystem::exists(dir.file("result.mtx")));
   EXPECT_EQ(runConversion({"-o", dir.file("other"), "-o", dir.file("final.MTX")}, "final.MTX").result, 0);
   EXPECT_FALSE(std::filesystem::exists(dir.file("other.mtx")));
-  EXPECT_EQ(runConversion({}).result, 0);  // wing.model.qvb -> wing.mtx
+  EXPECT_EQ(runConversion({"-o", dir.file("wing")}).out.find("WARNING"), std::string::npos);
+  // wing.model.qvb -> wing.mtx: the rule stays, and the name is pointed out.
+  bodyFile = "wing.model.qvb";
+  const Outcome o = runConversion({});
+  EXPECT_EQ(o.result, 0);
   EXPECT_TRUE(std::filesystem::exists(mtxPath()));
+  EXPECT_NE(o.out.find("The matrix file is " + mtxPath() + " (the body's name up to its first \".\"); use -o"),
+            std::string::npos)
+      << o.out;
 }
 
 TEST_F(ConversionTest, EdgesFromTheCommandLineAndFromFreeEdges) {

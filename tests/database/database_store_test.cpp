@@ -98,6 +98,9 @@ TEST(DatabaseStore, WritesReadsAndReplacesByIndexAndName) {
   EXPECT_FALSE(db::writeBody(path, *other, "4", &error));
   EXPECT_NE(error.find("has no body 4 to replace (it holds 3)"), std::string::npos) << error;
   EXPECT_FALSE(db::writeBody(path, *other, "0", &error));
+  // "db.master::" names no body when reading, so it writes none either.
+  EXPECT_FALSE(db::writeBody(path, *other, "", &error));
+  EXPECT_NE(error.find("no body selector"), std::string::npos) << error;
   EXPECT_EQ(db::bodyCount(path, &error), 3);
   byIndex = db::readBody(path, 1, "", false, &error);
   ASSERT_TRUE(byIndex);

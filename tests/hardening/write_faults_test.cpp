@@ -25,6 +25,7 @@
 #include "body_database.h"
 #include "body_file.h"
 #include "hardening_fixture.h"
+#include "messages.h"
 #include "support/fake_os.h"
 #include "support/faulty_sqlite_vfs.h"
 #include "support/library_table.h"
@@ -256,6 +257,30 @@ TEST_F(WriteFaultTest, LinksPermissionsAndOwnersAreKept) {
   ASSERT_EQ(messages().size(), 1u) << describeMessages();
   EXPECT_EQ(messages()[0].severity, 1);
   EXPECT_NE(messages()[0].text.find(file_ + " had 2 names"), std::string::npos) << describeMessages();
+}
+
+// Where the file system gives no advisory locks, a writer goes on unlocked
+// (as it must on such mounts) but says so, once per write, naming the file:
+// two writers at once may lose changes there.
+TEST_F(WriteFaultTest, AWriteWithoutALockSaysSo) {
+  auto body = readSample();
+  ASSERT_NE(body, nullptr);
+  s_MSG_HANDLERS library{QVB_Error, QVB_Warning, QVB_Info};
+  qvb::body::setMessageHandlers(&library);
+  std::string error;
+  {
+    qvbtest::FakeOs os;
+    os.withoutLocks();
+    messages().clear();
+    ASSERT_TRUE(qvb::qvbflex::writeBody(file_, *body, 2, &error)) << error;
+  }
+  ASSERT_EQ(messages().size(), 1u) << describeMessages();
+  EXPECT_EQ(messages()[0].severity, 1);
+  EXPECT_NE(messages()[0].text.find(file_ + " was written without a lock"), std::string::npos) << describeMessages();
+  messages().clear();
+  ASSERT_TRUE(qvb::qvbflex::writeBody(file_, *body, 2, &error)) << error;
+  EXPECT_TRUE(messages().empty()) << describeMessages();
+  qvb::body::setMessageHandlers(nullptr);
 }
 
 // A writer that dies leaves at most a named temporary file (on a file

@@ -77,6 +77,10 @@ fi
 step "pkg-config"
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 pkg-config --cflags --libs qvb >/dev/null || fail "pkg-config does not know qvb"
+for variable in prefix libdir includedir plugindir; do
+  value=$(pkg-config --variable=$variable qvb)
+  [[ $value != *//* ]] || fail "pkg-config $variable has a doubled slash: $value"
+done
 plugin_dir=$(pkg-config --variable=plugindir qvb)
 [[ -d $plugin_dir || $have_plugin == no ]] || fail "pkg-config plugindir $plugin_dir is no folder"
 

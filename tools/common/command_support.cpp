@@ -59,6 +59,11 @@ extern "C" void qvb_tool_print_version(const char *command) {
   std::printf("%s %s\n", command != nullptr ? command : "qvb", QVB_TOOL_VERSION);
 }
 
+extern "C" int qvb_tool_usage_error(const char *command, const char *usageLine, const char *problem) {
+  std::fprintf(stderr, "%s: %s\n%s\nTry '%s --help' for more information.\n", command, problem, usageLine, command);
+  return QVB_TOOL_USAGE_ERROR;
+}
+
 extern "C" void qvb_tool_route_messages(const char *command) {
   if (command != nullptr) g_command = command;
   QVB_SetMsgHandler(onMessage);

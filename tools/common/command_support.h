@@ -13,6 +13,14 @@ extern "C" {
 /* Prints "<command> <version>" on standard output. */
 void qvb_tool_print_version(const char *command);
 
+/* The exit status of a usage error, the same for every command. */
+#define QVB_TOOL_USAGE_ERROR 2
+
+/* Says what is wrong with a command line the way every command does, on
+ * standard error: "<command>: <problem>", the one usage line, and
+ * "Try '<command> --help' for more information." Returns QVB_TOOL_USAGE_ERROR. */
+int qvb_tool_usage_error(const char *command, const char *usageLine, const char *problem);
+
 /* Routes the library's messages for a command: errors and warnings go to
  * standard error as "<command>: ..." lines, information to standard output.
  * Call once, before the first body is opened. */

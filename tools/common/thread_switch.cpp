@@ -19,7 +19,8 @@ extern "C" int qvb_tool_take_thread_switch(const char *command, int *argc, char 
     errno = 0;
     const long value = std::strtol(count, &end, 10);
     if (*count == '\0' || errno != 0 || *end != '\0' || value < 1) {
-      std::fprintf(stderr, "%s: -j needs a thread count from 1 up, not \"%s\"\n", command, count);
+      std::fprintf(stderr, "%s: -j needs a thread count from 1 up, not \"%s\"\nTry '%s --help' for more information.\n",
+                   command, count, command);
       return 0;
     }
     if (!qvb::platform::putEnvironment("QVB_THREADS", count)) {

@@ -24,13 +24,7 @@ extern "C" void qvb_tool_default_plugin_dir(void) {
 }
 
 extern "C" QVB_Handle qvb_tool_open_body(const char *specification) {
-  if (specification == nullptr) return nullptr;
-  char file[1024], name[256];
-  int index = 0;
-  if (qvb_ParseBodySelector(specification, file, sizeof file, &index, name, sizeof name) == 0) return nullptr;
-  // QVB_CreateFromQVB cuts a body-file selector off before the backend sees
-  // it and reads "fleet.master::1x" as body 1, so the by-index creation is
-  // used: it hands the whole "file::selector" text over, and both backends read the
-  // selector by the grammar just checked (index 0: none, or by name).
-  return QVB_CreateFromFileByIndex(specification, index);
+  // Not QVB_CreateFromQVB, which reads "fleet.master::1x" as body 1, nor the
+  // by-index creation, which takes the file kind from the whole text.
+  return specification == nullptr ? nullptr : qvb_OpenBody(specification, 0);
 }

@@ -4,7 +4,8 @@
 //
 // The command opens the body, hands its whole command line to the converter
 // and shuts the library down. Exit status 0 when the MTX file was written,
-// 1 otherwise (some switches end the process from inside the converter).
+// 1 otherwise (some switches end the process from inside the converter), 2
+// for a usage error of the command's own (no body, a bad -j).
 // What the converter prints is its own; around it the command adds --version,
 // one-line errors on standard error, the name of the file written and, on a
 // terminal, a progress line.
@@ -20,8 +21,10 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: qvb2mtx [-Q] BODY[::k] [switches...] [-j N]\n"
+#define QVB2MTX_USAGE_LINE "usage: qvb2mtx [-Q] BODY[::k] [switches...] [-j N]"
+
+const char kUsage[] = QVB2MTX_USAGE_LINE
+    "\n"
     "\n"
     "Writes the matrices of the flexible body BODY (a .qvb file, optionally\n"
     "with ::k to pick its k-th body, or a .master database with ::name) into\n"
@@ -68,9 +71,9 @@ const char kUsage[] =
     "-Q and -L (the converter's own progress) turn it off.\n"
     "\n"
     "Exit status: 0 the MTX file (or, with -O, the optimized body) was written;\n"
-    "1 it was not (the messages say why: no body given, a body that cannot be\n"
-    "opened, a bad switch), and also after -d, and after -s without -o or -d,\n"
-    "once their file is written.\n"
+    "1 it was not (the messages say why: a body that cannot be opened, a bad\n"
+    "switch of the converter), and also after -d, and after -s without -o or -d,\n"
+    "once their file is written; 2 a usage error (no body given, a bad -j).\n"
     "\n"
     "The storage backends are looked up in TRX_USER_PLUGIN_DIR, by default the\n"
     "plug-in folder installed beside this command.\n";
@@ -101,7 +104,7 @@ bool hasSwitch(int argc, char **argv, const std::string &wanted) {
 
 int main(int argc, char **argv) {
   // -j belongs to the command: the converter's own switches never see it.
-  if (!qvb_tool_take_thread_switch("qvb2mtx", &argc, argv)) return 1;
+  if (!qvb_tool_take_thread_switch("qvb2mtx", &argc, argv)) return QVB_TOOL_USAGE_ERROR;
   if (hasArgument(argc, argv, "-h") || hasArgument(argc, argv, "--help")) {
     std::fputs(kUsage, stdout);
     return 0;
@@ -112,10 +115,7 @@ int main(int argc, char **argv) {
   }
   const bool quiet = argc > 1 && std::strcmp(argv[1], "-Q") == 0;
   const int nameAt = quiet ? 2 : 1;
-  if (argc <= nameAt) {
-    std::fprintf(stderr, "qvb2mtx: no body given (qvb2mtx -h shows the usage)\n");
-    return 1;
-  }
+  if (argc <= nameAt) return qvb_tool_usage_error("qvb2mtx", QVB2MTX_USAGE_LINE, "no body given");
   qvb_tool_default_plugin_dir();
   qvb_tool_route_messages("qvb2mtx");
 

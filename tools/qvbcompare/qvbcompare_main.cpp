@@ -1,4 +1,4 @@
-// qvbcompare BASE NEW [-v LEVEL] [-t TOLERANCE] [-Q]
+// qvbcompare [-Q] [-v LEVEL] [-t TOLERANCE] [-j N] BASE NEW
 //
 // Compares a new body with a base body and prints the comparison report on
 // standard output. Exit status: 0 equivalent, 1 different, 2 usage error or a
@@ -9,6 +9,8 @@
 #include "qvb.h"
 #include "thread_switch.h"
 #include "tool_support.h"
+
+#include <getopt.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -24,11 +26,13 @@ namespace {
 constexpr double kDefaultTolerance = 1.0e-6;
 constexpr int kDefaultLevel = 1;
 
-enum ExitStatus { kEquivalent = 0, kDifferent = 1, kUsageOrOpen = 2 };
+enum ExitStatus { kEquivalent = 0, kDifferent = 1, kUsageOrOpen = QVB_TOOL_USAGE_ERROR };
+
+constexpr const char kUsageLine[] = "usage: qvbcompare [-Q] [-v LEVEL] [-t TOLERANCE] [-j N] BASE NEW";
 
 void printUsage(std::FILE *stream) {
   std::fprintf(stream,
-               "Usage: qvbcompare BASE NEW [-v LEVEL] [-t TOLERANCE] [-Q]\n"
+               "%s\n"
                "Compares the body NEW with the reference body BASE block by block.\n"
                "  BASE, NEW     body files: file.qvb (first body), file.qvb::N (body N),\n"
                "                db.master::NAME (body NAME of a database)\n"
@@ -49,7 +53,7 @@ void printUsage(std::FILE *stream) {
                "Exit status: 0 equivalent, 1 different, 2 usage error or unreadable body,\n"
                "255 a mismatch that makes further comparison meaningless (the report\n"
                "says which).\n",
-               kDefaultLevel, kDefaultTolerance);
+               kUsageLine, kDefaultLevel, kDefaultTolerance);
 }
 
 bool parseInt(const char *text, int &value) {
@@ -80,79 +84,57 @@ struct Options {
   bool quiet = false;
 };
 
-// An option with a value: "-t X", "-tX", "--tolerance X" or "--tolerance=X".
-// False when argv[i] is not this option; otherwise true, with value set (and
-// i past it) or missing set when no value follows.
-bool optionValue(int argc, char **argv, int &i, const char *shortName, const char *longName, const char *&value,
-                 bool &missing) {
-  const std::string arg = argv[i];
-  const std::string longEquals = std::string(longName) + "=";
-  if (arg == shortName || arg == longName) {
-    if (i + 1 >= argc) {
-      missing = true;
-      return true;
-    }
-    value = argv[++i];
-    return true;
-  }
-  if (arg.rfind(longEquals, 0) == 0) {
-    value = argv[i] + longEquals.size();
-    return true;
-  }
-  // "-t1e-4", "-v2" and "-v-1": the value glued to the short option.
-  if (arg.size() > 2 && arg.rfind(shortName, 0) == 0) {
-    value = argv[i] + 2;
-    return true;
-  }
-  return false;
-}
-
-// Options may stand before, between or after the two body names.
+// getopt_long: options may stand before, between or after the two body
+// names; "-t X", "-tX", "--tolerance X" and "--tolerance=X" all work. A
+// usage error has been reported (and false returned) when this returns false.
 bool parseArguments(int argc, char **argv, Options &options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      options.help = true;
-      return true;
-    }
-    if (arg == "--version") {
-      options.version = true;
-      return true;
-    }
-    if (arg == "-Q") {
-      options.quiet = true;
+  static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                 {"version", no_argument, nullptr, 'V'},
+                                 {"level", required_argument, nullptr, 'v'},
+                                 {"tolerance", required_argument, nullptr, 't'},
+                                 {nullptr, 0, nullptr, 0}};
+  auto refuse = [](const std::string &problem) {
+    qvb_tool_usage_error("qvbcompare", kUsageLine, problem.c_str());
+    return false;
+  };
+  opterr = 0;  // the messages are ours
+  optind = 1;
+  for (int c; (c = getopt_long(argc, argv, "+hQv:t:", kLong, nullptr)) != -1 || optind < argc;) {
+    if (c == -1) {  // a body name: take it and go on past it
+      if (options.base == nullptr)
+        options.base = argv[optind];
+      else if (options.newer == nullptr)
+        options.newer = argv[optind];
+      else
+        return refuse(std::string("unexpected argument ") + argv[optind]);
+      ++optind;
       continue;
     }
-    const char *value = nullptr;
-    bool missing = false;
-    const bool isLevel = optionValue(argc, argv, i, "-v", "--level", value, missing);
-    if (isLevel || optionValue(argc, argv, i, "-t", "--tolerance", value, missing)) {
-      if (missing) {
-        std::fprintf(stderr, "qvbcompare: option %s needs a value\n", arg.c_str());
-        return false;
+    switch (c) {
+      case 'h':
+        options.help = true;
+        return true;
+      case 'V':
+        options.version = true;
+        return true;
+      case 'Q':
+        options.quiet = true;
+        break;
+      case 'v':
+        if (!parseInt(optarg, options.level)) return refuse(std::string("invalid report level \"") + optarg + "\"");
+        break;
+      case 't':
+        if (!parseDouble(optarg, options.tolerance))
+          return refuse(std::string("invalid tolerance \"") + optarg + "\" (a number >= 0)");
+        break;
+      default: {
+        const std::string given = argv[optind - 1];
+        return refuse(std::strchr("vt", optopt) != nullptr && optopt != 0 ? "option " + given + " needs a value"
+                                                                          : "unknown option " + given);
       }
-      const bool ok = isLevel ? parseInt(value, options.level) : parseDouble(value, options.tolerance);
-      if (!ok) {
-        std::fprintf(stderr, "qvbcompare: invalid value \"%s\" for %s\n", value,
-                     isLevel ? "the report level" : "the tolerance (a number >= 0)");
-        return false;
-      }
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "qvbcompare: unknown option %s\n", arg.c_str());
-      return false;
-    } else if (options.base == nullptr) {
-      options.base = argv[i];
-    } else if (options.newer == nullptr) {
-      options.newer = argv[i];
-    } else {
-      std::fprintf(stderr, "qvbcompare: unexpected argument %s\n", arg.c_str());
-      return false;
     }
   }
-  if (options.newer == nullptr) {
-    std::fprintf(stderr, "qvbcompare: two bodies are needed, BASE and NEW\n");
-    return false;
-  }
+  if (options.newer == nullptr) return refuse("two bodies are needed, BASE and NEW");
   return true;
 }
 
@@ -161,10 +143,7 @@ bool parseArguments(int argc, char **argv, Options &options) {
 int main(int argc, char **argv) {
   Options options;
   if (!qvb_tool_take_thread_switch("qvbcompare", &argc, argv)) return kUsageOrOpen;
-  if (!parseArguments(argc, argv, options)) {
-    std::fprintf(stderr, "qvbcompare -h shows the usage\n");
-    return kUsageOrOpen;
-  }
+  if (!parseArguments(argc, argv, options)) return kUsageOrOpen;
   if (options.help) {
     printUsage(stdout);
     return kEquivalent;
