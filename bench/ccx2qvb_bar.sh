@@ -15,7 +15,7 @@ out=${QVB_BENCH_OUT:-$build/bench-ccx2qvb}
 mkdir -p "$out"
 cd "$out"
 
-echo "| nodes | interfaces | ccx wall s | ccx cpu s | own wall s | own cpu s | own/ccx wall | parse | reduction | mass | results | body | solver files MB |"
+echo "| nodes | interfaces | ccx wall s | ccx cpu s | own wall s | own cpu s | own/ccx wall | parse | reduction | mass | results | body | verify |"
 echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|"
 for h in "$@"; do
   gmsh "$here/ccx2qvb_bar.geo" -setnumber h "$h" -3 -format inp -o bar_gmsh.inp >gmsh.log
@@ -38,9 +38,8 @@ DECK
     "$build/bin/ccx2qvb" bar.inp -o bar.qvb -n 20 --times "$@" 2>times.txt >/dev/null
     awk -v nodes="$nodes" -v ifc="$interfaces" '
       $1 == "ccx2qvb:" && $2 == "time" { t[$3] = $4 }
-      $1 == "ccx2qvb:" && $2 == "read" { mb = $3 }
-      END { printf "| %d | %d | %.1f | %.1f | %.2f | %.2f | %.1f %% | %.2f | %.2f | %.2f | %.2f | %.2f | %s |\n",
+      END { printf "| %d | %d | %.1f | %.1f | %.2f | %.2f | %.1f %% | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f |\n",
                    nodes, ifc, t["ccx"], t["ccx-processor"], t["own"], t["own-processor"], 100 * t["own"] / t["ccx"],
-                   t["parse"], t["reduction"], t["mass"], t["results"], t["body"], mb }' times.txt
+                   t["parse"], t["reduction"], t["mass"], t["results"], t["body"], t["verify"] }' times.txt
   done
 done

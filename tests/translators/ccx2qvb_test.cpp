@@ -371,14 +371,18 @@ TEST_F(Ccx2qvbTest, CraigBamptonStressesFollowTheirModes) {
     }
 }
 
-// Bad input: a message naming the cause, exit status 1, no body file.
+// Bad input: a message naming the cause, exit status 1 (2 for a usage
+// error), no body file.
 TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
   qvbtest::TempDir dir;
   ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(ccxtest::barOf(2, 1, 1)));
   struct Case {
     const char *what;
     std::string arguments, environment, expected;
+    int status = 1;
   } cases[] = {
+      {"output not a body", "bar.inp -o x.inp", "", "-o x.inp names no body", 2},
+      {"units cut short", "bar.inp --units KILOGRAM METER", "", "Try 'ccx2qvb --help'", 2},
       {"node set", "bar.inp -i HOLE", "", "interface node set HOLE does not exist"},
       {"solver missing", "bar.inp", "CCX=/nonexistent/ccx ", "was not found"},
       {"solver failing", "bar.inp", "CCX=/bin/false ",
@@ -389,13 +393,13 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
       {"inconsistent units", "bar.inp --units KILOGRAM MILLIMETER SECOND NEWTON", "",
        "is not a consistent set: one NEWTON is 1000 KILOGRAM MILLIMETER/SECOND^2"},
       {"too many modes", "bar.inp -n 500", "", "-n 500 asks for 506 modes, but the model has only 32 nodes"},
-      {"output not a body", "bar.inp -o x.inp", "", "-o x.inp names no body"},
+      
       {"disk full", "bar.inp", "trap '' XFSZ; ulimit -f 1; ", "model.inp cannot be written: File too large"},
   };
   for (const Case &c : cases) {
     const int status = run(dir.path(), c.environment + "'" CCX2QVB "' -o out.qvb " + c.arguments, "refusal.log");
     const std::string log = qvbtest::readFile(dir.file("refusal.log"));
-    EXPECT_EQ(status, 1) << c.what << ": " << log;
+    EXPECT_EQ(status, c.status) << c.what << ": " << log;
     EXPECT_NE(log.find(c.expected), std::string::npos) << c.what << ": " << log;
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.qvb"))) << c.what;
   }

@@ -2,17 +2,19 @@
 //
 //   ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i NSET]... [--units M L T F] [--keep DIR]
 //
-// Exit status 0 when the body was written, 1 otherwise (the body file is then
-// not written at all). Interrupted (INT, TERM, HUP), it removes its temporary
+// Exit status 0 when the body was written, 1 when the translation failed (the
+// body file is then not written at all), 2 for a usage error. Interrupted (INT, TERM, HUP), it removes its temporary
 // work folder and then ends by that signal.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <getopt.h>
 #include <string>
 #include <vector>
 
 #include "platform/child_process.h"
+#include "command_support.h"
 #include "tool_support.h"
 #include "translate.h"
 
@@ -45,7 +47,8 @@ const char kUsage[] =
     "  --version         print the version\n"
     "\n"
     "Exit status: 0 when the body was written and passed every check of its modes against the\n"
-    "solver's own matrices; 1 otherwise (the body file is then not written at all).\n";
+    "solver's own matrices; 1 when the translation failed (the body file is then not written at\n"
+    "all); 2 for a usage error.\n";
 
 // A body file (.qvb) or a named body in a database (DB.master::NAME); any
 // other name would be taken for a body file with .qvb appended.
@@ -58,65 +61,90 @@ bool namesABody(const std::string &output) {
   return output.size() > 4 && output.compare(output.size() - 4, 4, ".qvb") == 0;
 }
 
-[[noreturn]] void usageError(const std::string &message) {
-  std::fprintf(stderr, "ccx2qvb: %s\n\n%s", message.c_str(), kUsage);
-  std::exit(1);
+const char kUsageLine[] =
+    "usage: ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i NSET]... [--units MASS LENGTH TIME FORCE] [--temperature T] "
+    "[--keep DIR] [--times]";
+
+[[noreturn]] void usageError(const std::string &problem) {
+  std::exit(qvb_tool_usage_error("ccx2qvb", kUsageLine, problem.c_str()));
+}
+
+// A whole number or a finite real, all of the text.
+long countFrom(const char *text, const char *what) {
+  char *end = nullptr;
+  const long count = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || count < 1 || count > 100000) usageError(std::string("bad ") + what + " " + text);
+  return count;
+}
+double realFrom(const char *text, const char *what) {
+  char *end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (end == text || *end != '\0' || !std::isfinite(value)) usageError(std::string("bad ") + what + " " + text);
+  return value;
+}
+
+struct CommandLine {
+  qvb::ccx2qvb::Options options;
+  bool timing = false;
+};
+
+CommandLine parse(int argc, char **argv) {
+  enum { kUnits = 256, kTemperature, kKeep, kTimes, kVersion };
+  const option longOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                {"version", no_argument, nullptr, kVersion},
+                                {"units", required_argument, nullptr, kUnits},
+                                {"temperature", required_argument, nullptr, kTemperature},
+                                {"keep", required_argument, nullptr, kKeep},
+                                {"times", no_argument, nullptr, kTimes},
+                                {nullptr, 0, nullptr, 0}};
+  CommandLine line;
+  qvb::ccx2qvb::Options &o = line.options;
+  opterr = 0;
+  for (int c; (c = getopt_long(argc, argv, ":ho:n:i:", longOptions, nullptr)) != -1;) {
+    switch (c) {
+      case 'h': std::fputs(kUsage, stdout); std::exit(0);
+      case kVersion: qvb_tool_print_version("ccx2qvb"); std::exit(0);
+      case 'o': o.output = optarg; break;
+      case 'n': o.modes = static_cast<int>(countFrom(optarg, "mode count")); break;
+      case 'i': o.interfaces.push_back(optarg); break;
+      case kUnits:  // four words: the first is the option's value, three follow it
+        if (optind + 3 > argc) usageError("--units needs four unit names (mass, length, time, force)");
+        o.units[0] = optarg;
+        for (int k = 1; k < 4; ++k) o.units[k] = argv[optind++];
+        o.unitsGiven = true;
+        break;
+      case kTemperature: o.temperature = realFrom(optarg, "temperature"); break;
+      case kKeep: o.keep = optarg; break;
+      case kTimes: line.timing = true; break;
+      case ':': usageError(std::string(argv[optind - 1]) + " needs a value");
+      default: usageError(std::string("unknown option ") + argv[optind - 1]);
+    }
+  }
+  if (optind >= argc) usageError("no deck given");
+  if (optind + 1 < argc) usageError(std::string("more than one deck given (") + argv[optind] + ", " + argv[optind + 1] + ")");
+  o.deck = argv[optind];
+  if (o.output.empty()) usageError("no body file given (-o BODY.qvb)");
+  if (!namesABody(o.output))
+    usageError("-o " + o.output + " names no body: give a file ending in .qvb or DB.master::NAME");
+  return line;
+}
+
+// One line per phase, for the benchmark.
+void printTimes(const qvb::ccx2qvb::Timing &t) {
+  const std::pair<const char *, double> phases[] = {
+      {"ccx", t.solver},      {"parse", t.parse}, {"reduction", t.reduction}, {"verify", t.verify},
+      {"mass", t.mass},       {"results", t.results}, {"body", t.body}, {"own", t.own},
+      {"total", t.solver + t.own}, {"ccx-processor", t.solverProcessor}, {"own-processor", t.ownProcessor}};
+  for (const auto &[name, seconds] : phases) std::fprintf(stderr, "ccx2qvb: time %s %.3f s\n", name, seconds);
+  std::fprintf(stderr, "ccx2qvb: own time %.1f %% of the solver's (processor time %.1f %%)\n",
+               t.solver > 0 ? 100.0 * t.own / t.solver : 0.0,
+               t.solverProcessor > 0 ? 100.0 * t.ownProcessor / t.solverProcessor : 0.0);
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-  qvb::ccx2qvb::Options options;
-  bool timing = false;
-  std::vector<std::string> args(argv + 1, argv + argc);
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string &a = args[i];
-    auto value = [&](const char *what) -> std::string {
-      if (i + 1 >= args.size()) usageError(a + " needs " + what);
-      return args[++i];
-    };
-    if (a == "-h" || a == "--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (a == "--version") {
-      std::printf("ccx2qvb %s\n", CCX2QVB_VERSION);
-      return 0;
-    } else if (a == "-o") {
-      options.output = value("a body file name");
-    } else if (a == "-n") {
-      const std::string n = value("a mode count");
-      char *end = nullptr;
-      const long count = std::strtol(n.c_str(), &end, 10);
-      if (end == n.c_str() || *end != '\0' || count < 1 || count > 100000) usageError("bad mode count " + n);
-      options.modes = static_cast<int>(count);
-    } else if (a == "-i") {
-      options.interfaces.push_back(value("a node set name"));
-    } else if (a == "--units") {
-      for (int k = 0; k < 4; ++k) options.units[k] = value("four unit names (mass, length, time, force)");
-      options.unitsGiven = true;
-    } else if (a == "--temperature") {
-      const std::string t = value("a temperature");
-      char *end = nullptr;
-      const double temperature = std::strtod(t.c_str(), &end);
-      if (end == t.c_str() || *end != '\0' || !std::isfinite(temperature)) usageError("bad temperature " + t);
-      options.temperature = temperature;
-    } else if (a == "--keep") {
-      options.keep = value("a folder");
-    } else if (a == "--times") {
-      timing = true;
-    } else if (!a.empty() && a[0] == '-') {
-      usageError("unknown option " + a);
-    } else if (options.deck.empty()) {
-      options.deck = a;
-    } else {
-      usageError("more than one deck given (" + options.deck + ", " + a + ")");
-    }
-  }
-  if (options.deck.empty()) usageError("no deck given");
-  if (options.output.empty()) usageError("no body file given (-o BODY.qvb)");
-  if (!namesABody(options.output))
-    usageError("-o " + options.output + " names no body: give a file ending in .qvb or DB.master::NAME");
-
+  const CommandLine line = parse(argc, argv);
   qvb_tool_default_plugin_dir();
   std::vector<std::string> warnings;
   auto warn = [&] {
@@ -126,19 +154,9 @@ int main(int argc, char **argv) {
   // temporary work folder (hundreds of MB on a large model).
   qvb::platform::InterruptionScope interruption;
   try {
-    const qvb::ccx2qvb::Timing t = qvb::ccx2qvb::translate(options, &warnings);
+    const qvb::ccx2qvb::Timing t = qvb::ccx2qvb::translate(line.options, &warnings);
     warn();
-    if (timing) {  // one line per phase, for the benchmark
-      const std::pair<const char *, double> phases[] = {
-          {"ccx", t.solver}, {"parse", t.parse},     {"reduction", t.reduction}, {"mass", t.mass},
-          {"results", t.results}, {"body", t.body}, {"own", t.own}, {"total", t.solver + t.own},
-          {"ccx-processor", t.solverProcessor}, {"own-processor", t.ownProcessor}};
-      for (const auto &[name, seconds] : phases) std::fprintf(stderr, "ccx2qvb: time %s %.3f s\n", name, seconds);
-      std::fprintf(stderr,
-                   "ccx2qvb: read %.1f MB of solver files; own time %.1f %% of the solver's (processor time %.1f %%)\n",
-                   t.bytesRead / 1e6, t.solver > 0 ? 100.0 * t.own / t.solver : 0.0,
-                   t.solverProcessor > 0 ? 100.0 * t.ownProcessor / t.solverProcessor : 0.0);
-    }
+    if (line.timing) printTimes(t);
   } catch (const std::exception &e) {
     warn();
     std::fprintf(stderr, "ccx2qvb: error: %s\n", e.what());

@@ -32,7 +32,6 @@ struct Timing {
   // measure of the solver's and our own share.
   double solverProcessor = 0;
   double ownProcessor = 0;
-  double bytesRead = 0;  // of the solver's files
 };
 
 // Translates; throws a TranslationError (errors.h) with the cause on any
