@@ -3,15 +3,10 @@
 #include <cstdio>
 
 #include "keyword_reader.h"
+#include "message_number.h"
 
 namespace qvb::ccx2qvb {
 namespace {
-
-std::string numberText(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
-}
 
 // "node or node set, temperature" per line. The model gets one initial
 // temperature when every line gives the same value and the lines cover every
@@ -41,7 +36,7 @@ class InitialConditionsReader : public KeywordReader {
       value_ = t;
       valueSource_ = deck.position();
     } else if (t != value_ && varies_.empty()) {
-      varies_ = numberText(value_) + " at " + deck.source(*valueSource_).text() + " but " + numberText(t) + " at " +
+      varies_ = messageNumber(value_) + " at " + deck.source(*valueSource_).text() + " but " + messageNumber(t) + " at " +
                 deck.here().text();
     }
   }

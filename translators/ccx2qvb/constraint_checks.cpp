@@ -6,14 +6,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "message_number.h"
+
 namespace qvb::ccx2qvb {
 namespace {
-
-std::string shortNumber(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", v);
-  return text;
-}
 
 [[noreturn]] void refuseEquation(const Equation &eq, const std::string &why) {
   throw DeckError(eq.where.text() + ": *EQUATION " + why);
@@ -74,12 +70,12 @@ void checkRigidMotions(const Model &model, const Equation &eq, const Extent &ext
   for (int k = 0; k < 3; ++k) {
     if (std::fabs(translation[k]) > kRigidMotionTolerance * scale)
       refuseEquation(eq, "holds the free body's translation along " + std::string(kAxis[k]) +
-                             ": its coefficients along " + kAxis[k] + " sum to " + shortNumber(translation[k]) +
+                             ": its coefficients along " + kAxis[k] + " sum to " + messageNumber(translation[k], 3) +
                              ", not zero (a free body's constraints must let it move rigidly)");
     if (std::fabs(rotation[k]) > kRigidMotionTolerance * rotationScale)
       refuseEquation(eq, "holds the free body's rotation about " + std::string(kAxis[k]) + ": its terms sum to " +
-                             shortNumber(rotation[k]) + " per unit rotation, not zero (at most " +
-                             shortNumber(kRigidMotionTolerance * rotationScale) +
+                             messageNumber(rotation[k], 3) + " per unit rotation, not zero (at most " +
+                             messageNumber(kRigidMotionTolerance * rotationScale, 3) +
                              "; a free body's constraints must let it move rigidly)");
   }
 }

@@ -6,6 +6,7 @@
 
 #include "blas_lapack.h"
 #include "errors.h"
+#include "message_number.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -61,12 +62,6 @@ RigidContent rigidContent(const SymmetricTriplets &M, const std::vector<double> 
   return out;
 }
 
-std::string number(const char *format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
 }  // namespace
 
 BasisCheck checkBasis(const SymmetricTriplets &K, const SymmetricTriplets &M, const std::vector<double> &modes,
@@ -117,20 +112,20 @@ namespace {
 void requireSolution(const BasisCheck &check, const std::string &what, const CheckTolerances &tolerances) {
   auto fail = [&](const std::string &why) { throw VerificationError(what + " " + why); };
   if (!(check.orthonormality <= tolerances.orthonormality))
-    fail("are not mass-orthonormal: |Phi' M Phi - I| reaches " + number("%.3g", check.orthonormality) + " (at most " +
-         number("%.0e", tolerances.orthonormality) + " allowed)");
+    fail("are not mass-orthonormal: |Phi' M Phi - I| reaches " + messageNumber(check.orthonormality, 3) + " (at most " +
+         messageNumber(tolerances.orthonormality, 3) + " allowed)");
   if (!(check.residual <= tolerances.residual))
     fail("do not solve K phi = lambda M phi: mode " + std::to_string(check.residualMode + 1) +
-         " has a backward error of " + number("%.3g", check.residual) + " (at most " +
-         number("%.0e", tolerances.residual) + " allowed)");
+         " has a backward error of " + messageNumber(check.residual, 3) + " (at most " +
+         messageNumber(tolerances.residual, 3) + " allowed)");
 }
 
 void requireEnergy(const BasisCheck &check, const std::string &what, const CheckTolerances &tolerances) {
   if (check.lowestFlexibleMode >= 0 && !(check.lowestFlexible > tolerances.zeroEnergy * check.energyScale))
     throw VerificationError(what + " have a flexible mode (" + std::to_string(check.lowestFlexibleMode + 1) +
                             ") with " + (check.lowestFlexible < 0 ? "a negative" : "no meaningful") + " eigenvalue (" +
-                            number("%.3g", check.lowestFlexible) + ", against a stiffness scale of " +
-                            number("%.3g", check.energyScale) + "): a mechanism, or a wrong solution");
+                            messageNumber(check.lowestFlexible, 3) + ", against a stiffness scale of " +
+                            messageNumber(check.energyScale, 3) + "): a mechanism, or a wrong solution");
 }
 
 }  // namespace
@@ -148,11 +143,11 @@ void requireFreeBodyBasis(const BasisCheck &check, const std::string &what, cons
          (check.rigidCount < kRigid ? std::string(": a constraint holds the part in place")
                                     : std::string(": the part has loose pieces or a mechanism")));
   if (!(check.rigidSpan <= tolerances.rigidSpan))
-    fail("do not span the six rigid-body motions: they miss " + number("%.3g", check.rigidSpan) + " of them (at most " +
-         number("%.0e", tolerances.rigidSpan) + " allowed)");
+    fail("do not span the six rigid-body motions: they miss " + messageNumber(check.rigidSpan, 3) + " of them (at most " +
+         messageNumber(tolerances.rigidSpan, 3) + " allowed)");
   if (!(check.rigidEnergy <= tolerances.zeroEnergy * check.energyScale))
-    fail("have rigid-body modes that carry strain energy (eigenvalue " + number("%.3g", check.rigidEnergy) +
-         " against a stiffness scale of " + number("%.3g", check.energyScale) + ")");
+    fail("have rigid-body modes that carry strain energy (eigenvalue " + messageNumber(check.rigidEnergy, 3) +
+         " against a stiffness scale of " + messageNumber(check.energyScale, 3) + ")");
   requireEnergy(check, what, tolerances);
 }
 

@@ -5,15 +5,10 @@
 #include <cstdio>
 
 #include "keyword_reader.h"
+#include "message_number.h"
 
 namespace qvb::ccx2qvb {
 namespace {
-
-std::string pointText(double temperature) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.17g", temperature);
-  return text;
-}
 
 class MaterialReader : public KeywordReader {
  public:
@@ -63,7 +58,7 @@ class PropertyReader : public KeywordReader {
     if (count < valueCount) deck.fail(std::string("bad *") + keyword + " line (expected " + expected_ + ")");
     if (!table.empty() && !(*temperature > table.back().temperature))
       deck.fail(std::string("*") + keyword + " temperatures must increase from line to line (" +
-                pointText(*temperature) + " follows " + pointText(table.back().temperature) + ")");
+                messageNumber(*temperature) + " follows " + messageNumber(table.back().temperature) + ")");
   }
 
  private:

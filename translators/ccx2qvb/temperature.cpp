@@ -5,14 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "message_number.h"
+
 namespace qvb::ccx2qvb {
 namespace {
-
-std::string numberText(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
-}
 
 // The table's value at t: linear between points, the end value beyond them.
 template <class Point, class Value>
@@ -30,13 +26,13 @@ std::string materialText(const Material &m) { return m.where.text() + ": materia
 
 void check(const Material &m, const std::string &at) {
   if (!(m.youngsModulus > 0))
-    throw DeckError(materialText(m) + " has Young's modulus " + numberText(m.youngsModulus) + at +
+    throw DeckError(materialText(m) + " has Young's modulus " + messageNumber(m.youngsModulus) + at +
                     " (it must be positive)");
   if (!(m.poissonRatio > -1 && m.poissonRatio < 0.5))
-    throw DeckError(materialText(m) + " has Poisson's ratio " + numberText(m.poissonRatio) + at +
+    throw DeckError(materialText(m) + " has Poisson's ratio " + messageNumber(m.poissonRatio) + at +
                     " (it must lie between -1 and 0.5)");
   if (!(m.densityValue > 0))
-    throw DeckError(materialText(m) + " has density " + numberText(m.densityValue) + at +
+    throw DeckError(materialText(m) + " has density " + messageNumber(m.densityValue) + at +
                     " (it must be positive: a flexible body needs mass)");
 }
 
@@ -64,7 +60,7 @@ std::optional<double> resolveTemperature(Model *model, std::optional<double> giv
     material.youngsModulus = interpolate(material.elastic, t, [](const ElasticPoint &p) { return p.youngsModulus; });
     material.poissonRatio = interpolate(material.elastic, t, [](const ElasticPoint &p) { return p.poissonRatio; });
     material.densityValue = interpolate(material.density, t, [](const DensityPoint &p) { return p.density; });
-    check(material, table ? " at temperature " + numberText(t) : std::string());
+    check(material, table ? " at temperature " + messageNumber(t) : std::string());
   }
   return depended ? temperature : std::nullopt;
 }
