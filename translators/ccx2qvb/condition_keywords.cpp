@@ -36,8 +36,8 @@ class InitialConditionsReader : public KeywordReader {
       value_ = t;
       valueSource_ = deck.position();
     } else if (t != value_ && varies_.empty()) {
-      varies_ = messageNumber(value_) + " at " + deck.source(*valueSource_).text() + " but " + messageNumber(t) + " at " +
-                deck.here().text();
+      varies_ = messageNumber(value_) + " at " + deck.source(*valueSource_).text() + " but " + messageNumber(t) +
+                " at " + deck.here().text();
     }
   }
 

@@ -143,8 +143,8 @@ void requireFreeBodyBasis(const BasisCheck &check, const std::string &what, cons
          (check.rigidCount < kRigid ? std::string(": a constraint holds the part in place")
                                     : std::string(": the part has loose pieces or a mechanism")));
   if (!(check.rigidSpan <= tolerances.rigidSpan))
-    fail("do not span the six rigid-body motions: they miss " + messageNumber(check.rigidSpan, 3) + " of them (at most " +
-         messageNumber(tolerances.rigidSpan, 3) + " allowed)");
+    fail("do not span the six rigid-body motions: they miss " + messageNumber(check.rigidSpan, 3) +
+         " of them (at most " + messageNumber(tolerances.rigidSpan, 3) + " allowed)");
   if (!(check.rigidEnergy <= tolerances.zeroEnergy * check.energyScale))
     fail("have rigid-body modes that carry strain energy (eigenvalue " + messageNumber(check.rigidEnergy, 3) +
          " against a stiffness scale of " + messageNumber(check.energyScale, 3) + ")");
