@@ -140,25 +140,11 @@ std::vector<Dof> interfaceEquations(const std::vector<Interface> &interfaces) {
   return equations;
 }
 
-void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::string &path) {
+void writeDisplacementDeck(const std::vector<Interface> &interfaces, const std::vector<Dof> &dofs,
+                           const std::vector<double> &modes, int modeCount, const std::string &path) {
   DeckFile out(path);
   out.print("*INCLUDE, INPUT=model.inp\n");
   writeInterfaces(out, interfaces);
-  const std::vector<Dof> equations = interfaceEquations(interfaces);
-  for (size_t k = 0; k < equations.size(); ++k) {
-    out.print("*STEP\n*STATIC\n*BOUNDARY, OP=NEW\n");
-    for (size_t e = 0; e < equations.size(); ++e)
-      out.print("%d, %d, %d, %s\n", equations[e].node, equations[e].direction, equations[e].direction,
-                e == k ? "1." : "0.");
-    out.print("*EL FILE\nS, E\n*END STEP\n");
-  }
-  out.close();
-}
-
-void writeDisplacementDeck(const std::vector<Dof> &dofs, const std::vector<double> &modes, int modeCount,
-                           const std::string &path) {
-  DeckFile out(path);
-  out.print("*INCLUDE, INPUT=model.inp\n");
   const size_t m = static_cast<size_t>(modeCount);
   for (size_t j = 0; j < m; ++j) {
     out.print("*STEP\n*STATIC\n*BOUNDARY, OP=NEW\n");

@@ -45,17 +45,13 @@ void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string
 // the rotation node's three (the interface's rotations).
 std::vector<Dof> interfaceEquations(const std::vector<Interface> &interfaces);
 
-// Static steps, step k moving interface equation k by one unit and holding
-// the others, with nodal stresses and strains in the .frd: the stresses of
-// the constraint modes (the displacements come from the factorisation,
-// to full precision).
-void writeConstraintDeck(const std::vector<Interface> &interfaces, const std::string &path);
-
 // Static steps, step j prescribing every listed degree of freedom to mode j's
 // value there (modes: row-major dofs x modeCount), with nodal stresses and
 // strains in the .frd: the stresses of displacement fields we computed
-// ourselves. Nothing is left for the solver to solve.
-void writeDisplacementDeck(const std::vector<Dof> &dofs, const std::vector<double> &modes, int modeCount,
-                           const std::string &path);
+// ourselves (our own modes, the constraint modes), on the model with the
+// interfaces tied. Nothing is left for the solver to solve, so each step
+// costs no factorisation.
+void writeDisplacementDeck(const std::vector<Interface> &interfaces, const std::vector<Dof> &dofs,
+                           const std::vector<double> &modes, int modeCount, const std::string &path);
 
 }  // namespace qvb::ccx2qvb

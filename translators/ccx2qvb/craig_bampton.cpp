@@ -135,10 +135,12 @@ CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriple
     // dsygv left the eigenvectors V in Kcb.
     dgemm_("T", "N", &mi, &ni, &mi, &one, Kcb.data(), &mi, T.data(), &mi, &zero, P.data(), &mi, 1, 1);
   }
+  CraigBamptonBasis out;
+  out.constraintModes.resize(n * nB);
+  for (std::size_t e = 0; e < n; ++e) std::copy_n(&T[e * m], nB, &out.constraintModes[e * nB]);
   T.clear();
   T.shrink_to_fit();
 
-  CraigBamptonBasis out;
   out.coefficients = std::move(Kcb);
   out.order = n;
   out.lambda = lambda;

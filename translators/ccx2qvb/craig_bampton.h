@@ -31,6 +31,10 @@ struct CraigBamptonBasis {
   // the boundary's order) then the fixed-interface modes. Anything linear in
   // the displacements, such as stresses, combines the same way.
   std::vector<double> coefficients;
+  // Row-major order x boundary count: the static constraint modes (each
+  // interface equation moved by a unit, the others held, the interior in
+  // equilibrium), in the boundary's order: basis vectors 0 .. boundary - 1.
+  std::vector<double> constraintModes;
   // Leading modes whose |lambda| is below 1e-6 of the first flexible one (at most 6).
   std::size_t rigidCount = 0;
   // Largest ||K phi||_inf / (max|K| ||phi||_inf) over the rigid modes: how well they are a null space.

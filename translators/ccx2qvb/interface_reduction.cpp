@@ -93,6 +93,9 @@ ModalBasis craigBamptonBasis(const PreparedModel &prepared, SolverJobs &jobs, Ti
     requireFreeBodyBasis(check, "the reduced Craig-Bampton modes");
     reduced->lambda = check.rayleigh;
   }
+  // The constraint modes' stresses: their displacements are known to full
+  // precision, so the solver only turns them into stresses.
+  jobs.runPrescribed("constraint", tied.dofs, reduced->constraintModes, static_cast<int>(boundary.size()));
   ModalBasis basis;
   basis.shapes = interfaceModes(prepared.model, prepared.interfaces, tied.dofs, *reduced);
   completeConstrainedNodes(prepared.model, &basis.shapes);

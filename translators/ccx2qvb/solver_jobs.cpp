@@ -53,8 +53,6 @@ void SolverJobs::writeAndRun() {
   if (!interfaces.empty()) {
     writeMatrixDeck(interfaces, work_.file("tied.inp"));
     run("tied");
-    writeConstraintDeck(interfaces, work_.file("constraint.inp"));
-    run("constraint");
   }
   writeModesDeck(interfaces, modesAsked_, true, work_.file("modes.inp"));
   run("modes");
@@ -63,7 +61,7 @@ void SolverJobs::writeAndRun() {
 
 void SolverJobs::runPrescribed(const std::string &name, const std::vector<Dof> &dofs, const std::vector<double> &fields,
                                int count) {
-  writeDisplacementDeck(dofs, fields, count, work_.file(name + ".inp"));
+  writeDisplacementDeck(prepared_.interfaces, dofs, fields, count, work_.file(name + ".inp"));
   run(name.c_str());
 }
 

@@ -6,7 +6,7 @@
 // | mass       | always                        | the mesh's own K and M, no constraints (.sti .mas)  |
 // | free       | free-free with constraints    | K and M on the constrained model's equations        |
 // | tied       | with interfaces               | K and M with the interfaces (and constraints) tied  |
-// | constraint | with interfaces               | stresses of the constraint modes (static steps)     |
+// | constraint | with interfaces, after reducing | stresses of the constraint modes (prescribed steps) |
 // | modes      | always                        | the modes (.eig) and their stresses (.frd)          |
 //
 // The modes are checked against the matrices of the same model ("model
