@@ -8,6 +8,7 @@
 // | tied       | with interfaces               | K and M with the interfaces (and constraints) tied  |
 // | constraint | with interfaces, after reducing | stresses of the constraint modes (prescribed steps) |
 // | modes      | always                        | the modes (.eig) and their stresses (.frd)          |
+// | stresses   | when our own modes replace the solver's | their stresses (prescribed steps)         |
 //
 // The modes are checked against the matrices of the same model ("model
 // matrices": mass when nothing is constrained, else free or tied); the mass
