@@ -39,8 +39,9 @@
 #include <vector>
 
 #include "kernels/gram_invariants.h"
-#include "kernels/number_format.h"
-#include "kernels/ordered_text.h"
+#include "convert/number_format.h"
+#include "convert/ordered_text.h"
+#include "convert/real_lines.h"
 #include "qvb.h"
 #include "reference_kernels.h"
 #include "synthetic_body.h"
@@ -329,7 +330,7 @@ void floorRows(const Options &options, const std::vector<double> &sample, size_t
     for (size_t done = 0; done < values;) {
       char *at = text.data();
       for (size_t i = 0; i < kChunk && done < values; ++i, ++done) {
-        at += qvb::kernels::formatScientific(at, sample[next], 22, 14);
+        at += qvb::convert::formatScientific(at, sample[next], 22, 14);
         if (++next == sample.size()) next = 0;
         if (i % 3 == 2) *at++ = '\n';
       }
@@ -466,21 +467,21 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
   // to a file (page cache) the way each implementation writes.
   const Stat text = time(R, [&] {
     std::FILE *out = std::fopen(textPath.c_str(), "w");
-    qvb::kernels::writeRealLines(out, shapes.data(), textCount, 3, 22, 14);
+    qvb::convert::writeRealLines(out, shapes.data(), textCount, 3, 22, 14);
     std::fclose(out);
   });
   const Stat textTwo = time(R, [&] {
     std::FILE *out = std::fopen(textPath.c_str(), "w");
-    qvb::kernels::writeRealLinesOnThreads(out, shapes.data(), textCount, 3, 22, 14, 2);
+    qvb::convert::writeRealLinesOnThreads(out, shapes.data(), textCount, 3, 22, 14, 2);
     std::fclose(out);
   });
   // What the matrix writer gets by formatting each value and handing it to
   // the stream (one fwrite per value, the stream's own buffering).
   const Stat perValue = time(R, [&] {
     std::FILE *out = std::fopen(textPath.c_str(), "w");
-    char piece[qvb::kernels::kNumberTextMax];
+    char piece[qvb::convert::kNumberTextMax];
     for (size_t i = 0; i < textCount; ++i) {
-      std::fwrite(piece, 1, qvb::kernels::formatScientific(piece, shapes[i], 22, 14), out);
+      std::fwrite(piece, 1, qvb::convert::formatScientific(piece, shapes[i], 22, 14), out);
       if (i % 3 == 2) std::fputc('\n', out);
     }
     std::fclose(out);
@@ -489,7 +490,7 @@ void benchSize(const Options &options, const BodySize &size, const fs::path &bin
   std::vector<char> finished(textCount * 23 + textCount / 3 + 1);
   size_t finishedSize = 0;
   for (size_t i = 0; i < textCount; ++i) {
-    finishedSize += qvb::kernels::formatScientific(finished.data() + finishedSize, shapes[i], 22, 14);
+    finishedSize += qvb::convert::formatScientific(finished.data() + finishedSize, shapes[i], 22, 14);
     if (i % 3 == 2) finished[finishedSize++] = '\n';
   }
   const Stat floor = time(R, [&] {

@@ -17,6 +17,8 @@
 #include "frd_results.h"
 #include "matrix_files.h"
 
+namespace ccx2qvb = qvb::ccx2qvb;
+
 namespace {
 
 struct Seconds {

@@ -1,6 +1,6 @@
 #include "reference_kernels.h"
 
-#include "kernels/reference_kernels_seam.h"
+#include "reference/invariants_5_9.h"
 
 namespace qvb::bench {
 
@@ -8,7 +8,7 @@ void perPairInvariants(QVB_Handle body, int n, std::vector<double> &i5, std::vec
   const size_t nodes = static_cast<size_t>(QVB_NodeCount(body));
   std::vector<double> masses(nodes);
   for (size_t p = 0; p < nodes; ++p) masses[p] = QVB_NodalMass(body, static_cast<int>(p));
-  qvb::kernels::reference::invariants5And9(
+  qvb::reference::invariants5And9Fetched(
       masses, n,
       [body](int j, double *shape) {
         QVB_Mode(body, j + 1, 0, shape, 0);

@@ -13,7 +13,7 @@ namespace qvb::bench {
 
 // Modes 1..n of the body (mode numbers), I5 and I9 in the converter's layout;
 // the same per-pair sums as the reference build of the converter
-// (reference_converter_kernels.cpp).
+// (reference/gram_invariants.cpp).
 void perPairInvariants(QVB_Handle body, int n, std::vector<double> &i5, std::vector<double> &i9);
 
 // fprintf("%*.*E") per value, a line end after every perLine values.

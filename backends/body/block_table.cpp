@@ -44,7 +44,7 @@ void list(Io &io, List &items, Record record, const size_t *expected = nullptr) 
   }
 }
 
-template <typename Io, typename Body_> void modeNumbers(Io &io, Body_ &b) {
+template <typename Io, typename BodyType> void modeNumbers(Io &io, BodyType &b) {
   if constexpr (kDecoding<Io>) {
     std::vector<int> numbers;
     io.array(numbers);
@@ -58,7 +58,7 @@ template <typename Io, typename Body_> void modeNumbers(Io &io, Body_ &b) {
 }
 
 // Stored eigenvalues, or those derived from the generalized diagonals.
-template <typename Io, typename Body_> void eigenvalues(Io &io, Body_ &b) {
+template <typename Io, typename BodyType> void eigenvalues(Io &io, BodyType &b) {
   const int modes = b.modeCount();
   if constexpr (kDecoding<Io>) {
     io.array(b.eigenvalues);
@@ -156,7 +156,7 @@ template <typename Io, typename Kind> void initialValues(Io &io, Kind &kind) {
   io.modeValues(kind.initial, static_cast<uint64_t>(kind.nodes.size()) * 6);
 }
 
-template <typename Io, typename Body_> void modalStatistics(Io &io, Body_ &b) {
+template <typename Io, typename BodyType> void modalStatistics(Io &io, BodyType &b) {
   const size_t modes = b.modeCount();
   list(io, b.modalStatistics, [](auto &io, auto &s) {
     for (auto *v : {&s.displacement, &s.rotation, &s.stress, &s.strain}) io.f64(*v);
@@ -164,7 +164,7 @@ template <typename Io, typename Body_> void modalStatistics(Io &io, Body_ &b) {
   }, &modes);
 }
 
-template <typename Io, typename Body_> void matrixOperators(Io &io, Body_ &b) {
+template <typename Io, typename BodyType> void matrixOperators(Io &io, BodyType &b) {
   list(io, b.matrixOperators, [](auto &io, auto &op) {
     io.text(op.name);
     list(io, op.labels, [](auto &io, auto &label) { io.text(label); });
@@ -178,7 +178,7 @@ template <typename Io, typename Body_> void matrixOperators(Io &io, Body_ &b) {
   });
 }
 
-template <typename Io, typename Body_> void monitorPoints(Io &io, Body_ &b) {
+template <typename Io, typename BodyType> void monitorPoints(Io &io, BodyType &b) {
   list(io, b.monitorPoints, [](auto &io, auto &p) {
     io.i32(p.type);
     io.i32(p.resultType);

@@ -1,6 +1,7 @@
 #include "convert/file_header.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "convert/body_blocks.h"
 #include "convert/mtx_format.h"
@@ -27,7 +28,7 @@ BodyOffer askBodyOffer(QVB_Handle body) {
   return offer;
 }
 
-void writeFileHeader(ConversionContext &context) {
+void writeFileHeader(ConversionContext &context, TextOutput &out) {
   std::vector<int> edgeNumbers;
   for (const Edge &edge : context.edges) edgeNumbers.push_back(edge.number);
   context.plan = planMatrices(context.skipInvariants59, context.rigidOnly, askBodyOffer(context.body),
@@ -38,17 +39,17 @@ void writeFileHeader(ConversionContext &context) {
   char comment1[1024] = "", comment2[1024] = "", comment3[1024] = "";
   QVB_Header(context.body, title, text2, text3, fileType, comment1, comment2, comment3);
 
-  std::FILE *out = context.output.stream();
-  std::fprintf(out, "ORVIKMAT2 %s  ", title);
+  std::string text = std::string("ORVIKMAT2 ") + title + "  ";
   for (const std::string *label : {&context.massLabel, &context.lengthLabel, &context.timeLabel,
                                    &context.forceLabel})
-    std::fprintf(out, "%s  ", label->c_str());
-  std::fputs(context.plan.invariantFlags.c_str(), out);
-  std::fprintf(out, "[%s@%s]\n", context.nameArgument.c_str(), text2);
+    text.append(label->c_str()).append("  ");  // as printf's %s: up to a NUL
+  text.append(context.plan.invariantFlags.c_str()).append("[").append(context.nameArgument.c_str());
+  text.append("@").append(text2).append("]\n");
   context.nameArgument.clear();
   context.nameArgument.shrink_to_fit();
 
-  std::fprintf(out, "%d\n", context.plan.count());
+  text += std::to_string(context.plan.count()) + "\n";
+  out.write(text.data(), text.size());
   writeNameList(out, context.plan.names(), context.plan.edges);
 }
 

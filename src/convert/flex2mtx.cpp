@@ -170,15 +170,15 @@ bool drive(int argc, char **argv, ConversionContext &context) {
 }
 
 bool writeMatrices(ConversionContext &context) {
-  writeFileHeader(context);
+  StreamOutput stream(context.output.stream(), context.threads);
+  writeFileHeader(context, stream);
   if (runState().progress) {
     std::printf("Calculating Inertia Invariants\n");
     std::fflush(stdout);
   }
   QVB_RigidBodyForcesOnPrincipalAxes(context.body);
   QVB_DampingOnPrincipalAxes(context.body);
-  MtxWriter mtx(context.output.stream(), context.doublePrecision);
-  mtx.setThreads(context.threads);
+  MtxWriter mtx(stream, context.doublePrecision);
   using Writer = bool (*)(ConversionContext &, MtxWriter &);
   struct Step {
     Writer write;

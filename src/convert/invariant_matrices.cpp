@@ -8,6 +8,7 @@
 
 #include "convert/body_blocks.h"
 #include "convert/matrix_writers.h"
+#include "convert/text_output.h"
 #include "kernels/gram_invariants.h"
 #include "kernels/large_array.h"
 #include "qvb.h"
@@ -108,6 +109,15 @@ void scaleAll(std::vector<double> &values, double scale) {
   for (double &v : values) v *= scale;
 }
 
+// INVAR5 and INVAR9 after their header lines, through the stream or in place.
+void writeInvariants5And9Text(MtxWriter &mtx, int n, const std::string &header5, const std::vector<double> &i5,
+                              const std::string &header9, const std::vector<double> &i9) {
+  mtx.text(header5);
+  mtx.realLines(i5, n, true);
+  mtx.text(header9);
+  mtx.realLines(i9, 3, true);
+}
+
 // Fills i5 and i9 from the body's nodal masses; false on a body without nodes.
 bool buildInvariants5And9(ConversionContext &context, std::vector<double> &i5, std::vector<double> &i9) {
   QVB_Handle body = context.body;
@@ -151,35 +161,35 @@ bool beginInvariants5And9Beside(ConversionContext &context, MtxWriter &mtx) {
   if (nn * nodes * 3 * sizeof(double) > kShapeBudgetBytes) return false;
   std::string header5, header9;
   if (!invariants5And9Headers(mtx, n, header5, header9)) return false;
-  const size_t bytes5 = mtx.realLinesBytes(nn * 3 * nn, n), bytes9 = mtx.realLinesBytes(nn * nn * 9, 3);
-  const size_t total = header5.size() + bytes5 + header9.size() + bytes9;
+  const size_t total = header5.size() + mtx.realLinesBytes(nn * 3 * nn, n) + header9.size() +
+                       mtx.realLinesBytes(nn * nn * 9, 3);
   if (total > platform::InPlaceRun::kWindowBytes) return false;
   std::unique_ptr<platform::InPlaceRun> run = context.output.appendInPlace(total);
   if (context.output.failed()) return true;  // the disk refused the bytes: closing says so
   if (!run) return false;
-  std::shared_ptr<platform::InPlaceRun::Window> window = run->map(0, total);
-  if (!window) return true;  // the reason is kept for closing
+  // Shared, as the work is copied into its thread; mapped here, so that a
+  // failure is recorded (and reported on closing) before the next step looks.
+  auto place = std::make_shared<InPlaceOutput>(std::move(run));
+  if (!place->mapNow()) return true;
 
   std::vector<double> masses = nodalMasses(body, nodeCount);
-  auto shapes = std::make_shared<kernels::LargeArray>();  // shared: the work is copied into its thread
+  auto shapes = std::make_shared<kernels::LargeArray>();
   shapes->resize(nn * nodes * 3, context.threads);
   SelectedShapes fetcher(context, nodeCount);
   for (int j = 0; j < n; ++j) fetcher.fetch(j, shapes->data() + static_cast<size_t>(j) * nodes * 3);
 
   const double scale = context.massScale;
+  const bool doublePrecision = mtx.doublePrecision();
   context.textInTheMaking.push_back(std::make_unique<platform::BackgroundWork>(
-      [=, masses = std::move(masses), shapes = std::move(shapes)]() mutable {  // mtx by copy: it ends with the step
+      [=, masses = std::move(masses), shapes = std::move(shapes)]() mutable {
         std::vector<double> i5, i9;
         kernels::computeInvariants5And9Fast(masses, shapes->data(), n, i5, i9);
         shapes.reset();  // the largest array of the conversion: gone before the shapes' text grows
         scaleAll(i5, scale);
         scaleAll(i9, scale);
-        char *at = window->bytes();
-        at = std::copy(header5.begin(), header5.end(), at);
-        const bool made5 = mtx.realLinesInPlace(at, i5, n, true);
-        at = std::copy(header9.begin(), header9.end(), at + bytes5);
-        if (!made5 || !mtx.realLinesInPlace(at, i9, 3, true))
-          throw std::logic_error("invariants 5 and 9 of another width than their place");
+        MtxWriter placed(*place, doublePrecision);
+        writeInvariants5And9Text(placed, n, header5, i5, header9, i9);
+        if (!place->complete()) throw std::logic_error("invariants 5 and 9 shorter than their place");
       }));
   return true;
 }
@@ -190,7 +200,7 @@ bool writeInvariant1(ConversionContext &context, MtxWriter &mtx) {
   const double value = QVB_Invar1(context.body) * context.massScale;
   if (!mtx.matrixHeader(kInvar1, -1, "FULL", "RORDER", 1, 0, 1, 0)) return false;
   mtx.zeroed(value);
-  std::fputc(' ', mtx.stream());
+  mtx.blank();
   mtx.endLine();
   return true;
 }
@@ -246,10 +256,7 @@ bool writeInvariants5And9(ConversionContext &context, MtxWriter &mtx) {
   scaleAll(i9, context.massScale);
   std::string header5, header9;
   if (!invariants5And9Headers(mtx, n, header5, header9)) return false;
-  std::fputs(header5.c_str(), mtx.stream());
-  mtx.realLines(i5, n, true);
-  std::fputs(header9.c_str(), mtx.stream());
-  mtx.realLines(i9, 3, true);
+  writeInvariants5And9Text(mtx, n, header5, i5, header9, i9);
   return true;
 }
 

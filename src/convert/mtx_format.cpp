@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "convert/real_lines.h"
+
 namespace qvb::convert {
 
 namespace {
@@ -131,36 +133,29 @@ const double *printedValues(const std::vector<double> &values, bool zeroed, std:
 void MtxWriter::realLines(const std::vector<double> &values, int perLine, bool zeroed) {
   if (perLine <= 0) return;
   std::vector<double> copy;
-  kernels::writeRealLinesOnThreads(out_, printedValues(values, zeroed, copy), values.size(), perLine, width(),
-                                   precision(), threads_);
+  out_.realLines(printedValues(values, zeroed, copy), values.size(), format(perLine));
 }
 
 size_t MtxWriter::realLinesBytes(size_t count, int perLine) const {
-  return perLine <= 0 ? 0 : count * static_cast<size_t>(width()) + count / static_cast<size_t>(perLine);
+  return perLine <= 0 ? 0 : convert::realLinesBytes(0, count, perLine, width());
 }
 
-bool MtxWriter::realLinesInPlace(char *place, const std::vector<double> &values, int perLine, bool zeroed) const {
-  if (perLine <= 0) return true;
-  std::vector<double> copy;
-  return kernels::formatRealLinesInPlace(place, realLinesBytes(values.size(), perLine),
-                                         printedValues(values, zeroed, copy), values.size(), 0, perLine, width(),
-                                         precision());
-}
-
-void writeNameList(std::FILE *out, const std::vector<int> &names, const std::vector<int> &edges) {
+void writeNameList(TextOutput &out, const std::vector<int> &names, const std::vector<int> &edges) {
+  std::string text;
   size_t written = 0;
   auto endEntry = [&] {
-    if (++written % 4 == 0) std::fputc('\n', out);
+    if (++written % 4 == 0) text += '\n';
   };
   for (int name : names) {
-    std::fprintf(out, "%-18s", storedMatrixName(name));
+    append(text, "%-18s", storedMatrixName(name));
     endEntry();
   }
   for (int edge : edges) {
-    std::fprintf(out, "EDGE_%-13d", edge);
+    append(text, "EDGE_%-13d", edge);
     endEntry();
   }
-  if (written % 4 != 0) std::fputc('\n', out);
+  if (written % 4 != 0) text += '\n';
+  out.write(text.data(), text.size());
 }
 
 }  // namespace qvb::convert

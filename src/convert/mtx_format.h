@@ -3,12 +3,11 @@
 // Nothing here talks to a body, so the layout can be tested on its own.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "kernels/number_format.h"
-#include "kernels/ordered_text.h"
+#include "convert/number_format.h"
+#include "convert/text_output.h"
 
 namespace qvb::convert {
 
@@ -29,18 +28,18 @@ const char *storedMatrixName(int index);
 // matrices; in "zeroed" full matrices values strictly below it print as 0.0.
 constexpr double kTinyValue = 1e-10;
 
+// The matrices' text, written through `out` (the file's stream, or a
+// stretch of the file made in place).
 class MtxWriter {
  public:
-  MtxWriter(std::FILE *out, bool doublePrecision) : out_(out), double_(doublePrecision) {}
+  MtxWriter(TextOutput &out, bool doublePrecision) : out_(out), double_(doublePrecision) {}
 
-  std::FILE *stream() const { return out_; }
+  TextOutput &output() const { return out_; }
   bool doublePrecision() const { return double_; }
   // The width and precision of every real: "%22.14E" or "%16.8E".
   int width() const { return double_ ? 22 : 16; }
   int precision() const { return double_ ? 14 : 8; }
-  // Long runs of reals are formatted on this many threads (1: the caller's only).
-  void setThreads(unsigned threads) { threads_ = threads; }
-  unsigned threads() const { return threads_; }
+  RealFormat format(int perLine) const { return RealFormat{perLine, width(), precision()}; }
 
   // One matrix header line. seq < 0 means no sequence number (only edges
   // carry one). storage is "SPARSE" or "FULL"; order "RORDER" or "CORDER"
@@ -54,11 +53,13 @@ class MtxWriter {
                   int intColumns, int realColumns, int shortColumns) const;
 
   // Record pieces; a record is the pieces of one line followed by endLine().
-  void integer(int value) { put(text_, kernels::formatInteger(text_, value, 8)); }
-  void shortInteger(int value) { put(text_, kernels::formatInteger(text_, value, 4)); }
-  void real(double value) { put(text_, kernels::formatReal(text_, value, double_)); }
+  void integer(int value) { put(text_, formatInteger(text_, value, 8)); }
+  void shortInteger(int value) { put(text_, formatInteger(text_, value, 4)); }
+  void real(double value) { put(text_, formatReal(text_, value, double_)); }
   void zeroed(double value) { real(value < kTinyValue && value > -kTinyValue ? 0.0 : value); }
-  void endLine() { std::fputc('\n', out_); }
+  void blank() { put(" ", 1); }
+  void endLine() { put("\n", 1); }
+  void text(const std::string &text) { put(text.data(), text.size()); }
 
   // A sparse matrix from a dense row-major rows x columns array: the header
   // counts exactly the entries that the records then list, and an empty
@@ -72,21 +73,17 @@ class MtxWriter {
   // How long realLines's text of `count` values is: every value has the
   // same width.
   size_t realLinesBytes(size_t count, int perLine) const;
-  // realLines's text, made at place (realLinesBytes long) instead of
-  // written; on any thread. False when the text is not of that length.
-  bool realLinesInPlace(char *place, const std::vector<double> &values, int perLine, bool zeroed) const;
 
  private:
-  void put(const char *text, size_t length) { std::fwrite(text, 1, length, out_); }
+  void put(const char *text, size_t length) { out_.write(text, length); }
 
-  std::FILE *out_;
+  TextOutput &out_;
   bool double_;
-  unsigned threads_ = 1;
-  char text_[kernels::kNumberTextMax];
+  char text_[kNumberTextMax];
 };
 
 // The header's name list: every entry 18 characters wide, four to a line.
 // Named matrices are given by table index, edges by their numbers.
-void writeNameList(std::FILE *out, const std::vector<int> &names, const std::vector<int> &edges);
+void writeNameList(TextOutput &out, const std::vector<int> &names, const std::vector<int> &edges);
 
 }  // namespace qvb::convert

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "convert/matrix_writers.h"
+#include "convert/text_output.h"
 #include "qvb.h"
 
 namespace qvb::convert {
@@ -84,15 +85,15 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
   const int n = static_cast<int>(context.modes.size());
   const int s = static_cast<int>(nodeIds.size());
   if (!mtx.matrixHeader(name, -1, "FULL", "CORDER", s * n, 0, 3, 0)) return false;
-  const int width = mtx.width(), precision = mtx.precision();
-  // Every line holds three values of a fixed width, so on threads each
-  // block's text has its place in the file before it is made, and is made
+  // Every line holds three values of a fixed width, so on threads the
+  // text's place in the file is known before it is made, and it is made
   // there (the file mapped in place): no thread waits for another's write.
-  const uint64_t lineBytes = mtx.realLinesBytes(3, 3);
-  std::unique_ptr<platform::InPlaceRun> run;
-  if (mtx.threads() > 1) {
-    run = context.output.appendInPlace(lineBytes * s * n);
+  std::unique_ptr<InPlaceOutput> inPlace;
+  if (context.threads > 1) {
+    std::unique_ptr<platform::InPlaceRun> run =
+        context.output.appendInPlace(mtx.realLinesBytes(static_cast<size_t>(s) * n * 3, 3));
     if (context.output.failed()) return true;  // the disk refused the bytes: closing says so
+    if (run) inPlace = std::make_unique<InPlaceOutput>(std::move(run));
   }
   // Blocks of about 1024 nodes on one thread. In place, of about 2^19
   // values (12 MB of text): threads meet where two blocks touch, when both
@@ -100,9 +101,13 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
   // (2^15 values took half as long again). Written through the stream in
   // order, of about 2^15 values: the text of one (750 KB) is still in the
   // cache of the thread that formatted it when it is written.
-  const int valuesPerBlock = run ? 1 << 19 : 1 << 15;
-  const int nodesPerBlock = mtx.threads() <= 1 ? 1024 : std::max(1, valuesPerBlock / std::max(1, 3 * n));
-  auto fetch = [&](int first, std::vector<double> &block) {
+  const int valuesPerBlock = inPlace ? 1 << 19 : 1 << 15;
+  const int nodesPerBlock = context.threads <= 1 ? 1024 : std::max(1, valuesPerBlock / std::max(1, 3 * n));
+  int first = 0;
+  // The body is read on this thread only (a backend need not be
+  // thread-safe); the blocks are formatted by all of them.
+  auto next = [&](std::vector<double> &block) {
+    if (first >= s) return false;
     const int last = std::min(s, first + nodesPerBlock);
     // Zeros where the body provides nothing, as for a missing mode.
     block.assign(static_cast<size_t>(last - first) * n * 3, 0.0);
@@ -111,34 +116,11 @@ bool writeShapePart(ConversionContext &context, MtxWriter &mtx, int name, int pa
       for (int p = first; p < last; ++p)
         QVB_ModeByNodeWithoutCache(context.body, context.modes[k], 0, nodeIds[p],
                                    block.data() + (static_cast<size_t>(p - first) * n + k) * 3, part);
-  };
-  if (mtx.threads() <= 1) {
-    std::vector<double> block;
-    for (int first = 0; first < s; first += nodesPerBlock) {
-      fetch(first, block);
-      kernels::writeRealLines(mtx.stream(), block.data(), block.size(), 3, width, precision);
-    }
+    first = last;
     return true;
-  }
-  // The body is read on this thread only (a backend need not be
-  // thread-safe); the blocks are formatted, and written, by all of them.
-  kernels::OrderedText text(mtx.stream(), 3, width, precision, 2 * static_cast<size_t>(mtx.threads()));
-  text.run(mtx.threads(), [&](kernels::OrderedText &into) {
-    for (int first = 0; first < s; first += nodesPerBlock) {
-      std::vector<double> block = into.recycled();
-      fetch(first, block);
-      if (!run) {
-        into.add(std::move(block));
-        continue;
-      }
-      const uint64_t from = lineBytes * static_cast<uint64_t>(first) * n;
-      const size_t bytes = block.size() / 3 * lineBytes;
-      // Each window stays mapped until its last block is formatted.
-      std::shared_ptr<platform::InPlaceRun::Window> window = run->windowFor(from, bytes);
-      if (!window) return;  // the reason is kept for closing
-      into.addPlaced(std::move(block), window->at(from), bytes, window);
-    }
-  });
+  };
+  TextOutput &out = inPlace ? static_cast<TextOutput &>(*inPlace) : mtx.output();
+  out.realLineBlocks(mtx.format(3), context.threads, next);
   return true;
 }
 

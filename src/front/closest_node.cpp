@@ -91,8 +91,8 @@ extern "C" {
 
 // Returns the node's index in the body's coordinate list, or -1 for a body
 // without nodes (or on failure, which is reported).
-QVB_API int QVB_ClosestNode(QVB_Handle h, double *point, int interface_only) {
-  return guarded(QVB_Error, kFunction, kNoNode, [&] { return closestNode(h, point, interface_only); });
+QVB_API int QVB_ClosestNode(QVB_Handle h, double *point, int interfaceOnly) {
+  return guarded(QVB_Error, kFunction, kNoNode, [&] { return closestNode(h, point, interfaceOnly); });
 }
 
 }  // extern "C"

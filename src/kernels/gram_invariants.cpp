@@ -1,5 +1,4 @@
 #include "kernels/gram_invariants.h"
-#include "kernels/reference_kernels_seam.h"
 #include "kernels/large_array.h"
 
 #include <algorithm>
@@ -7,20 +6,9 @@
 #include <cmath>
 #include <mutex>
 
+#include "kernels/blas_lapack.h"
 #include "platform/worker_threads.h"
 
-#ifdef QVB_HAVE_BLAS
-// The Fortran interface is the one every BLAS has; the trailing lengths are
-// the hidden character-argument lengths of that calling convention.
-extern "C" {
-void dsyrk_(const char *uplo, const char *trans, const int *n, const int *k, const double *alpha,
-            const double *a, const int *lda, const double *beta, double *c, const int *ldc, size_t,
-            size_t);
-void dgemm_(const char *transa, const char *transb, const int *m, const int *n, const int *k,
-            const double *alpha, const double *a, const int *lda, const double *b, const int *ldb,
-            const double *beta, double *c, const int *ldc, size_t, size_t);
-}
-#endif
 
 namespace qvb::kernels {
 
@@ -360,10 +348,6 @@ bool computeInvariants5And9Streamed(const std::vector<double> &masses, int modeC
                                     const ModeShapeFetcher &fetch, size_t budgetBytes,
                                     std::vector<double> &i5, std::vector<double> &i9,
                                     const std::function<void(int)> &onMode, unsigned threads) {
-#ifdef QVB_REFERENCE_KERNELS
-  (void)budgetBytes;
-  return reference::invariants5And9(masses, modeCount, fetch, i5, i9, onMode);  // bench/'s baseline build only
-#endif
   const int n = std::max(modeCount, 0);
   const size_t nodes = masses.size();
   const size_t modeBytes = std::max<size_t>(nodes, 1) * 3 * sizeof(double);

@@ -1,11 +1,12 @@
-// Invariants 5 and 9 from weighted Gram matrices: the fast counterpart of
-// computeInvariants5And9 (same inputs, outputs and progress contract).
+// Invariants 5 and 9 from nodal masses and translational mode shapes, for
+// bodies that do not store them, by weighted Gram matrices.
 //
 // Every value of both invariants is a difference of entries of the nine
 // component Gram matrices G_rc[j][k] = sum_p m_p a_j,p,r a_k,p,c. Forming
 // them all at once is one symmetric rank-k update over the nodes, a level-3
 // BLAS operation, instead of n^2/2 passes over the nodes that each touch two
-// shapes; the work drops from memory-bound to compute-bound.
+// shapes (the definition; bench/reference keeps it as the baseline and the
+// tests' oracle); the work drops from memory-bound to compute-bound.
 #pragma once
 
 #include <cstddef>
@@ -14,12 +15,20 @@
 
 namespace qvb::kernels {
 
-// Same contract as computeInvariants5And9 (see kernels/invariants_5_9.h). onMode(j)
-// is called once per j, in ascending order, spread over the node passes in
-// proportion to the work done, and before row j is final, always on the
-// calling thread. threads > 1 shares the node passes among that many
+// For N nodes and n selected modes:
+//   masses  N values (node-index order),
+//   shapes  n blocks of N vectors of 3: shapes[(j*N + p)*3 + r] is
+//           component r of selected mode j at node p.
+// Outputs (resized and overwritten):
+//   i5  n*3*n values: i5[(j*3 + r)*n + k] = sum_p m_p (a_p x b_p)_r
+//       with a = mode j, b = mode k; antisymmetric in (j, k);
+//   i9  n*n*9 values: i9[(j*n + k)*9 + 3*r + c] =
+//       sum_p m_p (b_p,r a_p,c - delta_rc a_p.b_p); block (k, j) is the
+//       transpose of block (j, k).
+// onMode(j) is called once per j, in ascending order, spread over the node
+// passes in proportion to the work done, and before row j is final, always
+// on the calling thread. threads > 1 shares the node passes among that many
 // threads for this call; the result is the same bits for every count.
-// shapes holds masses.size() * 3 values per mode (none when modeCount is 0).
 void computeInvariants5And9Fast(const std::vector<double> &masses, const double *shapes, int modeCount,
                                 std::vector<double> &i5, std::vector<double> &i9,
                                 const std::function<void(int)> &onMode = {}, unsigned threads = 1);

@@ -35,9 +35,9 @@ void *mapAligned(int fd, size_t size) {
   }
   // Give back the reservation around the file.
   const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-  const uintptr_t end = aligned + (size + page - 1) / page * page, reserved_end = start + size + kHugePage;
+  const uintptr_t end = aligned + (size + page - 1) / page * page, reservedEnd = start + size + kHugePage;
   if (aligned > start) munmap(reserved, aligned - start);
-  if (reserved_end > end) munmap(reinterpret_cast<void *>(end), reserved_end - end);
+  if (reservedEnd > end) munmap(reinterpret_cast<void *>(end), reservedEnd - end);
 #ifdef MADV_HUGEPAGE
   madvise(data, size, MADV_HUGEPAGE);  // a wish: refused, the pages stay small
 #endif

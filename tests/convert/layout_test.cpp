@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "convert/arg_tokens.h"
@@ -19,7 +18,11 @@ std::string written(bool doublePrecision, Write write) {
   char *text = nullptr;
   size_t size = 0;
   std::FILE *out = open_memstream(&text, &size);
-  write(*std::make_unique<MtxWriter>(out, doublePrecision));
+  {
+    StreamOutput stream(out, 1);
+    MtxWriter writer(stream, doublePrecision);
+    write(writer);
+  }
   std::fclose(out);
   std::string result(text, size);
   std::free(text);

@@ -133,7 +133,7 @@ TEST_F(BindingTest, CreateFromFileKeepsTheNameWholeAndReplacesTheBody) {
 
 TEST_F(BindingTest, WriteQvbTrimsAndCutsTheName) {
   create();
-  const std::string long_name = std::string(1019, 'a') + ".qvb";  // 1,023 characters
+  const std::string longName = std::string(1019, 'a') + ".qvb";  // 1,023 characters
   struct Case {
     FortranText name;
     std::string expected;
@@ -141,7 +141,7 @@ TEST_F(BindingTest, WriteQvbTrimsAndCutsTheName) {
   const std::vector<Case> cases = {
       {FortranText("out.qvb", 40), "out.qvb"},
       {FortranText(" lead.qvb  "), " lead.qvb"},
-      {FortranText(long_name + std::string(477, 'z')), long_name},
+      {FortranText(longName + std::string(477, 'z')), longName},
   };
   for (const Case &c : cases) {
     qvbfake::reset();
@@ -192,25 +192,25 @@ TEST_F(BindingTest, ModalStressAndStrainReadBothHalves) {
   const std::vector<std::pair<Getter, int>> getters = {{QVB_GET_MODAL_STRESS, 1},
                                                        {QVB_GET_MODAL_STRAIN, 2}};
   for (const auto &[get, kind] : getters) {
-    for (int first_result : {1, 0}) {
-      SCOPED_TRACE(testing::Message() << "kind " << kind << " first result " << first_result);
+    for (int firstResult : {1, 0}) {
+      SCOPED_TRACE(testing::Message() << "kind " << kind << " first result " << firstResult);
       create();
-      qvbfake::setHook(slot::QVB_ModeByNode, [first_result](const qvbfake::Call &call) {
+      qvbfake::setHook(slot::QVB_ModeByNode, [firstResult](const qvbfake::Call &call) {
         auto *values = static_cast<double *>(call.args[4].pointer);
         const int part = call.args[5].i;
         for (int k = 0; k < 3; ++k) values[k] = 10.0 * (part + 1) + k;
-        return qvbfake::Result(part == 0 ? first_result : 1);
+        return qvbfake::Result(part == 0 ? firstResult : 1);
       });
       int mode = 7, node = 99, status = -1;
       double out[6] = {};
       get(&mode, &node, &out[0], &out[1], &out[2], &out[3], &out[4], &out[5], &status);
       const auto calls = qvbfake::callsTo(slot::QVB_ModeByNode);
-      ASSERT_EQ(calls.size(), first_result ? 2u : 1u);
+      ASSERT_EQ(calls.size(), firstResult ? 2u : 1u);
       EXPECT_EQ(calls[0].args[1].i, 7);
       EXPECT_EQ(calls[0].args[2].i, kind);
       EXPECT_EQ(calls[0].args[3].i, 99);
-      EXPECT_EQ(status, first_result ? 0 : 1);
-      if (first_result) {
+      EXPECT_EQ(status, firstResult ? 0 : 1);
+      if (firstResult) {
         EXPECT_EQ(calls[1].args[5].i, 1);
         const double expected[6] = {10, 11, 12, 20, 21, 22};
         for (int k = 0; k < 6; ++k) EXPECT_EQ(out[k], expected[k]) << k;

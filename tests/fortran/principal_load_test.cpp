@@ -18,11 +18,11 @@ class PrincipalLoadTest : public BindingTest {
   void rigidModes(int count) { qvbfake::setResult(slot::QVB_RigidBodyModeCount, count); }
 
   // Applies a principal load and returns the number of warnings it gave.
-  int load(int load_case, int *status_out = nullptr) {
+  int load(int loadCase, int *statusOut = nullptr) {
     collected().clear();
     int status = -1;
-    QVB_SET_MODAL_LOAD_PRINCIPAL(&load_case, values_, &status);
-    if (status_out != nullptr) *status_out = status;
+    QVB_SET_MODAL_LOAD_PRINCIPAL(&loadCase, values_, &status);
+    if (statusOut != nullptr) *statusOut = status;
     return static_cast<int>(messages(1).size());
   }
 

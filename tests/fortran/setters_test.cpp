@@ -179,21 +179,21 @@ TEST_F(BindingTest, OperatorStatusConventions) {
     const char *name;
     int slot;
     std::function<void(int *)> call;
-    std::function<int(int)> expected_status;
+    std::function<int(int)> expectedStatus;
   };
-  const auto passed_on = [](int result) { return result; };
-  const auto negative_fails = [](int result) { return result < 0 ? 1 : 0; };
+  const auto passedOn = [](int result) { return result; };
+  const auto negativeFails = [](int result) { return result < 0 ? 1 : 0; };
   const std::vector<Case> cases = {
       {"MONITOR_POINT_INFO", slot::QVB_SetMonitorPointInfo,
        [&](int *st) { QVB_SET_MONITOR_POINT_INFO(&point, &kind, &kind, &kind, nodes, "n", 1, "l", 1, st); },
-       passed_on},
+       passedOn},
       {"MATRIX_OPERATOR_INFO", slot::QVB_SetMatrixOperatorInfo,
-       [&](int *st) { QVB_SET_MATRIX_OPERATOR_INFO("op", 2, labels, 1, &count, st); }, passed_on},
+       [&](int *st) { QVB_SET_MATRIX_OPERATOR_INFO("op", 2, labels, 1, &count, st); }, passedOn},
       {"MONITOR_POINT_OPERATOR", slot::QVB_SetMonitorPointOperator,
-       [&](int *st) { QVB_SET_MONITOR_POINT_OPERATOR(&point, &kind, values, st); }, negative_fails},
+       [&](int *st) { QVB_SET_MONITOR_POINT_OPERATOR(&point, &kind, values, st); }, negativeFails},
       {"MATRIX_OPERATOR_DATA", slot::QVB_SetMatrixOperatorData,
        [&](int *st) { QVB_SET_MATRIX_OPERATOR_DATA(&op, "tag", 3, &columns, values, st); },
-       negative_fails},
+       negativeFails},
   };
   for (const Case &c : cases) {
     for (int result : {-2, 0, 1, 7}) {
@@ -204,23 +204,23 @@ TEST_F(BindingTest, OperatorStatusConventions) {
       int status = -99;
       c.call(&status);
       EXPECT_EQ(qvbfake::countOf(c.slot), 1u);
-      EXPECT_EQ(status, c.expected_status(result));
+      EXPECT_EQ(status, c.expectedStatus(result));
     }
   }
-  for (int bad_kind : {0, 5, -1}) {
+  for (int badKind : {0, 5, -1}) {
     qvbfake::reset();
     collected().clear();
     int status = -1;
-    QVB_SET_MONITOR_POINT_OPERATOR(&point, &bad_kind, values, &status);
+    QVB_SET_MONITOR_POINT_OPERATOR(&point, &badKind, values, &status);
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(qvbfake::calls().empty());
     EXPECT_TRUE(collected().empty());
   }
-  for (int good_kind = 1; good_kind <= 4; ++good_kind) {
+  for (int goodKind = 1; goodKind <= 4; ++goodKind) {
     qvbfake::reset();
     int status = -1;
-    QVB_SET_MONITOR_POINT_OPERATOR(&point, &good_kind, values, &status);
-    expectArgs(argsOfOnlyCall(slot::QVB_SetMonitorPointOperator), {integer(2), integer(good_kind), anyPointer()});
+    QVB_SET_MONITOR_POINT_OPERATOR(&point, &goodKind, values, &status);
+    expectArgs(argsOfOnlyCall(slot::QVB_SetMonitorPointOperator), {integer(2), integer(goodKind), anyPointer()});
   }
 }
 
@@ -311,10 +311,10 @@ TEST_F(BindingTest, MatrixOperatorDataIsTransposed) {
 TEST_F(BindingTest, MatrixOperatorLabelsAreEightyCharacterFields) {
   create();
   std::vector<std::string> seen;
-  bool list_was_null = false;
+  bool listWasNull = false;
   qvbfake::setHook(slot::QVB_SetMatrixOperatorInfo, [&](const qvbfake::Call &call) {
     auto **list = static_cast<char **>(call.args[2].pointer);
-    list_was_null = list == nullptr;
+    listWasNull = list == nullptr;
     seen.clear();
     for (int i = 0; list != nullptr && i < call.args[3].i; ++i) seen.emplace_back(list[i]);
     return qvbfake::Result(0);
@@ -331,7 +331,7 @@ TEST_F(BindingTest, MatrixOperatorLabelsAreEightyCharacterFields) {
 
   // No label length: a null list, the count unchanged.
   QVB_SET_MATRIX_OPERATOR_INFO(name.data(), name.length(), fields.data(), 0, &count, &status);
-  EXPECT_TRUE(list_was_null);
+  EXPECT_TRUE(listWasNull);
   EXPECT_EQ(qvbfake::lastCall(slot::QVB_SetMatrixOperatorInfo)->args[3].i, 3);
 }
 

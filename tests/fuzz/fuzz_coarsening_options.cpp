@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "coarsen/coarsening_options.h"
+#include "script_bridge/coarsening_options.h"
 
 using namespace qvb::coarsen;
 

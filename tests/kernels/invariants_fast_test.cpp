@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "kernels/invariants_5_9.h"
 #include "kernels/gram_invariants.h"
+#include "reference/invariants_5_9.h"
 
 namespace qvb::kernels {
 namespace {
@@ -47,7 +47,7 @@ std::vector<double> pairScales(const Body &body) {
 
 void expectMatchesReference(const Body &body, const std::vector<double> &i5, const std::vector<double> &i9) {
   std::vector<double> ref5, ref9;
-  computeInvariants5And9(body.masses, body.shapes, body.modes, ref5, ref9);
+  reference::computeInvariants5And9(body.masses, body.shapes, body.modes, ref5, ref9);
   ASSERT_EQ(i5.size(), ref5.size());
   ASSERT_EQ(i9.size(), ref9.size());
   const size_t n = body.modes;

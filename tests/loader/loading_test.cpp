@@ -70,13 +70,13 @@ TEST_F(Loading, OneRecordPerFileNameInitialisedOnceAndTerminatedAfterTheLastUnlo
   // The second file of the same name is never opened: the record is shared.
   EXPECT_STREQ(second.path(), counter_.c_str());
   EXPECT_EQ(trxLoader::isLoaded("counter.so"), 2);
-  auto answer = reinterpret_cast<int (*)()>(second.findSymbol("plugin_answer"));
+  auto answer = reinterpret_cast<int (*)()>(second.findSymbol("pluginAnswer"));
   ASSERT_NE(answer, nullptr);
   EXPECT_EQ(answer(), 42);
 
   first.unload();
   EXPECT_FALSE(first.isLoaded());
-  EXPECT_EQ(first.findSymbol("plugin_answer"), nullptr);
+  EXPECT_EQ(first.findSymbol("pluginAnswer"), nullptr);
   EXPECT_EQ(entryLog(), (Lines{"counter initialize"}));
   second.unload();
   second.unload();  // nothing held: harmless
@@ -103,7 +103,7 @@ TEST_F(Loading, LogRecordsEveryStepWhenRequested) {
     trxDynamicLibrary second;
     ASSERT_TRUE(first.load("counter"));
     ASSERT_TRUE(second.load("counter"));
-    first.findSymbol("plugin_answer");
+    first.findSymbol("pluginAnswer");
     first.findSymbol("missing");
     first.unload();
     second.unload();
@@ -113,7 +113,7 @@ TEST_F(Loading, LogRecordsEveryStepWhenRequested) {
   ASSERT_EQ(lines.size(), 13u);
   EXPECT_EQ(Lines(lines.begin(), lines.end() - 1),
             (Lines{"Loading: counter", "   Full Name: " + counter_, "   Load OK", "Loading: counter",
-                   "   Full Name: " + counter_, "   Already loaded", "Looking for function: plugin_answer Found",
+                   "   Full Name: " + counter_, "   Already loaded", "Looking for function: pluginAnswer Found",
                    "Looking for function: missing Not Found", "Unloading: " + counter_, "Unloading: " + counter_,
                    "Loading: nowhere", "   Full Name: nowhere"}));
   EXPECT_TRUE(startsWith(lines.back(), "   ERROR: The user library \"nowhere\" could not be located.")) << lines.back();

@@ -12,7 +12,7 @@
 namespace qvb::platform {
 namespace {
 
-std::string Pattern(size_t size) {
+std::string pattern(size_t size) {
   std::string bytes(size, '\0');
   uint32_t state = 1;
   for (char &c : bytes) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
@@ -22,7 +22,7 @@ std::string Pattern(size_t size) {
 TEST(MappedFile, MapsTheBytesOfSmallAndLargeFiles) {
   qvbtest::TempDir dir;
   for (size_t size : {size_t{0}, size_t{100}, (size_t{5} << 20) + 123}) {
-    const std::string path = dir.file("f" + std::to_string(size)), bytes = Pattern(size);
+    const std::string path = dir.file("f" + std::to_string(size)), bytes = pattern(size);
     std::ofstream(path, std::ios::binary) << bytes;
     std::string error;
     auto file = MappedFile::open(path, &error);

@@ -16,11 +16,9 @@
 
 #include "bar_deck.h"
 #include "command_support.h"
+#include "kernels/blas_lapack.h"
 #include "qvb.h"
 #include "support/test_support.h"
-
-extern "C" void dsygv_(const int *itype, const char *jobz, const char *uplo, const int *n, double *a, const int *lda,
-                       double *b, const int *ldb, double *w, double *work, const int *lwork, int *info, size_t, size_t);
 
 namespace {
 

@@ -15,9 +15,7 @@
 #include <string>
 #include <vector>
 
-extern "C" void dsygv_(const int *itype, const char *jobz, const char *uplo, const int *n, double *a, const int *lda,
-                       double *b, const int *ldb, double *w, double *work, const int *lwork, int *info, std::size_t,
-                       std::size_t);
+#include "kernels/blas_lapack.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "blas_lapack.h"
+#include "kernels/blas_lapack.h"
 #include "errors.h"
 #include "sparse_cholesky.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "blas_lapack.h"
+#include "kernels/blas_lapack.h"
 #include "errors.h"
 #include "message_number.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "blas_lapack.h"
+#include "kernels/blas_lapack.h"
 
 namespace qvb::ccx2qvb {
 

@@ -31,4 +31,4 @@ void _initialize(void) { note("initialize"); }
 void _terminate(void) { note("terminate"); }
 #endif
 
-int plugin_answer(void) { return 42; }
+int pluginAnswer(void) { return 42; }

@@ -24,7 +24,7 @@
 #include <mutex>
 #include <vector>
 
-namespace qvb::kernels {
+namespace qvb::convert {
 
 class OrderedText {
  public:
@@ -111,4 +111,4 @@ class OrderedText {
 bool writeRealLinesOnThreads(std::FILE *out, const double *values, size_t count, int perLine, int width,
                              int precision, unsigned threads);
 
-}  // namespace qvb::kernels
+}  // namespace qvb::convert

@@ -1,8 +1,8 @@
 // The option text is user input typed into an environment variable; these
 // cases pin down what is accepted, what each rejection names, and how the
 // sketch file name is derived.
-#include "coarsen/coarsening_options.h"
-#include "coarsen/writer_options_rewrite.h"
+#include "script_bridge/coarsening_options.h"
+#include "script_bridge/writer_options_rewrite.h"
 
 #include <gtest/gtest.h>
 

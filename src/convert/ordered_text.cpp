@@ -1,13 +1,14 @@
-#include "kernels/ordered_text.h"
+#include "convert/ordered_text.h"
 
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
 
-#include "kernels/number_format.h"
+#include "convert/number_format.h"
+#include "convert/real_lines.h"
 #include "platform/worker_threads.h"
 
-namespace qvb::kernels {
+namespace qvb::convert {
 
 OrderedText::OrderedText(std::FILE *out, int perLine, int width, int precision, size_t pending)
     : out_(out), perLine_(perLine), width_(width), precision_(precision), pending_(std::max<size_t>(pending, 1)) {
@@ -184,4 +185,4 @@ bool writeRealLinesOnThreads(std::FILE *out, const double *values, size_t count,
   return text.ok();
 }
 
-}  // namespace qvb::kernels
+}  // namespace qvb::convert

@@ -1,4 +1,4 @@
-#include "coarsen/python_runtime.h"
+#include "script_bridge/python_runtime.h"
 
 #include "loader/trxDynamicLibrary.h"
 #include "platform/library_scope.h"

@@ -1,4 +1,4 @@
-#include "coarsen/writer_options_rewrite.h"
+#include "script_bridge/writer_options_rewrite.h"
 
 namespace qvb::coarsen {
 namespace {

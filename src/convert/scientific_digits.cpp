@@ -1,10 +1,10 @@
-#include "kernels/scientific_digits.h"
+#include "convert/scientific_digits.h"
 
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-namespace qvb::kernels {
+namespace qvb::convert {
 
 namespace {
 
@@ -177,4 +177,4 @@ bool fastScientificDigits(double value, int precision, ScientificDigits *out) {
   return false;
 }
 
-}  // namespace qvb::kernels
+}  // namespace qvb::convert

@@ -7,10 +7,10 @@
 // failed script cannot leave state behind for the next call.
 #include "qvb/qvb_coarsen.h"
 
-#include "coarsen/body_text.h"
-#include "coarsen/coarsening_options.h"
-#include "coarsen/python_runtime.h"
-#include "coarsen/writer_options_rewrite.h"
+#include "script_bridge/body_text.h"
+#include "script_bridge/coarsening_options.h"
+#include "script_bridge/python_runtime.h"
+#include "script_bridge/writer_options_rewrite.h"
 #include "front/body_registry.h"
 #include "platform/process_environment.h"
 #include "qvb/qvb_messages.h"

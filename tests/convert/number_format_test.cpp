@@ -11,11 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "kernels/number_format.h"
-#include "kernels/ordered_text.h"
-#include "kernels/scientific_digits.h"
+#include "convert/number_format.h"
+#include "convert/ordered_text.h"
+#include "convert/real_lines.h"
+#include "convert/scientific_digits.h"
+#include "convert/text_output.h"
 
-namespace qvb::kernels {
+namespace qvb::convert {
 namespace {
 
 #ifdef QVB_SANITIZED_BUILD
@@ -124,10 +126,10 @@ TEST(NumberFormat, IntegersMatchPrintf) {
     }
 }
 
-// Text from BufferedText and writeRealLines against the same records made
-// with printf, through a real stream; big enough to cross buffer flushes and
-// several chunks, ending with a last, incomplete line.
-TEST(NumberFormat, BufferedRecordsAndChunkedLinesKeepByteOrder) {
+// Runs of reals against the same lines made with printf, through a real
+// stream; big enough to cross several chunks, ending with a last,
+// incomplete line.
+TEST(NumberFormat, ChunkedLinesKeepByteOrder) {
   std::mt19937_64 random(5);
   std::uniform_real_distribution<double> spread(-300.0, 300.0);
   std::vector<double> values(200003);
@@ -135,31 +137,7 @@ TEST(NumberFormat, BufferedRecordsAndChunkedLinesKeepByteOrder) {
   values[7] = -0.0;
   values[100] = std::numeric_limits<double>::quiet_NaN();
 
-  std::string want;
   char piece[64];
-  for (size_t i = 0; i < values.size(); ++i) {
-    std::snprintf(piece, sizeof piece, "%8d%22.14E", static_cast<int>(i), values[i]);
-    want += piece;
-    if (i % 3 == 2) want += '\n';
-  }
-
-  std::FILE *stream = std::tmpfile();
-  ASSERT_NE(stream, nullptr);
-  {
-    BufferedText text(stream, 1000);
-    for (size_t i = 0; i < values.size(); ++i) {
-      text.integer(static_cast<long long>(i), 8);
-      text.real(values[i], 22, 14);
-      if (i % 3 == 2) text.character('\n');
-    }
-    EXPECT_TRUE(text.flush());
-  }
-  std::string got(static_cast<size_t>(std::ftell(stream)), '\0');
-  std::rewind(stream);
-  ASSERT_EQ(std::fread(got.data(), 1, got.size(), stream), got.size());
-  std::fclose(stream);
-  EXPECT_TRUE(got == want);
-
   std::string linesWant;
   for (size_t i = 0; i < values.size(); ++i) {
     std::snprintf(piece, sizeof piece, "%16.8E", values[i]);
@@ -168,27 +146,34 @@ TEST(NumberFormat, BufferedRecordsAndChunkedLinesKeepByteOrder) {
   }
   // One thread, then several: the chunks are formatted out of order and
   // written in order. Last, blocks whose sizes cut lines in the middle,
-  // added by a producer that also formats when the queue is full.
-  for (unsigned threads : {1u, 2u, 3u, 4u}) {
+  // through the stream output on one thread and on two (whose producer
+  // also formats when the queue is full).
+  const struct {
+    unsigned threads;
+    bool blocks;
+  } runs[] = {{1, false}, {2, false}, {3, false}, {1, true}, {2, true}};
+  for (const auto &[threads, blocks] : runs) {
     std::FILE *linesStream = std::tmpfile();
     ASSERT_NE(linesStream, nullptr);
-    if (threads < 4) {
+    if (!blocks) {
       EXPECT_TRUE(writeRealLinesOnThreads(linesStream, values.data(), values.size(), 3, 16, 8, threads));
     } else {
-      OrderedText text(linesStream, 3, 16, 8, 2);
-      text.run(2, [&](OrderedText &into) {
-        for (size_t at = 0, size = 1; at < values.size(); at += size, size = size * 7 % 50000 + 1)
-          into.add(std::vector<double>(values.begin() + at, values.begin() + std::min(values.size(), at + size)));
+      size_t at = 0, size = 1;
+      StreamOutput(linesStream, 1).realLineBlocks({3, 16, 8}, threads, [&](std::vector<double> &block) {
+        if (at >= values.size()) return false;
+        block.assign(values.begin() + at, values.begin() + std::min(values.size(), at + size));
+        at += size;
+        size = size * 7 % 50000 + 1;
+        return true;
       });
-      EXPECT_TRUE(text.ok());
     }
     std::string lines(static_cast<size_t>(std::ftell(linesStream)), '\0');
     std::rewind(linesStream);
     ASSERT_EQ(std::fread(lines.data(), 1, lines.size(), linesStream), lines.size());
     std::fclose(linesStream);
-    EXPECT_TRUE(lines == linesWant) << threads << " threads";
+    EXPECT_TRUE(lines == linesWant) << threads << " threads" << (blocks ? ", blocks" : "");
   }
 }
 
 }  // namespace
-}  // namespace qvb::kernels
+}  // namespace qvb::convert

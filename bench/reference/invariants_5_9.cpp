@@ -1,6 +1,6 @@
-#include "kernels/invariants_5_9.h"
+#include "reference/invariants_5_9.h"
 
-namespace qvb::kernels {
+namespace qvb::reference {
 
 void storePairInvariants(const std::vector<double> &masses, const double *a, const double *b, size_t j, size_t k,
                          size_t n, std::vector<double> &i5, std::vector<double> &i9) {
@@ -44,4 +44,22 @@ void computeInvariants5And9(const std::vector<double> &masses, const std::vector
   }
 }
 
-}  // namespace qvb::kernels
+bool invariants5And9Fetched(const std::vector<double> &masses, int modeCount,
+                            const std::function<bool(int j, double *shape)> &fetch, std::vector<double> &i5,
+                            std::vector<double> &i9, const std::function<void(int)> &onMode) {
+  const size_t nodes = masses.size(), n = modeCount > 0 ? static_cast<size_t>(modeCount) : 0;
+  std::vector<double> a(nodes * 3), b(nodes * 3);
+  i5.assign(n * 3 * n, 0.0);
+  i9.assign(n * n * 9, 0.0);
+  for (size_t j = 0; j < n; ++j) {
+    if (onMode) onMode(static_cast<int>(j));
+    if (!fetch(static_cast<int>(j), a.data())) return false;
+    for (size_t k = j; k < n; ++k) {
+      if (!fetch(static_cast<int>(k), b.data())) return false;
+      storePairInvariants(masses, a.data(), b.data(), j, k, n, i5, i9);
+    }
+  }
+  return true;
+}
+
+}  // namespace qvb::reference

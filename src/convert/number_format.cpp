@@ -1,13 +1,13 @@
-#include "kernels/number_format.h"
-#include "kernels/reference_kernels_seam.h"
-#include "kernels/scientific_digits.h"
+#include "convert/number_format.h"
+
+#include "convert/scientific_digits.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
-namespace qvb::kernels {
+namespace qvb::convert {
 
 namespace {
 
@@ -100,9 +100,6 @@ size_t writeScientific(char *out, bool negative, const ScientificDigits &d, int 
 }  // namespace
 
 size_t formatScientific(char *out, double value, int width, int precision) {
-#ifdef QVB_REFERENCE_KERNELS
-  return reference::formatScientific(out, value, width, precision);  // bench/'s baseline build only
-#endif
   ScientificDigits digits;
   if (fastScientificDigits(value, precision, &digits))
     return writeScientific(out, std::signbit(value), digits, width, precision);
@@ -133,86 +130,4 @@ size_t formatInteger(char *out, long long value, int width) {
   return padLeft(out, text, static_cast<size_t>(result.ptr - text), width);
 }
 
-BufferedText::BufferedText(std::FILE *out, size_t capacity)
-    : out_(out), buffer_(capacity < 2 * kNumberTextMax ? 2 * kNumberTextMax : capacity) {}
-
-BufferedText::~BufferedText() { flush(); }
-
-void BufferedText::text(const char *text, size_t length) {
-  while (length > 0) {
-    if (used_ == buffer_.size()) flush();
-    const size_t part = std::min(length, buffer_.size() - used_);
-    std::memcpy(buffer_.data() + used_, text, part);
-    used_ += part;
-    text += part;
-    length -= part;
-  }
-}
-
-bool BufferedText::flush() {
-  if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, out_) != used_) ok_ = false;
-  used_ = 0;
-  return ok_;
-}
-
-namespace {
-
-// Formats values [first, last) into out, which has room for them; returns
-// the end of the text.
-char *formatRange(const double *values, size_t first, size_t last, int perLine, int width,
-                  int precision, char *out) {
-  const size_t line = perLine > 0 ? static_cast<size_t>(perLine) : 0;
-  for (size_t i = first; i < last; ++i) {
-    out += formatScientific(out, values[i], width, precision);
-    if (line > 0 && (i + 1) % line == 0) *out++ = '\n';
-  }
-  return out;
-}
-
-}  // namespace
-
-bool writeRealLines(std::FILE *out, const double *values, size_t count, int perLine, int width,
-                    int precision) {
-  // Values per chunk: large writes, while the text of one chunk (about
-  // 1 MB) stays cheap to allocate and warm in cache.
-  constexpr size_t kChunk = size_t{1} << 15;
-  // Room per value: the padded text (at most 26 characters unpadded for
-  // precisions up to 17) and a line end.
-  const size_t perValue = static_cast<size_t>(std::max(width, 32)) + 1;
-  std::vector<char> text(std::min(count, kChunk) * perValue);
-  bool ok = true;
-  for (size_t at = 0; at < count; at += kChunk) {
-    const size_t end = std::min(count, at + kChunk);
-    const size_t size = static_cast<size_t>(formatRange(values, at, end, perLine, width, precision, text.data()) -
-                                            text.data());
-    ok = std::fwrite(text.data(), 1, size, out) == size && ok;
-  }
-  return ok;
-}
-
-bool formatRealLinesInPlace(char *place, size_t bytes, const double *values, size_t count, size_t first, int perLine,
-                            int width, int precision) {
-  const size_t line = perLine > 0 ? static_cast<size_t>(perLine) : 0;
-  // Each value's text may run to kNumberTextMax: one that is wider than the
-  // fixed width claimed is made aside, so that it cannot spill past the
-  // place into text another thread is making.
-  char spill[kNumberTextMax];
-  char *at = place, *end = place + bytes;
-  for (size_t i = 0; i < count; ++i) {
-    if (static_cast<size_t>(end - at) >= kNumberTextMax + 1) {
-      at += formatScientific(at, values[i], width, precision);
-    } else {
-      const size_t length = formatScientific(spill, values[i], width, precision);
-      if (length > static_cast<size_t>(end - at)) return false;
-      std::memcpy(at, spill, length);
-      at += length;
-    }
-    if (line > 0 && (first + i + 1) % line == 0) {
-      if (at == end) return false;
-      *at++ = '\n';
-    }
-  }
-  return at == end;
-}
-
-}  // namespace qvb::kernels
+}  // namespace qvb::convert

@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-namespace qvb::kernels {
+namespace qvb::convert {
 
 struct ScientificDigits {
   uint64_t digits;  // precision + 1 decimal digits: 10^precision <= digits < 10^(precision + 1)
@@ -25,4 +25,4 @@ struct ScientificDigits {
 // exact conversion.
 bool fastScientificDigits(double value, int precision, ScientificDigits *out);
 
-}  // namespace qvb::kernels
+}  // namespace qvb::convert

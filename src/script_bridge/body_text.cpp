@@ -1,4 +1,4 @@
-#include "coarsen/body_text.h"
+#include "script_bridge/body_text.h"
 
 #include "qvb/qvb_interface.h"
 #include "qvb/qvb_messages.h"

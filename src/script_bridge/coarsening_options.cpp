@@ -1,4 +1,4 @@
-#include "coarsen/coarsening_options.h"
+#include "script_bridge/coarsening_options.h"
 
 #include <algorithm>
 #include <cctype>
