@@ -36,17 +36,17 @@ backends/qvbflex           backends/storage_slots
 backends/dbvflex           backends/storage_slots
 tools/common               src/util
 tools/*                    tools/common
-translators/*              src/util
+translators/*              tools/common src/util
 bench/*                    bench/* src/* backends/* include/*
 tests/*                    tests/* bench/* src/* backends/* tools/* translators/* include/*
 examples/*                 include/*
 python/*                   include/*
 '
 # Known breaches, each "file folder"; they are reported as notes and do not
-# fail. Take a line out with the include it excuses. The translator's command
-# finds the plug-ins with the commands' support while it is being reshaped.
+# fail. Take a line out with the include it excuses. Keep this list empty.
+# (A translator is a command: it shares the commands' line conventions and
+# plug-in search in tools/common, as the rules above allow.)
 known='
-translators/ccx2qvb/main.cpp tools/common
 '
 # Where the compiler looks after the including folder.
 search='src include include/qvb backends/body backends/write_reduction backends/database backends/body_file

@@ -1,9 +1,10 @@
 #include "analysis_decks.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <map>
-#include <stdexcept>
 
+#include "errors.h"
 #include "platform/output_file.h"
 #include "solver_number.h"
 
@@ -16,14 +17,17 @@ namespace {
 class DeckFile {
  public:
   explicit DeckFile(const std::string &path) {
-    if (!out_.open(path)) throw std::runtime_error(out_.error());
+    if (!out_.open(path)) throw TranslationError(out_.error());
   }
-  template <typename... Args>
-  void print(const char *format, Args... args) {
-    std::fprintf(out_.stream(), format, args...);  // a failure is kept and reported by close()
+  // The compiler checks each format against its arguments.
+  __attribute__((format(printf, 2, 3))) void print(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(out_.stream(), format, args);  // a failure is kept and reported by close()
+    va_end(args);
   }
   void close() {
-    if (!out_.close()) throw std::runtime_error(out_.error());
+    if (!out_.close()) throw TranslationError(out_.error());
   }
 
  private:

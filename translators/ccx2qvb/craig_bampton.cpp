@@ -112,17 +112,17 @@ CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriple
     for (std::size_t f = 0; f < nF; ++f) row[nB + f] = fixed.shapes[i + f * nI];
   }
 
-  std::vector<double> Kcb = innerProducts(T, multiply(K, T, m), n, m);
-  std::vector<double> Mcb = innerProducts(T, multiply(M, T, m), n, m);
+  std::vector<double> reducedStiffness = innerProducts(T, multiply(K, T, m), n, m);
+  std::vector<double> reducedMass = innerProducts(T, multiply(M, T, m), n, m);
   std::vector<double> lambda(m);
   {
     const int mi = static_cast<int>(m), one = 1;
     int info = 0, lwork = -1;
     double query = 0.0;
-    dsygv_(&one, "V", "U", &mi, Kcb.data(), &mi, Mcb.data(), &mi, lambda.data(), &query, &lwork, &info, 1, 1);
+    dsygv_(&one, "V", "U", &mi, reducedStiffness.data(), &mi, reducedMass.data(), &mi, lambda.data(), &query, &lwork, &info, 1, 1);
     lwork = std::max(1, static_cast<int>(query));
     std::vector<double> work(static_cast<std::size_t>(lwork));
-    dsygv_(&one, "V", "U", &mi, Kcb.data(), &mi, Mcb.data(), &mi, lambda.data(), work.data(), &lwork, &info, 1, 1);
+    dsygv_(&one, "V", "U", &mi, reducedStiffness.data(), &mi, reducedMass.data(), &mi, lambda.data(), work.data(), &lwork, &info, 1, 1);
     if (info > mi)
       fail("the reduced mass matrix is not positive definite (the fixed-interface modes are not independent)");
     if (info != 0) fail("the reduced eigenproblem did not converge (LAPACK info " + std::to_string(info) + ")");
@@ -132,8 +132,8 @@ CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriple
   {
     const int mi = static_cast<int>(m), ni = static_cast<int>(n);
     const double one = 1.0, zero = 0.0;
-    // dsygv left the eigenvectors V in Kcb.
-    dgemm_("T", "N", &mi, &ni, &mi, &one, Kcb.data(), &mi, T.data(), &mi, &zero, P.data(), &mi, 1, 1);
+    // dsygv left the eigenvectors V in reducedStiffness.
+    dgemm_("T", "N", &mi, &ni, &mi, &one, reducedStiffness.data(), &mi, T.data(), &mi, &zero, P.data(), &mi, 1, 1);
   }
   CraigBamptonBasis out;
   out.constraintModes.resize(n * nB);
@@ -141,7 +141,7 @@ CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriple
   T.clear();
   T.shrink_to_fit();
 
-  out.coefficients = std::move(Kcb);
+  out.coefficients = std::move(reducedStiffness);
   out.order = n;
   out.lambda = lambda;
   out.rigidCount = leadingRigidModes(lambda);
@@ -152,11 +152,11 @@ CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriple
   if (out.rigidCount > 0) {
     double kmax = 0.0;
     for (double v : K.value) kmax = std::max(kmax, std::fabs(v));
-    const std::vector<double> KP = multiply(K, P, m);
+    const std::vector<double> stiffnessTimesModes = multiply(K, P, m);
     for (std::size_t c = 0; c < out.rigidCount; ++c) {
       double force = 0.0, shape = 0.0;
       for (std::size_t e = 0; e < n; ++e) {
-        force = std::max(force, std::fabs(KP[e * m + c]));
+        force = std::max(force, std::fabs(stiffnessTimesModes[e * m + c]));
         shape = std::max(shape, std::fabs(P[e * m + c]));
       }
       if (kmax > 0.0 && shape > 0.0) out.rigidResidual = std::max(out.rigidResidual, force / (kmax * shape));

@@ -33,8 +33,8 @@ struct RigidContent {
 RigidContent rigidContent(const SymmetricTriplets &M, const std::vector<double> &modes, std::size_t m,
                           const std::vector<double> &rigid) {
   const std::size_t n = M.order;
-  const std::vector<double> MR = multiply(M, rigid, kRigid);
-  std::vector<double> A = innerProducts(rigid, MR, n, kRigid);
+  const std::vector<double> massTimesRigid = multiply(M, rigid, kRigid);
+  std::vector<double> A = innerProducts(rigid, massTimesRigid, n, kRigid);
   double w[kRigid], work[64];
   const int six = kRigid, lwork = 64;
   int info = 0;
@@ -47,7 +47,7 @@ RigidContent rigidContent(const SymmetricTriplets &M, const std::vector<double> 
   for (std::size_t j = 0; j < m; ++j) {
     double b[kRigid], bb = 0.0;
     for (std::size_t k = 0; k < kRigid; ++k) {
-      b[k] = columnDot(modes, m, j, MR, kRigid, k, n);
+      b[k] = columnDot(modes, m, j, massTimesRigid, kRigid, k, n);
       bb += b[k] * b[k];
     }
     for (std::size_t k = 0; k < kRigid && info == 0; ++k) {
@@ -68,8 +68,8 @@ BasisCheck checkBasis(const SymmetricTriplets &K, const SymmetricTriplets &M, co
                       std::size_t m, const std::vector<double> &rigid, bool eigenvectors) {
   const std::size_t n = K.order;
   BasisCheck check;
-  const std::vector<double> KP = multiply(K, modes, m), MP = multiply(M, modes, m);
-  const std::vector<double> G = innerProducts(modes, MP, n, m);
+  const std::vector<double> stiffnessTimesModes = multiply(K, modes, m), massTimesModes = multiply(M, modes, m);
+  const std::vector<double> G = innerProducts(modes, massTimesModes, n, m);
   for (std::size_t a = 0; a < m; ++a)
     for (std::size_t b = 0; b < m; ++b)
       check.orthonormality = std::max(check.orthonormality, std::fabs(G[a * m + b] - (a == b ? 1.0 : 0.0)));
@@ -77,12 +77,12 @@ BasisCheck checkBasis(const SymmetricTriplets &K, const SymmetricTriplets &M, co
   check.energyScale = normM > 0.0 ? normK / normM : 0.0;
   check.rayleigh.resize(m);
   for (std::size_t j = 0; j < m; ++j) {
-    const double energy = columnDot(modes, m, j, KP, m, j, n), mass = G[j * m + j];
+    const double energy = columnDot(modes, m, j, stiffnessTimesModes, m, j, n), mass = G[j * m + j];
     check.rayleigh[j] = mass > 0.0 ? energy / mass : energy;
     if (!eigenvectors) continue;
     double worst = 0.0, size = 0.0;
     for (std::size_t e = 0; e < n; ++e) {
-      worst = std::max(worst, std::fabs(KP[e * m + j] - check.rayleigh[j] * MP[e * m + j]));
+      worst = std::max(worst, std::fabs(stiffnessTimesModes[e * m + j] - check.rayleigh[j] * massTimesModes[e * m + j]));
       size = std::max(size, std::fabs(modes[e * m + j]));
     }
     const double scale = (normK + std::fabs(check.rayleigh[j]) * normM) * size;
