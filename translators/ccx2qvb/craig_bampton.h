@@ -44,7 +44,7 @@ struct CraigBamptonBasis {
 };
 
 // boundary: 0-based interface equations (their order does not matter). Throws
-// std::runtime_error naming the cause when the sizes disagree, an equation is
+// TranslationError naming the cause when the sizes disagree, an equation is
 // out of range or repeated, or the boundary does not hold the model (K_ii not
 // positive definite).
 CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriplets &M,

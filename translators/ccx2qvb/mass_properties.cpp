@@ -1,7 +1,9 @@
 #include "mass_properties.h"
 
+#include <algorithm>
 #include <cmath>
-#include <stdexcept>
+
+#include "errors.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -20,13 +22,13 @@ MassProperties computeMassProperties(const Model &model, const SymmetricTriplets
                                      const std::vector<double> &shapes, int modeCount) {
   const size_t nodes = model.nodeIds.size();
   const size_t nm = static_cast<size_t>(modeCount);
-  if (dofs.size() != mass.order) throw std::runtime_error("mass matrix and equation map differ in size");
+  if (dofs.size() != mass.order) throw TranslationError("mass matrix and equation map differ in size");
   // Equation -> model node index, direction.
   std::vector<int32_t> nodeOf(dofs.size());
   for (size_t p = 0; p < dofs.size(); ++p) {
     auto it = model.nodeIndex.find(dofs[p].node);
     if (it == model.nodeIndex.end())
-      throw std::runtime_error("the mass matrix has node " + std::to_string(dofs[p].node) + ", not in the model");
+      throw TranslationError("the mass matrix has node " + std::to_string(dofs[p].node) + ", not in the model");
     nodeOf[p] = it->second;
   }
 
@@ -66,7 +68,7 @@ MassProperties computeMassProperties(const Model &model, const SymmetricTriplets
   }
   const double scale = std::max(std::fabs(blockTotal[0]), 1e-300);
   if (std::fabs(blockTotal[1] - blockTotal[0]) > 1e-9 * scale || std::fabs(blockTotal[2] - blockTotal[0]) > 1e-9 * scale)
-    throw std::runtime_error("the mass matrix is not the same in x, y and z (anisotropic or tied mass?)");
+    throw TranslationError("the mass matrix is not the same in x, y and z (anisotropic or tied mass?)");
 
   // G = F' W: every integral of rho u_r v_c between two fields.
   std::vector<double> gram(width * width, 0.0);
@@ -97,7 +99,7 @@ MassProperties computeMassProperties(const Model &model, const SymmetricTriplets
   for (int k = 0; k < 9; ++k) p.i7[k] = (k % 4 == 0 ? traceXX : 0.0) - xx[k];
 
   p.mass = p.i1;
-  if (!(p.mass > 0)) throw std::runtime_error("the model's total mass is not positive");
+  if (!(p.mass > 0)) throw TranslationError("the model's total mass is not positive");
   for (int c = 0; c < 3; ++c) p.centre[c] = p.i2[c] / p.mass;
   const double cc = p.centre[0] * p.centre[0] + p.centre[1] * p.centre[1] + p.centre[2] * p.centre[2];
   for (int r = 0; r < 3; ++r)
