@@ -7,7 +7,7 @@
 #include "body_builder.h"
 #include "errors.h"
 #include "exact_mass.h"
-#include "platform/child_process.h"
+#include "interruption.h"
 #include "skin.h"
 #include "stage_timer.h"
 
@@ -33,30 +33,6 @@ void requireOrthonormal(const MassProperties &p) {
   }
 }
 
-// The solver's mass matrix is not exact for the rigid-body properties (its
-// reduced and wedge elements lump their mass at too few points, and its
-// quadrature is not exact on curved elements): mass, centre, inertia and
-// invariants 1, 2 and 7 come from our own exact integration, and the lumped
-// nodal masses are scaled to that mass. The invariants that hold modes stay
-// those of the mass matrix in which the modes are orthonormal.
-void useExactRigidMass(const RigidMass &exact, MassProperties *p) {
-  const double lumped = p->mass;
-  p->mass = p->i1 = exact.mass;
-  for (int c = 0; c < 3; ++c) {
-    p->i2[c] = exact.firstMoment[c];
-    p->centre[c] = exact.firstMoment[c] / exact.mass;
-  }
-  const double *s = exact.secondMoment;
-  const double trace = s[0] + s[4] + s[8];
-  const double cc = p->centre[0] * p->centre[0] + p->centre[1] * p->centre[1] + p->centre[2] * p->centre[2];
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) {
-      p->i7[3 * r + c] = (r == c ? trace : 0.0) - s[3 * r + c];
-      p->inertia[3 * r + c] = p->i7[3 * r + c] - exact.mass * ((r == c ? cc : 0.0) - p->centre[r] * p->centre[c]);
-    }
-  for (double &m : p->nodalMass) m *= exact.mass / lumped;
-}
-
 std::string headerLine(const PreparedModel &p) {
   std::string line = "written by ccx2qvb";
   if (p.temperature) {
@@ -71,10 +47,9 @@ std::string headerLine(const PreparedModel &p) {
 
 MassProperties bodyMassProperties(const PreparedModel &prepared, SolverJobs &jobs, const ModalBasis &basis) {
   const StoredMatrices &mesh = jobs.meshMatrices();
-  MassProperties p = computeMassProperties(prepared.model, mesh.mass, mesh.dofs,
+  MassProperties p = computeMassProperties(prepared.model, exactRigidMass(prepared.model), mesh.mass, mesh.dofs,
                                            modelTranslations(prepared.model, basis.shapes), basis.shapes.modeCount);
   requireOrthonormal(p);
-  useExactRigidMass(exactRigidMass(prepared.model), &p);
   return p;
 }
 
@@ -119,8 +94,7 @@ void writeBody(const PreparedModel &prepared, const Options &options, const Moda
   }
   // Past this point the body is written whole or not at all; an interrupt
   // that came during our own steps stops before it.
-  if (const int signal = platform::InterruptionScope::received())
-    throw TranslationError("interrupted by signal " + std::to_string(signal));
+  stopIfInterrupted();
   body.write(options.output);
 }
 

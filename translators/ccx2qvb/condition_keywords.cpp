@@ -1,6 +1,5 @@
 // Initial conditions: of their types only the temperature matters to the
 // body, since temperature-dependent materials are evaluated at it.
-#include <cstdio>
 
 #include "keyword_reader.h"
 #include "message_number.h"

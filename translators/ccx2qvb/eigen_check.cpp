@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "kernels/blas_lapack.h"
 #include "errors.h"

@@ -10,25 +10,10 @@
 namespace qvb::ccx2qvb {
 namespace {
 
-// Column-major n x m to row-major n x m (one row per equation, as the
-// matrix products take it), and back.
-std::vector<double> equationMajor(const std::vector<double> &columns, size_t n, size_t m) {
-  std::vector<double> rows(n * m);
-  for (size_t j = 0; j < m; ++j)
-    for (size_t e = 0; e < n; ++e) rows[e * m + j] = columns[j * n + e];
-  return rows;
-}
-std::vector<double> modeMajor(const std::vector<double> &rows, size_t n, size_t m) {
-  std::vector<double> columns(n * m);
-  for (size_t j = 0; j < m; ++j)
-    for (size_t e = 0; e < n; ++e) columns[j * n + e] = rows[e * m + j];
-  return columns;
-}
-
 // The solver's eigen-solution of the modes job, read strictly.
 EigenSolution solversModes(const StoredMatrices &matrices, SolverJobs &jobs) {
-  const EigenFileShape shape{static_cast<int64_t>(matrices.dofs.size()),
-                             static_cast<int64_t>(offDiagonalCount(matrices.stiffness)), jobs.modesAsked()};
+  const EigenFileShape shape{static_cast<int64_t>(matrices.dofs.size()), static_cast<int64_t>(matrices.offDiagonals),
+                             jobs.modesAsked()};
   return readEigenSolution(jobs.file("modes.eig"), shape);
 }
 
@@ -68,7 +53,7 @@ ModalBasis freeFreeBasis(const PreparedModel &prepared, SolverJobs &jobs, Timing
   try {
     StageTimer timer(&timing->verify);
     eig.eigenvalues =
-        checkFreeModes(prepared, matrices, equationMajor(eig.modes, n, m), m, "the solver's free-free modes").rayleigh;
+        checkFreeModes(prepared, matrices, transposed(eig.modes, m, n), m, "the solver's free-free modes").rayleigh;
   } catch (const VerificationError &e) {
     // Right, or not written: our own solution of the same matrices, held to
     // the same checks, and the stresses of its modes from the solver.
@@ -76,7 +61,7 @@ ModalBasis freeFreeBasis(const PreparedModel &prepared, SolverJobs &jobs, Timing
     const LanczosSolution own = solveOurselves(matrices, m, e.what());
     warnings->push_back(std::string(e.what()) + "; the modes were solved again by our own Lanczos solver");
     eig.eigenvalues = checkFreeModes(prepared, matrices, own.modes, m, "our own free-free modes").rayleigh;
-    eig.modes = modeMajor(own.modes, n, m);
+    eig.modes = transposed(own.modes, n, m);
     jobs.runPrescribed("stresses", matrices.dofs, own.modes, static_cast<int>(m));
     results = "stresses";
   }
@@ -86,8 +71,7 @@ ModalBasis freeFreeBasis(const PreparedModel &prepared, SolverJobs &jobs, Timing
   const std::string frd = jobs.file(results + ".frd");
   const FrdExpectation expected{eig.modeCount, prepared.elementNodes};
   basis.visitResults = [&prepared, frd, expected](const ModalResultSink &take) {
-    readModalResults(frd, prepared.model, prepared.elementNode, expected,
-                     [&](FrdResult kind, int set, size_t node, const double *six) { take(kind, set, node, six); });
+    readModalResults(frd, prepared.model, prepared.elementNode, expected, take);
   };
   return basis;
 }

@@ -42,13 +42,6 @@ SymmetricTriplets interiorBlock(const SymmetricTriplets &A, const std::vector<lo
   return block;
 }
 
-std::vector<double> transposed(const std::vector<double> &a, size_t rows, size_t cols) {
-  std::vector<double> t(a.size());
-  for (size_t r = 0; r < rows; ++r)
-    for (size_t c = 0; c < cols; ++c) t[c * rows + r] = a[r * cols + c];
-  return t;
-}
-
 // The held run's modes: eigenvectors of the interior block of the tied
 // matrices, read strictly (their count and size follow from that block) and
 // checked against it.

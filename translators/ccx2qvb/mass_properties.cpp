@@ -16,10 +16,28 @@ void axial(const double *s, double *out) {
   out[2] = s[1] - s[3];
 }
 
+// Mass, centre, inertia and invariants 1, 2 and 7 from the exact integrals.
+void setRigidProperties(const RigidMass &exact, MassProperties *p) {
+  if (!(exact.mass > 0)) throw TranslationError("the model's total mass is not positive");
+  p->mass = p->i1 = exact.mass;
+  for (int c = 0; c < 3; ++c) {
+    p->i2[c] = exact.firstMoment[c];
+    p->centre[c] = exact.firstMoment[c] / exact.mass;
+  }
+  const double *s = exact.secondMoment;
+  const double trace = s[0] + s[4] + s[8];
+  const double cc = p->centre[0] * p->centre[0] + p->centre[1] * p->centre[1] + p->centre[2] * p->centre[2];
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) {
+      p->i7[3 * r + c] = (r == c ? trace : 0.0) - s[3 * r + c];
+      p->inertia[3 * r + c] = p->i7[3 * r + c] - exact.mass * ((r == c ? cc : 0.0) - p->centre[r] * p->centre[c]);
+    }
+}
+
 }  // namespace
 
-MassProperties computeMassProperties(const Model &model, const SymmetricTriplets &mass, const std::vector<Dof> &dofs,
-                                     const std::vector<double> &shapes, int modeCount) {
+MassProperties computeMassProperties(const Model &model, const RigidMass &exact, const SymmetricTriplets &mass,
+                                     const std::vector<Dof> &dofs, const std::vector<double> &shapes, int modeCount) {
   const size_t nodes = model.nodeIds.size();
   const size_t nm = static_cast<size_t>(modeCount);
   if (dofs.size() != mass.order) throw TranslationError("mass matrix and equation map differ in size");
@@ -89,22 +107,7 @@ MassProperties computeMassProperties(const Model &model, const SymmetricTriplets
 
   MassProperties p;
   p.modeCount = modeCount;
-  for (size_t a = 0; a < nodes; ++a) {
-    p.i1 += rowSum[a];
-    for (int c = 0; c < 3; ++c) p.i2[c] += rowSum[a] * model.coordinates[3 * a + static_cast<size_t>(c)];
-  }
-  double xx[9];
-  block(0, 0, xx);
-  const double traceXX = xx[0] + xx[4] + xx[8];
-  for (int k = 0; k < 9; ++k) p.i7[k] = (k % 4 == 0 ? traceXX : 0.0) - xx[k];
-
-  p.mass = p.i1;
-  if (!(p.mass > 0)) throw TranslationError("the model's total mass is not positive");
-  for (int c = 0; c < 3; ++c) p.centre[c] = p.i2[c] / p.mass;
-  const double cc = p.centre[0] * p.centre[0] + p.centre[1] * p.centre[1] + p.centre[2] * p.centre[2];
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c)
-      p.inertia[3 * r + c] = p.i7[3 * r + c] - p.mass * ((r == c ? cc : 0.0) - p.centre[r] * p.centre[c]);
+  setRigidProperties(exact, &p);
 
   // HRZ: the diagonal scaled so that the nodal masses add up to the total.
   double diagonalSum = 0;

@@ -1,17 +1,19 @@
-// Mass data of the body from the consistent mass matrix.
+// Mass data of the body.
 //
-// Every integral the body needs is a product of two displacement fields
-// through the mass matrix: integral of rho u v' dV = U' M V, exact for fields
-// the element shape functions carry (positions, rigid motions, mode shapes).
-// So total mass, centre, inertia and the nine invariants are exact, where
-// sums over lumped nodal masses would not be. The nodal masses themselves
-// are HRZ-lumped: the diagonal of M scaled to the total mass, which keeps
-// them positive (row sums of a second-order element's mass are negative at
-// its corners).
+// The solver's mass matrix is not exact for the rigid-body properties (its
+// reduced and wedge elements lump their mass at too few points, and its
+// quadrature is not exact on curved elements): mass, centre, inertia and
+// invariants 1, 2 and 7 come from our own exact integration (exact_mass.h).
+// The invariants that hold modes are products of two displacement fields
+// through the solver's mass matrix, the one the modes are orthonormal in:
+// integral of rho u v' dV = U' M V. The nodal masses are HRZ-lumped: the
+// diagonal of M scaled to the exact total mass, which keeps them positive
+// (row sums of a second-order element's mass are negative at its corners).
 #pragma once
 
 #include <vector>
 
+#include "exact_mass.h"
 #include "matrix_files.h"
 #include "model.h"
 
@@ -33,10 +35,10 @@ struct MassProperties {
   std::vector<double> i9;         // 9 per (j, k), at (j * modeCount + k) * 9
 };
 
-// mass: the mesh's mass matrix without ties, equations as in dofs (three
-// translations per node). shapes: modeCount blocks of 3 values per model
-// node (translations, node-major).
-MassProperties computeMassProperties(const Model &model, const SymmetricTriplets &mass, const std::vector<Dof> &dofs,
-                                     const std::vector<double> &shapes, int modeCount);
+// exact: the model's integrals. mass: the mesh's mass matrix without ties,
+// equations as in dofs (three translations per node). shapes: modeCount
+// blocks of 3 values per model node (translations, node-major).
+MassProperties computeMassProperties(const Model &model, const RigidMass &exact, const SymmetricTriplets &mass,
+                                     const std::vector<Dof> &dofs, const std::vector<double> &shapes, int modeCount);
 
 }  // namespace qvb::ccx2qvb

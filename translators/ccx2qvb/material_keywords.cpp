@@ -2,7 +2,6 @@
 //
 // Properties are kept as read, one point per data line with its temperature;
 // resolveTemperature (temperature.h) picks the values the body uses.
-#include <cstdio>
 
 #include "keyword_reader.h"
 #include "message_number.h"

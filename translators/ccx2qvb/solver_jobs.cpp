@@ -2,23 +2,11 @@
 
 #include "analysis_decks.h"
 #include "errors.h"
-#include "platform/child_process.h"
-#include "platform/file_kind.h"
+#include "interruption.h"
 #include "solver_run.h"
 #include "stage_timer.h"
 
 namespace qvb::ccx2qvb {
-namespace {
-
-// An interrupt stops the translation between steps, so that the work
-// folder is removed on the way out (the caller then ends by the signal).
-void stopIfInterrupted() {
-  if (const int signal = platform::InterruptionScope::received())
-    throw TranslationError("interrupted by signal " + std::to_string(signal));
-}
-
-}  // namespace
-
 SolverJobs::SolverJobs(const PreparedModel &prepared, const Options &options, const WorkFolder &work, Timing *timing)
     : prepared_(prepared), work_(work), timing_(timing) {
   const bool freeFree = prepared.interfaces.empty();
@@ -71,7 +59,8 @@ StoredMatrices SolverJobs::read(const std::string &job, bool withStiffness) {
   m.dofs = readDofs(work_.file(job + ".dof"));
   m.mass = readSymmetric(work_.file(job + ".mas"), m.dofs.size());
   if (withStiffness) m.stiffness = readSymmetric(work_.file(job + ".sti"), m.dofs.size());
-  if (withStiffness && offDiagonalCount(m.stiffness) != offDiagonalCount(m.mass))
+  m.offDiagonals = offDiagonalCount(m.mass);
+  if (withStiffness && offDiagonalCount(m.stiffness) != m.offDiagonals)
     throw ResultFileError(work_.file(job + ".sti") + " and " + job + ".mas do not have the same entries");
   return m;
 }

@@ -30,6 +30,7 @@ namespace qvb::ccx2qvb {
 struct StoredMatrices {
   std::vector<Dof> dofs;
   SymmetricTriplets stiffness, mass;
+  std::size_t offDiagonals = 0;  // entries above the diagonal, the same in both (the .eig file's nzs)
 };
 
 class SolverJobs {

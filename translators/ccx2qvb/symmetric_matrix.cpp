@@ -33,6 +33,13 @@ std::vector<double> innerProducts(const std::vector<double> &A, const std::vecto
   return C;
 }
 
+std::vector<double> transposed(const std::vector<double> &a, std::size_t rows, std::size_t cols) {
+  std::vector<double> t(a.size());
+  for (std::size_t r = 0; r < rows; ++r)
+    for (std::size_t c = 0; c < cols; ++c) t[c * rows + r] = a[r * cols + c];
+  return t;
+}
+
 double rowSumNorm(const SymmetricTriplets &A) {
   std::vector<double> sums(A.order, 0.0);
   for (std::size_t k = 0; k < A.value.size(); ++k) {

@@ -24,6 +24,11 @@ std::vector<double> multiply(const SymmetricTriplets &A, const std::vector<doubl
 std::vector<double> innerProducts(const std::vector<double> &A, const std::vector<double> &B, std::size_t n,
                                   std::size_t m);
 
+// The transpose of a row-major rows x cols matrix (row-major cols x rows):
+// between the solver's mode-major vectors and the equation-major rows the
+// products take.
+std::vector<double> transposed(const std::vector<double> &a, std::size_t rows, std::size_t cols);
+
 // The largest absolute row sum of the full symmetric matrix: the scale
 // against which residuals of A x are measured.
 double rowSumNorm(const SymmetricTriplets &A);

@@ -1,7 +1,6 @@
 #include "temperature.h"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
