@@ -1,7 +1,9 @@
 // An angle bracket in steel, SI units: a 6 mm base plate with two bolt holes
 // and a 6 mm upright leg. Mesh it with
-//   gmsh bracket.geo -3 -format inp -o bracket_gmsh.inp
-// to get second-order tetrahedra (C3D10) and one node set per bolt hole.
+//   gmsh bracket.geo -3 -format inp -o bracket_mesh.inp
+// to get second-order tetrahedra (C3D10) in the element set BRACKET and the
+// bolt hole walls' triangles (CPS6, which ccx2qvb skips: no section names
+// them) in the element sets HOLE1 and HOLE2, the interfaces.
 SetFactory("OpenCASCADE");
 t = 0.006;   // plate thickness
 L = 0.08;    // base length (x)
@@ -33,5 +35,3 @@ Mesh.SecondOrderLinear = 1;
 Mesh.CharacteristicLengthMax = 0.007;
 // Finer at the holes, so that they stay round.
 MeshSize{ PointsOf{ Surface{hole1[], hole2[]}; } } = 0.0025;
-// One *NSET per physical group (the hole walls' nodes).
-Mesh.SaveGroupsOfNodes = 1;

@@ -381,7 +381,7 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
   } cases[] = {
       {"output not a body", "bar.inp -o x.inp", "", "-o x.inp names no body", 2},
       {"units cut short", "bar.inp --units KILOGRAM METER", "", "Try 'ccx2qvb --help'", 2},
-      {"node set", "bar.inp -i HOLE", "", "interface node set HOLE does not exist"},
+      {"node set", "bar.inp -i HOLE", "", "interface set HOLE is neither a node set nor"},
       {"solver missing", "bar.inp", "CCX=/nonexistent/ccx ", "was not found"},
       {"solver failing", "bar.inp", "CCX=/bin/false ",
        "the solver failed on job mass with exit status 1 and no error line of its own (out of memory or disk?) "
@@ -391,7 +391,7 @@ TEST(Ccx2qvbRefusals, BadInputLeavesNoBody) {
       {"inconsistent units", "bar.inp --units KILOGRAM MILLIMETER SECOND NEWTON", "",
        "is not a consistent set: one NEWTON is 1000 KILOGRAM MILLIMETER/SECOND^2"},
       {"too many modes", "bar.inp -n 500", "", "-n 500 asks for 506 modes, but the model has only 32 nodes"},
-      
+
       {"disk full", "bar.inp", "trap '' XFSZ; ulimit -f 1; ", "model.inp cannot be written: File too large"},
   };
   for (const Case &c : cases) {

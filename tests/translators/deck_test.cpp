@@ -104,7 +104,12 @@ TEST(DeckParser, RefusalsNameTheCauseFileAndLine) {
     std::string deck;
     std::string expected;
   } cases[] = {
-      {"shell", kNodes + "*ELEMENT, TYPE=S4, ELSET=E\n1, 1, 2, 3, 4\n", "deck.inp:6: element type S4 is not supported"},
+      {"unknown type", kNodes + "*ELEMENT, TYPE=C3D27\n", "deck.inp:6: element type C3D27 is not supported"},
+      {"plane element", kNodes + "*ELEMENT, TYPE=CPS3, ELSET=E\n1, 1, 2, 3\n" + material + section,
+       "deck.inp:13: *SOLID SECTION on element 1, a CPS3"},
+      {"skipped element's face", kTetDeck + "*ELEMENT, TYPE=CPS3\n2, 1, 2, 3\n*SURFACE, NAME=A\n2, S1\n",
+       "deck.inp:16: surface A names face S1 of element 2, a CPS3"},
+      {"no solid", kNodes + "*ELEMENT, TYPE=T3D2\n1, 1, 2\n", "the deck defines no solid elements"},
       {"no density", kNodes + kTet + "*MATERIAL, NAME=STEEL\n*ELASTIC\n2.1e11, 0.3\n" + section,
        "deck.inp:8: material STEEL has no *DENSITY"},
       {"no elastic", kNodes + kTet + "*MATERIAL, NAME=STEEL\n*DENSITY\n7850\n" + section,
@@ -428,13 +433,33 @@ TEST(Skin, EnclosesTheBarWithOutwardFaces) {
   }
 }
 
+// A mesher's boundary groups beside the solids: surface and line elements
+// without a section are skipped with one warning, and their element sets
+// (like the model's own) are interfaces of their elements' nodes.
 TEST(Interfaces, ReferenceNodesAboveTheModelAndSingularSetsRefused) {
   qvbtest::TempDir dir;
   const ccxtest::Bar bar = ccxtest::barOf(2, 2, 1);
-  ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(bar) + "*NSET, NSET=NONE\n");
+  std::string wall = "*ELEMENT, TYPE=CPS3, ELSET=WALL\n";
+  const std::vector<int> end1 = readText(dir, ccxtest::barModel(bar)).nodeSets.at("END1");
+  for (size_t k = 0; k + 2 < end1.size(); ++k)  // a fan of triangles over the end face's nodes
+    wall += std::to_string(9001 + k) + ", " + std::to_string(end1[0]) + ", " + std::to_string(end1[k + 1]) + ", " +
+            std::to_string(end1[k + 2]) + "\n";
+  ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(bar) + wall +
+                                              "*ELEMENT, TYPE=T3D3, ELSET=EDGE\n8001, 1, 2, 3\n"
+                                              "*NSET, NSET=NONE\n*ELSET, ELSET=LASTE\nLAST\n");
   const Model model = readDeck(dir.file("bar.inp"));
+  EXPECT_EQ(model.elementIds.size(), 4u);
+  EXPECT_EQ(model.connectivity.size(), 80u);
+  ASSERT_EQ(model.warnings.size(), 1u);
+  EXPECT_NE(model.warnings[0].find("skipped: " + std::to_string(end1.size() - 2) + " CPS3, 1 T3D3"), std::string::npos)
+      << model.warnings[0];
   const auto interfaces = qvb::ccx2qvb::defineInterfaces(model, {"end1", "END0"});
   ASSERT_EQ(interfaces.size(), 2u);
+  const auto wallSet = qvb::ccx2qvb::defineInterfaces(model, {"wall"});
+  EXPECT_EQ(wallSet[0].nodes, interfaces[0].nodes);
+  EXPECT_EQ(wallSet[0].nodeSet, "WALL");
+  const auto lastBricks = qvb::ccx2qvb::defineInterfaces(model, {"LASTE"});
+  EXPECT_EQ(lastBricks[0].nodes.size(), 2u * 20u - 8u);  // two C3D20R bricks sharing a face
   const int highest = model.highestNodeId();
   EXPECT_EQ(interfaces[0].refNode, highest + 1);
   EXPECT_EQ(interfaces[0].rotNode, highest + 2);
@@ -449,8 +474,8 @@ TEST(Interfaces, ReferenceNodesAboveTheModelAndSingularSetsRefused) {
     }
     return std::string("(no error)");
   };
-  EXPECT_NE(refusal({"NOPE"}).find("interface node set NOPE does not exist"), std::string::npos);
-  EXPECT_NE(refusal({"NONE"}).find("interface node set NONE is empty"), std::string::npos);
+  EXPECT_NE(refusal({"NOPE"}).find("interface set NOPE is neither a node set nor an element set"), std::string::npos);
+  EXPECT_NE(refusal({"NONE"}).find("interface set NONE is empty"), std::string::npos);
   EXPECT_NE(refusal({"EDGE0"}).find("lie on one line"), std::string::npos);
   EXPECT_NE(refusal({"END0", "END0"}).find("belongs to two interfaces"), std::string::npos);
 }

@@ -107,7 +107,7 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
   }
   for (size_t k = 0; k < interfaces.size(); ++k) {
     out.print("*NSET, NSET=QVBI%zu\n", k + 1);
-    writeIdList(out, model.nodeSets.at(interfaces[k].nodeSet));
+    writeIdList(out, interfaces[k].nodes);
   }
   if (withConstraints) writeConstraints(out, model);
   out.close();

@@ -16,7 +16,8 @@ namespace qvb::ccx2qvb {
 // An interface: a node set tied rigidly to a reference node at its centroid,
 // whose rotations are carried by a separate rotation node.
 struct Interface {
-  std::string nodeSet;
+  std::string nodeSet;     // the set named, upper case: a node set, or an element set (its elements' nodes)
+  std::vector<int> nodes;  // the tied nodes, sorted
   int refNode = 0;
   int rotNode = 0;
   double centre[3] = {0, 0, 0};

@@ -8,6 +8,7 @@
 #include "keyword_reader.h"
 #include "platform/file_kind.h"
 #include "platform/mapped_file.h"
+#include "skipped_elements.h"
 #include "text_scan.h"
 
 namespace qvb::ccx2qvb {
@@ -303,6 +304,7 @@ Model readDeck(const std::string &path) {
   DeckParser parser(&model);
   parser.readFile(path);
   parser.finish();
+  skipSurfaceAndLineElements(&model);
   if (!model.ignoredKeywords.empty()) model.warnings.push_back(ignoredSummary(model.ignoredKeywords));
   return model;
 }

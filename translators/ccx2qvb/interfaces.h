@@ -9,10 +9,12 @@
 
 namespace qvb::ccx2qvb {
 
-// One interface per node set name, in order: the reference node at the
-// set's centroid, IDs above the model's highest. Throws when a set does not
-// exist, is empty, or its nodes lie on one line (a rigid tie could not fix
-// the rotation about that line).
+// One interface per set name, in order: a node set, else the nodes of an
+// element set's elements (skipped surface elements too, so a mesher's
+// boundary group serves directly); the reference node at the nodes'
+// centroid, IDs above the model's highest. Throws when a set does not exist,
+// is empty, or its nodes lie on one line (a rigid tie could not fix the
+// rotation about that line).
 std::vector<Interface> defineInterfaces(const Model &model, const std::vector<std::string> &names);
 
 }  // namespace qvb::ccx2qvb

@@ -1,6 +1,6 @@
 // ccx2qvb: a flexible body from a solid finite-element model in a solver deck.
 //
-//   ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i NSET]... [--units M L T F] [--keep DIR]
+//   ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i SET]... [--units M L T F] [--keep DIR]
 //
 // Exit status 0 when the body was written, 1 when the translation failed (the
 // body file is then not written at all), 2 for a usage error. Interrupted (INT, TERM, HUP), it removes its temporary
@@ -21,21 +21,23 @@
 namespace {
 
 const char kUsage[] =
-    "usage: ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i NSET]... [--units MASS LENGTH TIME FORCE]\n"
+    "usage: ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i SET]... [--units MASS LENGTH TIME FORCE]\n"
     "               [--temperature T] [--keep DIR] [--times]\n"
     "\n"
     "Makes a flexible body from the solid model in DECK.inp (nodes, elements C3D4, C3D10,\n"
     "C3D8, C3D8R, C3D20, C3D20R, C3D6, C3D15, sets, isotropic materials with density,\n"
-    "solid sections, includes; the deck's steps are ignored). Runs the solver (the CCX\n"
-    "environment variable, else ccx on PATH) for the mass matrix and the modes.\n"
+    "solid sections, includes; the deck's steps are ignored, and so are surface and line\n"
+    "elements that no section names). Runs the solver (the CCX environment variable, else ccx\n"
+    "on PATH) for the mass matrix and the modes.\n"
     "\n"
     "  -o BODY.qvb       the body file to write\n"
     "  -n MODES          flexible modes to keep (default 20); 6 rigid-body modes come in addition\n"
-    "  -i NSET           an interface: the node set is tied rigidly to a new reference node at\n"
-    "                    its centroid, which becomes an interface node of the body (6 degrees\n"
-    "                    of freedom); repeatable. With interfaces the body's modes are a\n"
-    "                    Craig-Bampton basis (static constraint modes plus MODES normal modes\n"
-    "                    with the interfaces held), orthonormalised.\n"
+    "  -i SET            an interface: the node set (or an element set's nodes, such as a mesher's\n"
+    "                    surface group) is tied rigidly to a new reference node at its centroid,\n"
+    "                    which becomes an interface node of the body (6 degrees of freedom);\n"
+    "                    repeatable. With interfaces the body's modes are a Craig-Bampton basis\n"
+    "                    (static constraint modes plus MODES normal modes with the interfaces\n"
+    "                    held), orthonormalised.\n"
     "  --units M L T F   the deck's units, a consistent set (force = mass x length / time^2;\n"
     "                    default KILOGRAM METER SECOND NEWTON; most decks are in TONNE MILLIMETER\n"
     "                    SECOND NEWTON)\n"
@@ -62,7 +64,7 @@ bool namesABody(const std::string &output) {
 }
 
 const char kUsageLine[] =
-    "usage: ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i NSET]... [--units MASS LENGTH TIME FORCE] [--temperature T] "
+    "usage: ccx2qvb DECK.inp -o BODY.qvb [-n MODES] [-i SET]... [--units MASS LENGTH TIME FORCE] [--temperature T] "
     "[--keep DIR] [--times]";
 
 [[noreturn]] void usageError(const std::string &problem) {

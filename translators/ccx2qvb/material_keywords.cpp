@@ -5,6 +5,7 @@
 
 #include "keyword_reader.h"
 #include "message_number.h"
+#include "skipped_elements.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -131,6 +132,10 @@ class SolidSectionReader : public KeywordReader {
           deck.failAt(where, "element set " + section.elset + " holds element " + std::to_string(id) +
                                  ", which is not defined");
         const size_t index = static_cast<size_t>(e->second);
+        if (isSurfaceOrLine(*model.elementTypes[index]))
+          deck.failAt(where, "*SOLID SECTION on element " + std::to_string(id) + ", a " +
+                                 model.elementTypes[index]->name +
+                                 ": plane, axisymmetric, shell and line elements are not solids");
         if (sectionOf[index] >= 0 && sectionOf[index] != static_cast<int32_t>(s))
           deck.failAt(where, "element " + std::to_string(id) + " has a second section (the first at " +
                                  deck.source(sections_[static_cast<size_t>(sectionOf[index])].source).text() + ")");
@@ -139,7 +144,7 @@ class SolidSectionReader : public KeywordReader {
       }
     }
     for (size_t e = 0; e < model.elementIds.size(); ++e)
-      if (model.elementMaterial[e] < 0)
+      if (model.elementMaterial[e] < 0 && !isSurfaceOrLine(*model.elementTypes[e]))  // those are skipped
         deck.failAt(deck.source(deck.elementSource[e]),
                     "element " + std::to_string(model.elementIds[e]) + " has no *SOLID SECTION");
   }

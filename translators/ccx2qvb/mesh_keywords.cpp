@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "keyword_reader.h"
+#include "skipped_elements.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -49,6 +50,7 @@ class ElementReader : public KeywordReader {
   void start(DeckContext &deck, const Keyword &keyword) override {
     const std::string typeName = keyword.value("TYPE");
     type_ = findElementType(typeName);
+    if (type_ == nullptr) type_ = findSurfaceOrLineType(typeName);
     if (type_ == nullptr)
       deck.fail("element type " + (typeName.empty() ? std::string("(none given)") : upperCase(typeName)) +
                 " is not supported (supported: " + acceptedElementTypes() + ")");

@@ -100,6 +100,9 @@ struct Model {
   std::vector<int64_t> elementStart{0};
   std::vector<int> connectivity;
   std::vector<int> elementMaterial;  // index into materials, per element
+  // Surface and line elements no section named: not part of the model, only
+  // their nodes by element ID (skipped_elements.h).
+  std::unordered_map<int, std::vector<int>> skippedElements;
 
   // Sets by upper-case name: node IDs, element IDs (in the order given).
   std::map<std::string, std::vector<int>> nodeSets;

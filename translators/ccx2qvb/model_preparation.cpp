@@ -54,10 +54,10 @@ void requireIndependentInterfaces(const Model &model, const std::vector<Interfac
   if (interfaces.empty() || (model.equations.empty() && model.rigidBodies.empty())) return;
   const DependentDofs dependent(model);
   for (const Interface &i : interfaces)
-    for (int id : model.nodeSets.at(i.nodeSet))
+    for (int id : i.nodes)
       for (int d = 1; d <= 3; ++d)
         if (dependent.isDependent(id, d))
-          throw DeckError("interface node set " + i.nodeSet + " holds node " + std::to_string(id) +
+          throw DeckError("interface set " + i.nodeSet + " holds node " + std::to_string(id) +
                           ", which a constraint of the deck already moves (*EQUATION, *TIE or *RIGID BODY): "
                           "an interface cannot tie it again");
 }

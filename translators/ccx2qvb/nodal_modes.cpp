@@ -56,7 +56,7 @@ NodalModes interfaceModes(const Model &model, const std::vector<Interface> &inte
       m.at(j, node)[component] = basis.modes[static_cast<size_t>(j) * basis.order + p];
   }
   for (size_t k = 0; k < interfaces.size(); ++k)
-    for (int id : model.nodeSets.at(interfaces[k].nodeSet)) {
+    for (int id : interfaces[k].nodes) {
       const size_t a = static_cast<size_t>(model.nodeIndex.at(id));
       if (moved[a]) continue;
       const double *x = &model.coordinates[3 * a];
