@@ -1,6 +1,7 @@
 // The kinds of deck that gave wrong bodies before: parts joined by ties or
 // equations, rigidly tied faces, constraints that ground the part, parts
-// held only by contact, temperature tables and tonne/millimetre units. Each
+// held only by contact, temperature tables, tonne/millimetre units, gmsh's
+// meshes with their surface groups. Each
 // body is held against an independent solver run of the same model, or
 // against theory.
 #include <gtest/gtest.h>
@@ -206,6 +207,34 @@ TEST_F(DeckClasses, TonneMillimetreDeckIsNamedAndMatchesTheSameBarInSI) {
   EXPECT_NEAR(mass_, m, 1e-12 * m);
   EXPECT_NEAR(inertia_[8], m * (1000.0 * 1000 + 100 * 100) / 12, 1e-12 * m * 1e6);
   EXPECT_NEAR(inertia_[0], m * (100.0 * 100 + 100 * 100) / 12, 1e-12 * m * 1e4);
+}
+
+// A mesh as gmsh writes it: beside the tetrahedra, the triangles and lines
+// of its physical surfaces and curves, which no section names. They are
+// skipped with one warning, and a physical surface's element set is an
+// interface: the same body as with gmsh's node set of that surface.
+TEST_F(DeckClasses, GmshMeshTranslatesAsItComesWithItsSurfacesAsInterfaces) {
+  ccxtest::writeText(dir_.file("bar.geo"),
+                     "SetFactory(\"OpenCASCADE\");\nBox(1) = {0, 0, 0, 0.2, 0.02, 0.02};\n"
+                     "Physical Volume(\"BAR\") = {1};\nPhysical Surface(\"END\") = {1};\n"
+                     "Physical Surface(\"TIP\") = {2};\nPhysical Curve(\"EDGE\") = {1};\n"
+                     "Mesh.ElementOrder = 2;\nMesh.CharacteristicLengthMax = 0.01;\nMesh.SaveGroupsOfNodes = 1;\n");
+  ASSERT_EQ(run(dir_.path(), "gmsh bar.geo -3 -format inp -o mesh.inp", "gmsh.log"), 0)
+      << qvbtest::readFile(dir_.file("gmsh.log"));
+  const std::string deck =
+      "*INCLUDE, INPUT=mesh.inp\n*MATERIAL, NAME=STEEL\n*ELASTIC\n2.1e11, 0.3\n*DENSITY\n7850.\n"
+      "*SOLID SECTION, ELSET=BAR, MATERIAL=STEEL\n*ELSET, ELSET=END_FACES\nEND\n*ELSET, ELSET=TIP_FACES\nTIP\n";
+  std::string log;
+  const std::vector<double> byNodes = translate(deck, "-n 4 -i END -i TIP", &log);
+  const std::vector<double> byElements = translate(deck, "-n 4 -i END_FACES -i TIP_FACES", &log);
+  ASSERT_EQ(byElements.size(), 16u) << log;
+  const size_t warning = log.find("warning: surface and line elements without a section are not part of the body, "
+                                  "skipped: ");
+  EXPECT_NE(warning, std::string::npos) << log;
+  EXPECT_NE(log.find(" CPS6, ", warning), std::string::npos) << log;
+  EXPECT_NE(log.find(" T3D3\n", warning), std::string::npos) << log;
+  EXPECT_NEAR(mass_, 7850.0 * 0.2 * 0.02 * 0.02, 1e-12 * mass_);  // the box's: the skipped elements have none
+  for (size_t j = 0; j < byElements.size(); ++j) EXPECT_NEAR(byElements[j], byNodes.at(j), 1e-9 * byNodes[15]);
 }
 
 }  // namespace
