@@ -228,8 +228,9 @@ TEST_F(DeckClasses, GmshMeshTranslatesAsItComesWithItsSurfacesAsInterfaces) {
   const std::vector<double> byNodes = translate(deck, "-n 4 -i END -i TIP", &log);
   const std::vector<double> byElements = translate(deck, "-n 4 -i END_FACES -i TIP_FACES", &log);
   ASSERT_EQ(byElements.size(), 16u) << log;
-  const size_t warning = log.find("warning: surface and line elements without a section are not part of the body, "
-                                  "skipped: ");
+  const size_t warning = log.find(
+      "warning: surface and line elements without a section are not part of the body, "
+      "skipped: ");
   EXPECT_NE(warning, std::string::npos) << log;
   EXPECT_NE(log.find(" CPS6, ", warning), std::string::npos) << log;
   EXPECT_NE(log.find(" T3D3\n", warning), std::string::npos) << log;
