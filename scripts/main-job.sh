@@ -21,3 +21,6 @@ TRX_QVBWRITE_OPTIONS='coarsen(standard)' "$BUILD/bin/qvb2mtx" beam.qvb -O beam_c
 "$BUILD/bin/qvb-plot" beam_coarse.qvb --mode 7 -o beam_coarse_mode7.png
 echo "Wrote $OUT/beam.qvb, beam.mtx, beam_mode7.png, beam_modes.png, beam_coarse.qvb and beam_coarse_mode7.png"
 sh "$ROOT/examples/bracket/run.sh" "$BUILD"
+# The sheet-metal bracket (shells with a point mass) once shells and point
+# masses are carried:
+# sh "$ROOT/examples/sheet_bracket/run.sh" "$BUILD"
