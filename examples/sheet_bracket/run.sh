@@ -31,5 +31,5 @@ cp "$HERE/sheet_bracket.inp" sheet_bracket.inp
 "$BUILD/bin/qvb2mtx" sheet_bolted.qvb
 "$BUILD/bin/qvbcompare" sheet_free.qvb sheet_free.qvb
 "$BUILD/bin/qvbcompare" sheet_bolted.qvb sheet_bolted.qvb
-"$BUILD/bin/qvb-plot" sheet_bolted.qvb --mode 7 --view 30 -60 -o sheet_bracket_mode7.png
+"$BUILD/bin/qvb-plot" sheet_bolted.qvb --mode 7 --view 25 35 -o sheet_bracket_mode7.png
 echo "Wrote $OUT/sheet_free.qvb, sheet_bolted.qvb, their .mtx files and sheet_bracket_mode7.png"
