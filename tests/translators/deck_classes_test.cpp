@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -63,6 +64,8 @@ class DeckClasses : public testing::Test {
     }
     nodes_ = h != nullptr ? QVB_NodeCount(h) : 0;
     if (h != nullptr) QVB_TotalMassInertia(h, &mass_, inertia_, centre_);
+    nodalMass_.clear();
+    for (int i = 0; i < nodes_; ++i) nodalMass_[QVB_NodeID(h, i)] = QVB_NodalMass(h, i);
     QVB_Terminate();
     return lambda;
   }
@@ -79,6 +82,7 @@ class DeckClasses : public testing::Test {
   std::optional<qvbtest::ScopedEnv> plugins_;
   int nodes_ = 0;
   double mass_ = 0, inertia_[9] = {0}, centre_[3] = {0};
+  std::map<int, double> nodalMass_;  // by node ID
 };
 
 // Two bars, each 1 m, with coincident nodes where they meet; the second one's IDs above 10000.
@@ -137,6 +141,75 @@ TEST_F(DeckClasses, RigidlyTiedFaceIsTheSolversOwnModel) {
   std::string log;
   expectFlexibleEqual(translate(deck, "-n 6", &log), reference, 1e-6, "rigid body: " + log);
   EXPECT_EQ(nodes_, 5 * 3 * 3 + 1);
+}
+
+// A point mass on a corner of the bar and one on the reference node of a
+// rigid body beyond its end (a node only the rigid body joins to the part):
+// mass, centre and inertia are the box's and the points' in closed form,
+// each point's mass is its node's nodal mass on top of the solid's share,
+// and the modes are the solver's own of the same deck.
+TEST_F(DeckClasses, PointMassesAreInTheMassPropertiesTheNodesAndTheModes) {
+  const std::string deck = barModel(half(0)) +
+                           "*NODE\n100, 1.2, 0., 0.\n*RIGID BODY, NSET=END1, REF NODE=100\n"
+                           "*ELEMENT, TYPE=MASS, ELSET=PM\n1001, 1\n*ELEMENT, TYPE=MASS, ELSET=REF\n1002, 100\n"
+                           "*MASS, ELSET=PM\n3.\n*MASS, ELSET=REF\n20.\n";
+  const std::vector<double> reference = ccxtest::solverEigenvalues(dir_.path(), deck, 12);
+  std::string log;
+  const std::vector<double> body = translate(deck, "-n 6", &log);
+  expectFlexibleEqual(body, reference, 1e-6, "point masses: " + log);
+  // The box (1 x 0.1 x 0.1 from x = 0, centred on the axis), 3 at (0, -0.05, -0.05), 20 at (1.2, 0, 0).
+  const double box = 7850.0 * 0.1 * 0.1, m = box + 23.0;
+  const double points[2][4] = {{3.0, 0.0, -0.05, -0.05}, {20.0, 1.2, 0.0, 0.0}};
+  double c[3] = {box * 0.5, 0, 0};
+  for (const auto &p : points)
+    for (int k = 0; k < 3; ++k) c[k] += p[0] * p[k + 1];
+  for (double &ck : c) ck /= m;
+  // Inertia about the centre: the box's own about its centre (0.5, 0, 0), then
+  // each mass's (and the box's) offset d: m (|d|^2 1 - d d').
+  const double own[3] = {box * (0.01 + 0.01) / 12, box * (1 + 0.01) / 12, box * (1 + 0.01) / 12};
+  const double masses[3][4] = {{box, 0.5, 0, 0},
+                               {points[0][0], points[0][1], points[0][2], points[0][3]},
+                               {points[1][0], points[1][1], points[1][2], points[1][3]}};
+  double inertia[9] = {own[0], 0, 0, 0, own[1], 0, 0, 0, own[2]};
+  for (const auto &p : masses) {
+    const double d[3] = {p[1] - c[0], p[2] - c[1], p[3] - c[2]};
+    for (int r = 0; r < 3; ++r)
+      for (int k = 0; k < 3; ++k)
+        inertia[3 * r + k] += p[0] * ((r == k ? d[0] * d[0] + d[1] * d[1] + d[2] * d[2] : 0.0) - d[r] * d[k]);
+  }
+  EXPECT_NEAR(mass_, m, 1e-13 * m);
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(centre_[k], c[k], 1e-13) << k;
+  for (int k = 0; k < 9; ++k) EXPECT_NEAR(inertia_[k], inertia[k], 1e-12 * inertia[0]) << k;
+  double total = 0;
+  for (const auto &[id, mass] : nodalMass_) total += mass;
+  EXPECT_NEAR(total, m, 1e-12 * m);
+  EXPECT_EQ(nodalMass_[100], 20.0);
+  EXPECT_NEAR(nodalMass_[1] - 3.0, nodalMass_[11], 1e-12 * m) << "node 1's solid share is that of the corner node 11";
+}
+
+// Two bars meeting at x = 1, joined only by springs: SPRING2 in x, y and z
+// between the coincident end nodes and SPRINGA from the layer at x = 0.75 to
+// the one at x = 1.25. The springs make one piece of them, and the body's
+// modes are the solver's own of the same deck.
+TEST_F(DeckClasses, BarsJoinedBySpringsVibrateAsTheSolverModelsThem) {
+  std::string springs;
+  for (int k = 0; k <= 2; ++k)
+    for (int j = 0; j <= 2; ++j) {
+      const int layer = 5 * (j + 3 * k), id = 2000 + 4 * (j + 3 * k);
+      const std::string a = std::to_string(1 + 4 + layer), b = std::to_string(10000 + 1 + layer);
+      for (int d = 1; d <= 3; ++d) {
+        const std::string e = std::to_string(id + d), dd = std::to_string(d);
+        springs += "*ELEMENT, TYPE=SPRING2, ELSET=S" + e + "\n" + e + ", " + a + ", " + b + "\n*SPRING, ELSET=S" + e +
+                   "\n" + dd + ", " + dd + "\n2.e8\n";
+      }
+      springs += "*ELEMENT, TYPE=SPRINGA, ELSET=AXIAL\n" + std::to_string(id) + ", " + std::to_string(1 + 3 + layer) +
+                 ", " + std::to_string(10000 + 2 + layer) + "\n";
+    }
+  const std::string deck = barModel(half(0)) + barModel(half(1)) + springs + "*SPRING, ELSET=AXIAL\n5.e7\n";
+  const std::vector<double> reference = ccxtest::solverEigenvalues(dir_.path(), deck, 12);
+  std::string log;
+  const std::vector<double> body = translate(deck, "-n 6", &log);
+  expectFlexibleEqual(body, reference, 1e-6, "springs: " + log);
 }
 
 // Constraints a free body cannot have, and parts that only touch: refused

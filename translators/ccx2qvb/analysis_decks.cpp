@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 
+#include "discrete_deck.h"
 #include "errors.h"
 #include "platform/output_file.h"
 #include "solver_number.h"
@@ -105,6 +106,7 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
               Number(material.poissonRatio).text, Number(material.densityValue).text);
     out.print("*SOLID SECTION, ELSET=QVBM%zu, MATERIAL=QVBMAT%zu\n", m + 1, m + 1);
   }
+  out.print("%s", discreteElementDeck(model).c_str());
   for (size_t k = 0; k < interfaces.size(); ++k) {
     out.print("*NSET, NSET=QVBI%zu\n", k + 1);
     writeIdList(out, model.nodeSets.at(interfaces[k].nodeSet));

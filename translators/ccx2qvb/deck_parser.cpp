@@ -36,7 +36,7 @@ constexpr KeywordClass kCarried = KeywordClass::kCarried, kIgnored = KeywordClas
 
 constexpr const char *kMpc = "a multi-point constraint, which the model does not carry";
 constexpr const char *kCoupling = "a coupling constraint, which the model does not carry";
-constexpr const char *kDiscrete = "springs, dashpots, point masses and gaps are not carried";
+constexpr const char *kDiscrete = "dashpots and gaps are not carried (they damp or open, and modes do neither)";
 constexpr const char *kStructural = "shell, beam and membrane elements are not carried (solid elements only)";
 constexpr const char *kLaw = "a material law other than isotropic elasticity, which the model does not carry";
 
@@ -56,6 +56,8 @@ const KeywordEntry kKeywords[] = {
     {"TIE", kCarried, makeTieReader, "NAME,POSITIONTOLERANCE,ADJUST,CYCLICSYMMETRY,MULTISTAGE,FLUIDPRESSURE", nullptr,
      false},
     {"RIGID BODY", kCarried, makeRigidBodyReader, "NSET,ELSET,REFNODE,ROTNODE", nullptr, false},
+    {"MASS", kCarried, makeMassReader, "ELSET", nullptr, false},
+    {"SPRING", kCarried, makeSpringReader, "ELSET,NONLINEAR", nullptr, false},
     {"INITIAL CONDITIONS", kCarried, makeInitialConditionsReader, "TYPE,USER", nullptr, false},
     {"HEADING", kCarried, makeTextReader, "", nullptr, false},
     {"INCLUDE", kCarried, nullptr, "INPUT", nullptr, false},
@@ -111,10 +113,11 @@ const KeywordEntry kKeywords[] = {
     {"KINEMATIC", kRefused, nullptr, nullptr, kCoupling, false},
     {"DISTRIBUTING", kRefused, nullptr, nullptr, kCoupling, false},
     {"DISTRIBUTING COUPLING", kRefused, nullptr, nullptr, kCoupling, false},
-    {"SPRING", kRefused, nullptr, nullptr, kDiscrete, false},
     {"DASHPOT", kRefused, nullptr, nullptr, kDiscrete, false},
-    {"MASS", kRefused, nullptr, nullptr, kDiscrete, false},
-    {"ROTARY INERTIA", kRefused, nullptr, nullptr, kDiscrete, false},
+    {"ROTARY INERTIA", kRefused, nullptr, nullptr,
+     "the solver (CalculiX 2.20) does not know it: it skips the card with a warning, so its modes would lack the "
+     "inertia",
+     false},
     {"GAP", kRefused, nullptr, nullptr, kDiscrete, false},
     {"USER ELEMENT", kRefused, nullptr, nullptr, "user elements are not carried", false},
     {"SHELL SECTION", kRefused, nullptr, nullptr, kStructural, false},

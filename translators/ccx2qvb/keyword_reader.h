@@ -174,5 +174,11 @@ std::unique_ptr<KeywordReader> makeTieReader();
 std::unique_ptr<KeywordReader> makeRigidBodyReader();
 std::unique_ptr<KeywordReader> makeInitialConditionsReader();
 std::unique_ptr<KeywordReader> makeTextReader();
+// Point masses and springs (discrete_keywords.cpp): the element reader hands
+// *ELEMENT blocks of a discrete type to its own reader.
+bool isDiscreteElementType(const std::string &upperName);
+std::unique_ptr<KeywordReader> makeDiscreteElementReader();
+std::unique_ptr<KeywordReader> makeMassReader();
+std::unique_ptr<KeywordReader> makeSpringReader();
 
 }  // namespace qvb::ccx2qvb

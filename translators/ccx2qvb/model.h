@@ -88,6 +88,26 @@ struct Tie {
   SourceLine where;
 };
 
+// A point mass (*ELEMENT, TYPE=MASS with *MASS): the same mass in every
+// direction at one node, no rotary inertia.
+struct PointMass {
+  int element = 0;
+  int node = 0;
+  double mass = 0.0;  // as the solver reads it back
+  SourceLine where;   // its *ELEMENT data line
+};
+
+// A linear spring between two nodes of the part (*SPRING): SPRINGA along the
+// line joining them, SPRING2 between one direction of each node.
+struct Spring {
+  int element = 0;
+  bool axial = false;  // SPRINGA
+  int nodes[2] = {0, 0};
+  int directions[2] = {0, 0};  // SPRING2: 1..3
+  double stiffness = 0.0;      // as the solver reads it back
+  SourceLine where;            // its *ELEMENT data line
+};
+
 struct Model {
   // Nodes in the order first defined; coordinates at full input precision.
   std::vector<int> nodeIds;
@@ -107,6 +127,11 @@ struct Model {
   std::map<std::string, Surface> surfaces;
 
   std::vector<Material> materials;
+
+  // Discrete elements, kept apart from the solid ones (which alone have
+  // volume, faces and stresses).
+  std::vector<PointMass> pointMasses;
+  std::vector<Spring> springs;
 
   // Constraints the solver's model carries.
   std::vector<Equation> equations;
