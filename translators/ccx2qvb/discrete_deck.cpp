@@ -1,5 +1,6 @@
 #include "discrete_deck.h"
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -20,9 +21,8 @@ void addSet(std::string *out, const std::string &type, const std::string &set, c
 // A value with a decimal point: the solver's *SPRING tells the constant's
 // line from a line of directions by it ("5e+07" alone fails to read).
 std::string value(double v) {
-  std::string text = Number(v).text;
-  if (text.find('.') == std::string::npos)
-    text.insert(text.find_first_of("eE") == std::string::npos ? text.size() : text.find_first_of("eE"), ".");
+  std::string text = Number(v).text;  // "20" or "5e+07" at most: short enough for one more character
+  if (text.find('.') == std::string::npos) text.insert(std::min(text.find_first_of("eE"), text.size()), ".");
   return text;
 }
 

@@ -5,8 +5,10 @@
 // something the body does not describe (SPRING1 always does: its other end
 // is the ground), so the part would not be free; so does a SPRING2 that a
 // rigid motion stretches. Both are refused here, before any solver time.
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 #include "constraint_checks.h"
 #include "keyword_reader.h"
