@@ -1,7 +1,8 @@
 // Materials and sections: *MATERIAL, *ELASTIC, *DENSITY, *SOLID SECTION.
 //
-// Properties are kept as read, one point per data line with its temperature;
-// resolveTemperature (temperature.h) picks the values the body uses.
+// Properties are kept as read, a point per data line (several for the elastic
+// types beyond isotropy) with its temperature; resolveTemperature
+// (temperature.h) picks the values the body uses.
 
 #include <algorithm>
 
@@ -102,8 +103,20 @@ class ElasticReader : public PropertyReader<ElasticPoint> {
       double values[2], temperature;
       readPoint(deck, line, "ELASTIC", 2, values, &temperature, material.elastic);
       material.elastic.push_back({values[0], values[1], temperature, {}});
-      return;
+    } else {
+      readConstants(deck, line, &material);
     }
+  }
+
+  void stop(DeckContext &deck) override {
+    if (!pending_.empty())
+      deck.failAt(deck.source(pointStart_), "*ELASTIC point with " + std::to_string(pending_.size()) + " of its " +
+                                                std::to_string(elasticConstantCount(type_)) + " constants " + layout());
+  }
+
+ private:
+  // One line of a point of the other types; the point is added when complete.
+  void readConstants(DeckContext &deck, std::string_view line, Material *material) {
     if (pending_.empty()) pointStart_ = deck.position();
     const size_t count = static_cast<size_t>(elasticConstantCount(type_));
     const size_t wanted = std::min<size_t>(8, count - pending_.size());
@@ -126,20 +139,14 @@ class ElasticReader : public PropertyReader<ElasticPoint> {
       deck.fail("*ELASTIC line has " + std::to_string(read) + " constants where " + std::to_string(wanted) +
                 " belong " + layout());
     if (!last) return;
-    if (!material.elastic.empty() && !(temperature > material.elastic.back().temperature))
+    const std::vector<ElasticPoint> &table = material->elastic;
+    if (!table.empty() && !(temperature > table.back().temperature))
       deck.fail("*ELASTIC temperatures must increase from point to point (" + messageNumber(temperature) + " follows " +
-                messageNumber(material.elastic.back().temperature) + ")");
-    material.elastic.push_back({0.0, 0.0, temperature, std::move(pending_)});
+                messageNumber(table.back().temperature) + ")");
+    material->elastic.push_back({0.0, 0.0, temperature, std::move(pending_)});
     pending_.clear();
   }
 
-  void stop(DeckContext &deck) override {
-    if (!pending_.empty())
-      deck.failAt(deck.source(pointStart_), "*ELASTIC point with " + std::to_string(pending_.size()) + " of its " +
-                                                std::to_string(elasticConstantCount(type_)) + " constants " + layout());
-  }
-
- private:
   std::string layout() const {
     return type_ == ElasticType::kAnisotropic
                ? "(TYPE=ANISO takes 21 constants a point: eight a line, the last line five and the temperature)"
