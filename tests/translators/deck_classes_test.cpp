@@ -1,8 +1,8 @@
 // The kinds of deck that gave wrong bodies before: parts joined by ties or
 // equations, rigidly tied faces, constraints that ground the part, parts
-// held only by contact, temperature tables and tonne/millimetre units. Each
-// body is held against an independent solver run of the same model, or
-// against theory.
+// held only by contact, temperature tables, tonne/millimetre units and
+// anisotropic materials in local axes. Each body is held against an
+// independent solver run of the same model, or against theory.
 #include <gtest/gtest.h>
 
 #include <cmath>

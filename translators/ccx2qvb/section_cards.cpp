@@ -53,9 +53,9 @@ std::string sectionSetName(const Model &model, size_t element) {
 }
 
 std::string sectionCards(const Model &model) {
-  std::set<std::pair<int, int>> sections;  // material, orientation
+  std::set<std::pair<int, int>> sections;  // material, orientation; elements without a material have no section
   for (size_t e = 0; e < model.elementIds.size(); ++e)
-    sections.emplace(model.elementMaterial[e], orientationOf(model, e));
+    if (model.elementMaterial[e] >= 0) sections.emplace(model.elementMaterial[e], orientationOf(model, e));
   std::set<int> materials, orientations;
   for (const auto &[material, orientation] : sections) {
     materials.insert(material);
