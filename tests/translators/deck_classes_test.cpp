@@ -1,8 +1,8 @@
 // The kinds of deck that gave wrong bodies before: parts joined by ties or
 // equations, rigidly tied faces, constraints that ground the part, parts
-// held only by contact, temperature tables and tonne/millimetre units. Each
-// body is held against an independent solver run of the same model, or
-// against theory.
+// held only by contact, temperature tables, tonne/millimetre units and
+// anisotropic materials in local axes. Each body is held against an
+// independent solver run of the same model, or against theory.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -279,6 +279,77 @@ TEST_F(DeckClasses, TonneMillimetreDeckIsNamedAndMatchesTheSameBarInSI) {
   EXPECT_NEAR(mass_, m, 1e-12 * m);
   EXPECT_NEAR(inertia_[8], m * (1000.0 * 1000 + 100 * 100) / 12, 1e-12 * m * 1e6);
   EXPECT_NEAR(inertia_[0], m * (100.0 * 100 + 100 * 100) / 12, 1e-12 * m * 1e4);
+}
+
+// A block whose *ELASTIC card is replaced, its section in orientation OR
+// (data lines given) when there is one.
+std::string blockWith(const std::string &elastic, const std::string &orientation = "") {
+  ccxtest::Bar bar = ccxtest::barOf(4, 2, 2, "C3D8");
+  bar.width = 0.3, bar.height = 0.2;
+  std::string deck = barModel(bar);
+  const size_t from = deck.find("*ELASTIC\n");
+  deck.replace(from, deck.find("*DENSITY") - from, elastic);
+  if (!orientation.empty())
+    deck.insert(deck.size() - 1, ", ORIENTATION=OR"), deck += "*ORIENTATION, NAME=OR\n" + orientation;
+  return deck;
+}
+
+// Engineering constants turned 90 degrees about z (by their points, or by a
+// turn of the local system) vibrate as the unturned block with axes 1 and 2
+// swapped (nu21 = nu12 E2 / E1); the isotropic stiffness given as ORTHO and
+// as ANISO vibrates as the isotropic material.
+TEST_F(DeckClasses, MaterialAxesTurnTheElasticConstants) {
+  const std::string engineering =
+      "*ELASTIC, TYPE=ENGINEERING CONSTANTS\n2e11, 1e11, 5e10, 0.3, 0.25, 0.2, 4e10, 3e10,\n2e10\n";
+  std::string log;
+  const std::vector<double> swapped = translate(
+      blockWith("*ELASTIC, TYPE=ENGINEERING CONSTANTS\n1e11, 2e11, 5e10, 0.15, 0.2, 0.25, 4e10, 2e10,\n3e10\n"), "-n 6",
+      &log);
+  ASSERT_FALSE(swapped.empty()) << log;
+  expectFlexibleEqual(translate(blockWith(engineering, "0, 1, 0, -1, 0, 0\n"), "-n 6", &log), swapped, 1e-12,
+                      "by points: " + log);
+  expectFlexibleEqual(translate(blockWith(engineering, "1, 0, 0, 0, 1, 0\n3, 90\n"), "-n 6", &log), swapped, 1e-12,
+                      "by a turn: " + log);
+  const double e = 2.1e11, nu = 0.3, l = e * nu / ((1 + nu) * (1 - 2 * nu)), g = e / (2 * (1 + nu));
+  const std::vector<double> isotropic = translate(blockWith("*ELASTIC\n2.1e11, 0.3\n"), "-n 6", &log);
+  auto card = [](const char *type, const std::vector<double> &values) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "*ELASTIC, TYPE=" << type << "\n";
+    for (size_t k = 0; k < values.size(); ++k) out << values[k] << (k % 8 == 7 || k + 1 == values.size() ? "\n" : ",");
+    return out.str();
+  };
+  const double c = l + 2 * g;
+  expectFlexibleEqual(translate(blockWith(card("ORTHO", {c, l, c, l, l, c, g, g, g})), "-n 6", &log), isotropic, 1e-12,
+                      "ORTHO: " + log);
+  expectFlexibleEqual(
+      translate(blockWith(card("ANISO", {c, l, c, l, l, c, 0, 0, 0, g, 0, 0, 0, 0, g, 0, 0, 0, 0, 0, g})), "-n 6",
+                &log),
+      isotropic, 1e-12, "ANISO: " + log);
+}
+
+// Engineering constants at two temperatures in a cylindrical system about a
+// slanted axis, and a full anisotropic stiffness in a turned rectangular
+// system, in alternate elements: at the deck's initial temperature the body
+// is the solver's own run of the same deck. (Interpolating the engineering
+// constants instead of their stiffness would move eigenvalues by 4e-3.)
+TEST_F(DeckClasses, AnisotropicMaterialsInLocalAxesAreTheSolversOwnModel) {
+  std::string deck = blockWith("");
+  deck.erase(deck.find("*MATERIAL"));
+  deck +=
+      "*ELSET, ELSET=A, GENERATE\n1, 16, 2\n*ELSET, ELSET=B, GENERATE\n2, 16, 2\n"
+      "*ORIENTATION, NAME=CYL, SYSTEM=CYLINDRICAL\n-0.5, -1, 0.2, 1.5, 0.5, 0.9\n"
+      "*ORIENTATION, NAME=TURNED\n1, 0.2, 0.1, -0.3, 1, 0.4\n2, 25\n"
+      "*MATERIAL, NAME=FIBRE\n*ELASTIC, TYPE=ENGINEERING CONSTANTS\n2e11, 1e11, 5e10, 0.3, 0.25, 0.2, 4e10, 3e10,\n"
+      "2e10, 0\n1e11, 1.5e11, 9e10, 0.1, 0.35, 0.3, 2e10, 5e10,\n1e10, 100\n*DENSITY\n7850\n"
+      "*MATERIAL, NAME=CRYSTAL\n*ELASTIC, TYPE=ANISO\n1.66e11, 6.4e10, 1.6e11, 6.3e10, 6.5e10, 1.7e11, 2e9, -3e9,\n"
+      "1e9, 7.9e10, 1.5e9, 2e9, -1e9, 0.5e9, 8e10, -1e9,\n1e9, 2.5e9, 1e9, -0.5e9, 7.8e10\n*DENSITY\n2330\n"
+      "*SOLID SECTION, ELSET=A, MATERIAL=FIBRE, ORIENTATION=CYL\n"
+      "*SOLID SECTION, ELSET=B, MATERIAL=CRYSTAL, ORIENTATION=TURNED\n"
+      "*NSET, NSET=NALL, GENERATE\n1, 45\n*INITIAL CONDITIONS, TYPE=TEMPERATURE\nNALL, 30.\n";
+  const std::vector<double> reference = ccxtest::solverEigenvalues(dir_.path(), deck, 12);
+  std::string log;
+  expectFlexibleEqual(translate(deck, "-n 6", &log), reference, 1e-6, log);
 }
 
 }  // namespace

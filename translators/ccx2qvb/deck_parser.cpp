@@ -50,6 +50,7 @@ const KeywordEntry kKeywords[] = {
     {"MATERIAL", kCarried, makeMaterialReader, "NAME", nullptr, true},
     {"ELASTIC", kCarried, makeElasticReader, "TYPE", nullptr, true},
     {"DENSITY", kCarried, makeDensityReader, "", nullptr, true},
+    {"ORIENTATION", kCarried, makeOrientationReader, "NAME,SYSTEM", nullptr, false},
     {"SOLID SECTION", kCarried, makeSolidSectionReader, "ELSET,MATERIAL,ORIENTATION", nullptr, false},
     {"SURFACE", kCarried, makeSurfaceReader, "NAME,TYPE", nullptr, false},
     {"EQUATION", kCarried, makeEquationReader, "", nullptr, false},
@@ -63,7 +64,7 @@ const KeywordEntry kKeywords[] = {
     {"INCLUDE", kCarried, nullptr, "INPUT", nullptr, false},
     // Ignored: steps and what they hold, loads and boundary conditions (the
     // body is the free part), outputs, contact, material behaviour beyond
-    // linear elasticity, orientations (isotropic materials do not turn).
+    // linear elasticity.
     {"STEP", kIgnored, nullptr, nullptr, nullptr, false},
     {"END STEP", kIgnored, nullptr, nullptr, nullptr, false},
     {"TRANSFORM", kIgnored, makeTransformReader, nullptr, nullptr, false},
@@ -103,7 +104,6 @@ const KeywordEntry kKeywords[] = {
     {"CREEP", kIgnored, nullptr, nullptr, nullptr, true},
     {"CYCLIC HARDENING", kIgnored, nullptr, nullptr, nullptr, true},
     {"DAMPING", kIgnored, nullptr, nullptr, nullptr, true},
-    {"ORIENTATION", kIgnored, nullptr, nullptr, nullptr, false},
     {"DISTRIBUTION", kIgnored, nullptr, nullptr, nullptr, false},
     // Refused: they change the stiffness or mass and the model lacks them.
     {"MPC", kRefused, nullptr, nullptr, kMpc, false},
@@ -293,7 +293,7 @@ std::string ignoredSummary(const std::map<std::string, int> &ignored) {
   for (const auto &[name, count] : ignored)
     list += (list.empty() ? "*" : ", *") + name + (count > 1 ? " (" + std::to_string(count) + " times)" : "");
   return "keywords ignored, since they cannot change the free body (steps, loads, boundary conditions, outputs, "
-         "contact, inelastic material behaviour, orientations): " +
+         "contact, inelastic material behaviour): " +
          list;
 }
 

@@ -1,8 +1,12 @@
 // Materials and sections: *MATERIAL, *ELASTIC, *DENSITY, *SOLID SECTION.
 //
-// Properties are kept as read, one point per data line with its temperature;
-// resolveTemperature (temperature.h) picks the values the body uses.
+// Properties are kept as read, a point per data line (several for the elastic
+// types beyond isotropy) with its temperature; resolveTemperature
+// (temperature.h) picks the values the body uses.
 
+#include <algorithm>
+
+#include "elastic_constants.h"
 #include "keyword_reader.h"
 #include "message_number.h"
 
@@ -64,24 +68,94 @@ class PropertyReader : public KeywordReader {
   const char *expected_;  // the line's form, for messages
 };
 
+// Isotropic: "E, nu[, temperature]" a line. The other types take a point
+// over several lines as the solver reads them: eight constants a line, the
+// last line the rest and the temperature.
 class ElasticReader : public PropertyReader<ElasticPoint> {
  public:
   ElasticReader() : PropertyReader("E, nu[, temperature]") {}
 
   void start(DeckContext &deck, const Keyword &keyword) override {
-    const std::string type = upperCase(keyword.value("TYPE"));
-    if (!type.empty() && type != "ISO" && type != "ISOTROPIC")
-      deck.fail("*ELASTIC, TYPE=" + type + " is not supported (isotropic only)");
+    std::string type;
+    for (char c : upperCase(keyword.value("TYPE")))
+      if (c != ' ') type.push_back(c);  // the solver drops blanks: ENGINEERING CONSTANTS
+    if (type.empty() || type == "ISO" || type == "ISOTROPIC") {
+      type_ = ElasticType::kIsotropic;
+    } else if (type == "ORTHO") {
+      type_ = ElasticType::kOrthotropic;
+    } else if (type == "ENGINEERINGCONSTANTS") {
+      type_ = ElasticType::kEngineeringConstants;
+    } else if (type == "ANISO") {
+      type_ = ElasticType::kAnisotropic;
+    } else {
+      deck.fail("*ELASTIC, TYPE=" + upperCase(keyword.value("TYPE")) +
+                " is not supported (ISO, ORTHO, ENGINEERING CONSTANTS and ANISO are)");
+    }
     Material &material = current(deck, "ELASTIC");
     if (!material.elastic.empty()) deck.fail("material " + material.name + " has a second *ELASTIC");
+    material.elasticType = type_;
+    pending_.clear();
   }
 
   void data(DeckContext &deck, std::string_view line) override {
     Material &material = current(deck, "ELASTIC");
-    double values[2], temperature;
-    readPoint(deck, line, "ELASTIC", 2, values, &temperature, material.elastic);
-    material.elastic.push_back({values[0], values[1], temperature});
+    if (type_ == ElasticType::kIsotropic) {
+      double values[2], temperature;
+      readPoint(deck, line, "ELASTIC", 2, values, &temperature, material.elastic);
+      material.elastic.push_back({values[0], values[1], temperature, {}});
+    } else {
+      readConstants(deck, line, &material);
+    }
   }
+
+  void stop(DeckContext &deck) override {
+    if (!pending_.empty())
+      deck.failAt(deck.source(pointStart_), "*ELASTIC point with " + std::to_string(pending_.size()) + " of its " +
+                                                std::to_string(elasticConstantCount(type_)) + " constants " + layout());
+  }
+
+ private:
+  // One line of a point of the other types; the point is added when complete.
+  void readConstants(DeckContext &deck, std::string_view line, Material *material) {
+    if (pending_.empty()) pointStart_ = deck.position();
+    const size_t count = static_cast<size_t>(elasticConstantCount(type_));
+    const size_t wanted = std::min<size_t>(8, count - pending_.size());
+    const bool last = pending_.size() + wanted == count;
+    Fields fields(line);
+    std::string_view field;
+    size_t read = 0;
+    double temperature = 0.0;
+    while (fields.next(&field)) {
+      if (read < wanted) {
+        pending_.push_back(deck.value(field, "*ELASTIC constant"));
+      } else if (last && read == wanted) {
+        if (!field.empty()) temperature = deck.value(field, "temperature");
+      } else {
+        deck.fail("*ELASTIC line has more than " + std::to_string(wanted + (last ? 1 : 0)) + " values " + layout());
+      }
+      ++read;
+    }
+    if (read < wanted)
+      deck.fail("*ELASTIC line has " + std::to_string(read) + " constants where " + std::to_string(wanted) +
+                " belong " + layout());
+    if (!last) return;
+    const std::vector<ElasticPoint> &table = material->elastic;
+    if (!table.empty() && !(temperature > table.back().temperature))
+      deck.fail("*ELASTIC temperatures must increase from point to point (" + messageNumber(temperature) + " follows " +
+                messageNumber(table.back().temperature) + ")");
+    material->elastic.push_back({0.0, 0.0, temperature, std::move(pending_)});
+    pending_.clear();
+  }
+
+  std::string layout() const {
+    return type_ == ElasticType::kAnisotropic
+               ? "(TYPE=ANISO takes 21 constants a point: eight a line, the last line five and the temperature)"
+               : "(this TYPE takes 9 constants a point: eight on one line, the ninth and the temperature on the next)";
+  }
+
+  ElasticType type_ = ElasticType::kIsotropic;
+  std::vector<double> pending_;  // constants of the point being read
+  int64_t pointStart_ = 0;
 };
 
 class DensityReader : public PropertyReader<DensityPoint> {
@@ -108,7 +182,7 @@ class SolidSectionReader : public KeywordReader {
   void start(DeckContext &deck, const Keyword &keyword) override {
     const std::string elset = upperCase(keyword.value("ELSET")), material = upperCase(keyword.value("MATERIAL"));
     if (elset.empty() || material.empty()) deck.fail("*SOLID SECTION needs ELSET= and MATERIAL=");
-    sections_.push_back({elset, material, deck.position()});
+    sections_.push_back({elset, material, upperCase(keyword.value("ORIENTATION")), deck.position()});
   }
 
   // A data line (the thickness of plane elements) means nothing for solids.
@@ -117,6 +191,7 @@ class SolidSectionReader : public KeywordReader {
   void finish(DeckContext &deck) override {
     Model &model = deck.model;
     model.elementMaterial.assign(model.elementIds.size(), -1);
+    model.elementOrientation.assign(model.elementIds.size(), -1);
     std::vector<int32_t> sectionOf(model.elementIds.size(), -1);
     for (size_t s = 0; s < sections_.size(); ++s) {
       const Section &section = sections_[s];
@@ -125,6 +200,7 @@ class SolidSectionReader : public KeywordReader {
       if (set == model.elementSets.end())
         deck.failAt(where, "*SOLID SECTION names unknown element set " + section.elset);
       const int material = materialIndex(deck, section, where);
+      const int orientation = orientationIndex(deck, section, where);
       for (int id : set->second) {
         auto e = deck.elementIndex.find(id);
         if (e == deck.elementIndex.end())
@@ -136,6 +212,7 @@ class SolidSectionReader : public KeywordReader {
                                  deck.source(sections_[static_cast<size_t>(sectionOf[index])].source).text() + ")");
         sectionOf[index] = static_cast<int32_t>(s);
         model.elementMaterial[index] = material;
+        model.elementOrientation[index] = orientation;
       }
     }
     for (size_t e = 0; e < model.elementIds.size(); ++e)
@@ -146,7 +223,7 @@ class SolidSectionReader : public KeywordReader {
 
  private:
   struct Section {
-    std::string elset, material;
+    std::string elset, material, orientation;  // orientation empty: global axes
     int64_t source;
   };
 
@@ -162,6 +239,14 @@ class SolidSectionReader : public KeywordReader {
       return static_cast<int>(m);
     }
     deck.failAt(where, "*SOLID SECTION names unknown material " + section.material);
+  }
+
+  static int orientationIndex(const DeckContext &deck, const Section &section, const SourceLine &where) {
+    if (section.orientation.empty()) return -1;
+    const std::vector<Orientation> &orientations = deck.model.orientations;
+    for (size_t o = 0; o < orientations.size(); ++o)
+      if (orientations[o].name == section.orientation) return static_cast<int>(o);
+    deck.failAt(where, "*SOLID SECTION names unknown orientation " + section.orientation);
   }
 
   std::vector<Section> sections_;
