@@ -49,6 +49,8 @@ class ElementReader : public KeywordReader {
   void start(DeckContext &deck, const Keyword &keyword) override {
     const std::string typeName = keyword.value("TYPE");
     type_ = findElementType(typeName);
+    if (const char *reason = refusedElementReason(typeName))
+      deck.fail("element type " + upperCase(typeName) + " is refused: " + reason);
     if (type_ == nullptr)
       deck.fail("element type " + (typeName.empty() ? std::string("(none given)") : upperCase(typeName)) +
                 " is not supported (supported: " + acceptedElementTypes() + ")");
