@@ -18,7 +18,7 @@ const std::vector<std::vector<int>> kWedgeFaces = {{0, 1, 2}, {3, 4, 5}, {0, 1, 
 
 const std::vector<std::pair<int, int>> kTriangleEdges = {{0, 1}, {1, 2}, {2, 0}};
 const std::vector<std::pair<int, int>> kQuadEdges = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
-const std::vector<std::pair<int, int>> kLineEdges = {{0, 1}};
+const std::vector<std::pair<int, int>> kLineEdges = {{0, 1}};  // a beam's ends
 constexpr ElementKind kShell = ElementKind::kShell, kBeam = ElementKind::kBeam;
 
 const std::vector<ElementType> &types() {
@@ -37,7 +37,6 @@ const std::vector<ElementType> &types() {
       {"S4R", 4, 4, kQuadEdges, {}, kShell, "C3D8R"},
       {"S8", 8, 4, kQuadEdges, {}, kShell, "C3D20"},
       {"S8R", 8, 4, kQuadEdges, {}, kShell, "C3D20R"},
-      {"B31R", 2, 2, kLineEdges, {}, kBeam, "C3D8R"},
       {"B32", 3, 2, kLineEdges, {}, kBeam, "C3D20"},
   };
   return all;
@@ -64,7 +63,10 @@ const char *refusedElementReason(const std::string &name) {
   std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
   if (upper == "S4" || upper == "B31")
     return "the solver expands it into an incompatible-mode brick (C3D8I), whose internal unknowns the body "
-           "cannot carry: use S4R, S8R or B31R, B32";
+           "cannot carry: use S4R or S8R, B32";
+  if (upper == "B31R")
+    return "the solver expands it into one reduced-integration brick across the section, whose hourglass motions "
+           "have mass but no stiffness: the part would be a mechanism, not a free body (use B32)";
   if (upper == "B32R")
     return "the solver integrates its expanded brick with a rule of its own for beams, which no solid element "
            "reproduces, so the body could not describe what the solver analyses: use B32";

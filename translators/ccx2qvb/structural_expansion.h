@@ -2,7 +2,7 @@
 //
 // The solver analyses no shell or beam: it replaces each by a solid element
 // one element thick (S3 -> C3D6, S6 -> C3D15, S4R -> C3D8R, S8 -> C3D20,
-// S8R -> C3D20R; B31R -> C3D8R, B32 -> C3D20), with new nodes offset from
+// S8R -> C3D20R; B32 -> C3D20), with new nodes offset from
 // each node along the shell's normal (-t/2, 0, +t/2) or over the beam's
 // rectangular section (its corners and side midpoints), and solves those.
 // Its stored matrices and modes are on the new nodes' translations.
