@@ -156,6 +156,21 @@ TEST_F(ShellsAndBeams, FreePlateIsTheSolversOwnAndAThinPlate) {
   }
 }
 
+// A shell tied to a solid by its edge (*TIE with the edge's original nodes as
+// the slave surface, which then holds the edge's whole thickness): one free
+// body whose checks pass, with the two parts' mass exactly.
+TEST_F(ShellsAndBeams, ShellTiedToASolidIsOneFreeBody) {
+  ccxtest::Bar block = ccxtest::barOf(1, 2, 2, "C3D8");
+  block.length = 0.1, block.width = 0.2, block.height = 0.04, block.origin = -0.1, block.idOffset = 1000;
+  block.suffix = "B";
+  const std::string tie =
+      "*SURFACE, NAME=SLAVE, TYPE=NODE\nEDGE\n*SURFACE, NAME=MASTER\nLASTB, S4\n*TIE, NAME=GLUE\nSLAVE, MASTER\n";
+  ASSERT_EQ(translate(plateModel("S8R", 3, 1, 0.3, 0.1, 0.004) + ccxtest::barModel(block) + tie, "-n 4").size(), 10u)
+      << log_;
+  const double m = kDensity * (0.1 * 0.2 * 0.04 + 0.3 * 0.1 * 0.004);
+  EXPECT_NEAR(mass_, m, 1e-12 * m);
+}
+
 // Every other shell type gives the solver's own frequencies of its deck.
 TEST_F(ShellsAndBeams, EveryShellTypeIsTheSolversOwn) {
   for (const char *type : {"S3", "S6", "S4R", "S8"}) {

@@ -12,9 +12,9 @@ namespace qvb::ccx2qvb {
 namespace {
 
 // Element normals (shells) or tangents (beams) at one node may differ by at
-// most this much before the solver stops averaging them and joins the
-// elements through a rigid knot; we stay well below its threshold.
-constexpr double kMaxAngleDegrees = 0.25;
+// most this much: the solver averages them below 20 degrees and joins the
+// elements through a rigid knot above; we stay clear of its threshold.
+constexpr double kMaxAngleDegrees = 15;
 constexpr double kPi = 3.14159265358979323846;
 
 // A beam's section points, in the solver's order, as multiples of its width

@@ -26,8 +26,9 @@ namespace qvb::ccx2qvb {
 // new nodes in place of the original ones in node sets and node surfaces, so
 // an interface on a shell edge ties the edge's whole thickness. Throws
 // DeckError naming the cause for what the solver would not expand this way:
-// a node where shells meet at a kink or with different thicknesses or
-// normals that turn over (the solver joins those through a rigid knot), a
+// a node where shells meet at a kink (over 15 degrees) or with different
+// thicknesses or normals that turn over (the solver joins those through a
+// rigid knot), a
 // node shared with a solid or with a beam, a curved beam whose tangents
 // disagree at a node, a beam direction along the beam, and constraints or
 // element faces that name an original node or element.
