@@ -4,6 +4,7 @@
 // of the expanded solids, and an interface on a shell edge must work.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <optional>
@@ -136,9 +137,26 @@ TEST_F(ShellsAndBeams, FreePlateIsTheSolversOwnAndAThinPlate) {
   EXPECT_NEAR(inertia_[8], m * (a * a + a * a) / 12, 1e-12 * m * a * a);
   EXPECT_NEAR(inertia_[1], 0, 1e-12 * m * a * a);
   EXPECT_EQ(nodes_, 3 * 25 + 2 * 40);  // corners in three layers, midside nodes in two
+  // Bending stresses at the plate's centre (node 41, the 33rd original node:
+  // new nodes 82 + 3 x 32 onwards, bottom, middle, top): the solver's solid
+  // stresses, in-plane, equal and opposite on the two faces, none in the
+  // middle.
+  QVB_Handle h = QVB_CreateFromQVB(dir_.file("body.qvb").c_str());
+  ASSERT_NE(h, nullptr);
+  for (int mode = 7; mode <= 9; ++mode) {
+    double s[3][6];  // bottom, middle, top: xx yy zz xy yz zx
+    for (int layer = 0; layer < 3; ++layer)
+      for (int part = 0; part < 2; ++part)
+        ASSERT_EQ(QVB_ModeByNode(h, mode, 1, 178 + layer, &s[layer][3 * part], part), 1);
+    const double scale = std::max({std::fabs(s[2][0]), std::fabs(s[2][1]), std::fabs(s[2][3])});
+    for (int c : {0, 1, 3}) {
+      EXPECT_NEAR(s[0][c], -s[2][c], 1e-3 * scale) << "mode " << mode << ", component " << c;
+      EXPECT_NEAR(s[1][c], 0.0, 1e-3 * scale) << "mode " << mode << ", component " << c;
+    }
+    EXPECT_NEAR(s[2][2], 0.0, 1e-2 * scale) << "mode " << mode;  // 0.7 % through the thickness extrapolation
+  }
+  QVB_Terminate();
 
-  // The solver's own run of the tied model (its kept deck, the edge's
-  // expanded nodes tied to a reference node as the interface ties them).
   const std::vector<double> tied = translate(deck, "-n 8 -i edge --keep kept");
   ASSERT_EQ(tied.size(), 14u) << log_;
   EXPECT_EQ(interfaces_, 1);
