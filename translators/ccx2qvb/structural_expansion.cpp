@@ -1,7 +1,9 @@
 #include "structural_expansion.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <unordered_map>
 
@@ -187,6 +189,9 @@ class Expansion {
     bool anyBeam = false;
     for (const auto &[id, frame] : frames_) anyBeam = anyBeam || frame.beam;
     stride_ = anyBeam ? 8 : 3;
+    if (static_cast<int64_t>(next_) + static_cast<int64_t>(stride_) * static_cast<int64_t>(frames_.size()) > INT32_MAX)
+      throw DeckError("the shells' and beams' expanded nodes would need IDs beyond 2^31 - 1 (the highest node ID is " +
+                      std::to_string(next_ - 1) + ")");
     int rank = 0;
     for (auto &[id, frame] : frames_) {
       first_[id] = next_ + stride_ * rank++;
