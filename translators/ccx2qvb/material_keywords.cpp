@@ -120,15 +120,20 @@ class SolidSectionReader : public KeywordReader {
     Model &model = deck.model;
     model.elementMaterial.assign(model.elementIds.size(), -1);
     model.elementStructuralSection.assign(model.elementIds.size(), -1);
-    std::vector<SourceLine> sectionOf(model.elementIds.size());
+    std::vector<int32_t> sectionOf(model.elementIds.size(), -1);  // index into all
     std::vector<Section> all = sections_;
     for (const StructuralSection &s : model.structuralSections)
       all.push_back({s.elset, s.material, 0, static_cast<int>(&s - model.structuralSections.data())});
+    std::vector<SourceLine> wheres;
+    for (const Section &section : all)
+      wheres.push_back(section.structural >= 0 ? model.structuralSections[static_cast<size_t>(section.structural)].where
+                                               : deck.source(section.source));
     for (const Section &section : all) {
+      const int32_t s = static_cast<int32_t>(&section - all.data());
       const bool structural = section.structural >= 0;
       const StructuralSection *shape =
           structural ? &model.structuralSections[static_cast<size_t>(section.structural)] : nullptr;
-      const SourceLine where = structural ? shape->where : deck.source(section.source);
+      const SourceLine &where = wheres[static_cast<size_t>(s)];
       const ElementKind kind = !structural   ? ElementKind::kSolid
                                : shape->beam ? ElementKind::kBeam
                                              : ElementKind::kShell;
@@ -148,10 +153,10 @@ class SolidSectionReader : public KeywordReader {
         if (model.elementTypes[index]->kind != kind)
           deck.failAt(where, "element " + std::to_string(id) + " of type " + model.elementTypes[index]->name +
                                  " cannot take a " + keyword);
-        if (sectionOf[index].line > 0 && sectionOf[index].text() != where.text())
+        if (sectionOf[index] >= 0 && sectionOf[index] != s)
           deck.failAt(where, "element " + std::to_string(id) + " has a second section (the first at " +
-                                 sectionOf[index].text() + ")");
-        sectionOf[index] = where;
+                                 wheres[static_cast<size_t>(sectionOf[index])].text() + ")");
+        sectionOf[index] = s;
         model.elementMaterial[index] = material;
         model.elementStructuralSection[index] = section.structural;
       }
