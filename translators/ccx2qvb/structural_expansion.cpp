@@ -161,24 +161,26 @@ class Expansion {
   }
 
   void checkSameFrame(const NodeFrame &frame, size_t e, int node, const double *d, bool beam) const {
-    const std::string here = "node " + std::to_string(node) + " of elements " +
-                             std::to_string(model_.elementIds[frame.element]) + " and " +
-                             std::to_string(model_.elementIds[e]);
+    // Named only on failure: most nodes are shared, and almost none fail.
+    auto here = [&] {
+      return "node " + std::to_string(node) + " of elements " + std::to_string(model_.elementIds[frame.element]) +
+             " and " + std::to_string(model_.elementIds[e]);
+    };
     if (frame.beam != beam)
-      fail(e, here + " joins a shell to a beam: the solver joins them through a rigid knot, which is not carried");
+      fail(e, here() + " joins a shell to a beam: the solver joins them through a rigid knot, which is not carried");
     const StructuralSection &a = model_.structuralSections[static_cast<size_t>(frame.section)], &b = sectionOf(e);
     if (a.thickness != b.thickness || a.width != b.width || a.height != b.height ||
         !std::equal(a.direction, a.direction + 3, b.direction))
-      fail(e, here +
+      fail(e, here() +
                   ": the sections differ there (the solver joins such elements through a rigid knot, which is "
                   "not carried)");
     const double cosine = frame.first[0] * d[0] + frame.first[1] * d[1] + frame.first[2] * d[2];
     const double angle = std::acos(std::max(-1.0, std::min(1.0, beam ? std::fabs(cosine) : cosine))) * 180 / kPi;
     if (angle > kMaxAngleDegrees)
-      fail(e, here + ": their " + (beam ? "tangents" : "normals") + " differ by " + messageNumber(angle, 3) +
+      fail(e, here() + ": their " + (beam ? "tangents" : "normals") + " differ by " + messageNumber(angle, 3) +
                   " degrees (a kink" + (beam ? "" : ", or elements numbered the other way round") +
                   "); the solver joins such elements through a rigid knot, which is not carried");
-    if (beam && cosine < 0) fail(e, here + " run the other way round: number the beam's elements in one direction");
+    if (beam && cosine < 0) fail(e, here() + " run the other way round: number the beam's elements in one direction");
   }
 
   // The solver's numbering: from the highest ID on, a block per original
