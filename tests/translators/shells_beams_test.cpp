@@ -146,6 +146,10 @@ TEST_F(ShellsAndBeams, FreePlateIsTheSolversOwnAndAThinPlate) {
   // middle.
   QVB_Handle h = QVB_CreateFromQVB(dir_.file("body.qvb").c_str());
   ASSERT_NE(h, nullptr);
+  int faces = 0, listSize = 0;  // the skin: both sides and the four thin edges, eight nodes a face
+  ASSERT_EQ(QVB_FaceListSize(h, &faces, &listSize), 1);
+  EXPECT_EQ(faces, 2 * 16 + 4 * 4);
+  EXPECT_EQ(listSize, faces * 9);
   for (int mode = 7; mode <= 9; ++mode) {
     double s[3][6];  // bottom, middle, top: xx yy zz xy yz zx
     for (int layer = 0; layer < 3; ++layer)
