@@ -37,7 +37,9 @@ constexpr KeywordClass kCarried = KeywordClass::kCarried, kIgnored = KeywordClas
 constexpr const char *kMpc = "a multi-point constraint, which the model does not carry";
 constexpr const char *kCoupling = "a coupling constraint, which the model does not carry";
 constexpr const char *kDiscrete = "dashpots and gaps are not carried (they damp or open, and modes do neither)";
-constexpr const char *kStructural = "shell, beam and membrane elements are not carried (solid elements only)";
+constexpr const char *kStructural =
+    "general beam sections and membranes are not carried (*SHELL SECTION and "
+    "*BEAM SECTION, SECTION=RECT are)";
 constexpr const char *kLaw = "a material law other than isotropic elasticity, which the model does not carry";
 
 // One place for every keyword the translator knows. Readers finish in this
@@ -52,6 +54,10 @@ const KeywordEntry kKeywords[] = {
     {"DENSITY", kCarried, makeDensityReader, "", nullptr, true},
     {"ORIENTATION", kCarried, makeOrientationReader, "NAME,SYSTEM", nullptr, false},
     {"SOLID SECTION", kCarried, makeSolidSectionReader, "ELSET,MATERIAL,ORIENTATION", nullptr, false},
+    {"SHELL SECTION", kCarried, makeShellSectionReader, "ELSET,MATERIAL,ORIENTATION,OFFSET,COMPOSITE,NODALTHICKNESS",
+     nullptr, false},
+    {"BEAM SECTION", kCarried, makeBeamSectionReader, "ELSET,MATERIAL,SECTION,ORIENTATION,OFFSET1,OFFSET2", nullptr,
+     false},
     {"SURFACE", kCarried, makeSurfaceReader, "NAME,TYPE", nullptr, false},
     {"EQUATION", kCarried, makeEquationReader, "", nullptr, false},
     {"TIE", kCarried, makeTieReader, "NAME,POSITIONTOLERANCE,ADJUST,CYCLICSYMMETRY,MULTISTAGE,FLUIDPRESSURE", nullptr,
@@ -120,8 +126,6 @@ const KeywordEntry kKeywords[] = {
      false},
     {"GAP", kRefused, nullptr, nullptr, kDiscrete, false},
     {"USER ELEMENT", kRefused, nullptr, nullptr, "user elements are not carried", false},
-    {"SHELL SECTION", kRefused, nullptr, nullptr, kStructural, false},
-    {"BEAM SECTION", kRefused, nullptr, nullptr, kStructural, false},
     {"BEAM GENERAL SECTION", kRefused, nullptr, nullptr, kStructural, false},
     {"MEMBRANE SECTION", kRefused, nullptr, nullptr, kStructural, false},
     {"HYPERELASTIC", kRefused, nullptr, nullptr, kLaw, true},

@@ -158,7 +158,8 @@ class KeywordReader {
 };
 
 // The readers, by keyword (mesh_keywords.cpp, material_keywords.cpp,
-// constraint_keywords.cpp, condition_keywords.cpp, orientation_keywords.cpp).
+// structural_sections.cpp, constraint_keywords.cpp, condition_keywords.cpp,
+// orientation_keywords.cpp).
 std::unique_ptr<KeywordReader> makeNodeReader();
 std::unique_ptr<KeywordReader> makeElementReader();
 std::unique_ptr<KeywordReader> makeNodeSetReader();
@@ -168,6 +169,8 @@ std::unique_ptr<KeywordReader> makeElasticReader();
 std::unique_ptr<KeywordReader> makeDensityReader();
 std::unique_ptr<KeywordReader> makeSolidSectionReader();
 std::unique_ptr<KeywordReader> makeOrientationReader();
+std::unique_ptr<KeywordReader> makeShellSectionReader();
+std::unique_ptr<KeywordReader> makeBeamSectionReader();
 std::unique_ptr<KeywordReader> makeSurfaceReader();
 std::unique_ptr<KeywordReader> makeEquationReader();
 std::unique_ptr<KeywordReader> makeTransformReader();

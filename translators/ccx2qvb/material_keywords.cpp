@@ -1,4 +1,5 @@
-// Materials and sections: *MATERIAL, *ELASTIC, *DENSITY, *SOLID SECTION.
+// Materials and sections: *MATERIAL, *ELASTIC, *DENSITY, *SOLID SECTION (which
+// also matches the shell and beam sections to their elements).
 //
 // Properties are kept as read, a point per data line (several for the elastic
 // types beyond isotropy) with its temperature; resolveTemperature
@@ -188,18 +189,36 @@ class SolidSectionReader : public KeywordReader {
   // A data line (the thickness of plane elements) means nothing for solids.
   void data(DeckContext &, std::string_view) override {}
 
+  // Solid, shell and beam sections alike: each element gets one, of its kind.
   void finish(DeckContext &deck) override {
     Model &model = deck.model;
     model.elementMaterial.assign(model.elementIds.size(), -1);
     model.elementOrientation.assign(model.elementIds.size(), -1);
-    std::vector<int32_t> sectionOf(model.elementIds.size(), -1);
-    for (size_t s = 0; s < sections_.size(); ++s) {
-      const Section &section = sections_[s];
-      const SourceLine where = deck.source(section.source);
+    model.elementStructuralSection.assign(model.elementIds.size(), -1);
+    std::vector<int32_t> sectionOf(model.elementIds.size(), -1);  // index into all
+    std::vector<Section> all = sections_;
+    for (const StructuralSection &s : model.structuralSections)
+      all.push_back({s.elset, s.material, "", 0, static_cast<int>(&s - model.structuralSections.data())});
+    std::vector<SourceLine> wheres;
+    for (const Section &section : all)
+      wheres.push_back(section.structural >= 0 ? model.structuralSections[static_cast<size_t>(section.structural)].where
+                                               : deck.source(section.source));
+    for (const Section &section : all) {
+      const int32_t s = static_cast<int32_t>(&section - all.data());
+      const bool structural = section.structural >= 0;
+      const StructuralSection *shape =
+          structural ? &model.structuralSections[static_cast<size_t>(section.structural)] : nullptr;
+      const SourceLine &where = wheres[static_cast<size_t>(s)];
+      const ElementKind kind = !structural   ? ElementKind::kSolid
+                               : shape->beam ? ElementKind::kBeam
+                                             : ElementKind::kShell;
+      const char *keyword = kind == ElementKind::kSolid  ? "*SOLID SECTION"
+                            : kind == ElementKind::kBeam ? "*BEAM SECTION"
+                                                         : "*SHELL SECTION";
       auto set = model.elementSets.find(section.elset);
       if (set == model.elementSets.end())
-        deck.failAt(where, "*SOLID SECTION names unknown element set " + section.elset);
-      const int material = materialIndex(deck, section, where);
+        deck.failAt(where, std::string(keyword) + " names unknown element set " + section.elset);
+      const int material = materialIndex(deck, section, where, keyword);
       const int orientation = orientationIndex(deck, section, where);
       for (int id : set->second) {
         auto e = deck.elementIndex.find(id);
@@ -207,27 +226,34 @@ class SolidSectionReader : public KeywordReader {
           deck.failAt(where, "element set " + section.elset + " holds element " + std::to_string(id) +
                                  ", which is not defined");
         const size_t index = static_cast<size_t>(e->second);
-        if (sectionOf[index] >= 0 && sectionOf[index] != static_cast<int32_t>(s))
+        if (model.elementTypes[index]->kind != kind)
+          deck.failAt(where, "element " + std::to_string(id) + " of type " + model.elementTypes[index]->name +
+                                 " cannot take a " + keyword);
+        if (sectionOf[index] >= 0 && sectionOf[index] != s)
           deck.failAt(where, "element " + std::to_string(id) + " has a second section (the first at " +
-                                 deck.source(sections_[static_cast<size_t>(sectionOf[index])].source).text() + ")");
-        sectionOf[index] = static_cast<int32_t>(s);
+                                 wheres[static_cast<size_t>(sectionOf[index])].text() + ")");
+        sectionOf[index] = s;
         model.elementMaterial[index] = material;
         model.elementOrientation[index] = orientation;
+        model.elementStructuralSection[index] = section.structural;
       }
     }
     for (size_t e = 0; e < model.elementIds.size(); ++e)
       if (model.elementMaterial[e] < 0)
-        deck.failAt(deck.source(deck.elementSource[e]),
-                    "element " + std::to_string(model.elementIds[e]) + " has no *SOLID SECTION");
+        deck.failAt(deck.source(deck.elementSource[e]), "element " + std::to_string(model.elementIds[e]) +
+                                                            " has no section (*SOLID SECTION, "
+                                                            "*SHELL SECTION or *BEAM SECTION)");
   }
 
  private:
   struct Section {
     std::string elset, material, orientation;  // orientation empty: global axes
     int64_t source;
+    int structural = -1;  // index into the model's structural sections
   };
 
-  static int materialIndex(const DeckContext &deck, const Section &section, const SourceLine &where) {
+  static int materialIndex(const DeckContext &deck, const Section &section, const SourceLine &where,
+                           const char *keyword) {
     const std::vector<Material> &materials = deck.model.materials;
     for (size_t m = 0; m < materials.size(); ++m) {
       if (materials[m].name != section.material) continue;
@@ -238,7 +264,7 @@ class SolidSectionReader : public KeywordReader {
                     "material " + materials[m].name + " has no *DENSITY (a flexible body needs mass)");
       return static_cast<int>(m);
     }
-    deck.failAt(where, "*SOLID SECTION names unknown material " + section.material);
+    deck.failAt(where, std::string(keyword) + " names unknown material " + section.material);
   }
 
   static int orientationIndex(const DeckContext &deck, const Section &section, const SourceLine &where) {

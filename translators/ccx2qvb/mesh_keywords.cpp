@@ -51,6 +51,8 @@ class ElementReader : public KeywordReader {
     discrete_ = isDiscreteElementType(upperCase(typeName));
     if (discrete_) return discreteReader_->start(deck, keyword);
     type_ = findElementType(typeName);
+    if (const char *reason = refusedElementReason(typeName))
+      deck.fail("element type " + upperCase(typeName) + " is refused: " + reason);
     if (type_ == nullptr)
       deck.fail("element type " + (typeName.empty() ? std::string("(none given)") : upperCase(typeName)) +
                 " is not supported (supported: " + acceptedElementTypes() + ", MASS, SPRINGA, SPRING2)");

@@ -134,6 +134,17 @@ struct Spring {
   SourceLine where;            // its *ELEMENT data line
 };
 
+// A *SHELL SECTION or *BEAM SECTION: what the solver needs to expand its
+// elements into solids (structural_expansion.h).
+struct StructuralSection {
+  std::string elset, material;  // upper case
+  bool beam = false;
+  double thickness = 0.0;                 // a shell's
+  double width = 0.0, height = 0.0;       // a rectangular beam section's, along its 1- and 2-directions
+  double direction[3] = {0.0, 0.0, 0.0};  // a beam section's 1-direction, as given
+  SourceLine where;
+};
+
 struct Model {
   // Nodes in the order first defined; coordinates at full input precision.
   std::vector<int> nodeIds;
@@ -147,6 +158,10 @@ struct Model {
   std::vector<int> connectivity;
   std::vector<int> elementMaterial;     // index into materials, per element
   std::vector<int> elementOrientation;  // index into orientations, per element; -1: global axes
+  // Shell and beam sections, and per element the index of its own (-1 for
+  // solids); used until the elements are expanded into solids.
+  std::vector<StructuralSection> structuralSections;
+  std::vector<int> elementStructuralSection;
 
   // Sets by upper-case name: node IDs, element IDs (in the order given).
   std::map<std::string, std::vector<int>> nodeSets;
