@@ -3,8 +3,9 @@
 # translator builds the free-free tube beam beam.qvb, qvb2mtx converts it to
 # beam.mtx, and qvb-plot draws its first bending mode and a strip of modes;
 # the writer coarsens the beam and qvb-plot draws that body's mode too.
-# Then the bracket example (examples/bracket/run.sh): a gmsh mesh translated
-# by ccx2qvb free-free and held at its bolt holes.
+# Then the bracket examples (examples/bracket/run.sh, a gmsh mesh of solids,
+# and examples/sheet_bracket/run.sh, of shells with a point mass) translated
+# by ccx2qvb free-free and held at their bolt holes.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "$1" && pwd)
@@ -21,6 +22,4 @@ TRX_QVBWRITE_OPTIONS='coarsen(standard)' "$BUILD/bin/qvb2mtx" beam.qvb -O beam_c
 "$BUILD/bin/qvb-plot" beam_coarse.qvb --mode 7 -o beam_coarse_mode7.png
 echo "Wrote $OUT/beam.qvb, beam.mtx, beam_mode7.png, beam_modes.png, beam_coarse.qvb and beam_coarse_mode7.png"
 sh "$ROOT/examples/bracket/run.sh" "$BUILD"
-# The sheet-metal bracket (shells with a point mass) once shells and point
-# masses are carried:
-# sh "$ROOT/examples/sheet_bracket/run.sh" "$BUILD"
+sh "$ROOT/examples/sheet_bracket/run.sh" "$BUILD"

@@ -12,6 +12,7 @@
 #include "deck_parser.h"
 #include "interfaces.h"
 #include "skin.h"
+#include "solver_number.h"
 #include "support/test_support.h"
 #include "temperature.h"
 
@@ -85,11 +86,12 @@ TEST(DeckParser, ReadsIncludesSetsMaterialsAndSummarisesIgnoredKeywords) {
   EXPECT_EQ(model.nodeSets.at("AFTER"), (std::vector<int>{1}));  // the step ended in an include
   ASSERT_EQ(model.materials.size(), 1u);
   EXPECT_EQ(model.elementMaterial, (std::vector<int>{0, 0, 0}));
+  ASSERT_EQ(model.orientations.size(), 1u);  // carried, though no section names it
+  EXPECT_EQ(model.orientations[0].name, "OR1");
   // One warning, each keyword named once; a step and all it holds count once.
-  EXPECT_EQ(model.ignoredKeywords, (std::map<std::string, int>{{"BOUNDARY", 126}, {"ORIENTATION", 1}, {"STEP", 2}}));
+  EXPECT_EQ(model.ignoredKeywords, (std::map<std::string, int>{{"BOUNDARY", 126}, {"STEP", 2}}));
   ASSERT_EQ(model.warnings.size(), 1u);
-  EXPECT_NE(model.warnings[0].find("*BOUNDARY (126 times), *ORIENTATION, *STEP (2 times)"), std::string::npos)
-      << model.warnings[0];
+  EXPECT_NE(model.warnings[0].find("*BOUNDARY (126 times), *STEP (2 times)"), std::string::npos) << model.warnings[0];
   EXPECT_EQ(resolveTemperature(&model, 20.0), std::nullopt);  // one point: no temperature needed
   EXPECT_EQ(model.materials[0].youngsModulus, 2.1e11);
   EXPECT_EQ(model.materials[0].densityValue, 7850.0);
@@ -110,13 +112,15 @@ TEST(DeckParser, RefusalsNameTheCauseFileAndLine) {
       {"skipped element's face", kTetDeck + "*ELEMENT, TYPE=CPS3\n2, 1, 2, 3\n*SURFACE, NAME=A\n2, S1\n",
        "deck.inp:16: surface A names face S1 of element 2, a CPS3"},
       {"no solid", kNodes + "*ELEMENT, TYPE=T3D2\n1, 1, 2\n", "the deck defines no solid elements"},
+      {"shell", kNodes + "*ELEMENT, TYPE=S4, ELSET=E\n1, 1, 2, 3, 4\n",
+       "deck.inp:6: element type S4 is refused: the solver expands it into an incompatible-mode brick"},
       {"no density", kNodes + kTet + "*MATERIAL, NAME=STEEL\n*ELASTIC\n2.1e11, 0.3\n" + section,
        "deck.inp:8: material STEEL has no *DENSITY"},
       {"no elastic", kNodes + kTet + "*MATERIAL, NAME=STEEL\n*DENSITY\n7850\n" + section,
        "deck.inp:8: material STEEL has no *ELASTIC"},
       {"unknown material", kNodes + kTet + material + "*SOLID SECTION, ELSET=E, MATERIAL=ALU\n",
        "deck.inp:13: *SOLID SECTION names unknown material ALU"},
-      {"no section", kNodes + kTet + material, "deck.inp:7: element 1 has no *SOLID SECTION"},
+      {"no section", kNodes + kTet + material, "deck.inp:7: element 1 has no section"},
       {"two sections", kTetDeck + "*SOLID SECTION, ELSET=E, MATERIAL=STEEL\n",
        "deck.inp:14: element 1 has a second section (the first at "},
       {"missing node", kNodes + "*ELEMENT, TYPE=C3D4, ELSET=E\n1, 1, 2, 3, 5\n" + material + section,
@@ -147,8 +151,24 @@ TEST(DeckParser, RefusalsNameTheCauseFileAndLine) {
       {"missing include", "*INCLUDE, INPUT=nothing.inp\n", "cannot read deck"},
       {"include cycle", "*INCLUDE, INPUT=deck.inp\n", "deck.inp:1: *INCLUDE of"},
       {"include of a folder", "*INCLUDE, INPUT=.\n", "it is a folder, not a regular file"},
-      {"anisotropic", kNodes + "*MATERIAL, NAME=M\n*ELASTIC, TYPE=ORTHO\n",
-       "deck.inp:7: *ELASTIC, TYPE=ORTHO is not supported"},
+      {"elastic type", kNodes + "*MATERIAL, NAME=M\n*ELASTIC, TYPE=LAMINA\n",
+       "deck.inp:7: *ELASTIC, TYPE=LAMINA is not supported (ISO, ORTHO, ENGINEERING CONSTANTS and ANISO are)"},
+      {"short orthotropic line", kNodes + "*MATERIAL, NAME=M\n*ELASTIC, TYPE=ORTHO\n1, 2, 3, 4, 5, 6, 7\n",
+       "deck.inp:8: *ELASTIC line has 7 constants where 8 belong"},
+      {"cut anisotropic point",
+       kNodes + "*MATERIAL, NAME=M\n*ELASTIC, TYPE=ANISO\n1,2,3,4,5,6,7,8\n1,2,3,4,5,6,7,8\n*DENSITY\n",
+       "deck.inp:8: *ELASTIC point with 16 of its 21 constants"},
+      {"flat orientation", kTetDeck + "*ORIENTATION, NAME=O\n1, 0, 0, 2, 0, 0\n",
+       "deck.inp:15: *ORIENTATION: point a is the origin, or b lies on the line through a"},
+      {"turned cylinder", kTetDeck + "*ORIENTATION, NAME=O, SYSTEM=CYLINDRICAL\n0, 0, 0, 0, 0, 1\n3, 10\n",
+       "deck.inp:16: *ORIENTATION, SYSTEM=CYLINDRICAL with a turn about a local axis"},
+      {"turn axis", kTetDeck + "*ORIENTATION, NAME=O\n1, 0, 0, 0, 1, 0\n4, 10\n", "deck.inp:16: bad *ORIENTATION turn"},
+      {"spherical", kTetDeck + "*ORIENTATION, NAME=O, SYSTEM=SPHERICAL\n",
+       "deck.inp:14: *ORIENTATION, SYSTEM=SPHERICAL is not supported"},
+      {"distributed orientation", kTetDeck + "*ORIENTATION, NAME=O\nDIST\n",
+       "deck.inp:15: *ORIENTATION needs the coordinates of points a and b"},
+      {"unknown orientation", kNodes + kTet + kSteel + "*SOLID SECTION, ELSET=E, MATERIAL=STEEL, ORIENTATION=O\n",
+       "deck.inp:13: *SOLID SECTION names unknown orientation O"},
       {"unknown parameter", "*NODE, INPUT=nodes.txt\n", "deck.inp:1: *NODE, INPUT= is not supported"},
       {"data outside", "1, 2, 3\n", "deck.inp:1: data line outside any keyword"},
       {"end step alone", kNodes + "*END STEP\n", "deck.inp:6: *END STEP without a *STEP"},
@@ -177,6 +197,20 @@ TEST(DeckParser, RefusalsNameTheCauseFileAndLine) {
       {"rigid body without set", kTetDeck + "*RIGID BODY, REF NODE=1\n", "needs one of NSET= and ELSET="},
       {"rigid body node", kTetDeck + "*NSET, NSET=R\n1, 2\n*RIGID BODY, NSET=R, REF NODE=77\n",
        "deck.inp:16: *RIGID BODY names node 77, which is not defined"},
+      {"grounded spring", kTetDeck + "*ELEMENT, TYPE=SPRING1, ELSET=S\n7, 1\n",
+       "deck.inp:15: element 7 (SPRING1) holds node 1 to the ground"},
+      {"spring to a loose node", kTetDeck + "*NODE\n9, 2, 0, 0\n*ELEMENT, TYPE=SPRINGA, ELSET=S\n7, 1, 9\n",
+       "deck.inp:17: element 7 (SPRINGA) ends at node 9, which no solid element uses"},
+      {"nonlinear spring", kTetDeck + "*ELEMENT, TYPE=SPRINGA, ELSET=S\n7, 1, 2\n*SPRING, ELSET=S, NONLINEAR\n",
+       "deck.inp:16: *SPRING, NONLINEAR is refused: a nonlinear spring's stiffness"},
+      {"spring at temperatures",
+       kTetDeck + "*ELEMENT, TYPE=SPRINGA, ELSET=S\n7, 1, 2\n*SPRING, ELSET=S\n1e3,,20\n2e3,,80\n",
+       "deck.inp:16: *SPRING takes one line: the spring constant (a spring at several temperatures"},
+      {"spring across", kTetDeck + "*ELEMENT, TYPE=SPRING2, ELSET=S\n7, 2, 3\n*SPRING, ELSET=S\n2, 2\n1e3\n",
+       "deck.inp:15: element 7 (SPRING2) joins nodes 1 apart across its direction 2: a rigid rotation"},
+      {"mass without value", kTetDeck + "*ELEMENT, TYPE=MASS\n7, 1\n", "deck.inp:15: element 7 (MASS) has no *MASS"},
+      {"mass on a solid", kTetDeck + "*MASS, ELSET=E\n1.\n", "*MASS, ELSET=E holds element 1, which is not a MASS"},
+      {"mass on a solid's ID", kTetDeck + "*ELEMENT, TYPE=MASS\n1, 2\n", "deck.inp:15: element 1 is defined twice"},
       {"initial temperature", kTetDeck + "*INITIAL CONDITIONS, TYPE=TEMPERATURE\n1, inf\n",
        "deck.inp:15: initial temperature \"inf\" is not a finite number"},
   };
@@ -213,7 +247,6 @@ TEST(DeckParser, KeywordsAreIgnoredOrRefusedByClass) {
       {"CONTACT PAIR, INTERACTION=I", "CONTACT PAIR"},
       {"SURFACE INTERACTION, NAME=I", "SURFACE INTERACTION"},
       {"PHYSICAL CONSTANTS, ABSOLUTE ZERO=-273.15", "PHYSICAL CONSTANTS"},
-      {"ORIENTATION, NAME=O", "ORIENTATION"},
       {"INITIAL CONDITIONS, TYPE=STRESS", "INITIAL CONDITIONS, TYPE=STRESS"},
   };
   for (const Ignored &i : ignored) {
@@ -237,11 +270,9 @@ TEST(DeckParser, KeywordsAreIgnoredOrRefusedByClass) {
       {"COUPLING, REF NODE=1, SURFACE=S, CONSTRAINT NAME=C", "*COUPLING is refused: a coupling constraint"},
       {"KINEMATIC", "*KINEMATIC is refused"},
       {"DISTRIBUTING COUPLING, ELSET=E", "*DISTRIBUTING COUPLING is refused"},
-      {"SPRING, ELSET=E", "*SPRING is refused"},
-      {"MASS, ELSET=E", "*MASS is refused"},
+      {"ROTARY INERTIA, ELSET=E", "*ROTARY INERTIA is refused: the solver (CalculiX 2.20) does not know it"},
       {"DASHPOT, ELSET=E", "*DASHPOT is refused"},
-      {"SHELL SECTION, ELSET=E, MATERIAL=STEEL", "*SHELL SECTION is refused: shell, beam and membrane"},
-      {"BEAM SECTION, ELSET=E, MATERIAL=STEEL, SECTION=RECT", "*BEAM SECTION is refused"},
+      {"BEAM GENERAL SECTION, ELSET=E, MATERIAL=STEEL", "*BEAM GENERAL SECTION is refused: general beam sections"},
       {"MEMBRANE SECTION, ELSET=E, MATERIAL=STEEL", "*MEMBRANE SECTION is refused"},
       {"HYPERELASTIC, NEO HOOKE", "*HYPERELASTIC is refused: a material law other than"},
       {"USER MATERIAL, CONSTANTS=2", "*USER MATERIAL is refused"},
@@ -377,6 +408,39 @@ TEST(Temperature, InterpolatesTablesAndRefusesWithoutATemperature) {
   }
 }
 
+// Engineering constants become stiffness point by point, and the stiffness
+// is interpolated, as the solver does (nu from 0.3 to 0.1: the stiffness of
+// the mean nu is not the mean stiffness). The units check's modulus of an
+// isotropic stiffness, given as ANISO, is its E; an orientation is carried
+// with its turn.
+TEST(Temperature, InterpolatesTheStiffnessOfOtherElasticTypes) {
+  qvbtest::TempDir dir;
+  const double e = 2e11, g = e / 2.6;
+  auto c11 = [e](double nu) { return e * (1 - nu) / ((1 + nu) * (1 - 2 * nu)); };
+  Model model = readText(dir, kNodes + kTet +
+                                  "*MATERIAL, NAME=M\n*ELASTIC, TYPE=ENGINEERING CONSTANTS\n"
+                                  "2e11, 2e11, 2e11, 0.3, 0.3, 0.3, 7.6923076923076923e10, 7.6923076923076923e10,\n"
+                                  "7.6923076923076923e10, 0\n2e11, 2e11, 2e11, 0.1, 0.1, 0.1, 1e11, 1e11,\n1e11, 100\n"
+                                  "*DENSITY\n7850\n*ORIENTATION, NAME=O\n1, 1, 0, -1, 1, 0\n3, 45\n"
+                                  "*SOLID SECTION, ELSET=E, MATERIAL=M, ORIENTATION=O\n");
+  resolveTemperature(&model, 50.0);
+  const auto &m = model.materials[0];
+  ASSERT_EQ(m.stiffness.size(), 9u);
+  EXPECT_NEAR(m.stiffness[0], (c11(0.3) + c11(0.1)) / 2, 1e-12 * e);
+  EXPECT_NEAR(m.stiffness[8], (g + 1e11) / 2, 1e-12 * e);
+  EXPECT_EQ(model.elementOrientation, std::vector<int>{0});
+  EXPECT_EQ(model.orientations[0].rotationAxis, 3);
+  EXPECT_EQ(model.orientations[0].rotationAngle, 45.0);
+  const double l = e * 0.3 / (1.3 * 0.4), c = l + 2 * g;
+  const double entries[21] = {c, l, c, l, l, c, 0, 0, 0, g, 0, 0, 0, 0, g, 0, 0, 0, 0, 0, g};
+  std::string aniso = "*MATERIAL, NAME=M\n*ELASTIC, TYPE=ANISO\n";
+  for (int k = 0; k < 21; ++k)
+    aniso += qvb::ccx2qvb::Number(entries[k]).text + std::string(k % 8 == 7 || k == 20 ? "\n" : ", ");
+  model = readText(dir, kNodes + kTet + aniso + "*DENSITY\n7850\n*SOLID SECTION, ELSET=E, MATERIAL=M\n");
+  resolveTemperature(&model, std::nullopt);
+  EXPECT_NEAR(model.materials[0].youngsModulus, e, 1e-12 * e);
+}
+
 TEST(Temperature, ChecksValuesAtTheTemperature) {
   qvbtest::TempDir dir;
   struct Case {
@@ -388,6 +452,8 @@ TEST(Temperature, ChecksValuesAtTheTemperature) {
        "at temperature 80 (it must be positive)"},
       {"*ELASTIC\n2e11, 0.5\n*DENSITY\n7850\n", 0, "material M has Poisson's ratio 0.5 (it must lie between", ""},
       {"*ELASTIC\n2e11, 0.3\n*DENSITY\n0\n", 0, "material M has density 0 (it must be positive", ""},
+      {"*ELASTIC, TYPE=ENGINEERING CONSTANTS\n1e11, 1e11, 1e11, 0.6, 0.6, 0.6, 4e10, 4e10,\n4e10\n*DENSITY\n1\n", 0,
+       "material M has elastic constants whose stiffness is not positive definite", ""},
   };
   for (const Case &c : cases) {
     Model model =

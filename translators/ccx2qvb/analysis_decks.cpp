@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <map>
 
+#include "discrete_deck.h"
 #include "errors.h"
 #include "platform/output_file.h"
+#include "section_cards.h"
 #include "solver_number.h"
 
 namespace qvb::ccx2qvb {
@@ -82,12 +84,12 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
   for (size_t n = 0; n < model.nodeIds.size(); ++n)
     out.print("%d, %s, %s, %s\n", model.nodeIds[n], Number(model.coordinates[3 * n]).text,
               Number(model.coordinates[3 * n + 1]).text, Number(model.coordinates[3 * n + 2]).text);
-  // One block per (material, type): the solver's *ELEMENT takes one type.
-  std::map<std::pair<int, std::string>, std::vector<size_t>> blocks;
+  // One block per (section, type): the solver's *ELEMENT takes one type.
+  std::map<std::pair<std::string, std::string>, std::vector<size_t>> blocks;
   for (size_t e = 0; e < model.elementIds.size(); ++e)
-    blocks[{model.elementMaterial[e], model.elementTypes[e]->name}].push_back(e);
+    blocks[{sectionSetName(model, e), model.elementTypes[e]->name}].push_back(e);
   for (const auto &[key, elements] : blocks) {
-    out.print("*ELEMENT, TYPE=%s, ELSET=QVBM%d\n", key.second.c_str(), key.first + 1);
+    out.print("*ELEMENT, TYPE=%s, ELSET=%s\n", key.second.c_str(), key.first.c_str());
     for (size_t e : elements) {
       out.print("%d", model.elementIds[e]);
       const int64_t first = model.elementStart[e], last = model.elementStart[e + 1];
@@ -96,15 +98,8 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
       out.print("\n");
     }
   }
-  for (size_t m = 0; m < model.materials.size(); ++m) {
-    const Material &material = model.materials[m];
-    bool used = false;
-    for (int em : model.elementMaterial) used = used || em == static_cast<int>(m);
-    if (!used) continue;
-    out.print("*MATERIAL, NAME=QVBMAT%zu\n*ELASTIC\n%s, %s\n*DENSITY\n%s\n", m + 1, Number(material.youngsModulus).text,
-              Number(material.poissonRatio).text, Number(material.densityValue).text);
-    out.print("*SOLID SECTION, ELSET=QVBM%zu, MATERIAL=QVBMAT%zu\n", m + 1, m + 1);
-  }
+  out.print("%s", sectionCards(model).c_str());
+  out.print("%s", discreteElementDeck(model).c_str());
   for (size_t k = 0; k < interfaces.size(); ++k) {
     out.print("*NSET, NSET=QVBI%zu\n", k + 1);
     writeIdList(out, interfaces[k].nodes);

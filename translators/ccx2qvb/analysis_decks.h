@@ -23,8 +23,8 @@ struct Interface {
   double centre[3] = {0, 0, 0};
 };
 
-// Writes model.inp (nodes, elements, materials, sections, the interface
-// sets) and, unless withConstraints is false, the model's constraints: its
+// Writes model.inp (nodes, elements, materials, sections, point masses and
+// springs, the interface sets) and, unless withConstraints is false, the model's constraints: its
 // equations (the tie equations appended) and rigid bodies. Without them the
 // solver sees the bare mesh, whose matrices hold every node's directions.
 void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path,

@@ -37,8 +37,10 @@ constexpr KeywordClass kCarried = KeywordClass::kCarried, kIgnored = KeywordClas
 
 constexpr const char *kMpc = "a multi-point constraint, which the model does not carry";
 constexpr const char *kCoupling = "a coupling constraint, which the model does not carry";
-constexpr const char *kDiscrete = "springs, dashpots, point masses and gaps are not carried";
-constexpr const char *kStructural = "shell, beam and membrane elements are not carried (solid elements only)";
+constexpr const char *kDiscrete = "dashpots and gaps are not carried (they damp or open, and modes do neither)";
+constexpr const char *kStructural =
+    "general beam sections and membranes are not carried (*SHELL SECTION and "
+    "*BEAM SECTION, SECTION=RECT are)";
 constexpr const char *kLaw = "a material law other than isotropic elasticity, which the model does not carry";
 
 // One place for every keyword the translator knows. Readers finish in this
@@ -51,18 +53,25 @@ const KeywordEntry kKeywords[] = {
     {"MATERIAL", kCarried, makeMaterialReader, "NAME", nullptr, true},
     {"ELASTIC", kCarried, makeElasticReader, "TYPE", nullptr, true},
     {"DENSITY", kCarried, makeDensityReader, "", nullptr, true},
+    {"ORIENTATION", kCarried, makeOrientationReader, "NAME,SYSTEM", nullptr, false},
     {"SOLID SECTION", kCarried, makeSolidSectionReader, "ELSET,MATERIAL,ORIENTATION", nullptr, false},
+    {"SHELL SECTION", kCarried, makeShellSectionReader, "ELSET,MATERIAL,ORIENTATION,OFFSET,COMPOSITE,NODALTHICKNESS",
+     nullptr, false},
+    {"BEAM SECTION", kCarried, makeBeamSectionReader, "ELSET,MATERIAL,SECTION,ORIENTATION,OFFSET1,OFFSET2", nullptr,
+     false},
     {"SURFACE", kCarried, makeSurfaceReader, "NAME,TYPE", nullptr, false},
     {"EQUATION", kCarried, makeEquationReader, "", nullptr, false},
     {"TIE", kCarried, makeTieReader, "NAME,POSITIONTOLERANCE,ADJUST,CYCLICSYMMETRY,MULTISTAGE,FLUIDPRESSURE", nullptr,
      false},
     {"RIGID BODY", kCarried, makeRigidBodyReader, "NSET,ELSET,REFNODE,ROTNODE", nullptr, false},
+    {"MASS", kCarried, makeMassReader, "ELSET", nullptr, false},
+    {"SPRING", kCarried, makeSpringReader, "ELSET,NONLINEAR", nullptr, false},
     {"INITIAL CONDITIONS", kCarried, makeInitialConditionsReader, "TYPE,USER", nullptr, false},
     {"HEADING", kCarried, makeTextReader, "", nullptr, false},
     {"INCLUDE", kCarried, nullptr, "INPUT", nullptr, false},
     // Ignored: steps and what they hold, loads and boundary conditions (the
     // body is the free part), outputs, contact, material behaviour beyond
-    // linear elasticity, orientations (isotropic materials do not turn).
+    // linear elasticity.
     {"STEP", kIgnored, nullptr, nullptr, nullptr, false},
     {"END STEP", kIgnored, nullptr, nullptr, nullptr, false},
     {"TRANSFORM", kIgnored, makeTransformReader, nullptr, nullptr, false},
@@ -102,7 +111,6 @@ const KeywordEntry kKeywords[] = {
     {"CREEP", kIgnored, nullptr, nullptr, nullptr, true},
     {"CYCLIC HARDENING", kIgnored, nullptr, nullptr, nullptr, true},
     {"DAMPING", kIgnored, nullptr, nullptr, nullptr, true},
-    {"ORIENTATION", kIgnored, nullptr, nullptr, nullptr, false},
     {"DISTRIBUTION", kIgnored, nullptr, nullptr, nullptr, false},
     // Refused: they change the stiffness or mass and the model lacks them.
     {"MPC", kRefused, nullptr, nullptr, kMpc, false},
@@ -112,14 +120,13 @@ const KeywordEntry kKeywords[] = {
     {"KINEMATIC", kRefused, nullptr, nullptr, kCoupling, false},
     {"DISTRIBUTING", kRefused, nullptr, nullptr, kCoupling, false},
     {"DISTRIBUTING COUPLING", kRefused, nullptr, nullptr, kCoupling, false},
-    {"SPRING", kRefused, nullptr, nullptr, kDiscrete, false},
     {"DASHPOT", kRefused, nullptr, nullptr, kDiscrete, false},
-    {"MASS", kRefused, nullptr, nullptr, kDiscrete, false},
-    {"ROTARY INERTIA", kRefused, nullptr, nullptr, kDiscrete, false},
+    {"ROTARY INERTIA", kRefused, nullptr, nullptr,
+     "the solver (CalculiX 2.20) does not know it: it skips the card with a warning, so its modes would lack the "
+     "inertia",
+     false},
     {"GAP", kRefused, nullptr, nullptr, kDiscrete, false},
     {"USER ELEMENT", kRefused, nullptr, nullptr, "user elements are not carried", false},
-    {"SHELL SECTION", kRefused, nullptr, nullptr, kStructural, false},
-    {"BEAM SECTION", kRefused, nullptr, nullptr, kStructural, false},
     {"BEAM GENERAL SECTION", kRefused, nullptr, nullptr, kStructural, false},
     {"MEMBRANE SECTION", kRefused, nullptr, nullptr, kStructural, false},
     {"HYPERELASTIC", kRefused, nullptr, nullptr, kLaw, true},
@@ -291,7 +298,7 @@ std::string ignoredSummary(const std::map<std::string, int> &ignored) {
   for (const auto &[name, count] : ignored)
     list += (list.empty() ? "*" : ", *") + name + (count > 1 ? " (" + std::to_string(count) + " times)" : "");
   return "keywords ignored, since they cannot change the free body (steps, loads, boundary conditions, outputs, "
-         "contact, inelastic material behaviour, orientations): " +
+         "contact, inelastic material behaviour): " +
          list;
 }
 

@@ -6,7 +6,8 @@
 // would change the stiffness or mass and the model does not carry it
 // (unknown keywords too). The table in deck_parser.cpp decides; the carried
 // keywords are *NODE, *ELEMENT (solid types of element_types.h), *NSET,
-// *ELSET, *MATERIAL, *ELASTIC (isotropic), *DENSITY, *SOLID SECTION,
+// *ELSET, *MATERIAL, *ELASTIC (isotropic, orthotropic, engineering constants,
+// anisotropic), *DENSITY, *ORIENTATION, *SOLID SECTION,
 // *SURFACE, *EQUATION, *TIE, *RIGID BODY, *INITIAL CONDITIONS (temperature),
 // *INCLUDE and *HEADING. Errors throw DeckError naming the file and line.
 #pragma once

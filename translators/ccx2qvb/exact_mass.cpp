@@ -216,6 +216,12 @@ RigidMass exactRigidMass(const Model &model) {
     const double rho = model.materials[static_cast<size_t>(model.elementMaterial[e])].densityValue;
     for (int k = 0; k < 10; ++k) sums[k].add(rho * element[k]);
   }
+  for (const PointMass &point : model.pointMasses) {  // exact as they stand: m, m x, m x x'
+    const double *p = model.position(point.node);
+    const double powers[10] = {1,           p[0],        p[1],        p[2],        p[0] * p[0],
+                               p[0] * p[1], p[0] * p[2], p[1] * p[1], p[1] * p[2], p[2] * p[2]};
+    for (int k = 0; k < 10; ++k) sums[k].add(point.mass * powers[k]);
+  }
   RigidMass r;
   r.mass = sums[0].value();
   static const int kPair[6][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 1}, {1, 2}, {2, 2}};

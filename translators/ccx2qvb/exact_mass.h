@@ -21,7 +21,8 @@ struct RigidMass {
   double secondMoment[9] = {};
 };
 
-// Density per element: its material's densityValue. Throws DeckError naming
+// Density per element: its material's densityValue. The point masses are
+// added at their nodes. Throws DeckError naming
 // the element when one is inverted or degenerate (its Jacobian determinant
 // is not positive at an integration point) or uses an undefined node.
 RigidMass exactRigidMass(const Model &model);

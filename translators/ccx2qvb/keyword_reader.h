@@ -158,7 +158,8 @@ class KeywordReader {
 };
 
 // The readers, by keyword (mesh_keywords.cpp, material_keywords.cpp,
-// constraint_keywords.cpp, condition_keywords.cpp).
+// structural_sections.cpp, constraint_keywords.cpp, condition_keywords.cpp,
+// orientation_keywords.cpp).
 std::unique_ptr<KeywordReader> makeNodeReader();
 std::unique_ptr<KeywordReader> makeElementReader();
 std::unique_ptr<KeywordReader> makeNodeSetReader();
@@ -167,6 +168,9 @@ std::unique_ptr<KeywordReader> makeMaterialReader();
 std::unique_ptr<KeywordReader> makeElasticReader();
 std::unique_ptr<KeywordReader> makeDensityReader();
 std::unique_ptr<KeywordReader> makeSolidSectionReader();
+std::unique_ptr<KeywordReader> makeOrientationReader();
+std::unique_ptr<KeywordReader> makeShellSectionReader();
+std::unique_ptr<KeywordReader> makeBeamSectionReader();
 std::unique_ptr<KeywordReader> makeSurfaceReader();
 std::unique_ptr<KeywordReader> makeEquationReader();
 std::unique_ptr<KeywordReader> makeTransformReader();
@@ -174,5 +178,11 @@ std::unique_ptr<KeywordReader> makeTieReader();
 std::unique_ptr<KeywordReader> makeRigidBodyReader();
 std::unique_ptr<KeywordReader> makeInitialConditionsReader();
 std::unique_ptr<KeywordReader> makeTextReader();
+// Point masses and springs (discrete_keywords.cpp): the element reader hands
+// *ELEMENT blocks of a discrete type to its own reader.
+bool isDiscreteElementType(const std::string &upperName);
+std::unique_ptr<KeywordReader> makeDiscreteElementReader();
+std::unique_ptr<KeywordReader> makeMassReader();
+std::unique_ptr<KeywordReader> makeSpringReader();
 
 }  // namespace qvb::ccx2qvb

@@ -8,7 +8,8 @@
 // through the solver's mass matrix, the one the modes are orthonormal in:
 // integral of rho u v' dV = U' M V. The nodal masses are HRZ-lumped: the
 // diagonal of M scaled to the exact total mass, which keeps them positive
-// (row sums of a second-order element's mass are negative at its corners).
+// (row sums of a second-order element's mass are negative at its corners);
+// point masses are added at their nodes as they stand.
 #pragma once
 
 #include <vector>

@@ -1,8 +1,13 @@
-// Materials and sections: *MATERIAL, *ELASTIC, *DENSITY, *SOLID SECTION.
+// Materials and sections: *MATERIAL, *ELASTIC, *DENSITY, *SOLID SECTION (which
+// also matches the shell and beam sections to their elements).
 //
-// Properties are kept as read, one point per data line with its temperature;
-// resolveTemperature (temperature.h) picks the values the body uses.
+// Properties are kept as read, a point per data line (several for the elastic
+// types beyond isotropy) with its temperature; resolveTemperature
+// (temperature.h) picks the values the body uses.
 
+#include <algorithm>
+
+#include "elastic_constants.h"
 #include "keyword_reader.h"
 #include "message_number.h"
 #include "skipped_elements.h"
@@ -65,24 +70,94 @@ class PropertyReader : public KeywordReader {
   const char *expected_;  // the line's form, for messages
 };
 
+// Isotropic: "E, nu[, temperature]" a line. The other types take a point
+// over several lines as the solver reads them: eight constants a line, the
+// last line the rest and the temperature.
 class ElasticReader : public PropertyReader<ElasticPoint> {
  public:
   ElasticReader() : PropertyReader("E, nu[, temperature]") {}
 
   void start(DeckContext &deck, const Keyword &keyword) override {
-    const std::string type = upperCase(keyword.value("TYPE"));
-    if (!type.empty() && type != "ISO" && type != "ISOTROPIC")
-      deck.fail("*ELASTIC, TYPE=" + type + " is not supported (isotropic only)");
+    std::string type;
+    for (char c : upperCase(keyword.value("TYPE")))
+      if (c != ' ') type.push_back(c);  // the solver drops blanks: ENGINEERING CONSTANTS
+    if (type.empty() || type == "ISO" || type == "ISOTROPIC") {
+      type_ = ElasticType::kIsotropic;
+    } else if (type == "ORTHO") {
+      type_ = ElasticType::kOrthotropic;
+    } else if (type == "ENGINEERINGCONSTANTS") {
+      type_ = ElasticType::kEngineeringConstants;
+    } else if (type == "ANISO") {
+      type_ = ElasticType::kAnisotropic;
+    } else {
+      deck.fail("*ELASTIC, TYPE=" + upperCase(keyword.value("TYPE")) +
+                " is not supported (ISO, ORTHO, ENGINEERING CONSTANTS and ANISO are)");
+    }
     Material &material = current(deck, "ELASTIC");
     if (!material.elastic.empty()) deck.fail("material " + material.name + " has a second *ELASTIC");
+    material.elasticType = type_;
+    pending_.clear();
   }
 
   void data(DeckContext &deck, std::string_view line) override {
     Material &material = current(deck, "ELASTIC");
-    double values[2], temperature;
-    readPoint(deck, line, "ELASTIC", 2, values, &temperature, material.elastic);
-    material.elastic.push_back({values[0], values[1], temperature});
+    if (type_ == ElasticType::kIsotropic) {
+      double values[2], temperature;
+      readPoint(deck, line, "ELASTIC", 2, values, &temperature, material.elastic);
+      material.elastic.push_back({values[0], values[1], temperature, {}});
+    } else {
+      readConstants(deck, line, &material);
+    }
   }
+
+  void stop(DeckContext &deck) override {
+    if (!pending_.empty())
+      deck.failAt(deck.source(pointStart_), "*ELASTIC point with " + std::to_string(pending_.size()) + " of its " +
+                                                std::to_string(elasticConstantCount(type_)) + " constants " + layout());
+  }
+
+ private:
+  // One line of a point of the other types; the point is added when complete.
+  void readConstants(DeckContext &deck, std::string_view line, Material *material) {
+    if (pending_.empty()) pointStart_ = deck.position();
+    const size_t count = static_cast<size_t>(elasticConstantCount(type_));
+    const size_t wanted = std::min<size_t>(8, count - pending_.size());
+    const bool last = pending_.size() + wanted == count;
+    Fields fields(line);
+    std::string_view field;
+    size_t read = 0;
+    double temperature = 0.0;
+    while (fields.next(&field)) {
+      if (read < wanted) {
+        pending_.push_back(deck.value(field, "*ELASTIC constant"));
+      } else if (last && read == wanted) {
+        if (!field.empty()) temperature = deck.value(field, "temperature");
+      } else {
+        deck.fail("*ELASTIC line has more than " + std::to_string(wanted + (last ? 1 : 0)) + " values " + layout());
+      }
+      ++read;
+    }
+    if (read < wanted)
+      deck.fail("*ELASTIC line has " + std::to_string(read) + " constants where " + std::to_string(wanted) +
+                " belong " + layout());
+    if (!last) return;
+    const std::vector<ElasticPoint> &table = material->elastic;
+    if (!table.empty() && !(temperature > table.back().temperature))
+      deck.fail("*ELASTIC temperatures must increase from point to point (" + messageNumber(temperature) + " follows " +
+                messageNumber(table.back().temperature) + ")");
+    material->elastic.push_back({0.0, 0.0, temperature, std::move(pending_)});
+    pending_.clear();
+  }
+
+  std::string layout() const {
+    return type_ == ElasticType::kAnisotropic
+               ? "(TYPE=ANISO takes 21 constants a point: eight a line, the last line five and the temperature)"
+               : "(this TYPE takes 9 constants a point: eight on one line, the ninth and the temperature on the next)";
+  }
+
+  ElasticType type_ = ElasticType::kIsotropic;
+  std::vector<double> pending_;  // constants of the point being read
+  int64_t pointStart_ = 0;
 };
 
 class DensityReader : public PropertyReader<DensityPoint> {
@@ -109,53 +184,81 @@ class SolidSectionReader : public KeywordReader {
   void start(DeckContext &deck, const Keyword &keyword) override {
     const std::string elset = upperCase(keyword.value("ELSET")), material = upperCase(keyword.value("MATERIAL"));
     if (elset.empty() || material.empty()) deck.fail("*SOLID SECTION needs ELSET= and MATERIAL=");
-    sections_.push_back({elset, material, deck.position()});
+    sections_.push_back({elset, material, upperCase(keyword.value("ORIENTATION")), deck.position()});
   }
 
   // A data line (the thickness of plane elements) means nothing for solids.
   void data(DeckContext &, std::string_view) override {}
 
+  // Solid, shell and beam sections alike: each element gets one, of its kind.
   void finish(DeckContext &deck) override {
     Model &model = deck.model;
     model.elementMaterial.assign(model.elementIds.size(), -1);
-    std::vector<int32_t> sectionOf(model.elementIds.size(), -1);
-    for (size_t s = 0; s < sections_.size(); ++s) {
-      const Section &section = sections_[s];
-      const SourceLine where = deck.source(section.source);
+    model.elementOrientation.assign(model.elementIds.size(), -1);
+    model.elementStructuralSection.assign(model.elementIds.size(), -1);
+    std::vector<int32_t> sectionOf(model.elementIds.size(), -1);  // index into all
+    std::vector<Section> all = sections_;
+    for (const StructuralSection &s : model.structuralSections)
+      all.push_back({s.elset, s.material, "", 0, static_cast<int>(&s - model.structuralSections.data())});
+    std::vector<SourceLine> wheres;
+    for (const Section &section : all)
+      wheres.push_back(section.structural >= 0 ? model.structuralSections[static_cast<size_t>(section.structural)].where
+                                               : deck.source(section.source));
+    for (const Section &section : all) {
+      const int32_t s = static_cast<int32_t>(&section - all.data());
+      const bool structural = section.structural >= 0;
+      const StructuralSection *shape =
+          structural ? &model.structuralSections[static_cast<size_t>(section.structural)] : nullptr;
+      const SourceLine &where = wheres[static_cast<size_t>(s)];
+      const ElementKind kind = !structural   ? ElementKind::kSolid
+                               : shape->beam ? ElementKind::kBeam
+                                             : ElementKind::kShell;
+      const char *keyword = kind == ElementKind::kSolid  ? "*SOLID SECTION"
+                            : kind == ElementKind::kBeam ? "*BEAM SECTION"
+                                                         : "*SHELL SECTION";
       auto set = model.elementSets.find(section.elset);
       if (set == model.elementSets.end())
-        deck.failAt(where, "*SOLID SECTION names unknown element set " + section.elset);
-      const int material = materialIndex(deck, section, where);
+        deck.failAt(where, std::string(keyword) + " names unknown element set " + section.elset);
+      const int material = materialIndex(deck, section, where, keyword);
+      const int orientation = orientationIndex(deck, section, where);
       for (int id : set->second) {
         auto e = deck.elementIndex.find(id);
         if (e == deck.elementIndex.end())
           deck.failAt(where, "element set " + section.elset + " holds element " + std::to_string(id) +
                                  ", which is not defined");
         const size_t index = static_cast<size_t>(e->second);
-        if (isSurfaceOrLine(*model.elementTypes[index]))
+        if (model.elementTypes[index]->kind != kind)
+          deck.failAt(where, "element " + std::to_string(id) + " of type " + model.elementTypes[index]->name +
+                                 " cannot take a " + keyword);
+        if (kind == ElementKind::kSolid && isSurfaceOrLine(*model.elementTypes[index]))
           deck.failAt(where, "*SOLID SECTION on element " + std::to_string(id) + ", a " +
                                  model.elementTypes[index]->name +
                                  ": plane, axisymmetric, shell and line elements are not solids");
-        if (sectionOf[index] >= 0 && sectionOf[index] != static_cast<int32_t>(s))
+        if (sectionOf[index] >= 0 && sectionOf[index] != s)
           deck.failAt(where, "element " + std::to_string(id) + " has a second section (the first at " +
-                                 deck.source(sections_[static_cast<size_t>(sectionOf[index])].source).text() + ")");
-        sectionOf[index] = static_cast<int32_t>(s);
+                                 wheres[static_cast<size_t>(sectionOf[index])].text() + ")");
+        sectionOf[index] = s;
         model.elementMaterial[index] = material;
+        model.elementOrientation[index] = orientation;
+        model.elementStructuralSection[index] = section.structural;
       }
     }
     for (size_t e = 0; e < model.elementIds.size(); ++e)
       if (model.elementMaterial[e] < 0 && !isSurfaceOrLine(*model.elementTypes[e]))  // those are skipped
-        deck.failAt(deck.source(deck.elementSource[e]),
-                    "element " + std::to_string(model.elementIds[e]) + " has no *SOLID SECTION");
+        deck.failAt(deck.source(deck.elementSource[e]), "element " + std::to_string(model.elementIds[e]) +
+                                                            " has no section (*SOLID SECTION, "
+                                                            "*SHELL SECTION or *BEAM SECTION)");
   }
 
  private:
   struct Section {
-    std::string elset, material;
+    std::string elset, material, orientation;  // orientation empty: global axes
     int64_t source;
+    int structural = -1;  // index into the model's structural sections
   };
 
-  static int materialIndex(const DeckContext &deck, const Section &section, const SourceLine &where) {
+  static int materialIndex(const DeckContext &deck, const Section &section, const SourceLine &where,
+                           const char *keyword) {
     const std::vector<Material> &materials = deck.model.materials;
     for (size_t m = 0; m < materials.size(); ++m) {
       if (materials[m].name != section.material) continue;
@@ -166,7 +269,15 @@ class SolidSectionReader : public KeywordReader {
                     "material " + materials[m].name + " has no *DENSITY (a flexible body needs mass)");
       return static_cast<int>(m);
     }
-    deck.failAt(where, "*SOLID SECTION names unknown material " + section.material);
+    deck.failAt(where, std::string(keyword) + " names unknown material " + section.material);
+  }
+
+  static int orientationIndex(const DeckContext &deck, const Section &section, const SourceLine &where) {
+    if (section.orientation.empty()) return -1;
+    const std::vector<Orientation> &orientations = deck.model.orientations;
+    for (size_t o = 0; o < orientations.size(); ++o)
+      if (orientations[o].name == section.orientation) return static_cast<int>(o);
+    deck.failAt(where, "*SOLID SECTION names unknown orientation " + section.orientation);
   }
 
   std::vector<Section> sections_;

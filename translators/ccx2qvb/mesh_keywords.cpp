@@ -49,15 +49,20 @@ class ElementReader : public KeywordReader {
  public:
   void start(DeckContext &deck, const Keyword &keyword) override {
     const std::string typeName = keyword.value("TYPE");
+    discrete_ = isDiscreteElementType(upperCase(typeName));
+    if (discrete_) return discreteReader_->start(deck, keyword);
     type_ = findElementType(typeName);
+    if (const char *reason = refusedElementReason(typeName))
+      deck.fail("element type " + upperCase(typeName) + " is refused: " + reason);
     if (type_ == nullptr) type_ = findSurfaceOrLineType(typeName);
     if (type_ == nullptr)
       deck.fail("element type " + (typeName.empty() ? std::string("(none given)") : upperCase(typeName)) +
-                " is not supported (supported: " + acceptedElementTypes() + ")");
+                " is not supported (supported: " + acceptedElementTypes() + ", MASS, SPRINGA, SPRING2)");
     set_ = namedSet(&deck.model.elementSets, keyword.value("ELSET"));
   }
 
   void data(DeckContext &deck, std::string_view line) override {
+    if (discrete_) return discreteReader_->data(deck, line);
     Fields fields(line);
     std::string_view field;
     while (fields.next(&field)) {
@@ -75,7 +80,7 @@ class ElementReader : public KeywordReader {
   }
 
   void stop(DeckContext &deck) override {
-    if (pending_.empty()) return;
+    if (discrete_ || pending_.empty()) return;
     deck.failAt(deck.source(pendingSource_), "element " + std::to_string(pending_[0]) + " of type " + type_->name +
                                                  " needs " + std::to_string(type_->nodeCount) + " nodes, got " +
                                                  std::to_string(pending_.size() - 1));
@@ -92,6 +97,7 @@ class ElementReader : public KeywordReader {
                                                               " uses node " + std::to_string(node) +
                                                               ", which is not defined");
       }
+    discreteReader_->finish(deck);
   }
 
  private:
@@ -113,6 +119,9 @@ class ElementReader : public KeywordReader {
     complete_ = false;
   }
 
+  // Point masses and springs (discrete_keywords.cpp).
+  std::unique_ptr<KeywordReader> discreteReader_ = makeDiscreteElementReader();
+  bool discrete_ = false;
   const ElementType *type_ = nullptr;
   std::vector<int> *set_ = nullptr;
   std::vector<int> pending_;  // element ID, then its nodes

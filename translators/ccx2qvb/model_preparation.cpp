@@ -9,6 +9,7 @@
 #include "interfaces.h"
 #include "pieces.h"
 #include "solver_run.h"
+#include "structural_expansion.h"
 #include "temperature.h"
 #include "tie_equations.h"
 #include "unit_system.h"
@@ -94,6 +95,7 @@ PreparedModel prepareModel(const Options &options, std::vector<std::string> *war
   for (int q = 0; q < 4; ++q) p.units[q] = options.units[q];
   requireConsistentUnits(p.units);
   p.model = readDeck(options.deck);
+  expandStructuralElements(&p.model);
   carryConstraints(&p.model);
   *warnings = p.model.warnings;
   p.temperature = resolveTemperature(&p.model, options.temperature);

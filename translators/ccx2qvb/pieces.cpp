@@ -88,6 +88,8 @@ std::vector<Piece> findPieces(const Model &model) {
   for (size_t e = 0; e < model.elementIds.size(); ++e)
     joinAll(model.connectivity.begin() + model.elementStart[e], model.connectivity.begin() + model.elementStart[e + 1],
             id);
+  for (const Spring &s : model.springs) joinAll(s.nodes, s.nodes + 2, id);         // an elastic connection
+  for (const PointMass &m : model.pointMasses) joinAll(&m.node, &m.node + 1, id);  // alone, a piece of its own
   for (const Equation &eq : model.equations)
     joinAll(eq.terms.begin(), eq.terms.end(), [](const EquationTerm &t) { return t.node; });
   for (const RigidBody &body : model.rigidBodies) {

@@ -1,5 +1,5 @@
-// The connected pieces of a model: nodes joined by elements, equations and
-// rigid bodies. A free body must be one piece; contact does not join parts,
+// The connected pieces of a model: nodes joined by elements, springs,
+// equations and rigid bodies. A free body must be one piece; contact does not join parts,
 // so an assembly held only by contact falls apart into zero-energy motions.
 #pragma once
 

@@ -64,12 +64,16 @@ void skipSurfaceAndLineElements(Model *model) {
     m.elementIds[kept] = m.elementIds[e];
     m.elementTypes[kept] = m.elementTypes[e];
     m.elementMaterial[kept] = m.elementMaterial[e];
+    m.elementOrientation[kept] = m.elementOrientation[e];
+    m.elementStructuralSection[kept] = m.elementStructuralSection[e];
     m.elementStart[++kept] = keptEnd;
   }
   if (skipped.empty()) return;
   m.elementIds.resize(kept);
   m.elementTypes.resize(kept);
   m.elementMaterial.resize(kept);
+  m.elementOrientation.resize(kept);
+  m.elementStructuralSection.resize(kept);
   m.elementStart.resize(kept + 1);
   m.connectivity.resize(static_cast<size_t>(keptEnd));
   if (m.elementIds.empty()) throw DeckError("the deck defines no solid elements (only surface and line elements)");

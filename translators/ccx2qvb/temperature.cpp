@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "elastic_constants.h"
 #include "message_number.h"
 
 namespace qvb::ccx2qvb {
@@ -23,13 +24,30 @@ double interpolate(const std::vector<Point> &table, double t, Value value) {
 
 std::string materialText(const Material &m) { return m.where.text() + ": material " + m.name; }
 
+// The other types' stiffness at t: each point's stiffness (engineering
+// constants converted first, as the solver does), interpolated entry by entry.
+std::vector<double> stiffnessAt(const Material &m, double t) {
+  std::vector<ElasticPoint> points = m.elastic;
+  for (ElasticPoint &p : points) p.constants = stiffnessConstants(m.elasticType, p.constants);
+  std::vector<double> stiffness(points.front().constants.size());
+  for (size_t k = 0; k < stiffness.size(); ++k)
+    stiffness[k] = interpolate(points, t, [k](const ElasticPoint &p) { return p.constants[k]; });
+  return stiffness;
+}
+
 void check(const Material &m, const std::string &at) {
-  if (!(m.youngsModulus > 0))
-    throw DeckError(materialText(m) + " has Young's modulus " + messageNumber(m.youngsModulus) + at +
-                    " (it must be positive)");
-  if (!(m.poissonRatio > -1 && m.poissonRatio < 0.5))
-    throw DeckError(materialText(m) + " has Poisson's ratio " + messageNumber(m.poissonRatio) + at +
-                    " (it must lie between -1 and 0.5)");
+  if (!m.stiffness.empty()) {
+    if (!(m.youngsModulus > 0))
+      throw DeckError(materialText(m) + " has elastic constants" + at +
+                      " whose stiffness is not positive definite (no stable material has them)");
+  } else {
+    if (!(m.youngsModulus > 0))
+      throw DeckError(materialText(m) + " has Young's modulus " + messageNumber(m.youngsModulus) + at +
+                      " (it must be positive)");
+    if (!(m.poissonRatio > -1 && m.poissonRatio < 0.5))
+      throw DeckError(materialText(m) + " has Poisson's ratio " + messageNumber(m.poissonRatio) + at +
+                      " (it must lie between -1 and 0.5)");
+  }
   if (!(m.densityValue > 0))
     throw DeckError(materialText(m) + " has density " + messageNumber(m.densityValue) + at +
                     " (it must be positive: a flexible body needs mass)");
@@ -56,8 +74,13 @@ std::optional<double> resolveTemperature(Model *model, std::optional<double> giv
     }
     const double t = temperature.value_or(0.0);
     depended = depended || table;
-    material.youngsModulus = interpolate(material.elastic, t, [](const ElasticPoint &p) { return p.youngsModulus; });
-    material.poissonRatio = interpolate(material.elastic, t, [](const ElasticPoint &p) { return p.poissonRatio; });
+    if (material.elasticType == ElasticType::kIsotropic) {
+      material.youngsModulus = interpolate(material.elastic, t, [](const ElasticPoint &p) { return p.youngsModulus; });
+      material.poissonRatio = interpolate(material.elastic, t, [](const ElasticPoint &p) { return p.poissonRatio; });
+    } else {
+      material.stiffness = stiffnessAt(material, t);
+      if (!largestAxialModulus(material.stiffness, &material.youngsModulus)) material.youngsModulus = 0;
+    }
     material.densityValue = interpolate(material.density, t, [](const DensityPoint &p) { return p.density; });
     check(material, table ? " at temperature " + messageNumber(t) : std::string());
   }

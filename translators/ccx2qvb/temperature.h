@@ -14,8 +14,10 @@
 
 namespace qvb::ccx2qvb {
 
-// Sets youngsModulus, poissonRatio and densityValue of every material the
-// elements use, and checks them (E > 0, -1 < nu < 0.5, density > 0). Returns
+// Sets youngsModulus, poissonRatio (or, for the other elastic types,
+// stiffness and a representative youngsModulus) and densityValue of every
+// material the elements use, and checks them (E > 0, -1 < nu < 0.5 or a
+// positive definite stiffness, density > 0). Returns
 // the temperature when a used material depended on it, else nothing. Throws
 // DeckError naming the material and its *MATERIAL line when a table needs a
 // temperature and none is known, or when a value is out of range; OptionError
