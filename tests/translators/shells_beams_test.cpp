@@ -179,6 +179,15 @@ TEST_F(ShellsAndBeams, FreePlateIsTheSolversOwnAndAThinPlate) {
     EXPECT_GE(tied[j], reference[j] * (1 - 2e-6)) << "mode " << j + 1;
     EXPECT_LE(tied[j], reference[j] * 1.02) << "mode " << j + 1;
   }
+  // The edge as a mesher's curve group, line elements no section names
+  // (skipped): its element set ties the same whole thickness.
+  std::string rim = "*ELEMENT, TYPE=T3D3, ELSET=RIM\n";
+  for (int k = 0; k < 4; ++k)
+    rim += std::to_string(101 + k) + ", " + std::to_string(1 + 18 * k) + ", " + std::to_string(10 + 18 * k) + ", " +
+           std::to_string(19 + 18 * k) + "\n";
+  const std::vector<double> byRim = translate(deck + rim, "-n 8 -i RIM");
+  ASSERT_EQ(byRim.size(), 14u) << log_;
+  for (size_t j = 6; j < 14; ++j) EXPECT_NEAR(byRim[j], tied[j], 1e-9 * tied[j]) << "mode " << j + 1;
 }
 
 // A shell tied to a solid by its edge (*TIE with the edge's original nodes as
