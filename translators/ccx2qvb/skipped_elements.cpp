@@ -10,16 +10,16 @@
 namespace qvb::ccx2qvb {
 namespace {
 
-// Node counts only: a skipped element needs no edges or faces (a surface
-// naming a face of one is refused).
+// Plane, axisymmetric, membrane and truss types, read only to be skipped;
+// node counts only: a skipped element needs no edges or faces (a surface
+// naming a face of one is refused). Shells and beams are carried types.
 const std::vector<ElementType> &surfaceAndLineTypes() {
   static const std::vector<ElementType> all = [] {
     const std::pair<const char *, int> named[] = {
-        {"T3D2", 2},  {"T3D3", 3},  {"B31", 2},   {"B31R", 2},  {"B32", 3},   {"B32R", 3},  {"CPS3", 3},  {"CPS4", 4},
-        {"CPS4R", 4}, {"CPS6", 6},  {"CPS8", 8},  {"CPS8R", 8}, {"CPE3", 3},  {"CPE4", 4},  {"CPE4R", 4}, {"CPE6", 6},
-        {"CPE8", 8},  {"CPE8R", 8}, {"CAX3", 3},  {"CAX4", 4},  {"CAX4R", 4}, {"CAX6", 6},  {"CAX8", 8},  {"CAX8R", 8},
-        {"M3D3", 3},  {"M3D4", 4},  {"M3D4R", 4}, {"M3D6", 6},  {"M3D8", 8},  {"M3D8R", 8}, {"M3D9", 9},  {"S3", 3},
-        {"S4", 4},    {"S4R", 4},   {"S6", 6},    {"S8", 8},    {"S8R", 8},
+        {"T3D2", 2},  {"T3D3", 3},  {"CPS3", 3},  {"CPS4", 4},  {"CPS4R", 4}, {"CPS6", 6},  {"CPS8", 8},
+        {"CPS8R", 8}, {"CPE3", 3},  {"CPE4", 4},  {"CPE4R", 4}, {"CPE6", 6},  {"CPE8", 8},  {"CPE8R", 8},
+        {"CAX3", 3},  {"CAX4", 4},  {"CAX4R", 4}, {"CAX6", 6},  {"CAX8", 8},  {"CAX8R", 8}, {"M3D3", 3},
+        {"M3D4", 4},  {"M3D4R", 4}, {"M3D6", 6},  {"M3D8", 8},  {"M3D8R", 8}, {"M3D9", 9},
     };
     std::vector<ElementType> types;
     for (const auto &[name, nodes] : named) types.push_back({name, nodes, nodes, {}, {}});
@@ -44,7 +44,9 @@ const ElementType *findSurfaceOrLineType(const std::string &name) {
   return nullptr;
 }
 
-bool isSurfaceOrLine(const ElementType &type) { return findSurfaceOrLineType(type.name) != nullptr; }
+bool isSurfaceOrLine(const ElementType &type) {
+  return type.kind != ElementKind::kSolid || findSurfaceOrLineType(type.name) != nullptr;
+}
 
 void skipSurfaceAndLineElements(Model *model) {
   Model &m = *model;

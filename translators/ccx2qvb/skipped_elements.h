@@ -15,11 +15,11 @@
 
 namespace qvb::ccx2qvb {
 
-// A surface or line type read only to be skipped, or null.
+// A surface or line type read only to be skipped (plane, axisymmetric,
+// membrane and truss elements), or null.
 const ElementType *findSurfaceOrLineType(const std::string &name);
 
-// True for surface and line types (plane, axisymmetric, membrane, shell,
-// truss and beam elements), whichever table carries them.
+// True for those and for the carried shells and beams.
 bool isSurfaceOrLine(const ElementType &type);
 
 // Removes the surface and line elements that have no material (no section
