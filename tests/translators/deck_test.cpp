@@ -510,14 +510,16 @@ TEST(Interfaces, ReferenceNodesAboveTheModelAndSingularSetsRefused) {
   for (size_t k = 0; k + 2 < end1.size(); ++k)  // a fan of triangles over the end face's nodes
     wall += std::to_string(9001 + k) + ", " + std::to_string(end1[0]) + ", " + std::to_string(end1[k + 1]) + ", " +
             std::to_string(end1[k + 2]) + "\n";
-  ccxtest::writeText(dir.file("bar.inp"), ccxtest::barModel(bar) + wall +
-                                              "*ELEMENT, TYPE=T3D3, ELSET=EDGE\n8001, 1, 2, 3\n*ELEMENT, TYPE=S3\n8002, 1, 2, 3\n"
-                                              "*NSET, NSET=NONE\n*ELSET, ELSET=LASTE\nLAST\n");
+  ccxtest::writeText(dir.file("bar.inp"),
+                     ccxtest::barModel(bar) + wall +
+                         "*ELEMENT, TYPE=T3D3, ELSET=EDGE\n8001, 1, 2, 3\n*ELEMENT, TYPE=S3\n8002, 1, 2, 3\n"
+                         "*NSET, NSET=NONE\n*ELSET, ELSET=LASTE\nLAST\n");
   const Model model = readDeck(dir.file("bar.inp"));
   EXPECT_EQ(model.elementIds.size(), 4u);
   EXPECT_EQ(model.connectivity.size(), 80u);
   ASSERT_EQ(model.warnings.size(), 1u);
-  EXPECT_NE(model.warnings[0].find("skipped: " + std::to_string(end1.size() - 2) + " CPS3, 1 S3, 1 T3D3"), std::string::npos)
+  EXPECT_NE(model.warnings[0].find("skipped: " + std::to_string(end1.size() - 2) + " CPS3, 1 S3, 1 T3D3"),
+            std::string::npos)
       << model.warnings[0];
   const auto interfaces = qvb::ccx2qvb::defineInterfaces(model, {"end1", "END0"});
   ASSERT_EQ(interfaces.size(), 2u);
