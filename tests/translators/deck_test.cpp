@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -283,6 +284,25 @@ TEST(DeckParser, KeywordsAreIgnoredOrRefusedByClass) {
     ccxtest::writeText(dir.file("deck.inp"), kTetDeck + "*" + r.keyword + "\n1, 2, 3\n");
     const std::string error = errorOf(dir.file("deck.inp"));
     EXPECT_NE(error.find(r.expected), std::string::npos) << r.keyword << ": " << error;
+  }
+}
+
+// The documentation's keyword table says what each keyword is to the
+// translator; it must not drift from the reader's table.
+TEST(DeckParser, DocumentationListsEveryKeywordWithItsClass) {
+  std::vector<std::pair<std::string, std::string>> rows;  // keyword cell, class cell
+  std::istringstream docs(qvbtest::readFile(QVB_CCX2QVB_DOCS));
+  for (std::string line; std::getline(docs, line);) {
+    const size_t first = line.find(" | "), second = line.find(" | ", first + 3);
+    if (line.rfind("| `*", 0) == 0 && second != std::string::npos)
+      rows.emplace_back(line.substr(0, first) + " ", line.substr(first + 3, second - first - 3));
+  }
+  for (const auto &[keyword, kind] : qvb::ccx2qvb::knownKeywords()) {
+    bool found = false;
+    for (const auto &[cell, rowKind] : rows)
+      found = found || (rowKind == kind && (cell.find("`*" + keyword + "`") != std::string::npos ||
+                                            cell.find("`*" + keyword + ",") != std::string::npos));
+    EXPECT_TRUE(found) << "docs/ccx2qvb.md has no " << kind << " row for *" << keyword;
   }
 }
 

@@ -41,7 +41,7 @@ constexpr const char *kDiscrete = "dashpots and gaps are not carried (they damp 
 constexpr const char *kStructural =
     "general beam sections and membranes are not carried (*SHELL SECTION and "
     "*BEAM SECTION, SECTION=RECT are)";
-constexpr const char *kLaw = "a material law other than isotropic elasticity, which the model does not carry";
+constexpr const char *kLaw = "a material law other than linear elasticity, which the model does not carry";
 
 // One place for every keyword the translator knows. Readers finish in this
 // order once the deck is read: the mesh first, made nodes last.
@@ -136,6 +136,19 @@ const KeywordEntry kKeywords[] = {
     {"CYCLIC SYMMETRY MODEL", kRefused, nullptr, nullptr,
      "a cyclic-symmetry sector is not a free body (translate the whole part)", false},
 };
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> knownKeywords() {
+  std::vector<std::pair<std::string, std::string>> known;
+  for (const KeywordEntry &entry : kKeywords)
+    known.emplace_back(entry.name, entry.kind == kCarried   ? "carried"
+                                   : entry.kind == kIgnored ? "ignored"
+                                                            : "refused");
+  return known;
+}
+
+namespace {
 
 // Keyword names compare without blanks, as the solver compares them.
 std::string squeezed(const char *name) {

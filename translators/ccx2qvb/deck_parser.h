@@ -4,15 +4,13 @@
 // the free body (steps, loads, outputs, contact, material behaviour beyond
 // elasticity: counted, and named in one warning), or refused because it
 // would change the stiffness or mass and the model does not carry it
-// (unknown keywords too). The table in deck_parser.cpp decides; the carried
-// keywords are *NODE, *ELEMENT (solid types of element_types.h), *NSET,
-// *ELSET, *MATERIAL, *ELASTIC (isotropic, orthotropic, engineering constants,
-// anisotropic), *DENSITY, *ORIENTATION, *SOLID SECTION,
-// *SURFACE, *EQUATION, *TIE, *RIGID BODY, *INITIAL CONDITIONS (temperature),
-// *INCLUDE and *HEADING. Errors throw DeckError naming the file and line.
+// (unknown keywords too). The table in deck_parser.cpp decides, and
+// docs/ccx2qvb.md lists it. Errors throw DeckError naming the file and line.
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "errors.h"
 #include "model.h"
@@ -26,5 +24,9 @@ namespace qvb::ccx2qvb {
 // the tied nodes' centroid). Material values are set by resolveTemperature
 // (temperature.h), not here.
 Model readDeck(const std::string &path);
+
+// Every keyword the table knows (upper case, words one blank apart), with
+// what it is to the translator: "carried", "ignored" or "refused".
+std::vector<std::pair<std::string, std::string>> knownKeywords();
 
 }  // namespace qvb::ccx2qvb
