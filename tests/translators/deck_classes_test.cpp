@@ -17,6 +17,7 @@
 #include "command_support.h"
 #include "qvb.h"
 #include "support/test_support.h"
+#include "translation_fixture.h"
 
 namespace ccxtest {
 
@@ -45,31 +46,8 @@ namespace {
 using ccxtest::barModel;
 using ccxtest::run;
 
-class DeckClasses : public testing::Test {
+class DeckClasses : public ccxtest::TranslationTest {
  protected:
-  void SetUp() override { plugins_.emplace("TRX_USER_PLUGIN_DIR", QVB_PLUGIN_DIR); }
-  void TearDown() override { QVB_Terminate(); }
-
-  // Translates deck text; the body's eigenvalues, or none when it failed (log in *log).
-  std::vector<double> translate(const std::string &deck, const std::string &options, std::string *log) {
-    ccxtest::writeText(dir_.file("deck.inp"), deck);
-    const int status = run(dir_.path(), "'" CCX2QVB "' deck.inp -o body.qvb " + options, "translate.log");
-    *log = qvbtest::readFile(dir_.file("translate.log"));
-    std::vector<double> lambda;
-    if (status != 0) return lambda;
-    QVB_Handle h = QVB_CreateFromQVB(dir_.file("body.qvb").c_str());
-    for (int i = 0; h != nullptr && i < QVB_ModeCount(h); ++i) {
-      double value = 0;
-      QVB_Eigenvalue(h, QVB_ModeNumber(h, i), &value, nullptr, nullptr, nullptr, nullptr);
-      lambda.push_back(value);
-    }
-    nodes_ = h != nullptr ? QVB_NodeCount(h) : 0;
-    if (h != nullptr) QVB_TotalMassInertia(h, &mass_, inertia_, centre_);
-    nodalMass_.clear();
-    for (int i = 0; i < nodes_; ++i) nodalMass_[QVB_NodeID(h, i)] = QVB_NodalMass(h, i);
-    QVB_Terminate();
-    return lambda;
-  }
   // Flexible eigenvalues 7.. of a body agree with the reference's to `tolerance`.
   static void expectFlexibleEqual(const std::vector<double> &body, const std::vector<double> &reference,
                                   double tolerance, const std::string &what) {
@@ -78,12 +56,6 @@ class DeckClasses : public testing::Test {
     for (size_t j = 6; j < body.size(); ++j)
       EXPECT_NEAR(body[j], reference[j], tolerance * reference[j]) << what << ", mode " << j + 1;
   }
-
-  qvbtest::TempDir dir_;
-  std::optional<qvbtest::ScopedEnv> plugins_;
-  int nodes_ = 0;
-  double mass_ = 0, inertia_[9] = {0}, centre_[3] = {0};
-  std::map<int, double> nodalMass_;  // by node ID
 };
 
 // Two bars, each 1 m, with coincident nodes where they meet; the second one's IDs above 10000.

@@ -16,6 +16,7 @@
 #include "command_support.h"
 #include "qvb.h"
 #include "support/test_support.h"
+#include "translation_fixture.h"
 
 namespace {
 
@@ -74,34 +75,8 @@ std::string beamModel(int n, double length, double b, double h) {
   return out.str();
 }
 
-class ShellsAndBeams : public testing::Test {
+class ShellsAndBeams : public ccxtest::TranslationTest {
  protected:
-  void SetUp() override { plugins_.emplace("TRX_USER_PLUGIN_DIR", QVB_PLUGIN_DIR); }
-  void TearDown() override { QVB_Terminate(); }
-
-  // Translates; the body's eigenvalues (rad/s)^2, none when it failed.
-  std::vector<double> translate(const std::string &deck, const std::string &options) {
-    ccxtest::writeText(dir_.file("deck.inp"), deck);
-    const int status = ccxtest::run(dir_.path(), "'" CCX2QVB "' deck.inp -o body.qvb " + options, "translate.log");
-    log_ = qvbtest::readFile(dir_.file("translate.log"));
-    std::vector<double> lambda;
-    if (status != 0) return lambda;
-    QVB_Handle h = QVB_CreateFromQVB(dir_.file("body.qvb").c_str());
-    for (int i = 0; h != nullptr && i < QVB_ModeCount(h); ++i) {
-      double value = 0;
-      QVB_Eigenvalue(h, QVB_ModeNumber(h, i), &value, nullptr, nullptr, nullptr, nullptr);
-      lambda.push_back(value);
-    }
-    nodes_ = h != nullptr ? QVB_NodeCount(h) : 0;
-    interfaces_ = 0;
-    if (int *ids = h != nullptr ? QVB_InterfaceNodeIDs(h, &interfaces_) : nullptr) {
-      firstInterface_ = ids[0];
-      QVB_FreeMemory(ids);
-    }
-    if (h != nullptr) QVB_TotalMassInertia(h, &mass_, inertia_, centre_);
-    QVB_Terminate();
-    return lambda;
-  }
   void expectSolversOwn(const std::vector<double> &body, const std::string &deck, const std::string &what) {
     const std::vector<double> reference = ccxtest::solverEigenvalues(dir_.path(), deck, 10);
     ASSERT_EQ(body.size(), 10u) << what << ": " << log_;
@@ -109,12 +84,6 @@ class ShellsAndBeams : public testing::Test {
     for (size_t j = 6; j < 10; ++j)  // frequencies: the solver prints its eigenvalues to 7 digits
       EXPECT_NEAR(std::sqrt(body[j] / reference[j]), 1.0, 1e-6) << what << ", mode " << j + 1;
   }
-
-  qvbtest::TempDir dir_;
-  std::optional<qvbtest::ScopedEnv> plugins_;
-  std::string log_;
-  int nodes_ = 0, interfaces_ = 0, firstInterface_ = 0;
-  double mass_ = 0, inertia_[9] = {0}, centre_[3] = {0};
 };
 
 // A free square steel plate 0.2 m x 2 mm of 4 x 4 S8R: the solver's own
