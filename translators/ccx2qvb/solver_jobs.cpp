@@ -5,13 +5,16 @@
 #include "interruption.h"
 #include "solver_run.h"
 #include "stage_timer.h"
+#include "tied_matrices.h"
 
 namespace qvb::ccx2qvb {
 SolverJobs::SolverJobs(const PreparedModel &prepared, const Options &options, const WorkFolder &work, Timing *timing)
     : prepared_(prepared), work_(work), timing_(timing) {
   const bool freeFree = prepared.interfaces.empty();
   modesAsked_ = freeFree ? options.modes + 6 : options.modes;
-  modelJob_ = !freeFree ? "tied" : prepared.constrained() ? "free" : "mass";
+  // Interfaces alone we tie ourselves; with the deck's constraints too, the
+  // solver eliminates them all in its tied run.
+  modelJob_ = !freeFree ? (prepared.constrained() ? "tied" : "") : prepared.constrained() ? "free" : "mass";
 }
 
 void SolverJobs::run(const char *job) {
@@ -38,12 +41,10 @@ void SolverJobs::writeAndRun() {
     writeMatrixDeck(none, work_.file("free.inp"));
     run("free");
   }
-  if (!interfaces.empty()) {
+  if (modelJob_ == "tied") {
     writeMatrixDeck(interfaces, work_.file("tied.inp"));
     run("tied");
   }
-  writeModesDeck(interfaces, modesAsked_, true, work_.file("modes.inp"));
-  run("modes");
   stopIfInterrupted();
 }
 
@@ -67,12 +68,21 @@ StoredMatrices SolverJobs::read(const std::string &job, bool withStiffness) {
 
 const StoredMatrices &SolverJobs::meshMatrices() {
   if (modelJob_ == "mass") return modelMatrices();
-  if (!mesh_) mesh_ = read("mass", false);
+  if (!mesh_) mesh_ = read("mass", modelJob_.empty());
   return *mesh_;
 }
 
 const StoredMatrices &SolverJobs::modelMatrices() {
-  if (!model_) model_ = read(modelJob_, true);
+  if (model_) return *model_;
+  if (!modelJob_.empty()) {
+    model_ = read(modelJob_, true);
+    return *model_;
+  }
+  const StoredMatrices &mesh = meshMatrices();
+  StageTimer timer(&timing_->reduction);
+  TiedMatrices tied = tieInterfaces(prepared_.model, prepared_.interfaces, mesh.dofs, mesh.stiffness, mesh.mass);
+  model_ = StoredMatrices{std::move(tied.dofs), std::move(tied.stiffness), std::move(tied.mass), 0};
+  model_->offDiagonals = offDiagonalCount(model_->mass);
   return *model_;
 }
 

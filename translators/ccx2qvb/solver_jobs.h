@@ -5,12 +5,12 @@
 // |------------|-------------------------------|-----------------------------------------------------|
 // | mass       | always                        | the mesh's own K and M, no constraints (.sti .mas)  |
 // | free       | free-free with constraints    | K and M on the constrained model's equations        |
-// | tied       | with interfaces               | K and M with the interfaces (and constraints) tied  |
-// | constraint | with interfaces, after reducing | stresses of the constraint modes (prescribed steps) |
-// | modes      | always                        | the modes (.eig) and their stresses (.frd)          |
-// | stresses   | when our own modes replace the solver's | their stresses (prescribed steps)         |
+// | tied       | with interfaces and constraints | K and M with the interfaces and constraints tied  |
+// | stresses   | always, after our own eigen-solution | the modes' stresses (prescribed steps)       |
 //
-// The modes are checked against the matrices of the same model ("model
+// Without the deck's own constraints the tied matrices are built from the
+// mesh's (tied_matrices.h). The modes are our own (free_free.h,
+// interface_reduction.h), checked against the matrices of the same model ("model
 // matrices": mass when nothing is constrained, else free or tied); the mass
 // properties use the mesh's own mass matrix, where every node has its three
 // translations.
@@ -37,7 +37,7 @@ class SolverJobs {
  public:
   SolverJobs(const PreparedModel &prepared, const Options &options, const WorkFolder &work, Timing *timing);
 
-  // Writes every job's deck, then runs them in order; throws SolverError
+  // Writes the matrix jobs' decks, then runs them in order; throws SolverError
   // (or TranslationError when interrupted) at the first that fails.
   void writeAndRun();
 
@@ -47,10 +47,10 @@ class SolverJobs {
   const StoredMatrices &modelMatrices();
   // Runs the job `name` on a deck of static steps prescribing each field
   // (row-major on the model matrices' equations, `count` columns): the
-  // stresses of modes we solved for ourselves.
+  // stresses of the modes we solved for ourselves.
   void runPrescribed(const std::string &name, const std::vector<Dof> &dofs, const std::vector<double> &fields,
                      int count);
-  // The modes the modes job asked for.
+  // The modes to find: MODES + 6 free-free, MODES fixed-interface ones.
   int modesAsked() const { return modesAsked_; }
   std::string file(const std::string &name) const { return work_.file(name); }
   Timing *timing() const { return timing_; }
@@ -63,7 +63,7 @@ class SolverJobs {
   const WorkFolder &work_;
   Timing *timing_;
   int modesAsked_;
-  std::string modelJob_;  // whose matrices the modes live on
+  std::string modelJob_;  // whose matrices the modes live on ("" when we tie the mesh's ourselves)
   std::optional<StoredMatrices> mesh_, model_;
 };
 

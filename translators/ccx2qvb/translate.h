@@ -22,6 +22,7 @@ struct Options {
 struct Timing {
   double solver = 0;     // in the solver's runs
   double parse = 0;      // reading the deck and the solver's matrices and modes
+  double eigen = 0;      // our own eigen-solution: factorisation and Lanczos
   double reduction = 0;  // the Craig-Bampton reduction
   double verify = 0;     // checking the solver's solution against its matrices
   double mass = 0;       // lumping, global mass and invariants
