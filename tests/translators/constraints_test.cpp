@@ -538,7 +538,7 @@ TEST(ConstraintsWithTheSolver, TwoBlocksTiedVibrateAsOneBlock) {
   }
 
   // Our own eigen-solution of the solver's matrices (what the translator
-  // now uses) is the solver's: eigenvalues, and flexible modes up to sign.
+  // now uses) is the solver's: eigenvalues (to the solver's own convergence), and flexible modes up to sign.
   const std::string folder = two.path().string();
   const SymmetricTriplets K = readSymmetric(folder + "/matrix.sti", t.dofs.size());
   const SymmetricTriplets M = readSymmetric(folder + "/matrix.mas", t.dofs.size());
@@ -546,7 +546,7 @@ TEST(ConstraintsWithTheSolver, TwoBlocksTiedVibrateAsOneBlock) {
   const size_t n = t.dofs.size();
   const std::vector<double> massTimesOwn = multiply(M, own.modes, modeCount);
   for (int j = 6; j < modeCount; ++j) {
-    EXPECT_NEAR(own.eigenvalues[j], t.eig.eigenvalues[j], 1e-9 * t.eig.eigenvalues[j]) << "mode " << j + 1;
+    EXPECT_NEAR(own.eigenvalues[j], t.eig.eigenvalues[j], 1e-8 * t.eig.eigenvalues[j]) << "mode " << j + 1;
     double projection = 0.0;  // phi_solver' M phi_own, +-1 for the same unit mode
     for (size_t e = 0; e < n; ++e) projection += t.eig.modes[j * n + e] * massTimesOwn[e * modeCount + j];
     EXPECT_NEAR(std::fabs(projection), 1.0, 1e-7) << "mode " << j + 1;
@@ -579,9 +579,8 @@ TEST(TiedMatrices, AreTheSolversTiedMatrices) {
   runSolver(findSolver(), folder, "mesh", &seconds);
   runSolver(findSolver(), folder, "tied", &seconds);
   const std::vector<Dof> meshDofs = readDofs(folder + "/mesh.dof"), solverDofs = readDofs(folder + "/tied.dof");
-  const TiedMatrices ours =
-      tieInterfaces(m, interfaces, meshDofs, readSymmetric(folder + "/mesh.sti", meshDofs.size()),
-                    readSymmetric(folder + "/mesh.mas", meshDofs.size()));
+  const TiedMatrices ours = tieInterfaces(m, interfaces, meshDofs, readSymmetric(folder + "/mesh.sti", meshDofs.size()),
+                                          readSymmetric(folder + "/mesh.mas", meshDofs.size()));
   ASSERT_EQ(ours.dofs.size(), solverDofs.size());
   std::map<std::pair<int, int>, size_t> solverIndex;
   for (size_t p = 0; p < solverDofs.size(); ++p) solverIndex[{solverDofs[p].node, solverDofs[p].direction}] = p;

@@ -83,6 +83,7 @@ const StoredMatrices &SolverJobs::modelMatrices() {
   TiedMatrices tied = tieInterfaces(prepared_.model, prepared_.interfaces, mesh.dofs, mesh.stiffness, mesh.mass);
   model_ = StoredMatrices{std::move(tied.dofs), std::move(tied.stiffness), std::move(tied.mass), 0};
   model_->offDiagonals = offDiagonalCount(model_->mass);
+  mesh_->stiffness = SymmetricTriplets();  // the mass properties need the mesh's mass alone
   return *model_;
 }
 

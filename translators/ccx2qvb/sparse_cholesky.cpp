@@ -7,6 +7,7 @@
 #include <cholmod.h>
 
 #include "errors.h"
+#include "platform/available_memory.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -14,6 +15,25 @@ namespace {
 // Below this reciprocal condition estimate the matrix is singular to working
 // precision: a pivot that is only rounding noise, not stiffness.
 constexpr double kSingularRcond = 1e-14;
+
+// The factor's values and row indices (CHOLMOD's analysis knows their
+// counts), plus a fifth for its workspace.
+constexpr double kFactorOverhead = 1.2;
+
+// Refuses, before it starts, a factorisation the machine cannot hold: it
+// would push other programs into swap or be killed part way.
+void requireMemoryFor(const cholmod_factor *L, const char *what) {
+  const double need = kFactorOverhead * 8.0 * (static_cast<double>(L->xsize) + static_cast<double>(L->ssize));
+  const double available = static_cast<double>(platform::availableMemory());
+  if (available <= 0.0 || need <= available) return;
+  char why[200];
+  std::snprintf(why, sizeof why,
+                " needs about %.1f GB for its factor (%.3g nonzeros by CHOLMOD's analysis), but only %.1f GB of "
+                "memory are available",
+                need / 1e9, static_cast<double>(L->xsize), available / 1e9);
+  throw TranslationError(std::string("the factorisation of ") + what + why +
+                         ": the model is too large for this machine (docs/ccx2qvb.md, Limits)");
+}
 
 // A + shift B straight into CHOLMOD's columns when A's entries run column by
 // column with rows increasing (as the solver writes them and the tied
@@ -84,6 +104,14 @@ SparseCholesky::SparseCholesky(const SymmetricTriplets &A, const SymmetricTriple
     cholmod_l_free_triplet(&t, cm);
   }
   state_->factor = S != nullptr ? cholmod_l_analyze(S, cm) : nullptr;
+  if (state_->factor != nullptr && state_->factor->is_super) {
+    try {
+      requireMemoryFor(state_->factor, what);
+    } catch (...) {
+      cholmod_l_free_sparse(&S, cm);
+      throw;
+    }
+  }
   const bool factored = state_->factor != nullptr && cholmod_l_factorize(S, state_->factor, cm) &&
                         cm->status == CHOLMOD_OK && state_->factor->minor == state_->factor->n;
   cholmod_l_free_sparse(&S, cm);

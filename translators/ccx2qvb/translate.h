@@ -29,6 +29,7 @@ struct Timing {
   double results = 0;    // reading modal stresses and strains into the body (part of body)
   double body = 0;       // filling and writing the body
   double own = 0;        // all but the solver
+  double memoryNeed = 0;  // bytes our own process will need, estimated before the solver runs
   // Processor seconds (user and system): on a shared machine the fair
   // measure of the solver's and our own share.
   double solverProcessor = 0;
