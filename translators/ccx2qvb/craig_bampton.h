@@ -1,6 +1,6 @@
 // Craig-Bampton reduction of a solid model held at its interface equations:
 // static constraint modes from a sparse Cholesky factorisation of K_ii, the
-// solver's fixed-interface normal modes, projection of K and M on that basis
+// fixed-interface normal modes, projection of K and M on that basis
 // and orthonormalisation by the small generalized eigenproblem.
 #pragma once
 
