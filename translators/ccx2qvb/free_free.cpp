@@ -44,17 +44,13 @@ ModalBasis freeFreeBasis(const PreparedModel &prepared, SolverJobs &jobs, Timing
     eig.eigenvalues = check.rayleigh;
   }
   // The solver turns the checked modes into stresses and strains.
-  jobs.runPrescribed("stresses", matrices.dofs, own.modes, static_cast<int>(m));
+  std::vector<PrescribedPart> stresses = jobs.runPrescribed("stresses", matrices.dofs, own.modes, static_cast<int>(m));
   eig.modes = transposed(own.modes, n, m);
   own.modes.clear();
   ModalBasis basis;
   basis.shapes = freeModes(prepared.model, eig, matrices.dofs);
   completeConstrainedNodes(prepared.model, &basis.shapes);
-  const std::string frd = jobs.file("stresses.frd");
-  const FrdExpectation expected{eig.modeCount, prepared.elementNodes};
-  basis.visitResults = [&prepared, frd, expected](const ModalResultSink &take) {
-    readModalResults(frd, prepared.model, prepared.elementNode, expected, take);
-  };
+  basis.visitResults = prescribedResults(prepared, std::move(stresses));
   return basis;
 }
 

@@ -110,17 +110,13 @@ ModalBasis craigBamptonBasis(const PreparedModel &prepared, SolverJobs &jobs, Ti
   }
   // The body modes' stresses: their displacements are known to full
   // precision, so the solver only turns them into stresses.
-  jobs.runPrescribed("stresses", tied.dofs, rows, static_cast<int>(m));
+  std::vector<PrescribedPart> stresses = jobs.runPrescribed("stresses", tied.dofs, rows, static_cast<int>(m));
   rows.clear();
   rows.shrink_to_fit();
   ModalBasis basis;
   basis.shapes = interfaceModes(prepared.model, prepared.interfaces, tied.dofs, *reduced);
   completeConstrainedNodes(prepared.model, &basis.shapes);
-  const std::string frd = jobs.file("stresses.frd");
-  const FrdExpectation expected{static_cast<int>(m), prepared.elementNodes};
-  basis.visitResults = [&prepared, frd, expected](const ModalResultSink &take) {
-    readModalResults(frd, prepared.model, prepared.elementNode, expected, take);
-  };
+  basis.visitResults = prescribedResults(prepared, std::move(stresses));
   return basis;
 }
 

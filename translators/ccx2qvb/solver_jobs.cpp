@@ -1,8 +1,14 @@
 #include "solver_jobs.h"
 
+#include <algorithm>
+#include <atomic>
+
 #include "analysis_decks.h"
 #include "errors.h"
 #include "interruption.h"
+#include "modal_results.h"
+#include "platform/os.h"
+#include "platform/worker_threads.h"
 #include "solver_run.h"
 #include "stage_timer.h"
 #include "tied_matrices.h"
@@ -17,10 +23,10 @@ SolverJobs::SolverJobs(const PreparedModel &prepared, const Options &options, co
   modelJob_ = !freeFree ? (prepared.constrained() ? "tied" : "") : prepared.constrained() ? "free" : "mass";
 }
 
-void SolverJobs::run(const char *job) {
+double SolverJobs::run(const std::string &job, double *processor, bool beside) {
   stopIfInterrupted();
   try {
-    timing_->solver += runSolver(prepared_.solver, work_.path(), job, &timing_->solverProcessor);
+    return runSolver(prepared_.solver, work_.path(), job, processor, beside);
   } catch (const SolverError &e) {
     stopIfInterrupted();
     // A failed run's output is gone with a temporary folder: say how to keep it.
@@ -48,10 +54,41 @@ void SolverJobs::writeAndRun() {
   stopIfInterrupted();
 }
 
-void SolverJobs::runPrescribed(const std::string &name, const std::vector<Dof> &dofs, const std::vector<double> &fields,
-                               int count) {
-  writeDisplacementDeck(prepared_.interfaces, dofs, fields, count, work_.file(name + ".inp"));
-  run(name.c_str());
+std::vector<PrescribedPart> SolverJobs::runPrescribed(const std::string &name, const std::vector<Dof> &dofs,
+                                                      const std::vector<double> &fields, int count) {
+  const size_t parts = count >= 2 ? 2 : 1, n = dofs.size(), m = static_cast<size_t>(count);
+  std::vector<PrescribedPart> out;
+  std::vector<std::string> jobs;
+  for (size_t p = 0; p < parts; ++p) {
+    const size_t first = m * p / parts, last = m * (p + 1) / parts, width = last - first;
+    std::vector<double> slice(n * width);
+    for (size_t e = 0; e < n; ++e) std::copy_n(&fields[e * m + first], width, &slice[e * width]);
+    jobs.push_back(p == 0 ? name : name + std::to_string(p + 1));
+    writeDisplacementDeck(prepared_.interfaces, dofs, slice, static_cast<int>(width), work_.file(jobs.back() + ".inp"));
+    out.push_back({work_.file(jobs.back() + ".frd"), static_cast<int>(first), static_cast<int>(width)});
+  }
+  std::vector<double> processor(jobs.size(), 0.0);
+  std::atomic<size_t> next{0};
+  const double start = platform::wallClock();
+  // A thread the system refuses leaves its share to the other: the jobs are
+  // taken one by one.
+  platform::runOnThreads(static_cast<unsigned>(jobs.size()), [&](unsigned) {
+    for (size_t p; (p = next++) < jobs.size();) run(jobs[p], &processor[p], jobs.size() > 1);
+  });
+  timing_->solver += platform::wallClock() - start;
+  for (double seconds : processor) timing_->solverProcessor += seconds;
+  stopIfInterrupted();
+  return out;
+}
+
+std::function<void(const ModalResultSink &)> prescribedResults(const PreparedModel &prepared,
+                                                               std::vector<PrescribedPart> parts) {
+  return [&prepared, parts = std::move(parts)](const ModalResultSink &take) {
+    for (const PrescribedPart &part : parts)
+      readModalResults(
+          part.frd, prepared.model, prepared.elementNode, {part.count, prepared.elementNodes},
+          [&](FrdResult kind, int set, size_t node, const double *six) { take(kind, part.first + set, node, six); });
+  };
 }
 
 StoredMatrices SolverJobs::read(const std::string &job, bool withStiffness) {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "matrix_files.h"
+#include "modal_basis.h"
 #include "model_preparation.h"
 #include "translate.h"
 #include "work_folder.h"
@@ -32,6 +33,18 @@ struct StoredMatrices {
   SymmetricTriplets stiffness, mass;
   std::size_t offDiagonals = 0;  // entries above the diagonal, the same in both (the .eig file's nzs)
 };
+
+// One solver job's share of prescribed fields: its result file holds fields
+// first .. first + count - 1.
+struct PrescribedPart {
+  std::string frd;
+  int first = 0;
+  int count = 0;
+};
+
+// The stresses and strains of the fields of all parts, in field order.
+std::function<void(const ModalResultSink &)> prescribedResults(const PreparedModel &prepared,
+                                                               std::vector<PrescribedPart> parts);
 
 class SolverJobs {
  public:
@@ -45,18 +58,22 @@ class SolverJobs {
   const StoredMatrices &meshMatrices();
   // The matrices on the equations of the modes.
   const StoredMatrices &modelMatrices();
-  // Runs the job `name` on a deck of static steps prescribing each field
-  // (row-major on the model matrices' equations, `count` columns): the
-  // stresses of the modes we solved for ourselves.
-  void runPrescribed(const std::string &name, const std::vector<Dof> &dofs, const std::vector<double> &fields,
-                     int count);
+  // Runs static steps prescribing each field (row-major on the model
+  // matrices' equations, `count` columns): the stresses of the modes we
+  // solved for ourselves. Each step stands alone, so the fields are split
+  // over two jobs, `name` and `name`2, run side by side: on two cores the
+  // longest job takes half the wall time.
+  std::vector<PrescribedPart> runPrescribed(const std::string &name, const std::vector<Dof> &dofs,
+                                            const std::vector<double> &fields, int count);
   // The modes to find: MODES + 6 free-free, MODES fixed-interface ones.
   int modesAsked() const { return modesAsked_; }
   std::string file(const std::string &name) const { return work_.file(name); }
   Timing *timing() const { return timing_; }
 
  private:
-  void run(const char *job);
+  // Returns the job's wall seconds; adds its processor seconds to *processor.
+  double run(const std::string &job, double *processor, bool beside);
+  void run(const char *job) { timing_->solver += run(job, &timing_->solverProcessor, false); }
   StoredMatrices read(const std::string &job, bool withStiffness);
 
   const PreparedModel &prepared_;
