@@ -6,7 +6,7 @@
 // | mass       | always                        | the mesh's own K and M, no constraints (.sti .mas)  |
 // | free       | free-free with constraints    | K and M on the constrained model's equations        |
 // | tied       | with interfaces and constraints | K and M with the interfaces and constraints tied  |
-// | stresses   | always, after our own eigen-solution | the modes' stresses (prescribed steps)       |
+// | stresses, stresses2 | always, after our own eigen-solution, side by side | the modes' stresses (prescribed steps) |
 //
 // Without the deck's own constraints the tied matrices are built from the
 // mesh's (tied_matrices.h). The modes are our own (free_free.h,
