@@ -21,11 +21,14 @@
 #include "dependent_dofs.h"
 #include "eig_file.h"
 #include "face_projection.h"
+#include "interfaces.h"
 #include "matrix_files.h"
 #include "pieces.h"
+#include "shift_invert_lanczos.h"
 #include "solver_run.h"
 #include "support/test_support.h"
 #include "tie_equations.h"
+#include "tied_matrices.h"
 
 namespace {
 
@@ -532,6 +535,75 @@ TEST(ConstraintsWithTheSolver, TwoBlocksTiedVibrateAsOneBlock) {
             difference, std::fabs(u[(3 * a + static_cast<size_t>(d)) * modeCount + static_cast<size_t>(j)] - printed));
       }
     EXPECT_LE(difference, 1e-6 * largest) << "mode " << j + 1;
+  }
+
+  // Our own eigen-solution of the solver's matrices (what the translator
+  // now uses) is the solver's: eigenvalues (to the solver's own convergence), and flexible modes up to sign.
+  const std::string folder = two.path().string();
+  const SymmetricTriplets K = readSymmetric(folder + "/matrix.sti", t.dofs.size());
+  const SymmetricTriplets M = readSymmetric(folder + "/matrix.mas", t.dofs.size());
+  const LanczosSolution own = lowestEigenpairs(K, M, modeCount);
+  const size_t n = t.dofs.size();
+  const std::vector<double> massTimesOwn = multiply(M, own.modes, modeCount);
+  for (int j = 6; j < modeCount; ++j) {
+    EXPECT_NEAR(own.eigenvalues[j], t.eig.eigenvalues[j], 1e-8 * t.eig.eigenvalues[j]) << "mode " << j + 1;
+    double projection = 0.0;  // phi_solver' M phi_own, +-1 for the same unit mode
+    for (size_t e = 0; e < n; ++e) projection += t.eig.modes[j * n + e] * massTimesOwn[e * modeCount + j];
+    EXPECT_NEAR(std::fabs(projection), 1.0, 1e-7) << "mode " << j + 1;
+  }
+}
+
+// The tied matrices we build from the mesh's are the ones the solver
+// assembles with the interfaces tied, entry by entry.
+TEST(TiedMatrices, AreTheSolversTiedMatrices) {
+  try {
+    findSolver();
+  } catch (const std::exception &) {
+    GTEST_SKIP() << "no solver";
+  }
+  Model m;
+  Block block{{4, 2, 2}, {0, 0, 0}, {1, 0.3, 0.2}, 1};
+  block.type = "C3D20";
+  addBlock(m, block);
+  for (size_t a = 0; a < m.nodeIds.size(); ++a) {
+    const double x = m.coordinates[3 * a];
+    if (x == 0.0 || x == 1.0) m.nodeSets[x == 0.0 ? "END0" : "END1"].push_back(m.nodeIds[a]);
+  }
+  const std::vector<Interface> interfaces = defineInterfaces(m, {"END0", "END1"});
+  qvbtest::TempDir dir;
+  const std::string folder = dir.path().string();
+  writeModelDeck(m, interfaces, folder + "/model.inp");
+  writeMatrixDeck({}, folder + "/mesh.inp");
+  writeMatrixDeck(interfaces, folder + "/tied.inp");
+  double seconds = 0.0;
+  runSolver(findSolver(), folder, "mesh", &seconds);
+  runSolver(findSolver(), folder, "tied", &seconds);
+  const std::vector<Dof> meshDofs = readDofs(folder + "/mesh.dof"), solverDofs = readDofs(folder + "/tied.dof");
+  const TiedMatrices ours = tieInterfaces(m, interfaces, meshDofs, readSymmetric(folder + "/mesh.sti", meshDofs.size()),
+                                          readSymmetric(folder + "/mesh.mas", meshDofs.size()));
+  ASSERT_EQ(ours.dofs.size(), solverDofs.size());
+  std::map<std::pair<int, int>, size_t> solverIndex;
+  for (size_t p = 0; p < solverDofs.size(); ++p) solverIndex[{solverDofs[p].node, solverDofs[p].direction}] = p;
+  const size_t n = solverDofs.size();
+  for (const char *which : {"sti", "mas"}) {
+    const SymmetricTriplets theirs = readSymmetric(folder + "/tied." + which, n);
+    const SymmetricTriplets &own = std::string(which) == "sti" ? ours.stiffness : ours.mass;
+    std::vector<double> difference(n * n, 0.0);
+    double largest = 0.0;
+    for (size_t k = 0; k < theirs.value.size(); ++k) {
+      difference[theirs.row[k] * n + theirs.col[k]] += theirs.value[k];
+      difference[theirs.col[k] * n + theirs.row[k]] = difference[theirs.row[k] * n + theirs.col[k]];
+      largest = std::max(largest, std::fabs(theirs.value[k]));
+    }
+    for (size_t k = 0; k < own.value.size(); ++k) {
+      const size_t a = solverIndex.at({ours.dofs[own.row[k]].node, ours.dofs[own.row[k]].direction});
+      const size_t b = solverIndex.at({ours.dofs[own.col[k]].node, ours.dofs[own.col[k]].direction});
+      difference[a * n + b] -= own.value[k];
+      if (a != b) difference[b * n + a] -= own.value[k];
+    }
+    double worst = 0.0;
+    for (double d : difference) worst = std::max(worst, std::fabs(d));
+    EXPECT_LT(worst, 1e-11 * largest) << which;
   }
 }
 

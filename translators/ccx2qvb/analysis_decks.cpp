@@ -108,21 +108,6 @@ void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces
   out.close();
 }
 
-void writeModesDeck(const std::vector<Interface> &interfaces, int modeCount, bool withResults,
-                    const std::string &path) {
-  DeckFile out(path);
-  out.print("*INCLUDE, INPUT=model.inp\n");
-  writeInterfaces(out, interfaces);
-  if (!interfaces.empty()) {
-    out.print("*BOUNDARY\n");
-    for (const Interface &i : interfaces) out.print("%d, 1, 3\n%d, 1, 3\n", i.refNode, i.rotNode);
-  }
-  out.print("*STEP\n*FREQUENCY, STORAGE=YES\n%d\n", modeCount);
-  if (withResults) out.print("*EL FILE\nS, E\n");
-  out.print("*END STEP\n");
-  out.close();
-}
-
 void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path, const std::string &modelFile) {
   DeckFile out(path);
   out.print("*INCLUDE, INPUT=%s\n", modelFile.c_str());

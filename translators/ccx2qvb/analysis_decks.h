@@ -30,12 +30,6 @@ struct Interface {
 void writeModelDeck(const Model &model, const std::vector<Interface> &interfaces, const std::string &path,
                     bool withConstraints = true);
 
-// A *FREQUENCY run keeping its modes in the binary .eig file. With
-// interfaces, they are tied and their reference and rotation nodes held.
-// withResults adds modal stresses and strains to the .frd file.
-void writeModesDeck(const std::vector<Interface> &interfaces, int modeCount, bool withResults,
-                    const std::string &path);
-
 // A run that only stores the stiffness and mass matrices (.sti, .mas, .dof),
 // with the interfaces tied when there are any, of the model in modelFile.
 void writeMatrixDeck(const std::vector<Interface> &interfaces, const std::string &path,

@@ -15,7 +15,7 @@ namespace qvb::ccx2qvb {
 namespace {
 
 // Shapes at the model's nodes must be as orthonormal in the mesh's mass as
-// the solver's modes were on its own equations.
+// the modes were on the solved equations.
 constexpr double kOrthonormality = 1e-6;
 
 void requireOrthonormal(const MassProperties &p) {

@@ -33,13 +33,14 @@ void checkMatrix(const SymmetricTriplets &A, std::size_t order, const char *name
 // Psi = -K_ii^-1 K_ib, column-major interior x boundary.
 std::vector<double> constraintModes(const SymmetricTriplets &K, const std::vector<long> &interiorIndex,
                                     const std::vector<long> &boundaryIndex, std::size_t interiorCount,
-                                    std::size_t boundaryCount) {
+                                    std::size_t boundaryCount, const SparseCholesky *interiorFactor) {
   SymmetricTriplets kii;
   kii.order = interiorCount;
   std::vector<double> rhs(interiorCount * boundaryCount, 0.0);
   for (std::size_t k = 0; k < K.value.size(); ++k) {
     const long ir = interiorIndex[K.row[k]], ic = interiorIndex[K.col[k]];
     if (ir >= 0 && ic >= 0) {
+      if (interiorFactor != nullptr) continue;
       kii.row.push_back(static_cast<std::size_t>(ir));
       kii.col.push_back(static_cast<std::size_t>(ic));
       kii.value.push_back(K.value[k]);
@@ -49,15 +50,21 @@ std::vector<double> constraintModes(const SymmetricTriplets &K, const std::vecto
       rhs[static_cast<std::size_t>(ic + boundaryIndex[K.row[k]] * static_cast<long>(interiorCount))] += K.value[k];
     }
   }
-  std::unique_ptr<SparseCholesky> factor;
-  try {
-    factor = std::make_unique<SparseCholesky>(kii, nullptr, 0.0, "K_ii");
-  } catch (const TranslationError &e) {
-    fail(std::string("the interface does not hold the model (") + e.what() +
-         "); an interface whose nodes lie on one line leaves a rotation free");
+  std::unique_ptr<SparseCholesky> own;
+  if (interiorFactor == nullptr) {
+    try {
+      own = std::make_unique<SparseCholesky>(kii, nullptr, 0.0, "K_ii");
+    } catch (const TranslationError &e) {
+      fail(std::string("the interface does not hold the model (") + e.what() +
+           "); an interface whose nodes lie on one line leaves a rotation free");
+    }
+    interiorFactor = own.get();
+  } else if (interiorFactor->order() != interiorCount) {
+    fail("the interior factor has order " + std::to_string(interiorFactor->order()) + ", the interior " +
+         std::to_string(interiorCount) + " equations");
   }
   std::vector<double> psi(rhs.size());
-  factor->solve(rhs.data(), psi.data(), boundaryCount);
+  interiorFactor->solve(rhs.data(), psi.data(), boundaryCount);
   for (double &v : psi) v = -v;
   return psi;
 }
@@ -75,7 +82,8 @@ std::size_t leadingRigidModes(const std::vector<double> &lambda) {
 }
 
 CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriplets &M,
-                               const std::vector<std::size_t> &boundary, const FixedInterfaceModes &fixed) {
+                               const std::vector<std::size_t> &boundary, const FixedInterfaceModes &fixed,
+                               const SparseCholesky *interiorFactor) {
   const std::size_t n = K.order;
   checkMatrix(K, n, "K");
   checkMatrix(M, n, "M");
@@ -97,8 +105,8 @@ CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriple
          std::to_string(nF) + " modes x " + std::to_string(nI) + " interior equations");
   if (m == 0) fail("no interface equations and no fixed-interface modes");
 
-  const std::vector<double> psi = nI > 0 ? constraintModes(K, interiorIndex, boundaryIndex, nI, nB)
-                                         : std::vector<double>();
+  const std::vector<double> psi =
+      nI > 0 ? constraintModes(K, interiorIndex, boundaryIndex, nI, nB, interiorFactor) : std::vector<double>();
   // T = [[I, 0], [Psi, Phi]] in the full equation order, row-major n x m.
   std::vector<double> T(n * m, 0.0);
   for (std::size_t e = 0; e < n; ++e) {

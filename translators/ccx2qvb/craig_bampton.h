@@ -1,12 +1,13 @@
 // Craig-Bampton reduction of a solid model held at its interface equations:
 // static constraint modes from a sparse Cholesky factorisation of K_ii, the
-// solver's fixed-interface normal modes, projection of K and M on that basis
+// fixed-interface normal modes, projection of K and M on that basis
 // and orthonormalisation by the small generalized eigenproblem.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
+#include "sparse_cholesky.h"
 #include "symmetric_matrix.h"
 
 namespace qvb::ccx2qvb {
@@ -46,9 +47,11 @@ struct CraigBamptonBasis {
 // boundary: 0-based interface equations (their order does not matter). Throws
 // TranslationError naming the cause when the sizes disagree, an equation is
 // out of range or repeated, or the boundary does not hold the model (K_ii not
-// positive definite).
+// positive definite). interiorFactor: K_ii's factor when the caller has one
+// (it found the fixed-interface modes with it), else K_ii is factored here.
 CraigBamptonBasis craigBampton(const SymmetricTriplets &K, const SymmetricTriplets &M,
-                               const std::vector<std::size_t> &boundary, const FixedInterfaceModes &fixed);
+                               const std::vector<std::size_t> &boundary, const FixedInterfaceModes &fixed,
+                               const SparseCholesky *interiorFactor = nullptr);
 
 // Rigid-body modes among ascending eigenvalues: the largest r <= 6, r < count,
 // such that every |lambda| before index r is below 1e-6 of lambda[r].

@@ -1,11 +1,11 @@
 // Checks of a modal basis against the matrices it came from, before a body
 // is written from it.
 //
-// The solver's eigen-solution is not taken on trust: on some meshes its
-// shift-invert at zero returns spurious pairs (eigenvalues near -4e13, modes
-// of generalized mass -8) without an error, and a cut result file can still
-// have the right size. Every check below is a property any right basis of a
-// free body has, measured on the solver's own stiffness K and mass M:
+// No eigen-solution is taken on trust: on some meshes the solver's own
+// shift-invert at zero returned spurious pairs (eigenvalues near -4e13, modes
+// of generalized mass -8) without an error, and any solver may stop short.
+// Every check below is a property any right basis of a free body has,
+// measured on the solver's stiffness K and mass M:
 //  - mass-orthonormality: Phi' M Phi = I;
 //  - for eigenvectors, the backward error of K phi = lambda M phi;
 //  - exactly six modes lie in the space of the rigid-body motions, and those
@@ -54,7 +54,7 @@ BasisCheck checkBasis(const SymmetricTriplets &K, const SymmetricTriplets &M, co
                       std::size_t m, const std::vector<double> &rigid, bool eigenvectors);
 
 // Throws VerificationError naming the first check that failed and by how
-// much; `what` names the basis ("the solver's free-free modes").
+// much; `what` names the basis ("the free-free modes").
 void requireFreeBodyBasis(const BasisCheck &check, const std::string &what, const CheckTolerances &tolerances = {});
 
 // The same for the eigenvectors of a model held in place (checked without

@@ -1,5 +1,6 @@
-// The free-free body's modes: the solver's eigen-solution, checked against
-// the solver's own stiffness and mass before anything is built from it.
+// The free-free body's modes: our own eigen-solution of the solver's
+// stiffness and mass, checked against them before anything is built from it;
+// the solver gives their stresses.
 #pragma once
 
 #include <string>
@@ -11,11 +12,12 @@
 
 namespace qvb::ccx2qvb {
 
-// Reads the modes job's .eig strictly, checks it (eigen_check.h) and takes
-// the Rayleigh quotients as eigenvalues. When the solver's solution fails a
-// check, solves the same matrices with our own Lanczos solver (with a
-// warning naming the failed check) and has the solver compute the stresses
-// of those modes; throws VerificationError when that fails its checks too.
+// Solves the model matrices by shift-invert Lanczos (shift_invert_lanczos.h),
+// checks the modes (eigen_check.h), takes the Rayleigh quotients as
+// eigenvalues and has the solver compute the modes' stresses (the stresses
+// job); throws VerificationError when the modes cannot be found or fail a
+// check. Solving ourselves costs less than the solver's eigen-solution
+// (bench/README.md, ccx2qvb) and never returns its spurious pairs.
 ModalBasis freeFreeBasis(const PreparedModel &prepared, SolverJobs &jobs, Timing *timing,
                          std::vector<std::string> *warnings);
 

@@ -4,10 +4,11 @@
 #include <unordered_map>
 
 #include "craig_bampton.h"
-#include "eig_file.h"
 #include "eigen_check.h"
 #include "errors.h"
 #include "modal_results.h"
+#include "shift_invert_lanczos.h"
+#include "sparse_cholesky.h"
 #include "stage_timer.h"
 
 namespace qvb::ccx2qvb {
@@ -42,29 +43,46 @@ SymmetricTriplets interiorBlock(const SymmetricTriplets &A, const std::vector<lo
   return block;
 }
 
-// The held run's modes: eigenvectors of the interior block of the tied
-// matrices, read strictly (their count and size follow from that block) and
-// checked against it.
-FixedInterfaceModes heldModes(const StoredMatrices &tied, const std::vector<size_t> &boundary, SolverJobs &jobs,
-                              Timing *timing) {
+// The model held at its interfaces: the interior block of the tied
+// matrices, and K_ii's factor. K_ii is positive definite once the interfaces
+// hold the model, so the factor needs no shift; it gives both the
+// fixed-interface modes and the constraint modes.
+struct HeldModel {
+  SymmetricTriplets stiffness, mass;
+  std::unique_ptr<SparseCholesky> factor;
+};
+
+HeldModel heldModel(const StoredMatrices &tied, const std::vector<size_t> &boundary) {
   std::vector<long> interiorIndex(tied.dofs.size(), 0);
   for (size_t b : boundary) interiorIndex[b] = -1;
   size_t interior = 0;
   for (long &index : interiorIndex)
     if (index >= 0) index = static_cast<long>(interior++);
-  const SymmetricTriplets K = interiorBlock(tied.stiffness, interiorIndex, interior);
-  const SymmetricTriplets M = interiorBlock(tied.mass, interiorIndex, interior);
-  EigenSolution held;
+  HeldModel held;
+  held.stiffness = interiorBlock(tied.stiffness, interiorIndex, interior);
+  held.mass = interiorBlock(tied.mass, interiorIndex, interior);
+  try {
+    held.factor = std::make_unique<SparseCholesky>(held.stiffness, nullptr, 0.0, "K_ii");
+  } catch (const TranslationError &e) {
+    throw TranslationError(std::string("Craig-Bampton reduction: the interface does not hold the model (") + e.what() +
+                           "); an interface whose nodes lie on one line leaves a rotation free");
+  }
+  return held;
+}
+
+// The fixed-interface modes: our own shift-invert Lanczos on the held model,
+// checked as its eigenvectors.
+FixedInterfaceModes fixedInterfaceModes(const HeldModel &held, int count, Timing *timing) {
+  LanczosSolution own;
   {
-    StageTimer timer(&timing->parse);
-    held = readEigenSolution(jobs.file("modes.eig"), {static_cast<int64_t>(interior),
-                                                      static_cast<int64_t>(offDiagonalCount(K)), jobs.modesAsked()});
+    StageTimer timer(&timing->eigen);
+    own = lowestEigenpairs(*held.factor, 0.0, held.mass, count);
   }
   StageTimer timer(&timing->verify);
-  const size_t m = static_cast<size_t>(held.modeCount);
-  const BasisCheck check = checkBasis(K, M, transposed(held.modes, m, interior), m, {}, true);
-  requireHeldBasis(check, "the solver's fixed-interface modes");
-  return FixedInterfaceModes{check.rayleigh, held.modes};
+  const size_t m = static_cast<size_t>(count);
+  const BasisCheck check = checkBasis(held.stiffness, held.mass, own.modes, m, {}, true);
+  requireHeldBasis(check, "the fixed-interface modes");
+  return FixedInterfaceModes{check.rayleigh, transposed(own.modes, held.mass.order, m)};
 }
 
 }  // namespace
@@ -72,51 +90,33 @@ FixedInterfaceModes heldModes(const StoredMatrices &tied, const std::vector<size
 ModalBasis craigBamptonBasis(const PreparedModel &prepared, SolverJobs &jobs, Timing *timing) {
   const StoredMatrices &tied = jobs.modelMatrices();
   const std::vector<size_t> boundary = boundaryEquations(prepared.interfaces, tied.dofs);
-  const FixedInterfaceModes fixed = heldModes(tied, boundary, jobs, timing);
   auto reduced = std::make_shared<CraigBamptonBasis>();
   {
+    HeldModel held = [&] {
+      StageTimer timer(&timing->eigen);
+      return heldModel(tied, boundary);
+    }();
+    const FixedInterfaceModes fixed = fixedInterfaceModes(held, jobs.modesAsked(), timing);
     StageTimer timer(&timing->reduction);
-    *reduced = craigBampton(tied.stiffness, tied.mass, boundary, fixed);
+    *reduced = craigBampton(tied.stiffness, tied.mass, boundary, fixed, held.factor.get());
   }
+  const size_t m = reduced->lambda.size();
+  std::vector<double> rows = transposed(reduced->modes, m, reduced->order);
   {
     StageTimer timer(&timing->verify);
-    const size_t m = reduced->lambda.size();
-    const BasisCheck check = checkBasis(tied.stiffness, tied.mass, transposed(reduced->modes, m, reduced->order), m,
-                                        prepared.rigidMotionsOn(tied.dofs), false);
+    const BasisCheck check = checkBasis(tied.stiffness, tied.mass, rows, m, prepared.rigidMotionsOn(tied.dofs), false);
     requireFreeBodyBasis(check, "the reduced Craig-Bampton modes");
     reduced->lambda = check.rayleigh;
   }
-  // The constraint modes' stresses: their displacements are known to full
+  // The body modes' stresses: their displacements are known to full
   // precision, so the solver only turns them into stresses.
-  jobs.runPrescribed("constraint", tied.dofs, reduced->constraintModes, static_cast<int>(boundary.size()));
+  std::vector<PrescribedPart> stresses = jobs.runPrescribed("stresses", tied.dofs, rows, static_cast<int>(m));
+  rows.clear();
+  rows.shrink_to_fit();
   ModalBasis basis;
   basis.shapes = interfaceModes(prepared.model, prepared.interfaces, tied.dofs, *reduced);
   completeConstrainedNodes(prepared.model, &basis.shapes);
-  // Each body mode combines the constraint modes (the static steps of the
-  // constraint job) and the held modes as it combines their displacements,
-  // and so their stresses: result set s of a file is basis vector first + s.
-  const size_t boundaryCount = boundary.size();
-  basis.visitResults = [&prepared, &jobs, reduced, boundaryCount](const ModalResultSink &take) {
-    const int m = static_cast<int>(reduced->lambda.size());
-    ModalResults results(m, prepared.model.nodeIds.size());
-    auto readBasis = [&](const char *file, size_t first, int sets) {
-      readModalResults(jobs.file(file), prepared.model, prepared.elementNode, {sets, prepared.elementNodes},
-                       [&](FrdResult kind, int set, size_t node, const double *six) {
-                         const size_t k = first + static_cast<size_t>(set);
-                         for (int c = 0; c < m; ++c) {
-                           const double weight = reduced->coefficients[k + static_cast<size_t>(c) * m];
-                           double *out = results.at(kind, c, node);
-                           for (int q = 0; q < 6; ++q) out[q] += weight * six[q];
-                         }
-                       });
-    };
-    readBasis("constraint.frd", 0, static_cast<int>(boundaryCount));
-    readBasis("modes.frd", boundaryCount, m - static_cast<int>(boundaryCount));
-    for (int j = 0; j < m; ++j)
-      for (size_t a = 0; a < results.nodes; ++a)
-        if (prepared.elementNode[a])
-          for (FrdResult kind : {FrdResult::kStress, FrdResult::kStrain}) take(kind, j, a, results.at(kind, j, a));
-  };
+  basis.visitResults = prescribedResults(prepared, std::move(stresses));
   return basis;
 }
 

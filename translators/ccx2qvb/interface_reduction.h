@@ -1,6 +1,7 @@
-// The Craig-Bampton body's modes: the tied model's matrices and the held
-// run's fixed-interface modes, each checked, reduced, and the reduced basis
-// checked again as a free body's.
+// The Craig-Bampton body's modes: the tied model's matrices, our own
+// fixed-interface modes of its interior block (checked), the reduction, and
+// the reduced basis checked again as a free body's; the solver gives the
+// body modes' stresses.
 #pragma once
 
 #include <string>

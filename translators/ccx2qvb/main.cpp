@@ -133,11 +133,20 @@ CommandLine parse(int argc, char **argv) {
 
 // One line per phase, for the benchmark.
 void printTimes(const qvb::ccx2qvb::Timing &t) {
-  const std::pair<const char *, double> phases[] = {
-      {"ccx", t.solver},      {"parse", t.parse}, {"reduction", t.reduction}, {"verify", t.verify},
-      {"mass", t.mass},       {"results", t.results}, {"body", t.body}, {"own", t.own},
-      {"total", t.solver + t.own}, {"ccx-processor", t.solverProcessor}, {"own-processor", t.ownProcessor}};
+  const std::pair<const char *, double> phases[] = {{"ccx", t.solver},
+                                                    {"parse", t.parse},
+                                                    {"eigen", t.eigen},
+                                                    {"reduction", t.reduction},
+                                                    {"verify", t.verify},
+                                                    {"mass", t.mass},
+                                                    {"results", t.results},
+                                                    {"body", t.body},
+                                                    {"own", t.own},
+                                                    {"total", t.solver + t.own},
+                                                    {"ccx-processor", t.solverProcessor},
+                                                    {"own-processor", t.ownProcessor}};
   for (const auto &[name, seconds] : phases) std::fprintf(stderr, "ccx2qvb: time %s %.3f s\n", name, seconds);
+  std::fprintf(stderr, "ccx2qvb: memory estimate %.3f GB\n", t.memoryNeed / 1e9);
   std::fprintf(stderr, "ccx2qvb: own time %.1f %% of the solver's (processor time %.1f %%)\n",
                t.solver > 0 ? 100.0 * t.own / t.solver : 0.0,
                t.solverProcessor > 0 ? 100.0 * t.ownProcessor / t.solverProcessor : 0.0);

@@ -30,16 +30,4 @@ void readModalResults(const std::string &path, const Model &model, const std::ve
   });
 }
 
-// Stresses and strains held for every mode at every model node, for bodies
-// whose modes combine several solver results (Craig-Bampton).
-struct ModalResults {
-  size_t nodes = 0;
-  std::vector<double> stress, strain;  // modeCount x nodes x 6
-  ModalResults(int modeCount, size_t nodeCount)
-      : nodes(nodeCount), stress(static_cast<size_t>(modeCount) * nodeCount * 6, 0.0), strain(stress.size(), 0.0) {}
-  double *at(FrdResult kind, int mode, size_t node) {
-    return &(kind == FrdResult::kStress ? stress : strain)[(static_cast<size_t>(mode) * nodes + node) * 6];
-  }
-};
-
 }  // namespace qvb::ccx2qvb

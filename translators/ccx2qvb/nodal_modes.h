@@ -21,8 +21,8 @@ struct NodalModes {
   const double *at(int mode, size_t node) const { return &values[(static_cast<size_t>(mode) * bodyNodes + node) * 6]; }
 };
 
-// Free-free: the solver's modes, its equations mapped to nodes through the
-// matrix run's .dof (the same model, so the same numbering).
+// Free-free: the modes on the matrix run's equations, mapped to nodes through
+// its .dof.
 NodalModes freeModes(const Model &model, const EigenSolution &eig, const std::vector<Dof> &dofs);
 
 // Craig-Bampton: the reduced basis on the tied model's equations. Reference

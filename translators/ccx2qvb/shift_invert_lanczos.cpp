@@ -27,6 +27,7 @@ namespace {
 // modes stay well apart in the shifted-inverted spectrum.
 constexpr double kRelativeShift = 1e-8;
 constexpr int kMaxRestarts = 3000;
+constexpr double kRitzTolerance = 1e-12;
 
 void multiplyVector(const SymmetricTriplets &A, const double *x, double *y) {
   std::fill(y, y + A.order, 0.0);
@@ -66,8 +67,19 @@ LanczosSolution lowestEigenpairs(const SymmetricTriplets &K, const SymmetricTrip
                            " equations");
   const double sigma = -kRelativeShift * rowSumNorm(K) / rowSumNorm(M);
   const SparseCholesky factor(K, &M, -sigma, "the shifted stiffness K - sigma M");
+  return lowestEigenpairs(factor, sigma, M, count);
+}
+
+LanczosSolution lowestEigenpairs(const SparseCholesky &factor, double sigma, const SymmetricTriplets &M, int count) {
+  const int n = static_cast<int>(M.order);
+  if (count < 1 || count >= n || factor.order() != M.order)
+    throw TranslationError("cannot find " + std::to_string(count) + " modes of a model of " + std::to_string(n) +
+                           " equations");
   Workspace w(n, count);
-  const double tol = 0.0;  // machine precision
+  // Ritz residuals below 1e-12 of the shifted-inverted eigenvalues: far below
+  // the checks' 1e-6 backward error, and a restart fewer than machine
+  // precision (54 instead of 68 solves for 26 modes at 7e4 equations).
+  const double tol = kRitzTolerance;
   int ido = 0, info = 0;
   std::vector<double> scratch(static_cast<std::size_t>(n));
   for (;;) {

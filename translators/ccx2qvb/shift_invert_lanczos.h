@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "sparse_cholesky.h"
 #include "symmetric_matrix.h"
 
 namespace qvb::ccx2qvb {
@@ -21,5 +22,10 @@ struct LanczosSolution {
 // The `count` lowest eigenpairs; throws TranslationError when ARPACK does
 // not converge or the shifted matrix cannot be factored.
 LanczosSolution lowestEigenpairs(const SymmetricTriplets &K, const SymmetricTriplets &M, int count);
+
+// The same with a factor of K - sigma M made by the caller: a model held in
+// place has a positive definite K, whose factor (sigma = 0) also gives the
+// Craig-Bampton constraint modes.
+LanczosSolution lowestEigenpairs(const SparseCholesky &shifted, double sigma, const SymmetricTriplets &M, int count);
 
 }  // namespace qvb::ccx2qvb

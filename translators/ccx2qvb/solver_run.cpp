@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "errors.h"
+#include "interruption.h"
 #include "platform/child_process.h"
 #include "platform/mapped_file.h"
 #include "platform/os.h"
@@ -62,16 +63,20 @@ void removeEarlierResults(const std::string &folder, const std::string &job) {
 
 }  // namespace
 
-double runSolver(const std::string &solver, const std::string &folder, const std::string &job,
-                 double *processorSeconds) {
+double runSolver(const std::string &solver, const std::string &folder, const std::string &job, double *processorSeconds,
+                 bool beside) {
   removeEarlierResults(folder, job);
   const std::string log = folder + "/" + job + ".out";
   std::string error;
   const double start = platform::wallClock();
   double processor = 0;
-  SolverProgress progress(stderr, platform::isTerminal(stderr), job, log);
-  const int status = platform::runProgram({solver, "-i", job}, folder, log, &error, &processor,
-                                          [&progress](double running) { progress.show(running); });
+  SolverProgress progress(stderr, !beside && platform::isTerminal(stderr), job, log);
+  const int status =
+      platform::runProgram({solver, "-i", job}, folder, log, &error, &processor, [&progress, beside](double running) {
+        // Throwing here stops the child (runProgram kills it).
+        if (beside) stopIfInterrupted();
+        progress.show(running);
+      });
   *processorSeconds += processor;
   const double seconds = platform::wallClock() - start;
   if (status < 0) throw SolverError("the solver could not run job " + job + ": " + error);

@@ -15,7 +15,10 @@ std::string findSolver();
 // cannot start, fails, reports an error or stops before its closing line.
 // Returns the seconds it took; adds the processor seconds it used to
 // *processorSeconds.
-double runSolver(const std::string &solver, const std::string &folder, const std::string &job,
-                 double *processorSeconds);
+// beside: the job runs beside another one (on another thread); it shows no
+// status line of its own and is stopped at once when the command is
+// interrupted (the signal reaches only one of the two directly).
+double runSolver(const std::string &solver, const std::string &folder, const std::string &job, double *processorSeconds,
+                 bool beside = false);
 
 }  // namespace qvb::ccx2qvb

@@ -5,6 +5,7 @@
 #include "body_assembly.h"
 #include "free_free.h"
 #include "interface_reduction.h"
+#include "memory_estimate.h"
 #include "model_preparation.h"
 #include "platform/os.h"
 #include "solver_jobs.h"
@@ -26,6 +27,10 @@ Timing translate(const Options &options, std::vector<std::string> *warnings) {
     StageTimer timer(&timing.parse);
     return prepareModel(options, warnings);
   }();
+  {
+    StageTimer timer(&timing.parse);
+    timing.memoryNeed = requireMemory(prepared);
+  }
   WorkFolder work(options.keep);
   SolverJobs jobs(prepared, options, work, &timing);
   jobs.writeAndRun();

@@ -22,12 +22,14 @@ struct Options {
 struct Timing {
   double solver = 0;     // in the solver's runs
   double parse = 0;      // reading the deck and the solver's matrices and modes
+  double eigen = 0;      // our own eigen-solution: factorisation and Lanczos
   double reduction = 0;  // the Craig-Bampton reduction
   double verify = 0;     // checking the solver's solution against its matrices
   double mass = 0;       // lumping, global mass and invariants
   double results = 0;    // reading modal stresses and strains into the body (part of body)
   double body = 0;       // filling and writing the body
   double own = 0;        // all but the solver
+  double memoryNeed = 0;  // bytes our own process will need, estimated before the solver runs
   // Processor seconds (user and system): on a shared machine the fair
   // measure of the solver's and our own share.
   double solverProcessor = 0;
