@@ -86,7 +86,7 @@ TiedMatrices tieInterfaces(const Model &model, const std::vector<Interface> &int
   // Which interface each tied node follows.
   std::unordered_map<int, size_t> follows;
   for (size_t k = 0; k < interfaces.size(); ++k)
-    for (int id : model.nodeSets.at(interfaces[k].nodeSet)) follows.emplace(id, k);
+    for (int id : interfaces[k].nodes) follows.emplace(id, k);
   TiedMatrices out;
   std::vector<long> kept(dofs.size(), -1);
   for (size_t i = 0; i < dofs.size(); ++i)
