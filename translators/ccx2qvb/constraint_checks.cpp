@@ -14,32 +14,6 @@ namespace {
   throw DeckError(eq.where.text() + ": *EQUATION " + why);
 }
 
-// The model's centre and size (the diagonal of its box): rotations are taken
-// about the centre, and their misfit is relative to the size.
-struct Extent {
-  double centre[3] = {0, 0, 0};
-  double size = 0.0;
-};
-
-Extent extentOf(const Model &model) {
-  Extent e;
-  if (model.nodeIds.empty()) return e;
-  double low[3], high[3];
-  std::copy_n(model.coordinates.data(), 3, low);
-  std::copy_n(model.coordinates.data(), 3, high);
-  for (size_t a = 0; a < model.nodeIds.size(); ++a)
-    for (int c = 0; c < 3; ++c) {
-      low[c] = std::min(low[c], model.coordinates[3 * a + c]);
-      high[c] = std::max(high[c], model.coordinates[3 * a + c]);
-    }
-  for (int c = 0; c < 3; ++c) {
-    e.centre[c] = 0.5 * (low[c] + high[c]);
-    e.size += (high[c] - low[c]) * (high[c] - low[c]);
-  }
-  e.size = std::sqrt(e.size);
-  return e;
-}
-
 // The sums of an equation over unit translations along and unit rotations
 // about x, y, z. A rotation node's values are the body's rotations, so it
 // takes part in the rotations only, without a lever arm.
@@ -114,6 +88,26 @@ void checkRigidBody(const Model &model, const RigidBody &body, const std::unorde
 }
 
 }  // namespace
+
+Extent extentOf(const Model &model) {
+  Extent e;
+  if (model.nodeIds.empty()) return e;
+  double low[3], high[3];
+  std::copy_n(model.coordinates.data(), 3, low);
+  std::copy_n(model.coordinates.data(), 3, high);
+  for (size_t a = 0; a < model.nodeIds.size(); ++a)
+    for (int c = 0; c < 3; ++c) {
+      low[c] = std::min(low[c], model.coordinates[3 * a + c]);
+      high[c] = std::max(high[c], model.coordinates[3 * a + c]);
+    }
+  for (int c = 0; c < 3; ++c) {
+    e.centre[c] = 0.5 * (low[c] + high[c]);
+    e.size += (high[c] - low[c]) * (high[c] - low[c]);
+  }
+  e.size = std::sqrt(e.size);
+  return e;
+}
+
 
 void checkConstraints(const Model &model) {
   std::unordered_set<int> tied, rotationNodes;

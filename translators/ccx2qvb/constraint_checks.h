@@ -14,6 +14,14 @@ namespace qvb::ccx2qvb {
 // digits.
 constexpr double kRigidMotionTolerance = 1e-5;
 
+// The model's centre and size (the diagonal of its box): rotations are taken
+// about the centre, and their misfit is relative to the size.
+struct Extent {
+  double centre[3] = {0, 0, 0};
+  double size = 0.0;
+};
+Extent extentOf(const Model &model);
+
 // Throws DeckError (file:line) for an equation that names an undefined node,
 // a direction outside 1..3 or its dependent term twice, whose first
 // coefficient is zero, or that holds a rigid-body motion (a one-term

@@ -135,22 +135,25 @@ class CardReader : public KeywordReader {
   }
 
  protected:
-  // Applies each card to the elements of its set: index(id) is the element's
-  // position among this kind, or -1 when it is not one.
-  template <class Index, class Apply>
-  void applyCards(const DeckContext &deck, const char *keyword, const char *kind, Index index, Apply apply) {
+  // Applies each card to the elements of its set, the discrete elements of
+  // this kind (point masses or springs): apply(card, position among them).
+  template <class Element, class Apply>
+  void applyCards(const DeckContext &deck, const char *keyword, const char *kind, const std::vector<Element> &elements,
+                  Apply apply) {
+    std::unordered_map<int, size_t> position;
+    for (size_t k = 0; k < elements.size(); ++k) position.emplace(elements[k].element, k);
     std::unordered_map<int, const Card *> given;
     for (const Card &card : cards_)
       for (int id : deck.model.elementSets.at(card.elset)) {
-        const int at = index(id);
-        if (at < 0)
+        const auto at = position.find(id);
+        if (at == position.end())
           deck.failAt(card.where, std::string("*") + keyword + ", ELSET=" + card.elset + " holds element " +
                                       std::to_string(id) + ", which is not " + kind);
         auto [first, fresh] = given.emplace(id, &card);
         if (!fresh && first->second != &card)
           deck.failAt(card.where, "element " + std::to_string(id) + " has a second *" + keyword + " (the first at " +
                                       first->second->where.text() + ")");
-        apply(card, at);
+        apply(card, at->second);
       }
   }
 
@@ -171,21 +174,12 @@ class MassReader : public CardReader {
  public:
   void finish(DeckContext &deck) override {
     Model &model = deck.model;
-    std::unordered_map<int, int> index;
-    for (size_t k = 0; k < model.pointMasses.size(); ++k)
-      index.emplace(model.pointMasses[k].element, static_cast<int>(k));
     std::vector<char> rotation(model.nodeIds.size(), 0);
     for (const RigidBody &r : model.rigidBodies) rotation[static_cast<size_t>(model.nodeIndex.at(r.rotNode))] = 1;
-    applyCards(
-        deck, "MASS", "a MASS element",
-        [&](int id) {
-          auto found = index.find(id);
-          return found == index.end() ? -1 : found->second;
-        },
-        [&](const Card &card, int at) {
-          if (card.lines.size() != 1) deck.failAt(card.where, "*MASS takes one data line: the mass");
-          model.pointMasses[static_cast<size_t>(at)].mass = firstValue(deck, card.lines[0], "the mass", 1);
-        });
+    applyCards(deck, "MASS", "a MASS element", model.pointMasses, [&](const Card &card, size_t at) {
+      if (card.lines.size() != 1) deck.failAt(card.where, "*MASS takes one data line: the mass");
+      model.pointMasses[at].mass = firstValue(deck, card.lines[0], "the mass", 1);
+    });
     for (const PointMass &m : model.pointMasses) {
       if (m.mass == 0.0) deck.failAt(m.where, elementText(m.element, "MASS") + " has no *MASS");
       if (rotation[static_cast<size_t>(model.nodeIndex.at(m.node))])
@@ -210,17 +204,9 @@ class SpringReader : public CardReader {
 
   void finish(DeckContext &deck) override {
     Model &model = deck.model;
-    std::unordered_map<int, int> index;
-    for (size_t k = 0; k < model.springs.size(); ++k) index.emplace(model.springs[k].element, static_cast<int>(k));
     std::vector<char> done(model.springs.size(), 0);
-    applyCards(
-        deck, "SPRING", "a SPRINGA or SPRING2 element",
-        [&](int id) {
-          auto found = index.find(id);
-          return found == index.end() ? -1 : found->second;
-        },
-        [&](const Card &card, int at) {
-          Spring &s = model.springs[static_cast<size_t>(at)];
+    applyCards(deck, "SPRING", "a SPRINGA or SPRING2 element", model.springs, [&](const Card &card, size_t at) {
+          Spring &s = model.springs[at];
           const size_t first = s.axial ? 0 : 1;
           if (!s.axial) s.directions[0] = s.directions[1] = 0;
           if (!s.axial && !card.lines.empty()) directions(deck, card.lines[0], &s);
@@ -229,12 +215,13 @@ class SpringReader : public CardReader {
                                         "one line: the spring constant (a spring at several temperatures is not "
                                         "carried; give its constant at the model's temperature)");
           s.stiffness = firstValue(deck, card.lines[first], "the spring constant", 3);
-          done[static_cast<size_t>(at)] = 1;
+          done[at] = 1;
         });
+    const double size = model.springs.empty() ? 0.0 : extentOf(model).size;
     for (size_t k = 0; k < model.springs.size(); ++k) {
       const Spring &s = model.springs[k];
       if (!done[k]) deck.failAt(s.where, elementText(s.element, s.axial ? "SPRINGA" : "SPRING2") + " has no *SPRING");
-      if (!s.axial) requireRigidMotionsFree(deck, s);
+      if (!s.axial) requireRigidMotionsFree(deck, s, size);
     }
   }
 
@@ -253,25 +240,19 @@ class SpringReader : public CardReader {
 
   // The spring's elongation, u_a,i - u_b,j, must vanish in every rigid
   // motion: i = j, and the nodes offset along direction i only (a rotation
-  // theta gives (theta x (x_a - x_b))_i), within the equations' tolerance.
-  static void requireRigidMotionsFree(const DeckContext &deck, const Spring &s) {
+  // theta gives (theta x (x_a - x_b))_i), within the equations' tolerance
+  // relative to the model's size.
+  static void requireRigidMotionsFree(const DeckContext &deck, const Spring &s, double size) {
     const Model &model = deck.model;
     const std::string element = elementText(s.element, "SPRING2");
     if (s.directions[0] != s.directions[1])
       deck.failAt(s.where, element + " joins direction " + std::to_string(s.directions[0]) + " to direction " +
                                std::to_string(s.directions[1]) +
                                ": a rigid translation of the part would stretch it, so the part is not free");
-    double low[3], high[3], size = 0;
-    for (int c = 0; c < 3; ++c) low[c] = high[c] = model.coordinates[static_cast<size_t>(c)];
-    for (size_t k = 0; k < model.coordinates.size(); ++k) {
-      low[k % 3] = std::min(low[k % 3], model.coordinates[k]);
-      high[k % 3] = std::max(high[k % 3], model.coordinates[k]);
-    }
-    for (int c = 0; c < 3; ++c) size += (high[c] - low[c]) * (high[c] - low[c]);
     const double *a = model.position(s.nodes[0]), *b = model.position(s.nodes[1]);
     const int d = s.directions[0] - 1;
     const double across = std::hypot(a[(d + 1) % 3] - b[(d + 1) % 3], a[(d + 2) % 3] - b[(d + 2) % 3]);
-    if (across > kRigidMotionTolerance * std::sqrt(size))
+    if (across > kRigidMotionTolerance * size)
       deck.failAt(s.where, element + " joins nodes " + messageNumber(across, 3) + " apart across its direction " +
                                std::to_string(s.directions[0]) +
                                ": a rigid rotation of the part would stretch it, so the part is not free");

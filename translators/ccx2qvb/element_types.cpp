@@ -44,13 +44,15 @@ const std::vector<ElementType> &types() {
 
 }  // namespace
 
-const ElementType *findElementType(const std::string &name) {
+const ElementType *findTypeIn(const std::vector<ElementType> &types, const std::string &name) {
   std::string upper = name;
   std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-  for (const ElementType &t : types())
+  for (const ElementType &t : types)
     if (upper == t.name) return &t;
   return nullptr;
 }
+
+const ElementType *findElementType(const std::string &name) { return findTypeIn(types(), name); }
 
 std::string acceptedElementTypes() {
   std::string list;

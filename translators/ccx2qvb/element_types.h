@@ -30,6 +30,9 @@ struct ElementType {
 // not handle.
 const ElementType *findElementType(const std::string &name);
 
+// The type of that name (case-insensitive) in a list of types, or null.
+const ElementType *findTypeIn(const std::vector<ElementType> &types, const std::string &name);
+
 // The names accepted, for messages.
 std::string acceptedElementTypes();
 

@@ -34,21 +34,27 @@ void setRigidProperties(const RigidMass &exact, MassProperties *p) {
     }
 }
 
+// The point masses summed per node (model index).
+std::vector<double> pointMassPerNode(const Model &model) {
+  std::vector<double> point(model.nodeIds.size(), 0.0);
+  for (const PointMass &m : model.pointMasses) point[static_cast<size_t>(model.nodeIndex.at(m.node))] += m.mass;
+  return point;
+}
+
 // A point mass on a node that only constraints join to the part (a rigid
 // body's reference node) is loose in the bare mesh, whose equations the
 // solver then leaves it out of: its mass is added here, as the constrained
 // model's matrix holds it. (On other nodes M holds it already.)
-void addLoosePointMasses(const Model &model, const std::vector<int32_t> &nodeOf, size_t width,
+void addLoosePointMasses(const std::vector<double> &point, const std::vector<int32_t> &nodeOf, size_t width,
                          const std::vector<double> &field, std::vector<double> *weighted, std::vector<double> *rowSum,
                          std::vector<double> *diagonal) {
-  std::vector<char> inMatrix(model.nodeIds.size(), 0);
+  std::vector<char> inMatrix(point.size(), 0);
   for (int32_t a : nodeOf) inMatrix[static_cast<size_t>(a)] = 1;
-  for (const PointMass &m : model.pointMasses) {
-    const size_t a = static_cast<size_t>(model.nodeIndex.at(m.node));
-    if (inMatrix[a]) continue;
-    for (size_t u = 0; u < width; ++u) (*weighted)[a * width + u] += m.mass * field[a * width + u];
-    (*rowSum)[a] += m.mass;
-    (*diagonal)[a] += m.mass;
+  for (size_t a = 0; a < point.size(); ++a) {
+    if (inMatrix[a] || point[a] == 0.0) continue;
+    for (size_t u = 0; u < width; ++u) (*weighted)[a * width + u] += point[a] * field[a * width + u];
+    (*rowSum)[a] += point[a];
+    (*diagonal)[a] += point[a];
   }
 }
 
@@ -102,7 +108,8 @@ MassProperties computeMassProperties(const Model &model, const RigidMass &exact,
       diagonal[a] += v;
     }
   }
-  addLoosePointMasses(model, nodeOf, width, field, &weighted, &rowSum, &diagonal);
+  const std::vector<double> point = pointMassPerNode(model);
+  addLoosePointMasses(point, nodeOf, width, field, &weighted, &rowSum, &diagonal);
   const double scale = std::max(std::fabs(blockTotal[0]), 1e-300);
   if (std::fabs(blockTotal[1] - blockTotal[0]) > 1e-9 * scale || std::fabs(blockTotal[2] - blockTotal[0]) > 1e-9 * scale)
     throw TranslationError("the mass matrix is not the same in x, y and z (anisotropic or tied mass?)");
@@ -130,13 +137,9 @@ MassProperties computeMassProperties(const Model &model, const RigidMass &exact,
 
   // HRZ: the solid elements' diagonal (M's less the point masses, which
   // it holds as they stand) scaled to their exact mass; then the point masses.
-  std::vector<double> point(nodes, 0.0);
   double pointTotal = 0, diagonalSum = 0;
-  for (const PointMass &m : model.pointMasses) {
-    point[static_cast<size_t>(model.nodeIndex.at(m.node))] += m.mass;
-    pointTotal += m.mass;
-  }
   for (size_t a = 0; a < nodes; ++a) {
+    pointTotal += point[a];
     diagonal[a] = std::max(0.0, diagonal[a] - point[a]);  // a rounding below zero where only a point mass sits
     diagonalSum += diagonal[a];
   }

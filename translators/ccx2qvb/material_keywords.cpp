@@ -184,7 +184,7 @@ class SolidSectionReader : public KeywordReader {
   void start(DeckContext &deck, const Keyword &keyword) override {
     const std::string elset = upperCase(keyword.value("ELSET")), material = upperCase(keyword.value("MATERIAL"));
     if (elset.empty() || material.empty()) deck.fail("*SOLID SECTION needs ELSET= and MATERIAL=");
-    sections_.push_back({elset, material, upperCase(keyword.value("ORIENTATION")), deck.position()});
+    sections_.push_back({elset, material, upperCase(keyword.value("ORIENTATION")), deck.position(), {}});
   }
 
   // A data line (the thickness of plane elements) means nothing for solids.
@@ -196,48 +196,35 @@ class SolidSectionReader : public KeywordReader {
     model.elementMaterial.assign(model.elementIds.size(), -1);
     model.elementOrientation.assign(model.elementIds.size(), -1);
     model.elementStructuralSection.assign(model.elementIds.size(), -1);
-    std::vector<int32_t> sectionOf(model.elementIds.size(), -1);  // index into all
     std::vector<Section> all = sections_;
+    for (Section &section : all) section.where = deck.source(section.source);
     for (const StructuralSection &s : model.structuralSections)
-      all.push_back({s.elset, s.material, "", 0, static_cast<int>(&s - model.structuralSections.data())});
-    std::vector<SourceLine> wheres;
-    for (const Section &section : all)
-      wheres.push_back(section.structural >= 0 ? model.structuralSections[static_cast<size_t>(section.structural)].where
-                                               : deck.source(section.source));
+      all.push_back({s.elset, s.material, "", 0, s.where, s.beam ? ElementKind::kBeam : ElementKind::kShell,
+                     static_cast<int>(&s - model.structuralSections.data())});
+    std::vector<const Section *> sectionOf(model.elementIds.size(), nullptr);
     for (const Section &section : all) {
-      const int32_t s = static_cast<int32_t>(&section - all.data());
-      const bool structural = section.structural >= 0;
-      const StructuralSection *shape =
-          structural ? &model.structuralSections[static_cast<size_t>(section.structural)] : nullptr;
-      const SourceLine &where = wheres[static_cast<size_t>(s)];
-      const ElementKind kind = !structural   ? ElementKind::kSolid
-                               : shape->beam ? ElementKind::kBeam
-                                             : ElementKind::kShell;
-      const char *keyword = kind == ElementKind::kSolid  ? "*SOLID SECTION"
-                            : kind == ElementKind::kBeam ? "*BEAM SECTION"
-                                                         : "*SHELL SECTION";
+      const SourceLine &where = section.where;
+      const std::string keyword = sectionKeyword(section.kind);
       auto set = model.elementSets.find(section.elset);
-      if (set == model.elementSets.end())
-        deck.failAt(where, std::string(keyword) + " names unknown element set " + section.elset);
-      const int material = materialIndex(deck, section, where, keyword);
-      const int orientation = orientationIndex(deck, section, where);
+      if (set == model.elementSets.end()) deck.failAt(where, keyword + " names unknown element set " + section.elset);
+      const int material = materialIndex(deck, section, keyword);
+      const int orientation = orientationIndex(deck, section);
       for (int id : set->second) {
         auto e = deck.elementIndex.find(id);
         if (e == deck.elementIndex.end())
           deck.failAt(where, "element set " + section.elset + " holds element " + std::to_string(id) +
                                  ", which is not defined");
         const size_t index = static_cast<size_t>(e->second);
-        if (model.elementTypes[index]->kind != kind)
-          deck.failAt(where, "element " + std::to_string(id) + " of type " + model.elementTypes[index]->name +
-                                 " cannot take a " + keyword);
-        if (kind == ElementKind::kSolid && isSurfaceOrLine(*model.elementTypes[index]))
-          deck.failAt(where, "*SOLID SECTION on element " + std::to_string(id) + ", a " +
-                                 model.elementTypes[index]->name +
+        const ElementType &type = *model.elementTypes[index];
+        if (type.kind != section.kind)
+          deck.failAt(where, "element " + std::to_string(id) + " of type " + type.name + " cannot take a " + keyword);
+        if (section.kind == ElementKind::kSolid && isSurfaceOrLine(type))
+          deck.failAt(where, "*SOLID SECTION on element " + std::to_string(id) + ", a " + type.name +
                                  ": plane, axisymmetric, shell and line elements are not solids");
-        if (sectionOf[index] >= 0 && sectionOf[index] != s)
+        if (sectionOf[index] != nullptr && sectionOf[index] != &section)
           deck.failAt(where, "element " + std::to_string(id) + " has a second section (the first at " +
-                                 wheres[static_cast<size_t>(sectionOf[index])].text() + ")");
-        sectionOf[index] = s;
+                                 sectionOf[index]->where.text() + ")");
+        sectionOf[index] = &section;
         model.elementMaterial[index] = material;
         model.elementOrientation[index] = orientation;
         model.elementStructuralSection[index] = section.structural;
@@ -253,12 +240,18 @@ class SolidSectionReader : public KeywordReader {
  private:
   struct Section {
     std::string elset, material, orientation;  // orientation empty: global axes
-    int64_t source;
-    int structural = -1;  // index into the model's structural sections
+    int64_t source;                            // a solid section's deck position
+    SourceLine where;                          // resolved once the deck is read
+    ElementKind kind = ElementKind::kSolid;
+    int structural = -1;  // shells and beams: the index of their shape among the model's structural sections
   };
 
-  static int materialIndex(const DeckContext &deck, const Section &section, const SourceLine &where,
-                           const char *keyword) {
+  static std::string sectionKeyword(ElementKind kind) {
+    return kind == ElementKind::kSolid ? "*SOLID SECTION" : kind == ElementKind::kBeam ? "*BEAM SECTION" : "*SHELL SECTION";
+  }
+
+  static int materialIndex(const DeckContext &deck, const Section &section, const std::string &keyword) {
+    const SourceLine &where = section.where;
     const std::vector<Material> &materials = deck.model.materials;
     for (size_t m = 0; m < materials.size(); ++m) {
       if (materials[m].name != section.material) continue;
@@ -269,15 +262,15 @@ class SolidSectionReader : public KeywordReader {
                     "material " + materials[m].name + " has no *DENSITY (a flexible body needs mass)");
       return static_cast<int>(m);
     }
-    deck.failAt(where, std::string(keyword) + " names unknown material " + section.material);
+    deck.failAt(where, keyword + " names unknown material " + section.material);
   }
 
-  static int orientationIndex(const DeckContext &deck, const Section &section, const SourceLine &where) {
+  static int orientationIndex(const DeckContext &deck, const Section &section) {
     if (section.orientation.empty()) return -1;
     const std::vector<Orientation> &orientations = deck.model.orientations;
     for (size_t o = 0; o < orientations.size(); ++o)
       if (orientations[o].name == section.orientation) return static_cast<int>(o);
-    deck.failAt(where, "*SOLID SECTION names unknown orientation " + section.orientation);
+    deck.failAt(section.where, "*SOLID SECTION names unknown orientation " + section.orientation);
   }
 
   std::vector<Section> sections_;

@@ -2,9 +2,8 @@
 // the solver, which applies them. Only what the solver applies is accepted:
 // a rectangular or cylindrical system by two points, and for a rectangular
 // one a turn about one of its axes.
-#include <cmath>
-
 #include "keyword_reader.h"
+#include "vector3.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -67,9 +66,10 @@ class OrientationReader : public KeywordReader {
     const double *a = o.points.data(), *b = a + 3;
     double u[3], v[3];
     for (int k = 0; k < 3; ++k) u[k] = a[k], v[k] = o.cylindrical ? b[k] - a[k] : b[k];
-    const double cross[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    const double lengthU = std::hypot(u[0], u[1], u[2]), lengthV = std::hypot(v[0], v[1], v[2]);
-    if (o.cylindrical ? !(lengthV > 0) : !(std::hypot(cross[0], cross[1], cross[2]) > 1e-10 * lengthU * lengthV))
+    double normal[3];
+    cross(u, v, normal);
+    const double lengthU = norm(u), lengthV = norm(v);
+    if (o.cylindrical ? !(lengthV > 0) : !(norm(normal) > 1e-10 * lengthU * lengthV))
       deck.fail(o.cylindrical ? "*ORIENTATION, SYSTEM=CYLINDRICAL: points a and b coincide (they give the axis)"
                               : "*ORIENTATION: point a is the origin, or b lies on the line through a "
                                 "(a gives the local x axis, b the local x-y plane)");

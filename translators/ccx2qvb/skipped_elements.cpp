@@ -1,9 +1,7 @@
 #include "skipped_elements.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
-#include <unordered_set>
 
 #include "errors.h"
 
@@ -36,13 +34,7 @@ std::string countsByType(const std::map<std::string, size_t> &counts) {
 
 }  // namespace
 
-const ElementType *findSurfaceOrLineType(const std::string &name) {
-  std::string upper = name;
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-  for (const ElementType &t : surfaceAndLineTypes())
-    if (upper == t.name) return &t;
-  return nullptr;
-}
+const ElementType *findSurfaceOrLineType(const std::string &name) { return findTypeIn(surfaceAndLineTypes(), name); }
 
 bool isSurfaceOrLine(const ElementType &type) {
   return type.kind != ElementKind::kSolid || findSurfaceOrLineType(type.name) != nullptr;

@@ -10,6 +10,7 @@
 
 #include "errors.h"
 #include "message_number.h"
+#include "vector3.h"
 
 namespace qvb::ccx2qvb {
 namespace {
@@ -24,14 +25,6 @@ constexpr double kPi = 3.14159265358979323846;
 // (1-direction) and height (2-direction): corners, then side midpoints.
 constexpr double kSectionPoint[8][2] = {{-0.5, 0.5}, {-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5},
                                         {-0.5, 0.0}, {0.0, -0.5},  {0.5, 0.0},  {0.0, 0.5}};
-
-void cross(const double *a, const double *b, double *out) {
-  out[0] = a[1] * b[2] - a[2] * b[1];
-  out[1] = a[2] * b[0] - a[0] * b[2];
-  out[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-double norm(const double *a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]); }
 
 // Derivatives of a shell's shape functions with respect to its two natural
 // coordinates at its own node `at`: dn[2 * a + k].
